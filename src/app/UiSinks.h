@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tessary {
+
+// What an operation tells the person running it. The desktop program shows these in its status
+// bar and message boxes, the command-line tool prints them, tests record them.
+
+enum class MessageIcon { None, Error };
+
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    // ownedByPage: the box belongs to the page that runs the operation; false for boxes without
+    // an owner window (controller, erase and verification failures).
+    virtual void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
+                             bool ownedByPage) = 0;
+};
+
+class StatusSink {
+public:
+    virtual ~StatusSink() = default;
+    virtual void SetStatusText(const std::string& text) = 0;
+    // Progress of a long transfer: done of total units (bytes or blocks, as the operation says).
+    virtual void ReportProgress(int64_t done, int64_t total) {
+        (void)done;
+        (void)total;
+    }
+    // The operation has ended; any progress display goes away.
+    virtual void EndProgress() {}
+};
+
+} // namespace tessary

@@ -1,0 +1,215 @@
+#include "MemoryController.h"
+
+#include "AppContext.h"
+#include "FlashGeometry.h"
+#include "FramedAccess.h"
+#include "LibraryPort.h"
+#include "SerialLine.h"
+#include "SerialPort.h"
+#include "UiSinks.h"
+
+#include <new>
+
+namespace tessary {
+
+MemoryController::MemoryController() = default;
+
+MemoryController::~MemoryController() = default;
+
+uint8_t MemoryController::Reg(ControllerRegister offset) const {
+    return static_cast<uint8_t>(RegisterBase + offset);
+}
+
+bool MemoryController::FailFromPort() {
+    errorCode_ = port_->ErrorCode();
+    return false;
+}
+
+bool MemoryController::CreatePort(MessageSink* owner) {
+    owner_ = owner;
+    const int32_t type = gApp != nullptr ? gApp->interfaceType : kInterfaceLibrary;
+    if (type == kInterfaceLibrary) {
+        auto port = std::unique_ptr<LibraryPort>(new (std::nothrow) LibraryPort());
+        if (!port || !port->Initialize()) {
+            return false;
+        }
+        port_ = std::move(port);
+        return true;
+    }
+    if (type == kInterfaceSerial) {
+        return CreateSerialPort();
+    }
+    if (owner_ != nullptr) {
+        owner_->ShowMessage("Invalid interface type selected", "Internal Error", MessageIcon::Error,
+                            false);
+    }
+    return false;
+}
+
+bool MemoryController::CreateSerialPort() {
+    serialLine_.reset(new (std::nothrow) SerialLine());
+    auto port = std::unique_ptr<SerialPort>(serialLine_ ? new (std::nothrow) SerialPort() : nullptr);
+    if (!port) {
+        errorCode_ = kErrOutOfMemory;
+        Release();
+        return false;
+    }
+    serialLine_->Initialize();
+    port->Initialize(*serialLine_);
+    port_ = std::move(port);
+    return true;
+}
+
+bool MemoryController::Connect(const char* deviceName) {
+    identity_[0] = '\0';
+    port_->SetDeviceName(deviceName);
+    if (!port_->Open()) {
+        connected_ = false;
+        return false;
+    }
+    connected_ = true;
+    bool present = false;
+    bool ok = port_->Probe(present) && present;
+    if (ok) {
+        ok = port_->GetIdentity(static_cast<int>(sizeof(identity_)), identity_);
+    }
+    if (ok) {
+        ok = port_->PutReg(Reg(kRegControl), kStrobeIdle);
+    }
+    if (!ok) {
+        errorCode_ = port_->ErrorCode();
+    }
+    return ok;
+}
+
+bool MemoryController::Disconnect() {
+    if (port_) {
+        port_->Close();
+    }
+    connected_ = false;
+    return true;
+}
+
+void MemoryController::Release() {
+    if (port_) {
+        port_->Uninitialize();
+        port_.reset();
+    }
+    if (serialLine_) {
+        serialLine_->Reset();
+        serialLine_.reset();
+    }
+}
+
+// Over the serial line one frame carries a limited number of bytes; there repeated accesses and
+// register lists go out as several frames. The library takes each in one call.
+bool MemoryController::SendSet(const RegisterPair* pairs, int32_t count) {
+    const bool sent = serialLine_ ? PutRegSetInFrames(*port_, count, pairs)
+                                  : port_->PutRegSet(count, pairs);
+    if (!sent) {
+        return FailFromPort();
+    }
+    return true;
+}
+
+bool MemoryController::SetAddress(uint32_t address) {
+    const RegisterPair pairs[] = {
+        {Reg(kRegAddressLow), static_cast<uint8_t>(address)},
+        {Reg(kRegAddressMid), static_cast<uint8_t>(address >> 8)},
+        {Reg(kRegAddressHigh), static_cast<uint8_t>(address >> 16)},
+    };
+    return SendSet(pairs, 3);
+}
+
+bool MemoryController::WriteRepeat(ControllerRegister reg, uint32_t address, const uint8_t* buffer,
+                                   int32_t count) {
+    if (!SetAddress(address)) {
+        return false;
+    }
+    const bool sent = serialLine_ ? PutRegRepeatInFrames(*port_, count, Reg(reg), buffer)
+                                  : port_->PutRegRepeat(count, Reg(reg), buffer);
+    if (!sent) {
+        return FailFromPort();
+    }
+    return true;
+}
+
+bool MemoryController::ReadRepeat(ControllerRegister reg, uint32_t address, uint8_t* buffer,
+                                  int32_t count) {
+    if (!SetAddress(address)) {
+        return false;
+    }
+    const bool received = serialLine_ ? GetRegRepeatInFrames(*port_, count, Reg(reg), buffer)
+                                      : port_->GetRegRepeat(count, Reg(reg), buffer);
+    if (!received) {
+        return FailFromPort();
+    }
+    return true;
+}
+
+bool MemoryController::WriteRam(uint32_t address, const uint8_t* buffer, int32_t count) {
+    return WriteRepeat(kRegRamData, address, buffer, count);
+}
+
+bool MemoryController::ReadRam(uint32_t address, uint8_t* buffer, int32_t count) {
+    return ReadRepeat(kRegRamData, address, buffer, count);
+}
+
+bool MemoryController::WriteFlash(uint32_t address, const uint8_t* buffer, int32_t count) {
+    return WriteRepeat(kRegFlashData, address, buffer, count);
+}
+
+bool MemoryController::ReadFlash(uint32_t address, uint8_t* buffer, int32_t count) {
+    return ReadRepeat(kRegFlashData, address, buffer, count);
+}
+
+bool MemoryController::EraseBlock(uint32_t blockAddress) {
+    const RegisterPair pairs[] = {
+        {Reg(kRegAddressLow), static_cast<uint8_t>(blockAddress)},
+        {Reg(kRegAddressMid), static_cast<uint8_t>(blockAddress >> 8)},
+        {Reg(kRegAddressHigh), static_cast<uint8_t>(blockAddress >> 16)},
+        {Reg(kRegFlashCommand), kFlashBlockErase},
+        {Reg(kRegControl), kStrobeCommandStart},
+        {Reg(kRegControl), kStrobeCommandEnd},
+        {Reg(kRegControl), kStrobeIdle},
+        {Reg(kRegFlashCommand), kFlashEraseConfirm},
+        {Reg(kRegControl), kStrobeCommandStart},
+        {Reg(kRegControl), kStrobeCommandEnd},
+        {Reg(kRegControl), kStrobeIdle},
+    };
+    return SendSet(pairs, 11);
+}
+
+// A single Flash command: the command byte, then the write strobe triple.
+bool MemoryController::FlashCommand(uint8_t command) {
+    const RegisterPair pairs[] = {
+        {Reg(kRegFlashCommand), command},
+        {Reg(kRegControl), kStrobeCommandStart},
+        {Reg(kRegControl), kStrobeCommandEnd},
+        {Reg(kRegControl), kStrobeIdle},
+    };
+    return SendSet(pairs, 4);
+}
+
+bool MemoryController::ReadArrayMode() { return FlashCommand(kFlashReadArray); }
+
+bool MemoryController::ClearStatus() { return FlashCommand(kFlashClearStatus); }
+
+bool MemoryController::ReadFlashStatus(uint8_t& status) {
+    // All three accesses are made even when one fails, so the strobe always returns to idle.
+    const bool strobe = port_->PutReg(Reg(kRegControl), kStrobeFlashRead);
+    const bool read = port_->GetReg(Reg(kRegFlashStatus), status);
+    const bool idle = port_->PutReg(Reg(kRegControl), kStrobeIdle);
+    if (!(strobe && read && idle)) {
+        return FailFromPort();
+    }
+    return true;
+}
+
+std::string MemoryController::LineFailureText() const {
+    return serialLine_ ? serialLine_->OpenFailureText() : std::string();
+}
+
+uint32_t MemoryController::BlockAddress(int32_t index) const { return tessary::BlockAddress(index); }
+
+} // namespace tessary

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "RegisterPort.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace tessary {
+
+class MessageSink;
+class SerialLine;
+
+// Bytes moved per transfer call by every load and store.
+inline constexpr int32_t TransferBlockSize = 8192;
+
+// Offsets of the memory controller's eight registers from RegisterBase.
+enum ControllerRegister : uint8_t {
+    kRegControl = 0,
+    kRegAddressLow = 1,
+    kRegAddressMid = 2,
+    kRegAddressHigh = 3,
+    kRegFlashCommand = 4,
+    kRegFlashStatus = 5,
+    kRegRamData = 6,
+    kRegFlashData = 7,
+};
+
+// Control register strobes and Flash commands.
+inline constexpr uint8_t kStrobeIdle = 0xFF;
+inline constexpr uint8_t kStrobeCommandStart = 0xF5;
+inline constexpr uint8_t kStrobeCommandEnd = 0xF7;
+inline constexpr uint8_t kStrobeFlashRead = 0xF6;
+inline constexpr uint8_t kFlashBlockErase = 0x20;
+inline constexpr uint8_t kFlashEraseConfirm = 0xD0;
+inline constexpr uint8_t kFlashReadArray = 0xFF;
+inline constexpr uint8_t kFlashClearStatus = 0x50;
+
+// Error code of a CreatePort that could not build the serial line or its port.
+inline constexpr int32_t kErrOutOfMemory = 256;
+
+// The PC-side client of the board's memory controller, built for one operation: it creates the
+// port the application's interface type selects, connects, runs register sequences, and is
+// released again. No connection outlives it.
+class MemoryController {
+public:
+    MemoryController();
+    ~MemoryController();
+    MemoryController(const MemoryController&) = delete;
+    MemoryController& operator=(const MemoryController&) = delete;
+
+    // owner receives the box shown for an interface type the program does not know.
+    bool CreatePort(MessageSink* owner);
+    bool Connect(const char* deviceName);
+    bool Disconnect();
+    void Release();
+
+    bool SetAddress(uint32_t address);
+    bool WriteRam(uint32_t address, const uint8_t* buffer, int32_t count);
+    bool ReadRam(uint32_t address, uint8_t* buffer, int32_t count);
+    bool WriteFlash(uint32_t address, const uint8_t* buffer, int32_t count);
+    bool ReadFlash(uint32_t address, uint8_t* buffer, int32_t count);
+    bool EraseBlock(uint32_t blockAddress);
+    bool ReadArrayMode();
+    bool ClearStatus();
+    bool ReadFlashStatus(uint8_t& status);
+    uint32_t BlockAddress(int32_t index) const;
+
+    bool IsConnected() const { return connected_; }
+    int32_t ErrorCode() const { return errorCode_; }
+    const char* Identity() const { return identity_; }
+    // Why the serial line could not be opened, in words for the user; empty otherwise.
+    std::string LineFailureText() const;
+
+private:
+    bool CreateSerialPort();
+    uint8_t Reg(ControllerRegister offset) const;
+    bool FailFromPort();
+    bool SendSet(const RegisterPair* pairs, int32_t count);
+    bool FlashCommand(uint8_t command);
+    bool WriteRepeat(ControllerRegister reg, uint32_t address, const uint8_t* buffer, int32_t count);
+    bool ReadRepeat(ControllerRegister reg, uint32_t address, uint8_t* buffer, int32_t count);
+
+    MessageSink* owner_ = nullptr;
+    std::unique_ptr<SerialLine> serialLine_;
+    bool connected_ = false;
+    std::unique_ptr<RegisterPort> port_;
+    int32_t errorCode_ = 0;
+    char identity_[64] = {};
+};
+
+} // namespace tessary

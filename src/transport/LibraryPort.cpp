@@ -1,0 +1,136 @@
+#include "LibraryPort.h"
+
+#include "AppContext.h"
+
+namespace tessary {
+
+bool LibraryPort::Initialize() {
+    flags_ |= kFlagInitialised;
+    handle_ = 0;
+    return true;
+}
+
+void LibraryPort::Uninitialize() { flags_ &= ~kFlagInitialised; }
+
+bool LibraryPort::Open() {
+    LnkErc error = 0;
+    const char* device = gApp != nullptr ? gApp->deviceName.c_str() : "";
+    if (!LnkOpenData(&handle_, device, &error, nullptr)) {
+        return false;
+    }
+    flags_ |= kFlagOpen;
+    return true;
+}
+
+bool LibraryPort::Close() {
+    if (handle_ != 0) {
+        LnkErc error = 0;
+        LnkCloseData(handle_, &error);
+    }
+    flags_ &= ~kFlagOpen;
+    return true;
+}
+
+bool LibraryPort::Probe(bool& present) {
+    present = true;
+    return true;
+}
+
+bool LibraryPort::GetIdentity(int /*capacity*/, char* text) {
+    if (!IsOpen()) {
+        return false;
+    }
+    text[0] = '\0';
+    return true;
+}
+
+bool LibraryPort::PutReg(uint8_t address, uint8_t data) {
+    if (!IsOpen()) {
+        return false;
+    }
+    LnkErc error = 0;
+    if (!LnkPutReg(handle_, address, data, &error, nullptr)) {
+        return Fail(kErrWriteIncomplete);
+    }
+    return true;
+}
+
+bool LibraryPort::PutRegRepeat(int32_t count, uint8_t address, const uint8_t* data) {
+    if (!IsOpen()) {
+        return false;
+    }
+    LnkErc error = 0;
+    if (!LnkPutRegRepeat(handle_, address, data, count, &error, nullptr)) {
+        return Fail(kErrWriteIncomplete);
+    }
+    return true;
+}
+
+bool LibraryPort::PutRegSet(int32_t count, const RegisterPair* pairs) {
+    if (!IsOpen()) {
+        return false;
+    }
+    // The local arrays hold 68 pairs; a longer or negative set is refused before anything is
+    // copied, so nothing is ever written past them.
+    if (count < 0 || count > kMaxSetPairs) {
+        return Fail(kErrWriteIncomplete);
+    }
+    uint8_t addresses[kMaxSetPairs];
+    uint8_t values[kMaxSetPairs];
+    for (int32_t i = 0; i < count; ++i) {
+        addresses[i] = pairs[i].address;
+        values[i] = pairs[i].data;
+    }
+    LnkErc error = 0;
+    if (!LnkPutRegSet(handle_, addresses, values, count, &error, nullptr)) {
+        return Fail(kErrWriteIncomplete);
+    }
+    return true;
+}
+
+bool LibraryPort::GetReg(uint8_t address, uint8_t& data) {
+    data = 0x0A;
+    if (!IsOpen()) {
+        return false;
+    }
+    LnkErc error = 0;
+    if (!LnkGetReg(handle_, address, &data, &error, nullptr)) {
+        return Fail(kErrReadIncomplete);
+    }
+    return true;
+}
+
+bool LibraryPort::GetRegRepeat(int32_t count, uint8_t address, uint8_t* data) {
+    if (!IsOpen()) {
+        return false;
+    }
+    LnkErc error = 0;
+    if (!LnkGetRegRepeat(handle_, address, data, count, &error, nullptr)) {
+        return Fail(kErrReadIncomplete);
+    }
+    return true;
+}
+
+bool LibraryPort::GetRegSet(int32_t count, RegisterPair* pairs) {
+    if (!IsOpen()) {
+        return false;
+    }
+    if (count < 0 || count > kMaxSetPairs) {
+        return Fail(kErrReadIncomplete);
+    }
+    uint8_t addresses[kMaxSetPairs];
+    uint8_t values[kMaxSetPairs];
+    for (int32_t i = 0; i < count; ++i) {
+        addresses[i] = pairs[i].address;
+    }
+    LnkErc error = 0;
+    if (!LnkGetRegSet(handle_, addresses, values, count, &error, nullptr)) {
+        return Fail(kErrReadIncomplete);
+    }
+    for (int32_t i = 0; i < count; ++i) {
+        pairs[i].data = values[i];
+    }
+    return true;
+}
+
+} // namespace tessary

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "RegisterPort.h"
+#include "lnkutil.h"
+
+namespace tessary {
+
+// A RegisterPort that hands every operation to the device-access library (lnkutil), opening the
+// device named by the application's current device setting.
+class LibraryPort final : public RegisterPort {
+public:
+    // Largest set the port splits into its address and data arrays.
+    static constexpr int32_t kMaxSetPairs = 68;
+
+    bool Initialize();
+    void Uninitialize() override;
+    bool Open() override;
+    bool Close() override;
+    bool Probe(bool& present) override;
+    bool GetIdentity(int capacity, char* text) override;
+    bool PutReg(uint8_t address, uint8_t data) override;
+    bool PutRegRepeat(int32_t count, uint8_t address, const uint8_t* data) override;
+    bool PutRegSet(int32_t count, const RegisterPair* pairs) override;
+    bool GetReg(uint8_t address, uint8_t& data) override;
+    bool GetRegRepeat(int32_t count, uint8_t address, uint8_t* data) override;
+    bool GetRegSet(int32_t count, RegisterPair* pairs) override;
+
+    LnkHandle Handle() const { return handle_; }
+
+private:
+    LnkHandle handle_ = 0;
+};
+
+} // namespace tessary
