@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tessary {
+
+// The file a load reads, as raw bytes.
+class InputFile {
+  public:
+    InputFile() = default;
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // Opens the file for reading; a directory is not a file that can be loaded.
+    bool Open(const std::string& path);
+    // The size, from the end position; reading starts at the beginning again afterwards. False
+    // when the file cannot be positioned (a pipe).
+    bool Size(int64_t& size);
+    // Positions the next read; a position past the end makes the reads come up short.
+    bool Seek(int64_t offset);
+    // Reads up to count bytes; fewer only at the end of the file or on an error.
+    int32_t Read(uint8_t* buffer, int32_t count);
+
+  private:
+    int fd_ = -1;
+};
+
+} // namespace tessary

@@ -1,0 +1,74 @@
+#include "FlashGeometry.h"
+#include "FlashLimit.h"
+#include "LoadEngine.h"
+#include "LoadOperations.h"
+#include "MemoryController.h"
+#include "UiSinks.h"
+
+namespace tessary {
+namespace {
+
+constexpr LoadPageTexts kLoadFlashTexts{
+    "Flash Load Error", "Flash Load complete. Total bytes transferred: ", "Flash Load error"};
+
+class FlashTarget final : public LoadTarget {
+  public:
+    explicit FlashTarget(const FlashWait& wait) : wait_(wait) {}
+
+    const LoadPageTexts& Texts() const override { return kLoadFlashTexts; }
+
+    // The form checks a typed length; the rest of a file is known only now. Nothing may be erased
+    // or programmed outside the Flash.
+    bool AcceptRange(const LoadRequest& request, int32_t length, MessageSink& messages) override {
+        if (FlashRangeFits(request.startAddress, length)) {
+            return true;
+        }
+        messages.ShowMessage(FlashLimitMessage(), kLoadFlashTexts.caption, MessageIcon::None, true);
+        return false;
+    }
+
+    // Auto erase: exactly the blocks that the first and the last byte of the range lie in, and
+    // those between.
+    bool Prepare(MemoryController& controller, const LoadRequest& request, int32_t length,
+                 StatusSink& status, MessageSink& messages) override {
+        if (!request.autoErase || length <= 0) {
+            return true;
+        }
+        const auto start = static_cast<uint32_t>(request.startAddress);
+        const int32_t first = BlockContaining(start);
+        const int32_t last = BlockContaining(start + static_cast<uint32_t>(length) - 1);
+        for (int32_t index = first; index <= last; ++index) {
+            if (!EraseFlashBlock(controller, index, wait_, status, messages)) {
+                return false;
+            }
+            status.ReportProgress(index - first + 1, last - first + 1);
+        }
+        return true;
+    }
+
+    bool WriteBlock(MemoryController& controller, uint32_t address, const uint8_t* data,
+                    int32_t count) override {
+        return controller.WriteFlash(address, data, count);
+    }
+
+    // Programming leaves the chip reporting status; it must read its array again. A broken link
+    // shows in the read that follows.
+    bool ReadBack(MemoryController& controller, uint32_t address, uint8_t* data,
+                  int32_t count) override {
+        controller.ReadArrayMode();
+        return controller.ReadFlash(address, data, count);
+    }
+
+  private:
+    const FlashWait& wait_;
+};
+
+} // namespace
+
+bool LoadFlashOperation(const LoadRequest& request, StatusSink& status, MessageSink& messages,
+                        const FlashWait& wait) {
+    FlashTarget target(wait);
+    return RunLoad(request, target, status, messages);
+}
+
+} // namespace tessary

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tessary {
+
+class MessageSink;
+
+// How a store writes its file.
+enum class OutputMode {
+    Append,    // add the data at the end; a missing file is created
+    Replace,   // the file holds exactly the data afterwards
+    Overwrite, // the data replaces the file's bytes from the file offset on
+};
+
+// The fields of a store page as the user left them; validation writes the cleaned number texts
+// back.
+struct StoreForm {
+    std::string fileName;
+    std::string startAddress;
+    std::string fileOffset;
+    std::string length;
+    OutputMode mode = OutputMode::Append;
+};
+
+// A validated store.
+struct StoreRequest {
+    std::string path;
+    int32_t startAddress = 0;
+    int32_t length = 0;
+    OutputMode mode = OutputMode::Append;
+    int32_t fileOffset = 0; // Overwrite only
+};
+
+// The texts in which the Store RAM and Store Flash pages differ.
+struct StorePageTexts {
+    const char* caption;         // form, board and out-of-memory messages
+    const char* noFileName;      // the empty file name
+    const char* lengthCaption;   // the length message
+    const char* openFailCaption; // "Unable to open specified file."
+    const char* completePrefix;  // followed by the length
+    const char* errorStatus;
+};
+
+extern const StorePageTexts kStoreRamTexts;
+extern const StorePageTexts kStoreFlashTexts;
+
+// The store pages' checks, in the order name, start address, file offset (Overwrite only),
+// length; the first failure is shown (owned by the page, no icon) and yields nothing.
+std::optional<StoreRequest> ValidateForm(StoreForm& form, const StorePageTexts& texts,
+                                         MessageSink& messages);
+
+} // namespace tessary
