@@ -1,0 +1,75 @@
+// An Intel-style Flash chip over a block of memory: block erase (0x20, 0xD0), read array (0xFF),
+// read status (0x70), clear status (0x50). A byte written to the chip programs with AND
+// semantics and leaves the chip reporting status until read array is commanded. While an erase
+// is under way the chip reports busy and ignores commands and data.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace tessary::board {
+
+// Status register bits.
+inline constexpr uint8_t kStatusReady = 0x80;
+inline constexpr uint8_t kStatusEraseError = 0x20;
+inline constexpr uint8_t kStatusProgramError = 0x10;
+inline constexpr uint8_t kStatusVppError = 0x08;
+inline constexpr uint8_t kStatusLocked = 0x02;
+
+class Flash {
+  public:
+    enum class Mode { ReadArray, Status };
+
+    // `memory` holds the sum of `blockSizes` bytes and outlives the chip.
+    Flash(uint8_t* memory, std::span<const uint32_t> blockSizes);
+
+    // A command byte written to the chip while the address registers hold `offset`.
+    void Command(uint8_t command, uint32_t offset);
+    // One read of the status register; every status read counts down a running erase.
+    uint8_t ReadStatus();
+    // `count` data reads starting at `offset` (offset + count <= size()): contents in read-array
+    // mode, the status byte (one status read per byte) in status mode.
+    void Read(uint32_t offset, uint8_t* out, size_t count);
+    // `count` data writes starting at `offset` (offset + count <= size()).
+    void Program(uint32_t offset, const uint8_t* in, size_t count);
+
+    void SetBusyReads(uint32_t reads) { busyReads_ = reads; }
+    // Locked blocks refuse erase and programming and set the error bits.
+    void SetLockedBlocks(std::span<const uint32_t> blocks);
+    // A never-ready chip starts an erase and never finishes it.
+    void SetNeverReady(bool neverReady);
+    // Power cycle: read-array mode, no errors, nothing under way.
+    void Reset();
+
+    Mode mode() const { return mode_; }
+    bool busy() const { return stuck_ || busyLeft_ > 0; }
+    // The status byte as the next status read would see it, without counting down.
+    uint8_t PeekStatus() const { return busy() ? errors_ : uint8_t(kStatusReady | errors_); }
+    uint32_t size() const { return size_; }
+    size_t BlockCount() const { return blockStarts_.size(); }
+    uint32_t BlockStart(size_t index) const { return blockStarts_[index]; }
+    uint32_t BlockEnd(size_t index) const;
+    // Index of the block holding `offset` (offset < size()).
+    size_t BlockContaining(uint32_t offset) const;
+
+  private:
+    void Erase(uint32_t offset);
+    void ProgramRun(uint32_t offset, const uint8_t* in, size_t count);
+
+    uint8_t* memory_;
+    uint32_t size_ = 0;
+    std::vector<uint32_t> blockStarts_;
+    std::vector<bool> locked_;
+    bool anyLocked_ = false;
+    Mode mode_ = Mode::ReadArray;
+    uint8_t errors_ = 0;
+    bool eraseSetup_ = false;
+    uint32_t busyReads_ = 0;
+    uint32_t busyLeft_ = 0;
+    bool neverReady_ = false;
+    bool stuck_ = false;
+};
+
+} // namespace tessary::board

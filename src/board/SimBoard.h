@@ -1,0 +1,107 @@
+// The simulated board: a memory controller's eight registers in front of 16 MB of RAM and an
+// Intel-style Flash chip. It answers register traffic the way the hardware does, including the
+// ways a careless client goes wrong, and can be told to fail on purpose.
+//
+// Register block (at the configured base): +0 control, +1..+3 address bits 0-7, 8-15, 16-23,
+// +4 Flash command, +5 Flash status (while control holds 0xF6), +6 RAM data, +7 Flash data.
+// The controller advances its 24-bit address after every byte through +6 and +7 and wraps at
+// 0xFFFFFF. A control write of 0xF7 right after 0xF5 hands the byte in +4 to the Flash.
+#pragma once
+
+#include "BoardConfig.h"
+#include "Flash.h"
+#include "MemoryImage.h"
+#include "SpeedLimit.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tessary::board {
+
+inline constexpr uint32_t kRamSize = 1u << 24;
+inline constexpr uint32_t kAddressMask = kRamSize - 1;
+
+// Register offsets inside the block.
+inline constexpr uint8_t kRegControl = 0;
+inline constexpr uint8_t kRegAddressLow = 1;
+inline constexpr uint8_t kRegAddressMid = 2;
+inline constexpr uint8_t kRegAddressHigh = 3;
+inline constexpr uint8_t kRegFlashCommand = 4;
+inline constexpr uint8_t kRegFlashStatus = 5;
+inline constexpr uint8_t kRegRamData = 6;
+inline constexpr uint8_t kRegFlashData = 7;
+
+// Control register values.
+inline constexpr uint8_t kControlIdle = 0xFF;
+inline constexpr uint8_t kControlStrobeOn = 0xF5;
+inline constexpr uint8_t kControlStrobeOff = 0xF7;
+inline constexpr uint8_t kControlStatusRead = 0xF6;
+
+class SimBoard {
+  public:
+    // Builds a board; null with a reason when an image file cannot be opened.
+    static std::unique_ptr<SimBoard> Create(const BoardConfig& config, std::string* error);
+
+    // One register access each. False (and nothing happens) when an injected fault hits.
+    // Registers outside the block ignore writes and read as 0xFF.
+    bool WriteRegister(uint8_t reg, uint8_t value);
+    bool ReadRegister(uint8_t reg, uint8_t* value);
+    bool WriteRepeat(uint8_t reg, const uint8_t* data, size_t count);
+    bool ReadRepeat(uint8_t reg, uint8_t* data, size_t count);
+    bool WriteSet(const uint8_t* regs, const uint8_t* data, size_t count);
+    bool ReadSet(const uint8_t* regs, uint8_t* values, size_t count);
+
+    // Run-time configuration.
+    void SetRegisterBase(uint8_t base);
+    void SetBusyReads(uint32_t reads);
+    void SetLockedBlocks(const std::vector<uint32_t>& blocks);
+    void SetNeverReady(bool neverReady);
+    void SetSpeedLimit(uint64_t bytesPerSecond);
+    // Sets the faults and restarts their counters.
+    void SetFaults(const FaultConfig& faults);
+    // Power cycle: controller idle at address 0, Flash in read-array mode. Memories keep their
+    // contents.
+    void PowerCycle();
+
+    // Inspection.
+    const BoardConfig& config() const { return config_; }
+    std::span<uint8_t> Ram() { return ram_.bytes(); }
+    std::span<uint8_t> FlashMemory() { return flashImage_.bytes(); }
+    Flash& flash() { return flash_; }
+    uint32_t address() const { return address_; }
+    uint8_t control() const { return control_; }
+
+  private:
+    SimBoard(const BoardConfig& config, MemoryImage&& ram, MemoryImage&& flash);
+
+    bool Admit(size_t bytes);
+    void WriteOne(uint8_t offset, uint8_t value);
+    uint8_t ReadOne(uint8_t offset);
+    void WriteRamRun(const uint8_t* data, size_t count);
+    void ReadRamRun(uint8_t* data, size_t count);
+    void WriteFlashRun(const uint8_t* data, size_t count);
+    void ReadFlashRun(uint8_t* data, size_t count);
+    void CountReadBack(uint8_t* data, size_t count);
+    void Advance(size_t count) {
+        address_ = (address_ + static_cast<uint32_t>(count)) & kAddressMask;
+    }
+    bool InBlock(uint8_t reg) const { return (reg & 0xF8) == config_.registerBase; }
+
+    BoardConfig config_;
+    MemoryImage ram_;
+    MemoryImage flashImage_;
+    Flash flash_;
+    SpeedLimit speed_;
+    uint8_t control_ = kControlIdle;
+    uint8_t command_ = 0xFF;
+    uint32_t address_ = 0;
+    uint64_t accesses_ = 0;
+    uint64_t bytesRead_ = 0;
+    bool faultsArmed_ = false;
+};
+
+} // namespace tessary::board

@@ -1,0 +1,51 @@
+#include "DeviceFactory.h"
+
+#include "SerialDevice.h"
+#include "SimDevice.h"
+#include "SimOptions.h"
+#include "lnkutil_erc.h"
+
+#include <filesystem>
+#include <iostream>
+
+namespace tessary::lnkutil {
+namespace {
+
+std::unique_ptr<Device> CreateSimDevice(const DeviceEntry& entry, const std::string& dataDir,
+                                        LnkErc& erc) {
+    board::BoardConfig config;
+    std::string reason;
+    if (!ParseSimOptions(entry.options, &config, &reason)) {
+        erc = LNK_ERC_OPEN_FAILED;
+        return nullptr;
+    }
+    if (!dataDir.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(dataDir, ec);
+        config.ramImage = dataDir + "/" + entry.name + ".ram";
+        config.flashImage = dataDir + "/" + entry.name + ".flash";
+    }
+    auto board = board::SimBoard::Create(config, &reason);
+    if (!board) {
+        std::cerr << "lnkutil: " << entry.name << ": " << reason << "\n";
+        erc = LNK_ERC_OPEN_FAILED;
+        return nullptr;
+    }
+    return std::make_unique<SimDevice>(std::move(board));
+}
+
+} // namespace
+
+std::unique_ptr<Device> CreateDevice(const DeviceEntry& entry, const std::string& dataDir,
+                                     LnkErc& erc) {
+    switch (entry.kind) {
+    case DeviceKind::Sim:
+        return CreateSimDevice(entry, dataDir, erc);
+    case DeviceKind::Serial:
+        return CreateSerialDevice(entry);
+    }
+    erc = LNK_ERC_UNSUPPORTED;
+    return nullptr;
+}
+
+} // namespace tessary::lnkutil

@@ -1,0 +1,17 @@
+// Builds the device of a table entry.
+#pragma once
+
+#include "Device.h"
+#include "DeviceEntry.h"
+
+#include <memory>
+#include <string>
+
+namespace tessary::lnkutil {
+
+// `dataDir`: where simulated boards keep their image files (<name>.ram, <name>.flash); empty =
+// in memory only. Null with `erc` set when the device cannot be built.
+std::unique_ptr<Device> CreateDevice(const DeviceEntry& entry, const std::string& dataDir,
+                                     LnkErc& erc);
+
+} // namespace tessary::lnkutil

@@ -1,0 +1,16 @@
+// Where the library finds its device table and keeps the simulated boards' memories.
+#pragma once
+
+#include <string>
+
+namespace tessary::lnkutil {
+
+// $LNKUTIL_DEVICES if set (empty = no file), else $XDG_CONFIG_HOME/lnkutil/devices.conf, else
+// ~/.config/lnkutil/devices.conf; empty when none can be formed.
+std::string DeviceTablePath();
+
+// $LNKUTIL_DATA_DIR if set (empty = memories in the process only), else
+// $XDG_DATA_HOME/lnkutil, else ~/.local/share/lnkutil; empty when none can be formed.
+std::string DataDirectory();
+
+} // namespace tessary::lnkutil

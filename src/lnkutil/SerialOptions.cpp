@@ -1,0 +1,25 @@
+#include "SerialOptions.h"
+
+namespace tessary::lnkutil {
+
+bool ValidateSerialOptions(const DeviceOptions& options, std::string* reason) {
+    bool havePath = false;
+    for (const auto& [key, value] : options) {
+        if (key != "path") {
+            *reason = "unknown serial setting '" + key + "'";
+            return false;
+        }
+        if (value.empty()) {
+            *reason = "empty path";
+            return false;
+        }
+        havePath = true;
+    }
+    if (!havePath) {
+        *reason = "serial device without path=";
+        return false;
+    }
+    return true;
+}
+
+} // namespace tessary::lnkutil

@@ -1,0 +1,12 @@
+// Settings of a board on a serial line: path=<tty> (required).
+#pragma once
+
+#include "DeviceEntry.h"
+
+#include <string>
+
+namespace tessary::lnkutil {
+
+bool ValidateSerialOptions(const DeviceOptions& options, std::string* reason);
+
+} // namespace tessary::lnkutil

@@ -1,0 +1,125 @@
+#include "SimOptions.h"
+
+#include <charconv>
+#include <optional>
+#include <string_view>
+
+namespace tessary::lnkutil {
+namespace {
+
+std::optional<uint64_t> ParseUnsigned(std::string_view text) {
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    uint64_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<bool> ParseYesNo(std::string_view text) {
+    if (text == "yes" || text == "true" || text == "1") {
+        return true;
+    }
+    if (text == "no" || text == "false" || text == "0") {
+        return false;
+    }
+    return std::nullopt;
+}
+
+bool ParseBlockList(std::string_view text, std::vector<uint32_t>* blocks) {
+    while (true) {
+        const size_t comma = text.find(',');
+        const auto block = ParseUnsigned(text.substr(0, comma));
+        if (!block || *block > UINT32_MAX) {
+            return false;
+        }
+        blocks->push_back(static_cast<uint32_t>(*block));
+        if (comma == std::string_view::npos) {
+            return true;
+        }
+        text.remove_prefix(comma + 1);
+    }
+}
+
+bool ApplyOption(const std::string& key, const std::string& value, board::BoardConfig* config) {
+    if (key == "flash") {
+        const auto layout = board::ParseFlashLayout(value);
+        config->flashLayout = layout.value_or(config->flashLayout);
+        return layout.has_value();
+    }
+    if (key == "locked") {
+        config->lockedBlocks.clear();
+        return ParseBlockList(value, &config->lockedBlocks);
+    }
+    if (key == "never-ready") {
+        const auto yes = ParseYesNo(value);
+        config->neverReady = yes.value_or(false);
+        return yes.has_value();
+    }
+    const auto number = ParseUnsigned(value);
+    if (!number) {
+        return false;
+    }
+    if (key == "base") {
+        config->registerBase = static_cast<uint8_t>(*number);
+        return *number <= 0xF8 && *number % 8 == 0;
+    }
+    if (key == "busy") {
+        config->busyReads = static_cast<uint32_t>(*number);
+        return *number <= UINT32_MAX;
+    }
+    if (key == "speed") {
+        config->bytesPerSecond = *number;
+    } else if (key == "fail-access") {
+        config->faults.failAccess = *number;
+    } else if (key == "flip-byte") {
+        config->faults.flipByte = *number;
+    } else if (key == "flip-from") {
+        config->faults.flipFrom = *number;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool IsKnownKey(std::string_view key) {
+    for (std::string_view known : {"flash", "base", "busy", "locked", "never-ready", "speed",
+                                   "fail-access", "flip-byte", "flip-from"}) {
+        if (key == known) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool ParseSimOptions(const DeviceOptions& options, board::BoardConfig* config,
+                     std::string* reason) {
+    for (const auto& [key, value] : options) {
+        if (!IsKnownKey(key)) {
+            *reason = "unknown sim setting '" + key + "'";
+            return false;
+        }
+        if (!ApplyOption(key, value, config)) {
+            *reason = "bad value '" + value + "' for " + key;
+            return false;
+        }
+    }
+    const size_t blockCount = board::FlashBlockSizes(config->flashLayout).size();
+    for (uint32_t block : config->lockedBlocks) {
+        if (block >= blockCount) {
+            *reason = "locked block " + std::to_string(block) + " beyond the Flash's " +
+                      std::to_string(blockCount) + " blocks";
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace tessary::lnkutil

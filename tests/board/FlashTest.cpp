@@ -1,0 +1,189 @@
+// The Flash as a host meets it through the controller: erase, busy, programming, status mode.
+#include "BoardDriver.h"
+
+#include <numeric>
+
+namespace tessary::board::test {
+namespace {
+
+class FlashTest : public ::testing::Test {
+  protected:
+    void Make(BoardConfig config) {
+        board_ = MakeBoard(config);
+        driver_ = std::make_unique<BoardDriver>(*board_);
+    }
+    void SetUp() override { Make({}); }
+
+    // Fills the whole Flash with a known non-erased pattern, leaving the chip in read-array mode.
+    void ProgramEverything(uint8_t value = 0x00) {
+        auto flash = board_->FlashMemory();
+        std::fill(flash.begin(), flash.end(), value);
+    }
+
+    std::unique_ptr<SimBoard> board_;
+    std::unique_ptr<BoardDriver> driver_;
+};
+
+TEST_F(FlashTest, NewChipIsErasedAndInReadArrayMode) {
+    EXPECT_EQ(driver_->Read(kRegFlashData, 0, 16), std::vector<uint8_t>(16, 0xFF));
+    EXPECT_EQ(driver_->Status(), 0x80);
+}
+
+TEST_F(FlashTest, EraseIsBusyForTheConfiguredReadsThenReady) {
+    board_->SetBusyReads(5);
+    ProgramEverything();
+    driver_->EraseBlockAt(0x78000);
+    EXPECT_EQ(driver_->WaitReady(), 5);
+    EXPECT_EQ(driver_->Status(), 0x80);
+}
+
+TEST_F(FlashTest, CommandsAreIgnoredWhileBusy) {
+    board_->SetBusyReads(3);
+    driver_->EraseBlockAt(0);
+    driver_->Command(0xFF); // read array while the erase runs: refused
+    EXPECT_EQ(driver_->Status() & 0x80, 0);
+    EXPECT_EQ(driver_->WaitReady(), 2);
+    EXPECT_EQ(driver_->Read(kRegFlashData, 0, 1)[0], 0x80); // still status mode
+}
+
+TEST_F(FlashTest, ProgrammingOnlyClearsBits) {
+    driver_->Write(kRegFlashData, 0x100, {0xF0, 0x0F, 0xAA});
+    driver_->Write(kRegFlashData, 0x100, {0x3C, 0xFF, 0x55});
+    driver_->Command(0xFF);
+    EXPECT_EQ(driver_->Read(kRegFlashData, 0x100, 3), (std::vector<uint8_t>{0x30, 0x0F, 0x00}));
+}
+
+TEST_F(FlashTest, DataReadsReturnStatusUntilReadArray) {
+    const auto data = Pattern(64);
+    driver_->Write(kRegFlashData, 0x2000, data);
+    EXPECT_EQ(driver_->Read(kRegFlashData, 0x2000, 64), std::vector<uint8_t>(64, 0x80));
+    driver_->Command(0xFF);
+    EXPECT_EQ(driver_->Read(kRegFlashData, 0x2000, 64), data);
+}
+
+TEST_F(FlashTest, StatusRegisterSpeaksOnlyDuringStatusRead) {
+    uint8_t value = 0xAA;
+    ASSERT_TRUE(board_->ReadRegister(kRegFlashStatus, &value));
+    EXPECT_EQ(value, 0x00);
+    EXPECT_EQ(driver_->Status(), 0x80);
+}
+
+TEST_F(FlashTest, CommandNeedsTheFullStrobe) {
+    driver_->Write(kRegFlashData, 0, {0x12}); // status mode now
+    ASSERT_TRUE(board_->WriteRegister(kRegFlashCommand, 0xFF));
+    ASSERT_TRUE(board_->WriteRegister(kRegControl, kControlStrobeOff)); // no 0xF5 first
+    EXPECT_EQ(driver_->Read(kRegFlashData, 0, 1)[0], 0x80);
+    driver_->Command(0xFF);
+    EXPECT_EQ(driver_->Read(kRegFlashData, 0, 1)[0], 0x12);
+}
+
+TEST_F(FlashTest, EraseSetupWithoutConfirmIsASequenceError) {
+    ProgramEverything();
+    driver_->SetAddress(0);
+    driver_->Command(0x20);
+    driver_->Command(0xFF);
+    EXPECT_EQ(driver_->Status(), 0x80 | 0x20 | 0x10);
+    driver_->Command(0xFF);
+    EXPECT_EQ(driver_->Read(kRegFlashData, 0, 1)[0], 0x00); // nothing erased
+}
+
+TEST_F(FlashTest, LockedBlockRefusesEraseUntilClearStatus) {
+    board_->SetLockedBlocks({4});
+    ProgramEverything(0x5A);
+    driver_->EraseBlockAt(0x78000);
+    EXPECT_EQ(driver_->WaitReady(), 0);
+    EXPECT_EQ(driver_->Status(), 0x80 | 0x20 | 0x02);
+    driver_->Command(0xFF);
+    EXPECT_EQ(driver_->Status(), 0x80 | 0x20 | 0x02); // error bits stay through read array
+    EXPECT_EQ(driver_->Read(kRegFlashData, 0x78000, 4), std::vector<uint8_t>(4, 0x5A));
+    driver_->Command(0x50);
+    EXPECT_EQ(driver_->Status(), 0x80);
+}
+
+TEST_F(FlashTest, LockedBlockRefusesProgrammingButNeighboursTakeIt) {
+    board_->SetLockedBlocks({5});
+    // A run across the end of block 4 into the locked block 5 (0x7A000).
+    driver_->Write(kRegFlashData, 0x79FFE, {0x00, 0x00, 0x00, 0x00});
+    EXPECT_EQ(driver_->Status(), 0x80 | 0x10 | 0x02);
+    driver_->Command(0xFF);
+    EXPECT_EQ(driver_->Read(kRegFlashData, 0x79FFE, 4), (std::vector<uint8_t>{0, 0, 0xFF, 0xFF}));
+}
+
+TEST_F(FlashTest, NeverReadyChipStaysBusy) {
+    board_->SetNeverReady(true);
+    ProgramEverything();
+    driver_->EraseBlockAt(0);
+    EXPECT_EQ(driver_->WaitReady(200), -1);
+    board_->SetNeverReady(false);
+    EXPECT_EQ(driver_->Status(), 0x80);
+}
+
+TEST_F(FlashTest, PowerCycleKeepsContentsAndReturnsToReadArray) {
+    driver_->Write(kRegFlashData, 0x30, {0x21});
+    driver_->Write(kRegRamData, 0x30, {0x43});
+    board_->PowerCycle();
+    EXPECT_EQ(board_->address(), 0u);
+    EXPECT_EQ(driver_->Read(kRegFlashData, 0x30, 1)[0], 0x21);
+    EXPECT_EQ(driver_->Read(kRegRamData, 0x30, 1)[0], 0x43);
+}
+
+TEST_F(FlashTest, AddressesBeyondTheChipWrapModuloItsSize) {
+    driver_->Write(kRegFlashData, 0x80000 + 0x10, {0x42}); // 512K chip: same cell as 0x10
+    driver_->Command(0xFF);
+    EXPECT_EQ(driver_->Read(kRegFlashData, 0x10, 1)[0], 0x42);
+    EXPECT_EQ(board_->FlashMemory()[0x10], 0x42);
+}
+
+// Erasing at any address of a block clears exactly that block of the board's own table.
+class FlashBlockTest : public ::testing::TestWithParam<FlashLayout> {};
+
+TEST_P(FlashBlockTest, EraseClearsExactlyTheContainingBlock) {
+    BoardConfig config;
+    config.flashLayout = GetParam();
+    config.busyReads = 0;
+    auto board = MakeBoard(config);
+    BoardDriver driver(*board);
+    const auto sizes = FlashBlockSizes(GetParam());
+    auto flash = board->FlashMemory();
+    uint32_t start = 0;
+    for (size_t block = 0; block < sizes.size(); ++block) {
+        const uint32_t end = start + sizes[block];
+        // The block and its neighbours programmed to 0, then the block erased.
+        const uint32_t from = block > 0 ? start - sizes[block - 1] : 0;
+        const uint32_t to = block + 1 < sizes.size() ? end + sizes[block + 1] : end;
+        std::fill(flash.begin() + from, flash.begin() + to, 0x00);
+        driver.EraseBlockAt(end - 1); // the last byte lies in the block as well
+        ASSERT_EQ(driver.WaitReady(), 0);
+        EXPECT_EQ(std::count(flash.begin() + from, flash.begin() + to, 0xFF), sizes[block])
+            << "block " << block;
+        EXPECT_EQ(flash[start], 0xFF);
+        EXPECT_EQ(flash[end - 1], 0xFF);
+        start = end;
+    }
+    EXPECT_EQ(start, flash.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, FlashBlockTest,
+                         ::testing::Values(FlashLayout::k512K, FlashLayout::k1M, FlashLayout::k4M,
+                                           FlashLayout::k16M));
+
+TEST(FlashLayoutTable, SizesAndBoundariesOfEachChip) {
+    EXPECT_EQ(FlashLayoutSize(FlashLayout::k512K), 0x80000u);
+    EXPECT_EQ(FlashLayoutSize(FlashLayout::k1M), 0x100000u);
+    EXPECT_EQ(FlashLayoutSize(FlashLayout::k4M), 0x400000u);
+    EXPECT_EQ(FlashLayoutSize(FlashLayout::k16M), 0x1000000u);
+    const auto small = FlashBlockSizes(FlashLayout::k512K);
+    // The parameter blocks of the 512K chip start at 0x78000 and 0x7A000, the boot block at
+    // 0x7C000.
+    EXPECT_EQ(std::accumulate(small.begin(), small.begin() + 4, 0u), 0x78000u);
+    EXPECT_EQ(std::accumulate(small.begin(), small.begin() + 5, 0u), 0x7A000u);
+    EXPECT_EQ(std::accumulate(small.begin(), small.begin() + 6, 0u), 0x7C000u);
+    const auto large = FlashBlockSizes(FlashLayout::k1M);
+    EXPECT_EQ(std::accumulate(large.begin(), large.begin() + 7, 0u), 0xE0000u);
+    EXPECT_EQ(std::accumulate(large.begin(), large.begin() + 8, 0u), 0xF8000u);
+    EXPECT_EQ(ParseFlashLayout("16M"), FlashLayout::k16M);
+    EXPECT_EQ(ParseFlashLayout("2m"), std::nullopt);
+}
+
+} // namespace
+} // namespace tessary::board::test

@@ -1,0 +1,119 @@
+// The device table text format: parsing, editing, saving.
+#include "DeviceTable.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+namespace tessary::lnkutil::test {
+namespace {
+
+struct BadLine {
+    const char* line;
+    const char* reasonPart;
+};
+
+class MalformedLineTest : public ::testing::TestWithParam<BadLine> {};
+
+TEST_P(MalformedLineTest, IsRejectedWithItsReason) {
+    DeviceEntry entry;
+    std::string reason;
+    EXPECT_FALSE(ParseDeviceLine(GetParam().line, &entry, &reason));
+    EXPECT_NE(reason.find(GetParam().reasonPart), std::string::npos) << reason;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, MalformedLineTest,
+    ::testing::Values(BadLine{"Lonely", "expected"}, BadLine{"A usb", "kind 'usb'"},
+                      BadLine{"ABCDEFGHIJKLMNOPQRST sim", "name"}, BadLine{".hidden sim", "name"},
+                      BadLine{"A sim flash=8m", "flash"}, BadLine{"A sim base=0x0C", "base"},
+                      BadLine{"A sim base=0x100", "base"}, BadLine{"A sim busy=-1", "busy"},
+                      BadLine{"A sim locked=7", "locked block 7"},
+                      BadLine{"A sim flash=1m locked=1,,2", "locked"},
+                      BadLine{"A sim colour=red", "unknown"}, BadLine{"A sim fast", "key=value"},
+                      BadLine{"A sim busy=1 busy=2", "twice"}, BadLine{"A serial", "path"},
+                      BadLine{"A serial path=", "path"}, BadLine{"A serial path=/x baud=9", "baud"},
+                      BadLine{"A sim never-ready=maybe", "never-ready"}));
+
+TEST(DeviceLine, NineteenCharactersAndEverySimSetting) {
+    DeviceEntry entry;
+    std::string reason;
+    ASSERT_TRUE(ParseDeviceLine("ABCDEFGHIJKLMNOPQRS\tsim default flash=1m base=0xF8 busy=7 "
+                                "locked=0,10 never-ready=yes speed=1000 fail-access=3 "
+                                "flip-byte=4 flip-from=5",
+                                &entry, &reason))
+        << reason;
+    EXPECT_EQ(entry.name, "ABCDEFGHIJKLMNOPQRS");
+    EXPECT_TRUE(entry.isDefault);
+    EXPECT_EQ(entry.options.size(), 9u);
+    EXPECT_EQ(entry.Option("locked"), "0,10");
+}
+
+TEST(DeviceLine, BlankAndCommentLinesAreNoEntry) {
+    DeviceEntry entry;
+    std::string reason;
+    EXPECT_TRUE(ParseDeviceLine("   # SimBoard sim", &entry, &reason));
+    EXPECT_TRUE(entry.name.empty());
+    EXPECT_TRUE(ParseDeviceLine("\r", &entry, &reason));
+    EXPECT_TRUE(entry.name.empty());
+}
+
+TEST(DeviceTableParse, DuplicatesAndSecondDefaultAreSkipped) {
+    DeviceTable table;
+    std::ostringstream warnings;
+    table.Parse("A sim default\nA sim\nB sim default\nC serial path=/dev/ttyS1", "t.conf",
+                warnings);
+    ASSERT_EQ(table.size(), 2u);
+    EXPECT_EQ(table.DefaultIndex(), 0);
+    EXPECT_EQ(table.entries()[1].name, "C");
+    EXPECT_EQ(table.entries()[1].Option("path"), "/dev/ttyS1");
+    EXPECT_EQ(warnings.str(), "lnkutil: t.conf:2: device 'A' defined twice; entry skipped\n"
+                              "lnkutil: t.conf:3: a second default device; entry skipped\n");
+}
+
+TEST(DeviceTableEdit, AddReplaceRemoveAndDefault) {
+    DeviceTable table = DeviceTable::BuiltIn();
+    std::string reason;
+    DeviceEntry lab{"Lab", DeviceKind::Serial, true, {{"path", "/dev/ttyUSB0"}}};
+    ASSERT_TRUE(table.Add(lab, &reason)) << reason;
+    EXPECT_EQ(table.DefaultIndex(), 4);
+    EXPECT_FALSE(table.entries()[0].isDefault);
+    EXPECT_FALSE(table.Add(lab, &reason)); // the name is taken
+    EXPECT_FALSE(table.Add(DeviceEntry{"Bad", DeviceKind::Sim, false, {{"flash", "3m"}}}, &reason));
+    DeviceEntry renamed{"SimBoard-2", DeviceKind::Sim, false, {}};
+    ASSERT_TRUE(table.Replace(0, renamed, &reason));
+    EXPECT_FALSE(table.Replace(1, renamed, &reason)); // would duplicate entry 0
+    EXPECT_TRUE(table.Remove(1));
+    EXPECT_EQ(table.Find("SimBoard-1M"), -1);
+    EXPECT_EQ(table.DefaultIndex(), 3);
+    EXPECT_TRUE(table.SetDefault(-1));
+    EXPECT_EQ(table.DefaultIndex(), -1);
+    EXPECT_FALSE(table.SetDefault(4));
+    EXPECT_FALSE(table.Remove(4));
+}
+
+TEST(DeviceTableSave, WhatIsSavedLoadsBackTheSame) {
+    char pattern[] = "/tmp/tessary-table-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string path = std::string(pattern) + "/devices.conf";
+    DeviceTable table = DeviceTable::BuiltIn();
+    std::string reason;
+    ASSERT_TRUE(table.Add({"Lab", DeviceKind::Serial, false, {{"path", "/dev/ttyUSB0"}}}, &reason));
+    ASSERT_TRUE(table.Add({"Slow", DeviceKind::Sim, false, {{"speed", "1000"}, {"base", "0x10"}}},
+                          &reason));
+    ASSERT_TRUE(table.Save(path, &reason)) << reason;
+    DeviceTable loaded;
+    std::ostringstream warnings;
+    ASSERT_TRUE(loaded.Load(path, warnings));
+    EXPECT_EQ(warnings.str(), "");
+    EXPECT_EQ(loaded.Format(), table.Format());
+    EXPECT_EQ(loaded.DefaultIndex(), 0);
+    EXPECT_FALSE(loaded.Load(path + ".missing", warnings));
+    EXPECT_EQ(loaded.size(), 6u); // a failed load keeps the table
+    std::filesystem::remove_all(pattern);
+}
+
+} // namespace
+} // namespace tessary::lnkutil::test
