@@ -2,6 +2,9 @@
 #   make run   installs what is missing, builds, starts the desktop program on the simulated board
 #   make test  installs what is missing, builds, runs every test (also under ASan + UBSan)
 JOBS ?= $(shell nproc)
+# Tests never read the developer's device table or touch the boards' image files: an empty
+# LNKUTIL_DEVICES is the built-in table, an empty LNKUTIL_DATA_DIR keeps memories in-process.
+TEST_ENV = QT_QPA_PLATFORM=offscreen LNKUTIL_DEVICES= LNKUTIL_DATA_DIR=
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 
@@ -20,12 +23,12 @@ run: build
 test: test-release test-asan
 
 test-release: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && $(TEST_ENV) ctest --output-on-failure -j $(JOBS)
 
 test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTESSARY_SANITIZE=ON -DTESSARY_BENCH=OFF >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	cd $(ASAN_BUILD) && $(TEST_ENV) ctest --output-on-failure -j $(JOBS)
 
 bench: build
 	scripts/run-benchmarks.sh $(BUILD)
