@@ -47,8 +47,12 @@ char* LoadResStringInto(int id, std::size_t capacity, char* buffer) {
     return buffer;
 }
 
-const char* LoadResString(int id) { return LoadResStringInto(id, sizeof(gResBuffer), gResBuffer); }
+const char* LoadResString(int id) {
+    return LoadResStringInto(id, sizeof(gResBuffer), gResBuffer);
+}
 
-std::string DupResString(int id) { return Entry(id); }
+std::string DupResString(int id) {
+    return Entry(id);
+}
 
 } // namespace tessary

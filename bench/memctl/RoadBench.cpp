@@ -77,7 +77,7 @@ BENCHMARK(BM_ControllerRoad)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 // Prints each run, and the road's rate as a share of the baseline at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
@@ -97,7 +97,7 @@ public:
         }
     }
 
-private:
+  private:
     double baseline_ = 0;
     double road_ = 0;
 };

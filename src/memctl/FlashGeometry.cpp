@@ -10,8 +10,8 @@ namespace {
 constexpr std::array<uint32_t, 7> k512KStarts = {0x00000, 0x20000, 0x40000, 0x60000,
                                                  0x78000, 0x7A000, 0x7C000};
 constexpr std::array<const char*, 7> k512KLabels = {
-    "00000h - 128K Main Block",    "20000h - 128K Main Block",      "40000h - 128K Main Block",
-    "60000h - 96K Main Block",     "78000h - 8K Parameter Block",   "7A000h - 8K Parameter Block",
+    "00000h - 128K Main Block", "20000h - 128K Main Block",    "40000h - 128K Main Block",
+    "60000h - 96K Main Block",  "78000h - 8K Parameter Block", "7A000h - 8K Parameter Block",
     "7C000h - 16K Boot Block",
 };
 
@@ -19,12 +19,10 @@ constexpr std::array<uint32_t, 11> k1024KStarts = {0x00000, 0x20000, 0x40000, 0x
                                                    0x80000, 0xA0000, 0xC0000, 0xE0000,
                                                    0xF8000, 0xFA000, 0xFC000};
 constexpr std::array<const char*, 11> k1024KLabels = {
-    "00000h - 128K Main Block",      "20000h - 128K Main Block",
-    "40000h - 128K Main Block",      "60000h - 128K Main Block",
-    "80000h - 128K Parameter Block", "A0000h - 128K Parameter Block",
-    "C0000h - 128K Boot Block",      "E0000h - 96K Main Block",
-    "F8000h - 8K Parameter Block",   "FA000h - 8K Parameter Block",
-    "FC000h - 16K Boot Block",
+    "00000h - 128K Main Block",    "20000h - 128K Main Block",      "40000h - 128K Main Block",
+    "60000h - 128K Main Block",    "80000h - 128K Parameter Block", "A0000h - 128K Parameter Block",
+    "C0000h - 128K Boot Block",    "E0000h - 96K Main Block",       "F8000h - 8K Parameter Block",
+    "FA000h - 8K Parameter Block", "FC000h - 16K Boot Block",
 };
 
 constexpr std::array<uint32_t, 128> kStep128KStarts = [] {
@@ -55,11 +53,17 @@ const FlashLayout& LayoutFor(int32_t configuration) {
     }
 }
 
-int32_t BlockCount() { return static_cast<int32_t>(LayoutFor(MemoryConfiguration).blockStarts.size()); }
+int32_t BlockCount() {
+    return static_cast<int32_t>(LayoutFor(MemoryConfiguration).blockStarts.size());
+}
 
-uint32_t BlockAddress(int32_t index) { return LayoutFor(MemoryConfiguration).blockStarts[index]; }
+uint32_t BlockAddress(int32_t index) {
+    return LayoutFor(MemoryConfiguration).blockStarts[index];
+}
 
-uint32_t FlashSize() { return LayoutFor(MemoryConfiguration).flashSize; }
+uint32_t FlashSize() {
+    return LayoutFor(MemoryConfiguration).flashSize;
+}
 
 int32_t BlockContaining(uint32_t address) {
     const auto starts = LayoutFor(MemoryConfiguration).blockStarts;

@@ -48,7 +48,8 @@ bool MemoryController::CreatePort(MessageSink* owner) {
 
 bool MemoryController::CreateSerialPort() {
     serialLine_.reset(new (std::nothrow) SerialLine());
-    auto port = std::unique_ptr<SerialPort>(serialLine_ ? new (std::nothrow) SerialPort() : nullptr);
+    auto port =
+        std::unique_ptr<SerialPort>(serialLine_ ? new (std::nothrow) SerialPort() : nullptr);
     if (!port) {
         errorCode_ = kErrOutOfMemory;
         Release();
@@ -104,8 +105,8 @@ void MemoryController::Release() {
 // Over the serial line one frame carries a limited number of bytes; there repeated accesses and
 // register lists go out as several frames. The library takes each in one call.
 bool MemoryController::SendSet(const RegisterPair* pairs, int32_t count) {
-    const bool sent = serialLine_ ? PutRegSetInFrames(*port_, count, pairs)
-                                  : port_->PutRegSet(count, pairs);
+    const bool sent =
+        serialLine_ ? PutRegSetInFrames(*port_, count, pairs) : port_->PutRegSet(count, pairs);
     if (!sent) {
         return FailFromPort();
     }
@@ -191,9 +192,13 @@ bool MemoryController::FlashCommand(uint8_t command) {
     return SendSet(pairs, 4);
 }
 
-bool MemoryController::ReadArrayMode() { return FlashCommand(kFlashReadArray); }
+bool MemoryController::ReadArrayMode() {
+    return FlashCommand(kFlashReadArray);
+}
 
-bool MemoryController::ClearStatus() { return FlashCommand(kFlashClearStatus); }
+bool MemoryController::ClearStatus() {
+    return FlashCommand(kFlashClearStatus);
+}
 
 bool MemoryController::ReadFlashStatus(uint8_t& status) {
     // All three accesses are made even when one fails, so the strobe always returns to idle.
@@ -210,6 +215,8 @@ std::string MemoryController::LineFailureText() const {
     return serialLine_ ? serialLine_->OpenFailureText() : std::string();
 }
 
-uint32_t MemoryController::BlockAddress(int32_t index) const { return tessary::BlockAddress(index); }
+uint32_t MemoryController::BlockAddress(int32_t index) const {
+    return tessary::BlockAddress(index);
+}
 
 } // namespace tessary

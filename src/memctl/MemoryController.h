@@ -43,7 +43,7 @@ inline constexpr int32_t kErrOutOfMemory = 256;
 // port the application's interface type selects, connects, runs register sequences, and is
 // released again. No connection outlives it.
 class MemoryController {
-public:
+  public:
     MemoryController();
     ~MemoryController();
     MemoryController(const MemoryController&) = delete;
@@ -72,13 +72,14 @@ public:
     // Why the serial line could not be opened, in words for the user; empty otherwise.
     std::string LineFailureText() const;
 
-private:
+  private:
     bool CreateSerialPort();
     uint8_t Reg(ControllerRegister offset) const;
     bool FailFromPort();
     bool SendSet(const RegisterPair* pairs, int32_t count);
     bool FlashCommand(uint8_t command);
-    bool WriteRepeat(ControllerRegister reg, uint32_t address, const uint8_t* buffer, int32_t count);
+    bool WriteRepeat(ControllerRegister reg, uint32_t address, const uint8_t* buffer,
+                     int32_t count);
     bool ReadRepeat(ControllerRegister reg, uint32_t address, uint8_t* buffer, int32_t count);
 
     MessageSink* owner_ = nullptr;

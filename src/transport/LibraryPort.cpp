@@ -10,7 +10,9 @@ bool LibraryPort::Initialize() {
     return true;
 }
 
-void LibraryPort::Uninitialize() { flags_ &= ~kFlagInitialised; }
+void LibraryPort::Uninitialize() {
+    flags_ &= ~kFlagInitialised;
+}
 
 bool LibraryPort::Open() {
     LnkErc error = 0;

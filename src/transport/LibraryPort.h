@@ -8,7 +8,7 @@ namespace tessary {
 // A RegisterPort that hands every operation to the device-access library (lnkutil), opening the
 // device named by the application's current device setting.
 class LibraryPort final : public RegisterPort {
-public:
+  public:
     // Largest set the port splits into its address and data arrays.
     static constexpr int32_t kMaxSetPairs = 68;
 
@@ -27,7 +27,7 @@ public:
 
     LnkHandle Handle() const { return handle_; }
 
-private:
+  private:
     LnkHandle handle_ = 0;
 };
 

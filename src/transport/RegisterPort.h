@@ -32,7 +32,7 @@ enum PortError : int32_t {
 // logic on the board. Every operation is synchronous and reports success; on failure the port
 // keeps an error code.
 class RegisterPort {
-public:
+  public:
     static constexpr uint32_t kFlagOpen = 0x1u;
     static constexpr uint32_t kFlagInitialised = 0x80000000u;
     static constexpr int kDeviceNameSize = 32;
@@ -57,7 +57,7 @@ public:
     int32_t ErrorCode() const { return errorCode_; }
     const char* DeviceName() const { return deviceName_; }
 
-protected:
+  protected:
     bool Fail(int32_t code) {
         errorCode_ = code;
         return false;

@@ -1,5 +1,5 @@
-#include "AppContext.h"
 #include "FlashGeometry.h"
+#include "AppContext.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@ namespace tessary {
 namespace {
 
 class FlashGeometryTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { MemoryConfiguration = 0; }
     static void Use(int32_t configuration) { MemoryConfiguration = configuration; }
 };
@@ -33,8 +33,8 @@ TEST_F(FlashGeometryTest, CountsAndSizesPerConfiguration) {
         uint32_t size;
     };
     for (const Expect& e : {Expect{0, 7, 0x80000}, Expect{1, 7, 0x80000}, Expect{2, 7, 0x80000},
-                            Expect{3, 11, 0x100000}, Expect{4, 7, 0x80000},
-                            Expect{5, 32, 0x400000}, Expect{6, 128, 0x1000000}}) {
+                            Expect{3, 11, 0x100000}, Expect{4, 7, 0x80000}, Expect{5, 32, 0x400000},
+                            Expect{6, 128, 0x1000000}}) {
         Use(e.configuration);
         EXPECT_EQ(BlockCount(), e.count) << e.configuration;
         EXPECT_EQ(FlashSize(), e.size) << e.configuration;

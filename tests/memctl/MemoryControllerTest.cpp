@@ -1,5 +1,5 @@
-#include "FlashGeometry.h"
 #include "MemoryController.h"
+#include "FlashGeometry.h"
 #include "SimBoard.h"
 #include "SimFixture.h"
 
@@ -16,7 +16,7 @@ using testing::SimBoardTest;
 using testing::TracedCall;
 
 class MemoryControllerTest : public SimBoardTest {
-protected:
+  protected:
     MemoryController controller;
 
     void Connect() {
@@ -133,8 +133,8 @@ TEST_F(MemoryControllerTest, RegisterBaseAtTheTopPlacesDataRegistersAt0xFEAnd0xF
     ASSERT_TRUE(controller.EraseBlock(0));
     EXPECT_EQ(trace[0].registers, (std::vector<uint8_t>{0xF9, 0xFA, 0xFB}));
     EXPECT_EQ(trace[1].address, 0xFE);
-    EXPECT_EQ(trace[2].registers,
-              (std::vector<uint8_t>{0xF9, 0xFA, 0xFB, 0xFC, 0xF8, 0xF8, 0xF8, 0xFC, 0xF8, 0xF8, 0xF8}));
+    EXPECT_EQ(trace[2].registers, (std::vector<uint8_t>{0xF9, 0xFA, 0xFB, 0xFC, 0xF8, 0xF8, 0xF8,
+                                                        0xFC, 0xF8, 0xF8, 0xF8}));
     EXPECT_TRUE(std::equal(data.begin(), data.end(), Board().Ram().begin() + 0x100));
 }
 

@@ -13,7 +13,7 @@ namespace {
 using testing::SimBoardTest;
 
 class LibraryPortTest : public SimBoardTest {
-protected:
+  protected:
     LibraryPort port;
     void SetUp() override {
         SimBoardTest::SetUp();

@@ -1,0 +1,34 @@
+#include "FaultPlan.h"
+
+namespace tessary::peer {
+
+std::optional<FaultKind> ParseFaultKind(std::string_view text) {
+    if (text == "none") {
+        return FaultKind::None;
+    }
+    if (text == "no-reply") {
+        return FaultKind::NoReply;
+    }
+    if (text == "cut-short") {
+        return FaultKind::CutShort;
+    }
+    if (text == "wrong-code") {
+        return FaultKind::WrongCode;
+    }
+    if (text == "bad-checksum") {
+        return FaultKind::BadChecksum;
+    }
+    if (text == "stall") {
+        return FaultKind::Stall;
+    }
+    return std::nullopt;
+}
+
+FaultKind FaultPlan::For(uint64_t request) const {
+    if (request < at || (count != 0 && request - at >= count)) {
+        return FaultKind::None;
+    }
+    return kind;
+}
+
+} // namespace tessary::peer

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace tessary::peer {
+
+// What goes wrong with a reply, for tests that need a board misbehaving on the line.
+enum class FaultKind {
+    None,
+    NoReply,     // the request is taken and never answered
+    CutShort,    // only the first cutAfter bytes of the reply frame go out
+    WrongCode,   // the reply carries reply code 0x80
+    BadChecksum, // the reply's checksum byte is wrong
+    Stall,       // cutAfter bytes, a pause of stallMs, then the rest
+};
+
+std::optional<FaultKind> ParseFaultKind(std::string_view text);
+
+struct FaultPlan {
+    FaultKind kind = FaultKind::None;
+    // 1-based number of the first request whose reply the fault hits.
+    uint64_t at = 1;
+    // How many requests it hits; 0 = every one from `at` on.
+    uint64_t count = 0;
+    uint32_t cutAfter = 1;
+    uint32_t stallMs = 2000;
+
+    // The fault that hits the reply to request number `request` (1-based).
+    FaultKind For(uint64_t request) const;
+};
+
+} // namespace tessary::peer

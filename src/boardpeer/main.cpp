@@ -1,0 +1,118 @@
+// tessary-board: a simulated board on a serial line, for tests, benchmarks and demonstrations
+// without hardware.
+#include "BoardPeer.h"
+#include "Interrupt.h"
+#include "SimBoard.h"
+#include "Terminal.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <sys/prctl.h>
+
+using namespace tessary;
+
+int main(int argc, char** argv) {
+    CLI::App app{"Simulated board on a serial line: a memory controller with 16 MB of RAM and an "
+                 "Intel-style Flash chip, answering the register protocol of Tessary's serial "
+                 "line. It opens a new pseudo-terminal and prints the path a client opens (one "
+                 "line on stdout), or answers on a given tty. SIGINT or SIGTERM end it.",
+                 "tessary-board"};
+    board::BoardConfig config;
+    peer::PeerSettings settings;
+    std::string tty;
+    std::string layout = "512k";
+    std::string images;
+    std::string name = "SimBoard";
+    std::string fault = "none";
+    int registerBase = 0;
+
+    app.add_option("--tty", tty, "Answer on this tty (115200 8N1 raw) instead of a new pty");
+    app.add_option("--register-base", registerBase,
+                   "First register of the memory controller: 0 to 0xF8, a multiple of 8")
+        ->check(CLI::Range(0, 0xF8))
+        ->default_val(0);
+    app.add_option("--flash", layout, "Flash chip: 512k, 1m, 4m or 16m")
+        ->check(CLI::IsMember({"512k", "1m", "4m", "16m"}, CLI::ignore_case))
+        ->default_val("512k");
+    app.add_option("--images", images,
+                   "Keep RAM and Flash in image files NAME.ram and NAME.flash in this directory "
+                   "(the files liblnkutil's simulated boards use); without it the memories live "
+                   "in this process only");
+    app.add_option("--name", name, "Board name for the image files")->default_val("SimBoard");
+    app.add_option("--busy-reads", config.busyReads,
+                   "Status reads that report busy after an erase before the chip is ready")
+        ->default_val(3);
+    app.add_option("--locked-blocks", config.lockedBlocks,
+                   "Indexes of Flash blocks that refuse erase and programming");
+    app.add_flag("--never-ready", config.neverReady, "The Flash never finishes an erase");
+    app.add_option("--identity", settings.identity,
+                   "Identification text the board answers (at most 64 characters)")
+        ->default_val(settings.identity);
+    app.add_option("--baud", settings.baud,
+                   "Carry bytes no faster than a line of this speed (10 bits a byte), in both "
+                   "directions; 0 = as fast as the terminal takes them")
+        ->default_val(0);
+    app.add_option("--fault", fault,
+                   "Fault on the replies: none, no-reply, cut-short (only --cut-after bytes of "
+                   "the reply frame), wrong-code (reply code 0x80), bad-checksum, stall "
+                   "(--cut-after bytes, a pause of --stall-ms, the rest)")
+        ->check(
+            CLI::IsMember({"none", "no-reply", "cut-short", "wrong-code", "bad-checksum", "stall"}))
+        ->default_val("none");
+    app.add_option("--fault-at", settings.fault.at,
+                   "Number of the first request (counting from 1) whose reply the fault hits")
+        ->check(CLI::PositiveNumber)
+        ->default_val(1);
+    app.add_option("--fault-count", settings.fault.count,
+                   "How many replies the fault hits; 0 = every one from --fault-at on")
+        ->default_val(0);
+    app.add_option("--cut-after", settings.fault.cutAfter,
+                   "Bytes of the reply frame sent before a cut or a stall")
+        ->default_val(1);
+    app.add_option("--stall-ms", settings.fault.stallMs, "Length of a stall in milliseconds")
+        ->default_val(2000);
+    app.add_flag("--verbose", settings.verbose, "Show every frame on stderr");
+    CLI11_PARSE(app, argc, argv);
+
+    if (registerBase % 8 != 0) {
+        std::cerr << "tessary-board: --register-base must be a multiple of 8\n";
+        return 2;
+    }
+    config.registerBase = static_cast<uint8_t>(registerBase);
+    config.flashLayout = *board::ParseFlashLayout(layout);
+    settings.fault.kind = *peer::ParseFaultKind(fault);
+    std::string error;
+    if (!images.empty()) {
+        std::filesystem::create_directories(images);
+        config.ramImage = images + "/" + name + ".ram";
+        config.flashImage = images + "/" + name + ".flash";
+    }
+    auto board = board::SimBoard::Create(config, &error);
+    if (!board) {
+        std::cerr << "tessary-board: " << error << "\n";
+        return 1;
+    }
+
+    peer::Interrupt interrupt;
+    peer::Terminal terminal;
+    const bool open =
+        tty.empty() ? terminal.OpenPseudoTerminal(&error) : terminal.OpenTty(tty, &error);
+    if (!interrupt.ok() || !open) {
+        std::cerr << "tessary-board: " << error << "\n";
+        return 1;
+    }
+    std::printf("%s\n", terminal.path().c_str());
+    std::fflush(stdout);
+
+    // Pacing waits end within microseconds of their deadline, not the default 50.
+    prctl(PR_SET_TIMERSLACK, 1UL);
+    peer::BoardPeer peer(terminal.fd(), *board, settings, interrupt);
+    if (!peer.Run()) {
+        std::cerr << "tessary-board: " << terminal.path() << ": the line failed\n";
+        return 1;
+    }
+    return 0;
+}

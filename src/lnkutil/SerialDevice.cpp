@@ -1,0 +1,92 @@
+#include "SerialDevice.h"
+
+#include "FramedAccess.h"
+
+#include <iostream>
+
+namespace tessary::lnkutil {
+
+namespace {
+
+// The library's sets hold at most this many pairs.
+constexpr size_t kMaxPairs = 68;
+
+} // namespace
+
+SerialDevice::SerialDevice(std::string name, std::string path)
+    : name_(std::move(name)), path_(std::move(path)) {
+    line_.Initialize();
+    port_.Initialize(line_);
+}
+
+SerialDevice::~SerialDevice() {
+    port_.Uninitialize();
+}
+
+bool SerialDevice::Open(LnkErc& /*erc*/) {
+    if (opens_ == 0 && !port_.OpenPath(path_.c_str())) {
+        std::cerr << "lnkutil: " << name_ << ": " << line_.OpenFailureText() << "\n";
+        return false;
+    }
+    ++opens_;
+    return true;
+}
+
+void SerialDevice::Close() {
+    if (opens_ > 0 && --opens_ == 0) {
+        port_.Close();
+    }
+}
+
+bool SerialDevice::PutReg(uint8_t address, uint8_t data, LnkErc& /*erc*/) {
+    return port_.PutReg(address, data);
+}
+
+bool SerialDevice::PutRegRepeat(uint8_t address, const uint8_t* data, size_t count,
+                                LnkErc& /*erc*/) {
+    return PutRegRepeatInFrames(port_, static_cast<int32_t>(count), address, data);
+}
+
+bool SerialDevice::PutRegSet(const uint8_t* addresses, const uint8_t* data, size_t count,
+                             LnkErc& /*erc*/) {
+    if (count > kMaxPairs) {
+        return false;
+    }
+    RegisterPair pairs[kMaxPairs];
+    for (size_t i = 0; i < count; ++i) {
+        pairs[i] = {addresses[i], data[i]};
+    }
+    return PutRegSetInFrames(port_, static_cast<int32_t>(count), pairs);
+}
+
+bool SerialDevice::GetReg(uint8_t address, uint8_t* data, LnkErc& /*erc*/) {
+    return port_.GetReg(address, *data);
+}
+
+bool SerialDevice::GetRegRepeat(uint8_t address, uint8_t* data, size_t count, LnkErc& /*erc*/) {
+    return GetRegRepeatInFrames(port_, static_cast<int32_t>(count), address, data);
+}
+
+bool SerialDevice::GetRegSet(const uint8_t* addresses, uint8_t* values, size_t count,
+                             LnkErc& /*erc*/) {
+    if (count > kMaxPairs) {
+        return false;
+    }
+    RegisterPair pairs[kMaxPairs];
+    for (size_t i = 0; i < count; ++i) {
+        pairs[i] = {addresses[i], 0};
+    }
+    if (!GetRegSetInFrames(port_, static_cast<int32_t>(count), pairs)) {
+        return false;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        values[i] = pairs[i].data;
+    }
+    return true;
+}
+
+std::unique_ptr<Device> CreateSerialDevice(const DeviceEntry& entry) {
+    return std::make_unique<SerialDevice>(entry.name, entry.Option("path").value_or(""));
+}
+
+} // namespace tessary::lnkutil

@@ -1,0 +1,45 @@
+// A board on a serial line (kind `serial`, path=<tty>), spoken to with the framed register
+// protocol of Tessary's serial line; repeated accesses and register lists longer than a frame
+// go out as several frames.
+#pragma once
+
+#include "Device.h"
+#include "DeviceEntry.h"
+#include "SerialLine.h"
+#include "SerialPort.h"
+
+#include <memory>
+#include <string>
+
+namespace tessary::lnkutil {
+
+class SerialDevice final : public Device {
+  public:
+    SerialDevice(std::string name, std::string path);
+    ~SerialDevice() override;
+
+    // The tty is opened by the first Open and closed by the last Close. Why it could not be
+    // opened (no such device, permission, busy) goes to stderr.
+    bool Open(LnkErc& erc) override;
+    void Close() override;
+
+    bool PutReg(uint8_t address, uint8_t data, LnkErc& erc) override;
+    bool PutRegRepeat(uint8_t address, const uint8_t* data, size_t count, LnkErc& erc) override;
+    bool PutRegSet(const uint8_t* addresses, const uint8_t* data, size_t count,
+                   LnkErc& erc) override;
+    bool GetReg(uint8_t address, uint8_t* data, LnkErc& erc) override;
+    bool GetRegRepeat(uint8_t address, uint8_t* data, size_t count, LnkErc& erc) override;
+    bool GetRegSet(const uint8_t* addresses, uint8_t* values, size_t count, LnkErc& erc) override;
+
+  private:
+    std::string name_;
+    std::string path_;
+    SerialLine line_;
+    SerialPort port_;
+    int opens_ = 0;
+};
+
+// The device of a `serial` table entry.
+std::unique_ptr<Device> CreateSerialDevice(const DeviceEntry& entry);
+
+} // namespace tessary::lnkutil

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+
+// Requests and replies of the serial-line register protocol (payload byte 0 of a frame).
+//
+//   request                          payload                                  reply
+//   0x40 probe                       40                                       81
+//   0x41 identity                    41                                       82 text...
+//   0x43 write one register          43 reg value                             81
+//   0x44 write bytes to a register   44 reg data...            (<= 63 bytes)  81
+//   0x45 write register list         45 reg value reg value... (<= 32 pairs)  81
+//   0x46 read one register           46 reg                                   83 xx value
+//   0x47 read bytes from a register  47 count reg 00... (count zeros, <= 62)  85 values...
+//   0x48 read register list          48 reg reg...             (<= 32 regs)   84 reg value...
+namespace tessary::protocol {
+
+enum Command : uint8_t {
+    kCmdProbe = 0x40,
+    kCmdGetIdentity = 0x41,
+    kCmdPutReg = 0x43,
+    kCmdPutRegRepeat = 0x44,
+    kCmdPutRegSet = 0x45,
+    kCmdGetReg = 0x46,
+    kCmdGetRegRepeat = 0x47,
+    kCmdGetRegSet = 0x48,
+};
+
+enum Reply : uint8_t {
+    kReplyDone = 0x81,
+    kReplyIdentity = 0x82,
+    kReplyRegister = 0x83,
+    kReplySetValues = 0x84,
+    kReplyRepeatValues = 0x85,
+};
+
+// What one frame carries at most.
+inline constexpr int32_t kMaxRepeatWrite = 63;
+inline constexpr int32_t kMaxRepeatRead = 62;
+inline constexpr int32_t kMaxSetPairs = 32;
+
+} // namespace tessary::protocol

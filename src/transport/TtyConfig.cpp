@@ -1,0 +1,30 @@
+#include "TtyConfig.h"
+
+#include <sys/ioctl.h>
+#include <termios.h>
+
+namespace tessary {
+
+bool ConfigureTty(int fd) {
+    termios settings{};
+    if (tcgetattr(fd, &settings) != 0) {
+        return false;
+    }
+    cfmakeraw(&settings);
+    settings.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    settings.c_cflag |= CS8 | CREAD | CLOCAL;
+    settings.c_iflag &= ~(IXON | IXOFF | IXANY);
+    settings.c_cc[VMIN] = 0;
+    settings.c_cc[VTIME] = 0;
+    cfsetispeed(&settings, B115200);
+    cfsetospeed(&settings, B115200);
+    if (tcsetattr(fd, TCSANOW, &settings) != 0) {
+        return false;
+    }
+    // Pseudo-terminals have no modem lines; there the request fails and changes nothing.
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    (void)ioctl(fd, TIOCMBIC, &lines);
+    return true;
+}
+
+} // namespace tessary

@@ -1,0 +1,94 @@
+#include "BoardProcess.h"
+
+#include <chrono>
+#include <csignal>
+#include <poll.h>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace tessary::test {
+
+namespace {
+
+// The first line the board prints: the path of its terminal.
+std::string ReadFirstLine(int fd) {
+    std::string line;
+    for (;;) {
+        pollfd entry{fd, POLLIN, 0};
+        char c = 0;
+        if (poll(&entry, 1, 5000) <= 0 || read(fd, &c, 1) != 1) {
+            throw std::runtime_error("tessary-board printed no terminal path");
+        }
+        if (c == '\n') {
+            return line;
+        }
+        line += c;
+    }
+}
+
+} // namespace
+
+BoardProcess::BoardProcess(const std::vector<std::string>& options) {
+    std::vector<std::string> args{TESSARY_BOARD_EXE};
+    args.insert(args.end(), options.begin(), options.end());
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+
+    int out[2];
+    if (pipe(out) != 0) {
+        throw std::runtime_error("pipe");
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addclose(&actions, out[1]);
+    const int spawned = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    if (spawned != 0) {
+        close(out[0]);
+        throw std::runtime_error("cannot start tessary-board");
+    }
+    try {
+        path_ = ReadFirstLine(out[0]);
+    } catch (...) {
+        close(out[0]);
+        Stop(SIGKILL);
+        throw;
+    }
+    close(out[0]);
+}
+
+BoardProcess::~BoardProcess() {
+    if (pid_ > 0) {
+        Stop(SIGTERM);
+    }
+}
+
+int BoardProcess::Stop(int signal) {
+    kill(pid_, signal);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    int status = 0;
+    while (waitpid(pid_, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, &status, 0);
+            pid_ = -1;
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+} // namespace tessary::test

@@ -1,0 +1,148 @@
+// Boards on a serial line in liblnkutil's device table, reached through the library's C
+// interface and through the program's operations, against tessary-board on a pseudo-terminal.
+#include "AppContext.h"
+#include "BoardProcess.h"
+#include "LoadOperations.h"
+#include "RecordingSinks.h"
+#include "StoreOperations.h"
+#include "lnkutil.h"
+#include "lnkutil_erc.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace tessary::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Registers of the memory controller at base 0.
+constexpr uint8_t kAddressLow = 1;
+constexpr uint8_t kAddressMid = 2;
+constexpr uint8_t kAddressHigh = 3;
+constexpr uint8_t kRamData = 6;
+
+class SerialLibraryTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = fs::path(testing::TempDir()) /
+              ("serial-library-" +
+               std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        setenv("LNKUTIL_DEVICES", (dir / "devices.conf").c_str(), 1);
+        setenv("LNKUTIL_DATA_DIR", "", 1);
+    }
+    void TearDown() override {
+        if (handle != 0) {
+            LnkCloseData(handle, &erc);
+        }
+        LnkTerm();
+        unsetenv("LNKUTIL_DEVICES");
+        unsetenv("LNKUTIL_DATA_DIR");
+        fs::remove_all(dir);
+    }
+    // A table whose default device "Bench" is tessary-board on its pseudo-terminal.
+    void UseTable(const std::string& path) {
+        std::ofstream(dir / "devices.conf") << "Bench serial default path=" << path << "\n"
+                                            << "Local sim\n";
+        ASSERT_TRUE(LnkInit(&erc));
+    }
+    bool SetAddress(uint32_t address) {
+        const uint8_t registers[] = {kAddressLow, kAddressMid, kAddressHigh};
+        const uint8_t values[] = {static_cast<uint8_t>(address), static_cast<uint8_t>(address >> 8),
+                                  static_cast<uint8_t>(address >> 16)};
+        return LnkPutRegSet(handle, registers, values, 3, &erc, nullptr);
+    }
+
+    fs::path dir;
+    BoardProcess board;
+    LnkErc erc = 0;
+    LnkHandle handle = 0;
+};
+
+TEST_F(SerialLibraryTest, RepeatedCallsOfAWholeBlockGoOverTheLine) {
+    UseTable(board.Path());
+    ASSERT_TRUE(LnkOpenData(&handle, "Bench", &erc, nullptr)) << erc;
+    std::vector<uint8_t> data(8192);
+    for (size_t i = 0; i < data.size(); ++i) {
+        data[i] = static_cast<uint8_t>(i ^ (i >> 8));
+    }
+    ASSERT_TRUE(SetAddress(0x30000));
+    ASSERT_TRUE(LnkPutRegRepeat(handle, kRamData, data.data(), 8192, &erc, nullptr));
+    ASSERT_TRUE(SetAddress(0x30000));
+    std::vector<uint8_t> back(8192);
+    ASSERT_TRUE(LnkGetRegRepeat(handle, kRamData, back.data(), 8192, &erc, nullptr));
+    EXPECT_EQ(back, data);
+}
+
+TEST_F(SerialLibraryTest, ListsOfSixtyEightPairs) {
+    UseTable(board.Path());
+    ASSERT_TRUE(LnkOpenData(&handle, "Bench", &erc, nullptr));
+    // 68 single writes into RAM through the data register, then the address read back.
+    std::vector<uint8_t> registers(68, kRamData);
+    std::vector<uint8_t> values(68);
+    for (size_t i = 0; i < values.size(); ++i) {
+        values[i] = static_cast<uint8_t>(200 - i);
+    }
+    ASSERT_TRUE(SetAddress(0x100));
+    ASSERT_TRUE(LnkPutRegSet(handle, registers.data(), values.data(), 68, &erc, nullptr));
+    ASSERT_TRUE(SetAddress(0x100));
+    std::vector<uint8_t> back(68, 0);
+    ASSERT_TRUE(LnkGetRegSet(handle, registers.data(), back.data(), 68, &erc, nullptr));
+    EXPECT_EQ(back, values);
+    uint8_t one = 0;
+    EXPECT_TRUE(LnkGetReg(handle, kRamData, &one, &erc, nullptr));
+    EXPECT_EQ(one, 0); // the byte after the 68 written
+}
+
+TEST_F(SerialLibraryTest, MissingTtyFailsToOpenAndSaysWhy) {
+    UseTable("/dev/tessary-no-such-tty");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(LnkOpenData(&handle, "Bench", &erc, nullptr));
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(erc, LNK_ERC_OPEN_FAILED);
+    EXPECT_EQ(handle, 0u);
+    EXPECT_NE(said.find("/dev/tessary-no-such-tty: no such device"), std::string::npos) << said;
+}
+
+TEST_F(SerialLibraryTest, OperationsThroughTheLibraryReachTheSerialBoard) {
+    UseTable(board.Path());
+    AppContext context;
+    context.interfaceType = kInterfaceLibrary;
+    context.SetDevice("Bench");
+    gApp = &context;
+    const std::string input = (dir / "in.bin").string();
+    const std::string output = (dir / "out.bin").string();
+    std::string contents(20000, '\0');
+    for (size_t i = 0; i < contents.size(); ++i) {
+        contents[i] = static_cast<char>(i * 13 + 5);
+    }
+    std::ofstream(input, std::ios::binary) << contents;
+
+    RecordingStatus status;
+    RecordingMessages messages;
+    LoadRequest load;
+    load.fileName = input;
+    load.startAddress = 0x8000;
+    load.verify = true;
+    LoadRamOperation(load, status, messages);
+    EXPECT_EQ(status.Last(), "RAM load complete. Total bytes transferred: 20000");
+    StoreRequest store;
+    store.path = output;
+    store.startAddress = 0x8000;
+    store.length = 20000;
+    store.mode = OutputMode::Replace;
+    StoreRamToFile(store, status, messages);
+    gApp = nullptr;
+    EXPECT_TRUE(messages.texts.empty());
+    std::ifstream in(output, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), contents);
+}
+
+} // namespace
+} // namespace tessary::test

@@ -1,0 +1,113 @@
+// The operations of the program, run over the serial line against tessary-board on a
+// pseudo-terminal, with files on disk.
+#include "LoadOperations.h"
+#include "RecordingSinks.h"
+#include "SerialBoardFixture.h"
+#include "StoreOperations.h"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace tessary::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr size_t kFileSize = 20000;
+
+class SerialOperationsTest : public SerialBoardFixture {
+  protected:
+    void SetUp() override {
+        dir = fs::path(testing::TempDir()) /
+              ("serial-ops-" +
+               std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        input = (dir / "image.bin").string();
+        output = (dir / "back.bin").string();
+        contents.resize(kFileSize);
+        for (size_t i = 0; i < kFileSize; ++i) {
+            contents[i] = static_cast<char>((i * 31 + (i >> 7)) & 0xFF);
+        }
+        std::ofstream(input, std::ios::binary).write(contents.data(), kFileSize);
+    }
+    void TearDown() override {
+        fs::remove_all(dir);
+        SerialBoardFixture::TearDown();
+    }
+
+    LoadRequest Load(int32_t address) {
+        LoadRequest request;
+        request.fileName = input;
+        request.startAddress = address;
+        request.verify = true;
+        request.autoErase = true;
+        return request;
+    }
+    StoreRequest Store(int32_t address) {
+        StoreRequest request;
+        request.path = output;
+        request.startAddress = address;
+        request.length = static_cast<int32_t>(kFileSize);
+        request.mode = OutputMode::Replace;
+        return request;
+    }
+    std::string Output() const {
+        std::ifstream in(output, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
+    fs::path dir;
+    std::string input;
+    std::string output;
+    std::string contents;
+    RecordingStatus status;
+    RecordingMessages messages;
+};
+
+TEST_F(SerialOperationsTest, LoadRamWithVerifyThenStoreRamBack) {
+    StartBoard();
+    LoadRamOperation(Load(0x2000), status, messages);
+    ASSERT_EQ(status.Last(), "RAM load complete. Total bytes transferred: 20000");
+    ASSERT_TRUE(messages.texts.empty()) << messages.texts.front();
+
+    StoreRamToFile(Store(0x2000), status, messages);
+    ASSERT_TRUE(messages.texts.empty()) << messages.texts.front();
+    EXPECT_EQ(status.Last(), "Ram Store complete. Total bytes transferred: 20000");
+    EXPECT_EQ(Output(), contents);
+}
+
+TEST_F(SerialOperationsTest, LoadFlashWithEraseAndVerifyThenStoreFlashBack) {
+    StartBoard({"--busy-reads", "5"});
+    // The range crosses from the 96K block into the first 8K block of the 512K chip.
+    const int32_t address = 0x78000 - 10000;
+    LoadFlashOperation(Load(address), status, messages);
+    ASSERT_TRUE(messages.texts.empty()) << messages.texts.front();
+
+    StoreFlashToFile(Store(address), status, messages);
+    ASSERT_TRUE(messages.texts.empty()) << messages.texts.front();
+    EXPECT_EQ(Output(), contents);
+}
+
+TEST_F(SerialOperationsTest, BoardThatStopsAnsweringEndsTheLoadWithItsError) {
+    StartBoard({"--fault", "no-reply", "--fault-at", "100"});
+    const auto start = std::chrono::steady_clock::now();
+    LoadRamOperation(Load(0), status, messages);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_EQ(status.Last(), "RAM load error");
+}
+
+TEST_F(SerialOperationsTest, BoardThatStopsAnsweringEndsTheStoreAndKeepsTheFile) {
+    StartBoard({"--fault", "no-reply", "--fault-at", "100"});
+    std::ofstream(output, std::ios::binary) << "before";
+    const auto start = std::chrono::steady_clock::now();
+    StoreRamToFile(Store(0), status, messages);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_EQ(status.Last(), kStoreRamTexts.errorStatus);
+    EXPECT_EQ(Output(), "before");
+}
+
+} // namespace
+} // namespace tessary::test

@@ -1,0 +1,105 @@
+#include "PtyPeer.h"
+
+#include "FrameCodec.h"
+#include "TtyConfig.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdexcept>
+#include <stdlib.h>
+#include <unistd.h>
+
+namespace tessary::test {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+bool WaitReadable(int fd, Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<milliseconds>(deadline - Clock::now()).count();
+    pollfd entry{fd, POLLIN, 0};
+    return left > 0 && poll(&entry, 1, static_cast<int>(left)) > 0 && (entry.revents & POLLIN);
+}
+
+} // namespace
+
+PtyPeer::PtyPeer() {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    char name[128] = {};
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0 ||
+        ptsname_r(master_, name, sizeof(name)) != 0) {
+        throw std::runtime_error("cannot create a pseudo-terminal");
+    }
+    slavePath_ = name;
+    slaveHold_ = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slaveHold_ < 0 || !ConfigureTty(slaveHold_)) {
+        throw std::runtime_error("cannot open the pseudo-terminal's slave");
+    }
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+}
+
+PtyPeer::~PtyPeer() {
+    close(slaveHold_);
+    close(master_);
+}
+
+void PtyPeer::Write(const Bytes& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(master_, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+        } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            throw std::runtime_error("write to the pseudo-terminal failed");
+        }
+    }
+}
+
+Bytes PtyPeer::Read(size_t count, milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    Bytes bytes;
+    while (bytes.size() < count) {
+        uint8_t chunk[256];
+        const ssize_t n = read(master_, chunk, std::min(sizeof(chunk), count - bytes.size()));
+        if (n > 0) {
+            bytes.insert(bytes.end(), chunk, chunk + n);
+        } else if (!WaitReadable(master_, deadline)) {
+            break;
+        }
+    }
+    return bytes;
+}
+
+Bytes PtyPeer::ReadFrame(milliseconds timeout) {
+    Bytes frame = Read(1, timeout);
+    if (frame.empty()) {
+        return frame;
+    }
+    const Bytes rest = Read(frame[0] + 1u, timeout);
+    if (rest.size() != frame[0] + 1u) {
+        return {};
+    }
+    frame.insert(frame.end(), rest.begin(), rest.end());
+    return frame;
+}
+
+Bytes PtyPeer::Drain(milliseconds quiet) {
+    Bytes bytes;
+    for (;;) {
+        const Bytes more = Read(256, quiet);
+        if (more.empty()) {
+            return bytes;
+        }
+        bytes.insert(bytes.end(), more.begin(), more.end());
+    }
+}
+
+Bytes Frame(const Bytes& payload) {
+    Bytes bytes(payload.size() + frame::kOverhead);
+    frame::Encode(payload.data(), static_cast<int>(payload.size()), bytes.data());
+    return bytes;
+}
+
+} // namespace tessary::test
