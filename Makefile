@@ -1,6 +1,6 @@
 # The two commands of the README:
 #   make run   installs what is missing, builds, starts the desktop program on the simulated board
-#   make test  installs what is missing, builds, runs every test (also under ASan + UBSan)
+#   make test  installs what is missing, builds, runs every test; then the Qt-free tests again under ASan + UBSan
 JOBS ?= $(shell nproc)
 # Tests never read the developer's device table or touch the boards' image files: an empty
 # LNKUTIL_DEVICES is the built-in table, an empty LNKUTIL_DATA_DIR keeps memories in-process.
@@ -26,7 +26,7 @@ test-release: build
 	cd $(BUILD) && $(TEST_ENV) ctest --output-on-failure -j $(JOBS)
 
 test-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTESSARY_SANITIZE=ON -DTESSARY_BENCH=OFF >/dev/null
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTESSARY_SANITIZE=ON -DTESSARY_BENCH=OFF -DTESSARY_GUI=OFF >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && $(TEST_ENV) ctest --output-on-failure -j $(JOBS)
 
