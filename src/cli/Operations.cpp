@@ -1,0 +1,126 @@
+#include "Operations.h"
+
+#include "BlockList.h"
+#include "Configurations.h"
+#include "EraseFlash.h"
+#include "FlashGeometry.h"
+#include "FormFields.h"
+#include "LoadOperations.h"
+#include "StoreOperations.h"
+#include "UiSinks.h"
+
+namespace tessary::cli {
+namespace {
+
+void Refuse(MessageSink& messages, const std::string& text) {
+    messages.ShowMessage(text, "", MessageIcon::None, true);
+}
+
+// A page's field holds at most 259 characters and cuts the rest; on the command line a longer
+// name would silently name another file.
+bool FileNameFits(const Request& request, MessageSink& messages) {
+    if (request.file.size() <= kFileNameMaxChars) {
+        return true;
+    }
+    Refuse(messages,
+           "The file name is longer than " + std::to_string(kFileNameMaxChars) + " characters.");
+    return false;
+}
+
+OutputMode ModeNamed(const std::string& name) {
+    if (name == "append") {
+        return OutputMode::Append;
+    }
+    return name == "overwrite" ? OutputMode::Overwrite : OutputMode::Replace;
+}
+
+PreparedOperation PrepareLoad(const Request& request, MessageSink& messages) {
+    if (!FileNameFits(request, messages)) {
+        return {};
+    }
+    LoadForm form{request.file,   request.address,   request.offset.value_or(""),
+                  request.length, !request.noVerify, !request.noErase};
+    if (request.command == Command::LoadRam) {
+        const std::optional<LoadRequest> load = ValidateLoadRamForm(form, messages);
+        if (!load) {
+            return {};
+        }
+        return [load = *load](StatusSink& status, MessageSink& sink) {
+            return LoadRamOperation(load, status, sink);
+        };
+    }
+    const std::optional<LoadRequest> load = ValidateLoadFlashForm(form, messages);
+    if (!load) {
+        return {};
+    }
+    return [load = *load](StatusSink& status, MessageSink& sink) {
+        return LoadFlashOperation(load, status, sink);
+    };
+}
+
+PreparedOperation PrepareStore(const Request& request, MessageSink& messages) {
+    if (!FileNameFits(request, messages)) {
+        return {};
+    }
+    const OutputMode mode = ModeNamed(request.mode);
+    if (request.offset && mode != OutputMode::Overwrite) {
+        Refuse(messages, "--offset applies to --mode overwrite only.");
+        return {};
+    }
+    StoreForm form{request.file, request.address, request.offset.value_or(""), request.length,
+                   mode};
+    const bool ram = request.command == Command::StoreRam;
+    const std::optional<StoreRequest> store =
+        ValidateForm(form, ram ? kStoreRamTexts : kStoreFlashTexts, messages);
+    if (!store) {
+        return {};
+    }
+    return [store = *store, ram](StatusSink& status, MessageSink& sink) {
+        return ram ? StoreRamToFile(store, status, sink) : StoreFlashToFile(store, status, sink);
+    };
+}
+
+PreparedOperation PrepareErase(const Request& request, MessageSink& messages) {
+    if (!request.blocks) {
+        return [](StatusSink& status, MessageSink& sink) {
+            return EraseFlashBlocks(AllFlashBlocks(), status, sink);
+        };
+    }
+    const std::optional<std::vector<int32_t>> blocks = ParseBlockList(*request.blocks);
+    if (!blocks) {
+        Refuse(messages,
+               "Invalid block list '" + *request.blocks + "': give block indexes such as 0,3-5.");
+        return {};
+    }
+    const int32_t count = BlockCount();
+    if (blocks->back() >= count) {
+        Refuse(messages, "Block " + std::to_string(blocks->back()) + " is not in the " +
+                             ConfigurationNamed(request.configuration).label +
+                             " configuration, whose blocks are 0 to " + std::to_string(count - 1) +
+                             ".");
+        return {};
+    }
+    return [blocks = *blocks](StatusSink& status, MessageSink& sink) {
+        return EraseFlashBlocks(blocks, status, sink);
+    };
+}
+
+} // namespace
+
+PreparedOperation PrepareOperation(const Request& request, MessageSink& messages) {
+    switch (request.command) {
+    case Command::LoadRam:
+    case Command::LoadFlash:
+        return PrepareLoad(request, messages);
+    case Command::StoreRam:
+    case Command::StoreFlash:
+        return PrepareStore(request, messages);
+    case Command::Erase:
+        return PrepareErase(request, messages);
+    case Command::Devices:
+        break;
+    }
+    return {};
+}
+
+} // namespace tessary::cli

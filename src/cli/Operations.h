@@ -1,0 +1,23 @@
+#pragma once
+
+#include "Request.h"
+
+#include <functional>
+
+namespace tessary {
+class MessageSink;
+class StatusSink;
+} // namespace tessary
+
+namespace tessary::cli {
+
+// A validated operation, ready to run against the selected board; true when it succeeded.
+using PreparedOperation = std::function<bool(StatusSink&, MessageSink&)>;
+
+// Checks the request with the checks of the operation's page (the same messages) and the command
+// line's own, and binds it to the page's operation. Empty after a failed check, which has been
+// reported. The memory configuration must be applied first (the Flash limit and the block table
+// depend on it).
+PreparedOperation PrepareOperation(const Request& request, MessageSink& messages);
+
+} // namespace tessary::cli

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "DeviceList.h"
+#include "PrintingSinks.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessary::cli {
+
+// Exit statuses of tessary-cli.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailed = 1; // the operation failed: connection, transfer, verify, file
+inline constexpr int kExitUsage = 2;  // bad usage or invalid input; nothing was connected
+
+// What one run of tessary-cli did, for --json.
+struct Outcome {
+    std::string command;
+    int exitCode = kExitSuccess;
+    std::optional<std::string> status; // the final status text
+    std::vector<ShownMessage> messages;
+    int64_t bytes = 0;  // bytes moved between file and board
+    int64_t blocks = 0; // Flash blocks erased
+    std::optional<std::vector<DeviceInfo>> devices;
+};
+
+// One JSON object (a single line): command, ok, exitCode, status, messages, bytes, blocks, and
+// devices for the devices command.
+std::string OutcomeJson(const Outcome& outcome);
+
+} // namespace tessary::cli

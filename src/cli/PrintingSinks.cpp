@@ -1,0 +1,55 @@
+#include "PrintingSinks.h"
+
+#include "Progress.h"
+#include "StringTable.h"
+
+#include <ostream>
+
+namespace tessary::cli {
+namespace {
+
+// The status text of each block of an erase; all other progress counts bytes.
+constexpr std::string_view kErasingBlock = "Erasing block: ";
+
+bool CaptionAddsMeaning(const std::string& caption) {
+    return !caption.empty() && caption != "Error" && caption != "error" &&
+           caption != LoadResString(kStrErrorCaption);
+}
+
+} // namespace
+
+void PrintingStatus::SetStatusText(const std::string& text) {
+    lastText_ = text;
+    unit_ = text.starts_with(kErasingBlock) ? ProgressUnit::Blocks : ProgressUnit::Bytes;
+    if (progress_ != nullptr) {
+        progress_->SetText(text, unit_);
+    }
+}
+
+void PrintingStatus::ReportProgress(int64_t done, int64_t total) {
+    (unit_ == ProgressUnit::Blocks ? blocks_ : bytes_) = done;
+    if (progress_ != nullptr) {
+        progress_->Update(done, total);
+    }
+}
+
+void PrintingStatus::EndProgress() {
+    if (progress_ != nullptr) {
+        progress_->End();
+    }
+}
+
+void PrintingMessages::ShowMessage(const std::string& text, const std::string& caption,
+                                   MessageIcon icon, bool) {
+    shown_.push_back({text, caption, icon});
+    if (progress_ != nullptr) {
+        progress_->Clear();
+    }
+    err_ << "error: " << text;
+    if (CaptionAddsMeaning(caption)) {
+        err_ << " (" << caption << ')';
+    }
+    err_ << '\n' << std::flush;
+}
+
+} // namespace tessary::cli

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "ProgressFormat.h"
+#include "UiSinks.h"
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessary::cli {
+
+class Progress;
+
+// A message box's content, as the command line reports it.
+struct ShownMessage {
+    std::string text;
+    std::string caption;
+    MessageIcon icon;
+};
+
+// Status texts become the progress display (none with --quiet); the sink keeps the last text,
+// which is the operation's outcome as the status bar would show it, and the amounts moved.
+class PrintingStatus final : public StatusSink {
+  public:
+    explicit PrintingStatus(Progress* progress) : progress_(progress) {}
+
+    void SetStatusText(const std::string& text) override;
+    void ReportProgress(int64_t done, int64_t total) override;
+    void EndProgress() override;
+
+    // The last status text shown; nothing if the operation showed none.
+    const std::optional<std::string>& LastText() const { return lastText_; }
+    int64_t Bytes() const { return bytes_; }
+    int64_t Blocks() const { return blocks_; }
+
+  private:
+    Progress* progress_;
+    std::optional<std::string> lastText_;
+    ProgressUnit unit_ = ProgressUnit::Bytes;
+    int64_t bytes_ = 0;
+    int64_t blocks_ = 0;
+};
+
+// Message boxes become "error: TEXT" lines, with the caption in parentheses where it says more
+// than "Error"; the sink keeps every message for the JSON outcome.
+class PrintingMessages final : public MessageSink {
+  public:
+    PrintingMessages(std::ostream& err, Progress* progress) : err_(err), progress_(progress) {}
+
+    void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
+                     bool ownedByPage) override;
+
+    const std::vector<ShownMessage>& Shown() const { return shown_; }
+
+  private:
+    std::ostream& err_;
+    Progress* progress_;
+    std::vector<ShownMessage> shown_;
+};
+
+} // namespace tessary::cli

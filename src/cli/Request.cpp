@@ -1,0 +1,23 @@
+#include "Request.h"
+
+namespace tessary::cli {
+
+const char* CommandName(Command command) {
+    switch (command) {
+    case Command::Devices:
+        return "devices";
+    case Command::LoadRam:
+        return "load-ram";
+    case Command::StoreRam:
+        return "store-ram";
+    case Command::LoadFlash:
+        return "load-flash";
+    case Command::StoreFlash:
+        return "store-flash";
+    case Command::Erase:
+        return "erase";
+    }
+    return "";
+}
+
+} // namespace tessary::cli

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tessary::cli {
+
+enum class Command { Devices, LoadRam, StoreRam, LoadFlash, StoreFlash, Erase };
+
+// The subcommand's name on the command line, e.g. "load-ram".
+const char* CommandName(Command command);
+
+// A parsed command line. Number options keep the text as typed: the operation pages' validation
+// reads them (an empty text is the field's default).
+struct Request {
+    Command command = Command::Devices;
+
+    // global
+    std::optional<std::string> device;
+    std::optional<std::string> serial;
+    std::string configuration = "q0";
+    std::string registerBase = "0";
+    bool quiet = false;
+    bool json = false;
+
+    // loads and stores
+    std::string file;
+    std::string address;
+    std::optional<std::string> offset;
+    std::string length;
+    std::string mode = "replace";
+    bool noVerify = false;
+    bool noErase = false;
+
+    // erase
+    std::optional<std::string> blocks;
+};
+
+} // namespace tessary::cli

@@ -1,0 +1,86 @@
+#include "Settings.h"
+
+#include "AppContext.h"
+#include "Configurations.h"
+#include "DeviceList.h"
+#include "ParseNumber.h"
+#include "UiSinks.h"
+
+#include <algorithm>
+
+namespace tessary::cli {
+namespace {
+
+bool NeedsRam(Command command) {
+    return command == Command::LoadRam || command == Command::StoreRam;
+}
+
+bool NeedsFlash(Command command) {
+    return command == Command::LoadFlash || command == Command::StoreFlash ||
+           command == Command::Erase;
+}
+
+void Refuse(MessageSink& messages, const std::string& text) {
+    messages.ShowMessage(text, "", MessageIcon::None, true);
+}
+
+} // namespace
+
+bool ApplyConfiguration(const Request& request, MessageSink& messages) {
+    const Configuration& configuration = ConfigurationNamed(request.configuration);
+    const bool missingRam = NeedsRam(request.command) && !configuration.hasRam;
+    const bool missingFlash = NeedsFlash(request.command) && !configuration.hasFlash;
+    if (missingRam || missingFlash) {
+        Refuse(messages, std::string(CommandName(request.command)) +
+                             " is not available with --config " + configuration.name + ": the " +
+                             configuration.label + " module has no " +
+                             (missingRam ? "RAM." : "Flash."));
+        return false;
+    }
+    MemoryConfiguration = configuration.value;
+    return true;
+}
+
+bool ApplyRegisterBase(const Request& request, MessageSink& messages) {
+    std::string text = request.registerBase;
+    const int32_t value = ParseNumber(text);
+    if (value < 0 || value > 0xFF || value % 8 != 0) {
+        messages.ShowMessage("Register address must be 0x00 - 0xff and a multiple of 8", "error",
+                             MessageIcon::None, true);
+        return false;
+    }
+    RegisterBase = value;
+    return true;
+}
+
+bool SelectBoard(const Request& request, AppContext& context, MessageSink& messages) {
+    if (request.serial) {
+        context.interfaceType = kInterfaceSerial;
+        context.SetDevice(*request.serial);
+        return true;
+    }
+    context.interfaceType = kInterfaceLibrary;
+    const std::vector<DeviceInfo> devices = ListDevices();
+    if (request.device) {
+        const bool known = std::any_of(devices.begin(), devices.end(), [&](const DeviceInfo& d) {
+            return d.name == *request.device;
+        });
+        if (!known) {
+            Refuse(messages, "No device named '" + *request.device +
+                                 "' in the device table; 'tessary-cli devices' lists them.");
+            return false;
+        }
+        context.SetDevice(*request.device);
+        return true;
+    }
+    const auto chosen = std::find_if(devices.begin(), devices.end(),
+                                     [](const DeviceInfo& d) { return d.isDefault; });
+    if (chosen == devices.end()) {
+        Refuse(messages, "The device table marks no default device; choose one with --device.");
+        return false;
+    }
+    context.SetDevice(chosen->name);
+    return true;
+}
+
+} // namespace tessary::cli

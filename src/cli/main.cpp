@@ -1,0 +1,193 @@
+// tessary-cli: Tessary's operations from a shell, for scripts, CI jobs and machines without a
+// display. The options are defined here; everything they drive is in the tessary_cli library.
+#include "Configurations.h"
+#include "Outcome.h"
+#include "Progress.h"
+#include "Request.h"
+#include "Run.h"
+#include "Terminal.h"
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace tessary::cli;
+
+namespace {
+
+constexpr const char* kDescription =
+    "Moves data between files and the RAM and Flash of a board's memory controller, with the "
+    "same operations, checks and texts as the Tessary window. Progress and errors go to stderr, "
+    "the final status text (or, with --json, one JSON object) to stdout.";
+
+constexpr const char* kFooter =
+    "Numbers: decimal (1024, 1,024), 0x hexadecimal (0x2000) or exactly eight binary digits "
+    "(00010000); commas and blanks are ignored.\n"
+    "Exit status: 0 success, 1 the operation failed (connection, transfer, verify, file), 2 bad "
+    "usage or invalid input (nothing was connected).\n"
+    "Global options (--device, --serial, --config, --register-base, --quiet, --json) come "
+    "before the command. Run 'tessary-cli COMMAND --help' for a command's options; see "
+    "docs/cli.md.";
+
+// Option texts whose absence differs from an empty text.
+struct OptionalTexts {
+    std::string device, serial, offset, blocks;
+    CLI::Option* deviceOption = nullptr;
+    CLI::Option* serialOption = nullptr;
+    std::vector<CLI::Option*> offsetOptions;
+    CLI::Option* blocksOption = nullptr;
+};
+
+void AddGlobalOptions(CLI::App& app, Request& request, OptionalTexts& texts) {
+    texts.deviceOption = app.add_option(
+        "--device", texts.device,
+        "A device of the library's table (default: the table's default device; see 'devices')");
+    texts.serialOption =
+        app.add_option("--serial", texts.serial,
+                       "A board on this serial line (e.g. /dev/ttyUSB0) instead of the library");
+    texts.deviceOption->excludes(texts.serialOption);
+    std::vector<std::string> names;
+    for (const Configuration& configuration : Configurations()) {
+        names.emplace_back(configuration.name);
+    }
+    app.add_option("--config", request.configuration,
+                   "Memory configuration: q0 (512K Flash, 128K RAM), q1 (512K Flash, 512K RAM), "
+                   "q2 (1024K RAM), q3 (1024K Flash), parvel4 (4MB Flash, 16MB RAM), parvel16 "
+                   "(16MB Flash, 16MB RAM)")
+        ->check(CLI::IsMember(names, CLI::ignore_case))
+        ->capture_default_str();
+    app.add_option("--register-base", request.registerBase,
+                   "First register of the memory controller: 0x00 to 0xF8, a multiple of 8")
+        ->capture_default_str();
+    app.add_flag("--quiet", request.quiet, "No progress display");
+    app.add_flag("--json", request.json, "Print one JSON object with the outcome on stdout");
+}
+
+void AddFileAndRange(CLI::App& sub, Request& request, OptionalTexts& texts, bool store) {
+    sub.add_option("FILE", request.file, store ? "File to write" : "File to read")->required();
+    sub.add_option("--address", request.address, "Start address on the board (default 0)");
+    auto* length =
+        sub.add_option("--length", request.length,
+                       store ? "Number of bytes to store"
+                             : "Number of bytes to load (default: to the end of the file)");
+    if (store) {
+        length->required();
+        sub.add_option("--mode", request.mode,
+                       "append: add to the end; replace: the file holds exactly the data; "
+                       "overwrite: replace the file's bytes from --offset on")
+            ->check(CLI::IsMember({"append", "replace", "overwrite"}, CLI::ignore_case))
+            ->capture_default_str();
+    }
+    texts.offsetOptions.push_back(
+        sub.add_option("--offset", texts.offset,
+                       store ? "Position in the file to write at, with --mode overwrite (default 0)"
+                             : "Position in the file to start reading at (default 0)"));
+}
+
+CLI::App* AddLoad(CLI::App& app, const char* name, const char* help, Request& request,
+                  OptionalTexts& texts, bool flash) {
+    CLI::App* sub = app.add_subcommand(name, help);
+    AddFileAndRange(*sub, request, texts, false);
+    if (flash) {
+        sub->add_flag("--no-erase", request.noErase,
+                      "Do not erase the blocks the range overlaps before programming");
+    }
+    sub->add_flag("--no-verify", request.noVerify, "Do not read each block back and compare");
+    return sub;
+}
+
+CLI::App* AddStore(CLI::App& app, const char* name, const char* help, Request& request,
+                   OptionalTexts& texts) {
+    CLI::App* sub = app.add_subcommand(name, help);
+    AddFileAndRange(*sub, request, texts, true);
+    return sub;
+}
+
+CLI::App* AddErase(CLI::App& app, OptionalTexts& texts) {
+    CLI::App* sub = app.add_subcommand("erase", "Erase all Flash blocks, or the listed ones");
+    texts.blocksOption = sub->add_option(
+        "--blocks", texts.blocks,
+        "Block indexes of the configuration's table, such as 0,3-5 (default: all blocks)");
+    return sub;
+}
+
+void PrintUsageError(const CLI::App& app, const CLI::ParseError& error, const Request& request) {
+    std::cerr << "error: " << error.what() << "\nRun 'tessary-cli --help' for the usage.\n";
+    if (!request.json) {
+        return;
+    }
+    Outcome outcome;
+    const std::vector<CLI::App*> chosen = app.get_subcommands();
+    outcome.command = chosen.empty() ? "" : chosen.front()->get_name();
+    outcome.exitCode = kExitUsage;
+    outcome.messages.push_back({error.what(), "", tessary::MessageIcon::None});
+    std::cout << OutcomeJson(outcome) << '\n';
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Request request;
+    OptionalTexts texts;
+    CLI::App app{kDescription, "tessary-cli"};
+    app.footer(kFooter);
+    app.require_subcommand(1);
+    app.fallthrough(); // global options are accepted after the command as well
+    AddGlobalOptions(app, request, texts);
+    const std::vector<std::pair<CLI::App*, Command>> commands = {
+        {app.add_subcommand("devices", "List the library's devices, the default marked"),
+         Command::Devices},
+        {AddLoad(app, "load-ram", "Load a file, or a slice of it, into RAM", request, texts, false),
+         Command::LoadRam},
+        {AddStore(app, "store-ram", "Store a range of RAM into a file", request, texts),
+         Command::StoreRam},
+        {AddLoad(app, "load-flash",
+                 "Program a file, or a slice of it, into Flash (erasing the blocks it overlaps)",
+                 request, texts, true),
+         Command::LoadFlash},
+        {AddStore(app, "store-flash", "Store a range of Flash into a file", request, texts),
+         Command::StoreFlash},
+        {AddErase(app, texts), Command::Erase},
+    };
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+            return app.exit(error); // --help
+        }
+        PrintUsageError(app, error, request);
+        return kExitUsage;
+    }
+
+    for (const auto& [sub, command] : commands) {
+        if (sub->parsed()) {
+            request.command = command;
+        }
+    }
+    if (texts.deviceOption->count() > 0) {
+        request.device = texts.device;
+    }
+    if (texts.serialOption->count() > 0) {
+        request.serial = texts.serial;
+    }
+    for (const CLI::Option* offset : texts.offsetOptions) {
+        if (offset->count() > 0) {
+            request.offset = texts.offset;
+        }
+    }
+    if (texts.blocksOption->count() > 0) {
+        request.blocks = texts.blocks;
+    }
+
+    std::optional<Progress> progress;
+    if (!request.quiet) {
+        progress.emplace(std::cerr,
+                         StderrIsTerminal() ? Progress::Style::Bar : Progress::Style::Lines,
+                         StderrColumns());
+    }
+    return Run(request, std::cout, std::cerr, progress ? &*progress : nullptr);
+}

@@ -1,0 +1,122 @@
+#include "CliProcess.h"
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <poll.h>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace tessary::test {
+namespace {
+
+constexpr auto kLongestRun = std::chrono::seconds(120);
+
+std::vector<std::string>
+Environment(const std::vector<std::pair<std::string, std::string>>& settings) {
+    std::vector<std::string> result;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string text = *entry;
+        bool replaced = false;
+        for (const auto& [name, value] : settings) {
+            replaced = replaced || text.starts_with(name + "=");
+        }
+        if (!replaced) {
+            result.push_back(text);
+        }
+    }
+    for (const auto& [name, value] : settings) {
+        result.push_back(name + "=" + value);
+    }
+    return result;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (std::string& text : texts) {
+        pointers.push_back(text.data());
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+// Reads both pipes until both are closed, so that neither side blocks on a full pipe.
+void Collect(int outFd, int errFd, pid_t pid, CliResult& result) {
+    std::array<pollfd, 2> fds{pollfd{outFd, POLLIN, 0}, pollfd{errFd, POLLIN, 0}};
+    std::array<std::string*, 2> targets{&result.out, &result.err};
+    const auto deadline = std::chrono::steady_clock::now() + kLongestRun;
+    int open = 2;
+    while (open > 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            break;
+        }
+        if (poll(fds.data(), fds.size(), 1000) < 0 && errno != EINTR) {
+            break;
+        }
+        for (std::size_t i = 0; i < fds.size(); ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0) {
+                continue;
+            }
+            char buffer[4096];
+            const ssize_t got = read(fds[i].fd, buffer, sizeof(buffer));
+            if (got > 0) {
+                targets[i]->append(buffer, static_cast<std::size_t>(got));
+            } else if (got == 0 || errno != EINTR) {
+                fds[i].fd = -1;
+                --open;
+            }
+        }
+    }
+}
+
+} // namespace
+
+CliResult RunCli(const std::vector<std::string>& arguments,
+                 const std::vector<std::pair<std::string, std::string>>& environment) {
+    std::vector<std::string> args{TESSARY_CLI_PATH};
+    args.insert(args.end(), arguments.begin(), arguments.end());
+    std::vector<std::string> env = Environment(environment);
+    std::vector<char*> argv = Pointers(args);
+    std::vector<char*> envp = Pointers(env);
+
+    int out[2];
+    int err[2];
+    if (pipe(out) != 0 || pipe(err) != 0) {
+        throw std::runtime_error("pipe");
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+    for (int fd : {out[0], out[1], err[0], err[1]}) {
+        posix_spawn_file_actions_addclose(&actions, fd);
+    }
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    close(err[1]);
+    CliResult result;
+    if (spawned != 0) {
+        close(out[0]);
+        close(err[0]);
+        throw std::runtime_error(std::string("cannot start tessary-cli: ") +
+                                 std::strerror(spawned));
+    }
+    Collect(out[0], err[0], pid, result);
+    close(out[0]);
+    close(err[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
+} // namespace tessary::test

@@ -1,0 +1,22 @@
+// Runs the built tessary-cli in its own process, with the environment a test gives it, and
+// collects what it printed.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tessary::test {
+
+struct CliResult {
+    int exitCode = -1; // 128 + signal when it was killed
+    std::string out;
+    std::string err;
+};
+
+// Runs tessary-cli with the arguments. The environment is the test's own with the given
+// variables set (replacing any of the same name). A run longer than 120 s is killed.
+CliResult RunCli(const std::vector<std::string>& arguments,
+                 const std::vector<std::pair<std::string, std::string>>& environment);
+
+} // namespace tessary::test
