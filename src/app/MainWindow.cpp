@@ -1,0 +1,165 @@
+#include "MainWindow.h"
+
+#include "EraseFlashPage.h"
+#include "LoadFlashPage.h"
+#include "LoadRamPage.h"
+#include "PropertiesPage.h"
+#include "StatusArea.h"
+#include "StoreFlashPage.h"
+#include "StoreRamPage.h"
+#include "StringTable.h"
+#include "TabControl.h"
+#include "Version.h"
+#include "WindowTitle.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QTabBar>
+
+#include <algorithm>
+
+namespace tessary {
+
+MainWindow* gMainWindow = nullptr;
+TabControl* gTabControl = nullptr;
+
+namespace {
+
+using PageFactory = Page* (*)(QWidget* parent);
+
+template <class T> Page* Make(QWidget* parent) {
+    return new T(parent);
+}
+
+constexpr std::array<PageFactory, kPageCount> kPageFactories = {
+    Make<LoadRamPage>,   Make<StoreRamPage>,   Make<PropertiesPage>,
+    Make<LoadFlashPage>, Make<StoreFlashPage>, Make<EraseFlashPage>,
+};
+
+} // namespace
+
+MainWindow::MainWindow()
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint) {
+    setObjectName(QString::fromUtf8(LoadResString(kStrClassName)));
+    setWindowTitle(QString::fromUtf8(LoadResString(kStrTitle)));
+}
+
+MainWindow::~MainWindow() {
+    DestroyPages();
+}
+
+std::unique_ptr<MainWindow> MainWindow::Create() {
+    std::unique_ptr<MainWindow> window(new MainWindow);
+    window->CreatePages();
+    window->CreateBars();
+    window->FitToPages();
+    window->setWindowTitle(
+        QString::fromStdString(BuildWindowTitle(version::kProductName, version::kProductVersion)));
+    return window;
+}
+
+void MainWindow::CreatePages() {
+    for (int index = 0; index < kPageCount; ++index) {
+        Page* page = kPageFactories[index](this);
+        page->hide();
+        pages[index] = page;
+        page->OnInit();
+    }
+}
+
+void MainWindow::CreateBars() {
+    statusBar = new StatusArea(this);
+    statusBar->hide();
+    gTabControl = new TabControl(this);
+    QTabBar* bar = gTabControl->Bar();
+    for (int index = 0; index < kPageCount; ++index) {
+        bar->insertTab(index, QString::fromUtf8(LoadResString(kStrTabLoadRam + index)));
+    }
+    // The status bar lies over the bottom of the tab control, so the pages keep that strip
+    // clear; and the pages are at least as wide as the row of tabs, which never scrolls.
+    const int hiddenStrip = statusBar->height() - (kExtraHeight - kTabControlTop - kPageTop);
+    for (Page* page : pages) {
+        page->FitSize(std::max(0, hiddenStrip), bar->sizeHint().width());
+    }
+    const QSize largest = LargestPage();
+    gTabControl->setGeometry(0, kTabControlTop, largest.width(), largest.height() + 40);
+    for (Page* page : pages) {
+        page->setParent(gTabControl);
+    }
+    statusBar->show();
+    statusBar->raise();
+    SetStatusText("Ready");
+    currentPage = 0;
+    bar->setCurrentIndex(0);
+    pages[0]->show();
+    connect(bar, &QTabBar::currentChanged, this, &MainWindow::OnTabChange);
+}
+
+QSize MainWindow::LargestPage() const {
+    QSize largest;
+    for (const Page* page : pages) {
+        largest = largest.expandedTo(page->size());
+    }
+    return largest;
+}
+
+void MainWindow::FitToPages() {
+    const QSize largest = LargestPage();
+    setFixedSize(largest.width(), largest.height() + kExtraHeight);
+    gTabControl->setGeometry(0, kTabControlTop, largest.width(),
+                             largest.height() + kExtraHeight - kTabControlTop);
+    for (Page* page : pages) {
+        page->move(0, kPageTop);
+    }
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    if (statusBar != nullptr) {
+        statusBar->setGeometry(0, height() - statusBar->height(), width(), statusBar->height());
+    }
+    QWidget::resizeEvent(event);
+}
+
+void MainWindow::OnTabChange(int index) {
+    if (index < 0 || index >= kPageCount || pages[index] == nullptr) {
+        return;
+    }
+    pages[currentPage]->hide();
+    pages[index]->show();
+    currentPage = index;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    QCoreApplication::exit(0);
+    event->accept();
+}
+
+void MainWindow::SetStatusText(const std::string& text) {
+    statusBar->SetText(QString::fromStdString(text));
+}
+
+void MainWindow::ReportProgress(int64_t done, int64_t total) {
+    statusBar->ShowProgress(done, total);
+}
+
+void MainWindow::EndProgress() {
+    statusBar->HideProgress();
+}
+
+void MainWindow::DestroyPages() {
+    for (Page*& page : pages) {
+        if (page != nullptr) {
+            page->Release();
+            delete page;
+            page = nullptr;
+        }
+    }
+    if (gTabControl != nullptr && gTabControl->parent() == this) {
+        delete gTabControl;
+        gTabControl = nullptr;
+    }
+}
+
+} // namespace tessary

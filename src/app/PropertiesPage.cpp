@@ -1,0 +1,127 @@
+#include "PropertiesPage.h"
+
+#include "AppContext.h"
+#include "ConfigurationLayout.h"
+#include "FormBuilder.h"
+#include "ParseNumber.h"
+#include "PropertiesForm.h"
+#include "lnkutil.h"
+
+#include <QComboBox>
+
+#include <array>
+#include <utility>
+
+namespace tessary {
+namespace {
+
+// Each configuration button and the MemoryConfiguration it stands for.
+constexpr std::array<std::pair<int, int32_t>, 6> kConfigurations = {{
+    {PropertiesPage::kQ0, 0},
+    {PropertiesPage::kQ1, 1},
+    {PropertiesPage::kQ2, 2},
+    {PropertiesPage::kQ3, 3},
+    {PropertiesPage::kParvel4M, 5},
+    {PropertiesPage::kParvel16M, 6},
+}};
+
+// A device name as the library hands it over: at most 19 characters and a terminator.
+using DeviceName = std::array<char, 20>;
+
+bool ReadDeviceName(int32_t index, DeviceName& name) {
+    LnkErc error = 0;
+    name.fill('\0');
+    const bool read = ZmgrGetDevName(index, name.data(), &error);
+    name.back() = '\0';
+    return read;
+}
+
+int32_t DefaultDevice() {
+    LnkErc error = 0;
+    return ZmgrGetDefaultDev(&error);
+}
+
+} // namespace
+
+PropertiesPage::PropertiesPage(QWidget* parent) : Page(QSize(250, 192), parent) {
+    BuildPlacedForm(*this, PropertiesForm());
+}
+
+void PropertiesPage::OnInit() {
+    DeviceName name;
+    if (ReadDeviceName(DefaultDevice(), name)) {
+        gApp->SetDevice(name.data());
+    }
+    FillDeviceList();
+    SetText(kRegisterBase, "0x00");
+    RegisterBase = 0;
+    SetChecked(kQ0, true);
+}
+
+void PropertiesPage::OnCommand(int id, Notification code) {
+    if (id == kConfigure && code == Notification::Clicked) {
+        Configure();
+    } else if (id == kDeviceList && code == Notification::SelectionChanged) {
+        ChooseDevice();
+    } else if (id == kRegisterBase && code == Notification::KillFocus) {
+        CheckRegisterBase();
+    } else if (code == Notification::Clicked) {
+        ChooseConfiguration(id);
+    }
+}
+
+void PropertiesPage::FillDeviceList() {
+    auto* list = static_cast<QComboBox*>(Control(kDeviceList));
+    LnkErc error = 0;
+    const int32_t count = ZmgrGetDevCount(&error);
+    for (int32_t index = 0; index < count; ++index) {
+        DeviceName name;
+        // A name the library cannot give stays an empty entry, so positions keep matching the
+        // library's indexes.
+        ReadDeviceName(index, name);
+        list->addItem(QString::fromUtf8(name.data()));
+    }
+    list->setCurrentIndex(DefaultDevice());
+}
+
+void PropertiesPage::Configure() {
+    LnkErc error = 0;
+    ZmgrStartConfigureDevices(parentWidget(), &error);
+    auto* list = static_cast<QComboBox*>(Control(kDeviceList));
+    list->clear();
+    FillDeviceList();
+    const bool chosen = list->currentIndex() >= 0 && DefaultDevice() != -1;
+    gApp->SetDevice(chosen ? list->currentText().toStdString() : std::string());
+}
+
+void PropertiesPage::ChooseDevice() {
+    const auto* list = static_cast<const QComboBox*>(Control(kDeviceList));
+    if (list->currentIndex() >= 0) {
+        gApp->SetDevice(list->currentText().toStdString());
+    }
+}
+
+void PropertiesPage::ChooseConfiguration(int id) {
+    for (const auto& [button, configuration] : kConfigurations) {
+        if (button == id && IsChecked(id)) {
+            MemoryConfiguration = configuration;
+            ApplyConfigurationLayout(configuration);
+        }
+    }
+}
+
+void PropertiesPage::CheckRegisterBase() {
+    constexpr std::size_t kLongestText = 15;
+    std::string text = Text(kRegisterBase).substr(0, kLongestText);
+    const int32_t value = ParseNumber(text);
+    if (value >= 0 && value <= 0xFF && value % 8 == 0) {
+        RegisterBase = value;
+        return;
+    }
+    Messages().ShowMessage("Register address must be 0x00 - 0xff and a multiple of 8", "error",
+                           MessageIcon::None, true);
+    RegisterBase = 0;
+    SetText(kRegisterBase, "0x00");
+}
+
+} // namespace tessary

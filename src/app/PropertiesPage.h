@@ -1,0 +1,38 @@
+#pragma once
+
+#include "Page.h"
+
+namespace tessary {
+
+// "Properties": the device the operations talk to, the board's memory configuration and the
+// memory controller's first register address. Every choice takes effect at once.
+class PropertiesPage : public Page {
+  public:
+    enum ControlId : int {
+        kConfigure = 1066,
+        kDeviceList = 1077,
+        kQ0 = 1078,
+        kQ1 = 1079,
+        kQ2 = 1080,
+        kQ3 = 1081,
+        kRegisterBase = 1083,
+        kParvel4M = 1084,
+        kParvel16M = 1085,
+    };
+
+    explicit PropertiesPage(QWidget* parent);
+
+    // Takes the library's default device, fills the device list, "0x00" as the register base
+    // and Q0 checked (the other pages already show the Q0 layout).
+    void OnInit() override;
+    void OnCommand(int id, Notification code) override;
+
+  private:
+    void FillDeviceList();
+    void Configure();
+    void ChooseDevice();
+    void ChooseConfiguration(int id);
+    void CheckRegisterBase();
+};
+
+} // namespace tessary

@@ -1,0 +1,191 @@
+#include "DeviceListDialog.h"
+
+#include "DeviceEditDialog.h"
+#include "TableFile.h"
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace tessary::lnkutil {
+namespace {
+
+constexpr int kColumnGap = 12; // pixels between a column's widest text and the next column
+
+QString Settings(const DeviceEntry& entry) {
+    QStringList settings;
+    for (const auto& [key, value] : entry.options) {
+        settings << QString::fromStdString(key + "=" + value);
+    }
+    return settings.join(QLatin1Char(' '));
+}
+
+QPushButton* Button(const QString& text, const char* name) {
+    auto* button = new QPushButton(text);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+DeviceListDialog::DeviceListDialog(DeviceTable table, std::string path, bool keepOld,
+                                   QWidget* parent)
+    : QDialog(parent), table_(std::move(table)), path_(std::move(path)), keepOld_(keepOld),
+      list_(new QTreeWidget), edit_(Button(tr("Edit..."), "edit")),
+      remove_(Button(tr("Remove"), "remove")), default_(Button(tr("Make Default"), "default")) {
+    setWindowTitle(tr("Devices"));
+    list_->setObjectName(QStringLiteral("devices"));
+    list_->setRootIsDecorated(false);
+    list_->setHeaderLabels({tr("Name"), tr("Kind"), tr("Default"), tr("Settings")});
+    list_->header()->setStretchLastSection(true);
+    list_->setMinimumWidth(460);
+    connect(list_, &QTreeWidget::itemSelectionChanged, this, &DeviceListDialog::UpdateButtons);
+    connect(list_, &QTreeWidget::itemDoubleClicked, this, &DeviceListDialog::Edit);
+
+    QPushButton* add = Button(tr("Add..."), "add");
+    connect(add, &QPushButton::clicked, this, &DeviceListDialog::Add);
+    connect(edit_, &QPushButton::clicked, this, &DeviceListDialog::Edit);
+    connect(remove_, &QPushButton::clicked, this, &DeviceListDialog::Remove);
+    connect(default_, &QPushButton::clicked, this, &DeviceListDialog::ToggleDefault);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
+    buttons->button(QDialogButtonBox::Save)->setObjectName(QStringLiteral("save"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancel"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &DeviceListDialog::Save);
+    connect(buttons, &QDialogButtonBox::rejected, this, &DeviceListDialog::reject);
+
+    auto* file = new QLabel(tr("Kept in %1").arg(QString::fromStdString(path_)));
+    file->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(list_, 0, 0, 5, 1);
+    grid->addWidget(add, 0, 1);
+    grid->addWidget(edit_, 1, 1);
+    grid->addWidget(remove_, 2, 1);
+    grid->addWidget(default_, 3, 1);
+    grid->setRowStretch(4, 1);
+    grid->addWidget(file, 5, 0, 1, 2);
+    grid->addWidget(buttons, 6, 0, 1, 2);
+    Refill(table_.DefaultIndex());
+}
+
+void DeviceListDialog::Refill(int selected) {
+    list_->clear();
+    for (const DeviceEntry& entry : table_.entries()) {
+        auto* item = new QTreeWidgetItem(list_);
+        item->setText(0, QString::fromStdString(entry.name));
+        item->setText(1, entry.kind == DeviceKind::Serial ? tr("serial") : tr("simulated"));
+        item->setText(2, entry.isDefault ? tr("yes") : QString());
+        item->setText(3, Settings(entry));
+    }
+    for (int column = 0; column < 3; ++column) {
+        list_->resizeColumnToContents(column);
+        list_->setColumnWidth(column, list_->columnWidth(column) + kColumnGap);
+    }
+    if (selected >= 0 && selected < list_->topLevelItemCount()) {
+        list_->setCurrentItem(list_->topLevelItem(selected));
+    }
+    UpdateButtons();
+}
+
+int DeviceListDialog::Selected() const {
+    const QList<QTreeWidgetItem*> items = list_->selectedItems();
+    return items.isEmpty() ? -1 : list_->indexOfTopLevelItem(items.constFirst());
+}
+
+void DeviceListDialog::UpdateButtons() {
+    const int selected = Selected();
+    edit_->setEnabled(selected >= 0);
+    remove_->setEnabled(selected >= 0);
+    default_->setEnabled(selected >= 0);
+    const bool isDefault = selected >= 0 && selected == table_.DefaultIndex();
+    default_->setText(isDefault ? tr("No Default") : tr("Make Default"));
+}
+
+std::string DeviceListDialog::Problem(const DeviceEntry& entry, int self) const {
+    if (entry.name.empty()) {
+        return "Enter a name for the device.";
+    }
+    if (entry.name.size() > kMaxDeviceName) {
+        return "A device name has at most " + std::to_string(kMaxDeviceName) + " characters; \"" +
+               entry.name + "\" has " + std::to_string(entry.name.size()) + ".";
+    }
+    const int other = table_.Find(entry.name);
+    if (other >= 0 && other != self) {
+        return "There is already a device named \"" + entry.name + "\".";
+    }
+    if (entry.kind == DeviceKind::Serial && !entry.Option("path")) {
+        return "Enter the serial line the board is on, for example /dev/ttyUSB0.";
+    }
+    std::string reason;
+    if (!ValidateEntry(entry, &reason)) {
+        return "This device cannot be kept: " + reason + ".";
+    }
+    return {};
+}
+
+void DeviceListDialog::Add() {
+    DeviceEntry start;
+    start.options = {{"flash", "512k"}};
+    DeviceEditDialog dialog(
+        tr("Add Device"), start, [this](const DeviceEntry& entry) { return Problem(entry, -1); },
+        this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    std::string reason;
+    if (table_.Add(dialog.entry(), &reason)) {
+        Refill(static_cast<int>(table_.size()) - 1);
+    }
+}
+
+void DeviceListDialog::Edit() {
+    const int selected = Selected();
+    if (selected < 0) {
+        return;
+    }
+    DeviceEditDialog dialog(
+        tr("Edit Device"), table_.entries()[static_cast<size_t>(selected)],
+        [this, selected](const DeviceEntry& entry) { return Problem(entry, selected); }, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    std::string reason;
+    if (table_.Replace(static_cast<size_t>(selected), dialog.entry(), &reason)) {
+        Refill(selected);
+    }
+}
+
+void DeviceListDialog::Remove() {
+    const int selected = Selected();
+    if (selected >= 0 && table_.Remove(static_cast<size_t>(selected))) {
+        Refill(std::min(selected, static_cast<int>(table_.size()) - 1));
+    }
+}
+
+void DeviceListDialog::ToggleDefault() {
+    const int selected = Selected();
+    if (selected >= 0) {
+        table_.SetDefault(selected == table_.DefaultIndex() ? -1 : selected);
+        Refill(selected);
+    }
+}
+
+void DeviceListDialog::Save() {
+    std::string error;
+    if (!SaveTableFile(path_, table_, keepOld_, &error)) {
+        QMessageBox::critical(this, windowTitle(),
+                              tr("The device table could not be saved: %1.\n\nYour changes are "
+                                 "still here: correct the problem and save again, or cancel.")
+                                  .arg(QString::fromStdString(error)));
+        return;
+    }
+    accept();
+}
+
+} // namespace tessary::lnkutil

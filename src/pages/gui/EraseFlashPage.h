@@ -1,0 +1,45 @@
+#pragma once
+
+#include "Page.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace tessary {
+
+// "Erase Flash": the Flash erased block by block. Its two block lists (the 512K and the 1024K
+// layout) lie at the same place; at most one of them is shown.
+class EraseFlashPage : public Page {
+  public:
+    enum ControlId : int {
+        kEraseSelected = 1038,
+        kEraseAll = 1039,
+    };
+
+    // A block list: its group box and its check boxes, one per block, with consecutive ids.
+    struct BlockList {
+        int group;
+        int firstCheck;
+        int count;
+    };
+    static constexpr BlockList kSmallList{1085, 1020, 7};
+    static constexpr BlockList kLargeList{1084, 1027, 11};
+
+    explicit EraseFlashPage(QWidget* parent);
+
+    // Every check box of both lists ticked, the hidden ones included.
+    void OnInit() override;
+    void OnCommand(int id, Notification code) override;
+
+    // Shows this list and "Erase Selected", and hides the other list.
+    void ShowBlockList(const BlockList& list);
+    // Hides both lists and "Erase Selected"; only "Erase All" stays.
+    void HideBlockLists();
+
+  private:
+    void SetListVisible(const BlockList& list, bool visible);
+    // The blocks whose boxes are checked in the list now shown (none when no list is shown).
+    std::vector<int32_t> CheckedBlocks() const;
+};
+
+} // namespace tessary
