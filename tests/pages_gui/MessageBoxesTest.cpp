@@ -1,0 +1,238 @@
+// What the pages show in message boxes, as real boxes answered the way a person answers them:
+// form errors over the page without an icon, board failures with the error icon, controller and
+// verification failures with no owner window.
+#include "EraseFlashPage.h"
+#include "LoadFlashPage.h"
+#include "LoadRamPage.h"
+#include "PagesFixture.h"
+#include "StatusArea.h"
+#include "StoreFlashPage.h"
+#include "StoreRamPage.h"
+
+#include <QMessageBox>
+#include <QProgressBar>
+
+#include <utility>
+
+namespace tessary::test {
+namespace {
+
+struct ShownBox {
+    std::string caption;
+    std::string text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QWidget* owner = nullptr;
+};
+
+class MessageBoxTest : public PagesTest {
+  protected:
+    // Presses the button and answers every box that comes up with OK.
+    std::vector<ShownBox> PressAndAnswer(int pageIndex, int id) {
+        std::vector<ShownBox> shown;
+        ModalAnswerer answerer([&shown](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr) << "a modal window that is no message box";
+            shown.push_back({box->windowTitle().toStdString(), box->text().toStdString(),
+                             box->icon(), box->parentWidget()});
+            box->button(QMessageBox::Ok)->click();
+        });
+        Press(pageIndex, id);
+        return shown;
+    }
+};
+
+// One form that the page's checks refuse.
+struct FormCase {
+    const char* name;
+    int page;
+    int fileNameField; // given a path in the test's directory, when fileName is not empty
+    const char* fileName;
+    std::vector<std::pair<int, const char*>> fields;
+    int modeButton; // 0: the mode the page opens with
+    int button;
+    const char* caption;
+    const char* text;
+    std::vector<std::pair<int, const char*>> fieldsAfter;
+};
+
+void PrintTo(const FormCase& c, std::ostream* out) { *out << c.name; }
+
+class RefusedForm : public MessageBoxTest, public testing::WithParamInterface<FormCase> {};
+
+TEST_P(RefusedForm, ShowsOnePlainBoxOverThePageAndTouchesNothing) {
+    const FormCase& c = GetParam();
+    if (*c.fileName != '\0') {
+        Type(c.page, c.fileNameField, Path(c.fileName));
+    }
+    for (const auto& [id, text] : c.fields) {
+        Type(c.page, id, text);
+    }
+    if (c.modeButton != 0) {
+        Press(c.page, c.modeButton);
+    }
+    const std::vector<ShownBox> shown = PressAndAnswer(c.page, c.button);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].caption, c.caption);
+    EXPECT_EQ(shown[0].text, c.text);
+    EXPECT_EQ(shown[0].icon, QMessageBox::NoIcon);
+    EXPECT_EQ(shown[0].owner, &page(c.page));
+    for (const auto& [id, text] : c.fieldsAfter) {
+        EXPECT_EQ(FieldText(c.page, id), text) << "field " << id;
+    }
+    EXPECT_EQ(window().StatusBar()->Text(), "Ready");
+    EXPECT_TRUE(statusTexts.empty()) << "an operation ran";
+    EXPECT_FALSE(std::filesystem::exists(Path("out.bin")));
+}
+
+constexpr const char* kLengthMessage = "Must enter valid Decimal or Hex number to specify length.";
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, RefusedForm,
+    testing::Values(
+        FormCase{"LoadRamWithoutName",
+                 kLoadRamPage,
+                 LoadRamPage::kFileName,
+                 "",
+                 {},
+                 0,
+                 LoadRamPage::kLoad,
+                 "Error",
+                 "No file name entered.",
+                 {}},
+        // The address passed and shows its cleaned text; the blanks-only length is no number.
+        FormCase{"LoadRamBlankLength",
+                 kLoadRamPage,
+                 LoadRamPage::kFileName,
+                 "in.bin",
+                 {{LoadRamPage::kStartAddress, "1,000"}, {LoadRamPage::kLength, "   "}},
+                 0,
+                 LoadRamPage::kLoad,
+                 "Error",
+                 kLengthMessage,
+                 {{LoadRamPage::kStartAddress, "1000"}, {LoadRamPage::kLength, "   "}}},
+        FormCase{"LoadFlashWithoutName",
+                 kLoadFlashPage,
+                 LoadFlashPage::kFileName,
+                 "",
+                 {},
+                 0,
+                 LoadFlashPage::kLoad,
+                 "Flash Load Error",
+                 "No file name specified",
+                 {}},
+        FormCase{"LoadFlashPastTheEnd",
+                 kLoadFlashPage,
+                 LoadFlashPage::kFileName,
+                 "in.bin",
+                 {{LoadFlashPage::kStartAddress, "0x70000"}, {LoadFlashPage::kLength, "0x10001"}},
+                 0,
+                 LoadFlashPage::kLoad,
+                 "Flash Load Error",
+                 "Invalid Flash address:  maximum Flash address is 0x80000.",
+                 {}},
+        FormCase{"StoreRamWithoutLength",
+                 kStoreRamPage,
+                 StoreRamPage::kFileName,
+                 "out.bin",
+                 {{StoreRamPage::kStartAddress, "0x1,000"}},
+                 0,
+                 StoreRamPage::kStore,
+                 "Error",
+                 kLengthMessage,
+                 {{StoreRamPage::kStartAddress, "0x1000"}}},
+        FormCase{"StoreRamOverwriteBadOffset",
+                 kStoreRamPage,
+                 StoreRamPage::kFileName,
+                 "out.bin",
+                 {{StoreRamPage::kFileOffset, "zz"}, {StoreRamPage::kLength, "16"}},
+                 StoreRamPage::kOverwrite,
+                 StoreRamPage::kStore,
+                 "RAM Store Error",
+                 "Must enter valid Decimal or Hex number to specify file offset.",
+                 {}},
+        FormCase{"StoreFlashWithoutName",
+                 kStoreFlashPage,
+                 StoreFlashPage::kFileName,
+                 "",
+                 {{StoreFlashPage::kLength, "16"}},
+                 0,
+                 StoreFlashPage::kStore,
+                 "Flash Store Error",
+                 "No file name specified.",
+                 {}},
+        FormCase{"StoreFlashWithoutLength",
+                 kStoreFlashPage,
+                 StoreFlashPage::kFileName,
+                 "out.bin",
+                 {},
+                 0,
+                 StoreFlashPage::kStore,
+                 "Flash Store Error",
+                 kLengthMessage,
+                 {}}),
+    NameOfCase());
+
+// With Append checked the offset field is not examined: no box, and the store runs.
+TEST_F(MessageBoxTest, AppendIgnoresAnOffsetThatIsNoNumber) {
+    Type(kStoreRamPage, StoreRamPage::kFileName, Path("out.bin"));
+    Type(kStoreRamPage, StoreRamPage::kFileOffset, "zz");
+    Type(kStoreRamPage, StoreRamPage::kLength, "16");
+    EXPECT_TRUE(PressAndAnswer(kStoreRamPage, StoreRamPage::kStore).empty());
+    EXPECT_EQ(statusTexts.back(), "Ram Store complete. Total bytes transferred: 16");
+    EXPECT_EQ(ReadFile(Path("out.bin")).size(), 16);
+}
+
+// One run that fails at the board.
+struct FailureCase {
+    const char* name;
+    const char* device;
+    int page;
+    int fileNameField;
+    int button;
+    const char* caption;
+    const char* text;
+    QMessageBox::Icon icon;
+    bool ownedByPage;
+    const char* finalStatus;
+};
+
+void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
+
+class BoardFailure : public MessageBoxTest, public testing::WithParamInterface<FailureCase> {};
+
+TEST_P(BoardFailure, ShowsOneBoxAndEndsWithTheErrorStatus) {
+    const FailureCase& c = GetParam();
+    MakeFile(Path("in.bin"), 20000);
+    ChooseDevice(c.device);
+    if (c.fileNameField != 0) {
+        Type(c.page, c.fileNameField, Path("in.bin"));
+    }
+    const std::vector<ShownBox> shown = PressAndAnswer(c.page, c.button);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].caption, c.caption);
+    EXPECT_EQ(shown[0].text, c.text);
+    EXPECT_EQ(shown[0].icon, c.icon);
+    EXPECT_EQ(shown[0].owner, c.ownedByPage ? &page(c.page) : nullptr);
+    EXPECT_EQ(window().StatusBar()->Text(), c.finalStatus);
+    EXPECT_TRUE(window().StatusBar()->Progress()->isHidden());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, BoardFailure,
+    testing::Values(
+        FailureCase{"LoadRamNoConnection", "Broken", kLoadRamPage, LoadRamPage::kFileName,
+                    LoadRamPage::kLoad, "RAM Load Error", "Unable to connect to target board",
+                    QMessageBox::Critical, true, "RAM load error"},
+        FailureCase{"LoadRamVerifyDifference", "Flaky", kLoadRamPage, LoadRamPage::kFileName,
+                    LoadRamPage::kLoad, "Tessary Error", "Write verification failed.",
+                    QMessageBox::Critical, false, "RAM load error"},
+        FailureCase{"LoadFlashVerifyDifference", "Flaky", kLoadFlashPage, LoadFlashPage::kFileName,
+                    LoadFlashPage::kLoad, "Tessary Error", "Write verification failed.",
+                    QMessageBox::Critical, false, "Flash Load error"},
+        FailureCase{"EraseNoConnection", "Broken", kEraseFlashPage, 0, EraseFlashPage::kEraseAll,
+                    "Tessary Error", "Flash memory error.", QMessageBox::Critical, false,
+                    "Connecting"}),
+    NameOfCase());
+
+} // namespace
+} // namespace tessary::test
