@@ -18,6 +18,8 @@ bool AppContext::Init() {
     return true;
 }
 
-void AppContext::SetDevice(std::string_view text) { deviceName.assign(text); }
+void AppContext::SetDevice(std::string_view text) {
+    deviceName.assign(text);
+}
 
 } // namespace tessary

@@ -17,7 +17,7 @@ enum InterfaceType : int32_t {
 // The one application object. Start-up creates it and points gApp at it; it owns the name of the
 // device that every operation opens.
 class AppContext {
-public:
+  public:
     // Initialises the device-access library and the settings; false ends start-up.
     bool Init();
     void SetDevice(std::string_view text);

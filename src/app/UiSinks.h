@@ -11,7 +11,7 @@ namespace tessary {
 enum class MessageIcon { None, Error };
 
 class MessageSink {
-public:
+  public:
     virtual ~MessageSink() = default;
     // ownedByPage: the box belongs to the page that runs the operation; false for boxes without
     // an owner window (controller, erase and verification failures).
@@ -20,7 +20,7 @@ public:
 };
 
 class StatusSink {
-public:
+  public:
     virtual ~StatusSink() = default;
     virtual void SetStatusText(const std::string& text) = 0;
     // Progress of a long transfer: done of total units (bytes or blocks, as the operation says).

@@ -55,7 +55,9 @@ struct FormCase {
     std::vector<std::pair<int, const char*>> fieldsAfter;
 };
 
-void PrintTo(const FormCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const FormCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class RefusedForm : public MessageBoxTest, public testing::WithParamInterface<FormCase> {};
 
@@ -196,7 +198,9 @@ struct FailureCase {
     const char* finalStatus;
 };
 
-void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const FailureCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class BoardFailure : public MessageBoxTest, public testing::WithParamInterface<FailureCase> {};
 
