@@ -3,8 +3,8 @@
 #include "AppContext.h"
 #include "ConfigurationLayout.h"
 #include "FormBuilder.h"
-#include "ParseNumber.h"
 #include "PropertiesForm.h"
+#include "RegisterBaseField.h"
 #include "lnkutil.h"
 
 #include <QComboBox>
@@ -113,13 +113,12 @@ void PropertiesPage::ChooseConfiguration(int id) {
 void PropertiesPage::CheckRegisterBase() {
     constexpr std::size_t kLongestText = 15;
     std::string text = Text(kRegisterBase).substr(0, kLongestText);
-    const int32_t value = ParseNumber(text);
-    if (value >= 0 && value <= 0xFF && value % 8 == 0) {
+    const int32_t value = ParseRegisterBase(text);
+    if (value >= 0) {
         RegisterBase = value;
         return;
     }
-    Messages().ShowMessage("Register address must be 0x00 - 0xff and a multiple of 8", "error",
-                           MessageIcon::None, true);
+    Messages().ShowMessage(kRegisterBaseMessage, kRegisterBaseCaption, MessageIcon::None, true);
     RegisterBase = 0;
     SetText(kRegisterBase, "0x00");
 }

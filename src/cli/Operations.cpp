@@ -7,14 +7,11 @@
 #include "FormFields.h"
 #include "LoadOperations.h"
 #include "StoreOperations.h"
+#include "Refuse.h"
 #include "UiSinks.h"
 
 namespace tessary::cli {
 namespace {
-
-void Refuse(MessageSink& messages, const std::string& text) {
-    messages.ShowMessage(text, "", MessageIcon::None, true);
-}
 
 // A page's field holds at most 259 characters and cuts the rest; on the command line a longer
 // name would silently name another file.

@@ -3,7 +3,8 @@
 #include "AppContext.h"
 #include "Configurations.h"
 #include "DeviceList.h"
-#include "ParseNumber.h"
+#include "RegisterBaseField.h"
+#include "Refuse.h"
 #include "UiSinks.h"
 
 #include <algorithm>
@@ -18,10 +19,6 @@ bool NeedsRam(Command command) {
 bool NeedsFlash(Command command) {
     return command == Command::LoadFlash || command == Command::StoreFlash ||
            command == Command::Erase;
-}
-
-void Refuse(MessageSink& messages, const std::string& text) {
-    messages.ShowMessage(text, "", MessageIcon::None, true);
 }
 
 } // namespace
@@ -43,10 +40,9 @@ bool ApplyConfiguration(const Request& request, MessageSink& messages) {
 
 bool ApplyRegisterBase(const Request& request, MessageSink& messages) {
     std::string text = request.registerBase;
-    const int32_t value = ParseNumber(text);
-    if (value < 0 || value > 0xFF || value % 8 != 0) {
-        messages.ShowMessage("Register address must be 0x00 - 0xff and a multiple of 8", "error",
-                             MessageIcon::None, true);
+    const int32_t value = ParseRegisterBase(text);
+    if (value < 0) {
+        messages.ShowMessage(kRegisterBaseMessage, kRegisterBaseCaption, MessageIcon::None, true);
         return false;
     }
     RegisterBase = value;
