@@ -1,6 +1,7 @@
 #include "FormFields.h"
 
 #include "ParseNumber.h"
+#include "UiSinks.h"
 
 namespace tessary {
 
@@ -8,13 +9,18 @@ std::string ReadField(const std::string& text, std::size_t maxChars) {
     return text.substr(0, maxChars);
 }
 
-int32_t ParseNumberField(std::string& field) {
+bool ParseNumberField(std::string& field, const char* what, const char* caption,
+                      MessageSink& messages, int32_t& value) {
     std::string text = ReadField(field, kNumberFieldMaxChars);
-    const int32_t value = ParseNumber(text);
-    if (value != -1) {
-        field = text;
+    value = ParseNumber(text);
+    if (value == -1) {
+        messages.ShowMessage(std::string("Must enter valid Decimal or Hex number to specify ") +
+                                 what + ".",
+                             caption, MessageIcon::None, true);
+        return false;
     }
-    return value;
+    field = text;
+    return true;
 }
 
 } // namespace tessary

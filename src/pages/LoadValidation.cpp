@@ -22,14 +22,7 @@ bool ReadNumber(std::string& field, int32_t emptyValue, const char* what,
         value = emptyValue;
         return true;
     }
-    value = ParseNumberField(field);
-    if (value == -1) {
-        messages.ShowMessage(std::string("Must enter valid Decimal or Hex number to specify ") +
-                                 what + ".",
-                             texts.caption, MessageIcon::None, true);
-        return false;
-    }
-    return true;
+    return ParseNumberField(field, what, texts.caption, messages, value);
 }
 
 std::optional<LoadRequest> Validate(LoadForm& form, const LoadFormTexts& texts,

@@ -22,22 +22,6 @@ const StorePageTexts kStoreFlashTexts{
     "Flash Store error",
 };
 
-namespace {
-
-bool ParseOrTell(std::string& field, const char* what, const char* caption, MessageSink& messages,
-                 int32_t& value) {
-    value = ParseNumberField(field);
-    if (value == -1) {
-        messages.ShowMessage(std::string("Must enter valid Decimal or Hex number to specify ") +
-                                 what + ".",
-                             caption, MessageIcon::None, true);
-        return false;
-    }
-    return true;
-}
-
-} // namespace
-
 std::optional<StoreRequest> ValidateForm(StoreForm& form, const StorePageTexts& texts,
                                          MessageSink& messages) {
     StoreRequest request;
@@ -47,20 +31,20 @@ std::optional<StoreRequest> ValidateForm(StoreForm& form, const StorePageTexts& 
         messages.ShowMessage(texts.noFileName, texts.caption, MessageIcon::None, true);
         return std::nullopt;
     }
-    if (!form.startAddress.empty() &&
-        !ParseOrTell(form.startAddress, "address", texts.caption, messages, request.startAddress)) {
+    if (!form.startAddress.empty() && !ParseNumberField(form.startAddress, "address", texts.caption,
+                                                        messages, request.startAddress)) {
         return std::nullopt;
     }
     // The offset is examined only in Overwrite mode; otherwise the field just keeps what it holds.
     if (form.mode != OutputMode::Overwrite) {
         form.fileOffset = ReadField(form.fileOffset, kNumberFieldMaxChars);
     } else if (!form.fileOffset.empty() &&
-               !ParseOrTell(form.fileOffset, "file offset", texts.caption, messages,
-                            request.fileOffset)) {
+               !ParseNumberField(form.fileOffset, "file offset", texts.caption, messages,
+                                 request.fileOffset)) {
         return std::nullopt;
     }
     // An empty length is not a number: there is no default for how much to store.
-    if (!ParseOrTell(form.length, "length", texts.lengthCaption, messages, request.length)) {
+    if (!ParseNumberField(form.length, "length", texts.lengthCaption, messages, request.length)) {
         return std::nullopt;
     }
     return request;

@@ -20,10 +20,6 @@ class LoadFlashTest : public SimBoardTest {
             LoadFlashOperation(*request, status, messages);
         }
     }
-    std::vector<uint8_t> Flash(uint32_t address, std::size_t count) {
-        const auto flash = Board().FlashMemory();
-        return {flash.begin() + address, flash.begin() + address + count};
-    }
 };
 
 struct RangeCase {

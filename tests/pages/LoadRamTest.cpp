@@ -19,10 +19,6 @@ class LoadRamTest : public SimBoardTest {
             LoadRamOperation(*request, status, messages);
         }
     }
-    std::vector<uint8_t> Ram(uint32_t address, std::size_t count) {
-        const auto ram = Board().Ram();
-        return {ram.begin() + address, ram.begin() + address + count};
-    }
 };
 
 TEST_F(LoadRamTest, WholeFileGoesInBlocksWithTheirTextsAndProgress) {

@@ -49,9 +49,7 @@ TEST_F(StoreFlashTest, OneBlockStoreSendsReadArrayAddressStatusThenTheRead) {
     EXPECT_EQ(trace[7].call, LnkTraceCall::GetRegRepeat);
     EXPECT_EQ(trace[7].address, 7);
     EXPECT_EQ(trace[7].count, 100);
-    EXPECT_EQ(ReadFile(TempPath("out.bin")),
-              std::vector<uint8_t>(Board().FlashMemory().begin() + 0x7A010,
-                                   Board().FlashMemory().begin() + 0x7A010 + 100));
+    EXPECT_EQ(ReadFile(TempPath("out.bin")), Flash(0x7A010, 100));
 }
 
 TEST_F(StoreFlashTest, StoreAfterAnEraseReadsTheArrayNotTheStatus) {

@@ -26,10 +26,6 @@ class StoreRamTest : public SimBoardTest {
             ram[i] = static_cast<uint8_t>(i * 7 + 3);
         }
     }
-    std::vector<uint8_t> Ram(uint32_t address, std::size_t count) {
-        const auto ram = Board().Ram();
-        return {ram.begin() + address, ram.begin() + address + count};
-    }
     void Store(const std::string& name, int32_t address, int32_t length, OutputMode mode,
                int32_t offset = 0) {
         StoreRequest request{TempPath(name), address, length, mode, offset};

@@ -67,6 +67,16 @@ board::SimBoard& SimBoardTest::Board() {
     return *board;
 }
 
+std::vector<uint8_t> SimBoardTest::Ram(uint32_t address, std::size_t count) {
+    const auto ram = Board().Ram();
+    return {ram.begin() + address, ram.begin() + address + count};
+}
+
+std::vector<uint8_t> SimBoardTest::Flash(uint32_t address, std::size_t count) {
+    const auto flash = Board().FlashMemory();
+    return {flash.begin() + address, flash.begin() + address + count};
+}
+
 std::vector<uint8_t> SimBoardTest::MakeFile(const std::string& path, std::size_t size,
                                             uint32_t seed) {
     std::mt19937 random(seed);

@@ -73,6 +73,9 @@ class SimBoardTest : public ::testing::Test {
     // Selects the device and the memory configuration that matches its Flash.
     void UseDevice(const char* device, int32_t configuration);
     board::SimBoard& Board();
+    // Copies of count bytes of the current board's RAM or Flash from address on.
+    std::vector<uint8_t> Ram(uint32_t address, std::size_t count);
+    std::vector<uint8_t> Flash(uint32_t address, std::size_t count);
 
     std::string TempPath(const std::string& name) const { return dir_ + "/" + name; }
     // A file of pseudo-random bytes (seeded, so failures reproduce).

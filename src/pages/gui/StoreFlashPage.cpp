@@ -7,8 +7,8 @@ namespace tessary {
 
 StoreFlashPage::StoreFlashPage(QWidget* parent)
     : StorePage(QSize(270, 192), StoreFlashForm(),
-                {kFileName, kBrowse, kFileOffset, 1073, 1074, kAppend, kReplace, kOverwrite,
-                 kStartAddress, kLength, kStore},
+                {kFileName, kBrowse, kFileOffset, kOffsetLabel, kOffsetNote, kAppend, kReplace,
+                 kOverwrite, kStartAddress, kLength, kStore},
                 kStoreFlashTexts, StoreFlashToFile, parent) {}
 
 } // namespace tessary

@@ -17,6 +17,8 @@ class StoreFlashPage : public StorePage {
         kAppend = 1067,
         kReplace = 1068,
         kOverwrite = 1069,
+        kOffsetLabel = 1073,
+        kOffsetNote = 1074,
     };
 
     explicit StoreFlashPage(QWidget* parent);

@@ -7,8 +7,8 @@ namespace tessary {
 
 StoreRamPage::StoreRamPage(QWidget* parent)
     : StorePage(QSize(271, 192), StoreRamForm(),
-                {kFileName, kBrowse, kFileOffset, 1075, 1076, kAppend, kReplace, kOverwrite,
-                 kStartAddress, kLength, kStore},
+                {kFileName, kBrowse, kFileOffset, kOffsetLabel, kOffsetNote, kAppend, kReplace,
+                 kOverwrite, kStartAddress, kLength, kStore},
                 kStoreRamTexts, StoreRamToFile, parent) {}
 
 } // namespace tessary

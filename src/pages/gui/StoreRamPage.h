@@ -17,6 +17,8 @@ class StoreRamPage : public StorePage {
         kAppend = 1070,
         kReplace = 1071,
         kOverwrite = 1072,
+        kOffsetLabel = 1075,
+        kOffsetNote = 1076,
     };
 
     explicit StoreRamPage(QWidget* parent);
