@@ -43,13 +43,10 @@ class Flash {
     // Power cycle: read-array mode, no errors, nothing under way.
     void Reset();
 
-    Mode mode() const { return mode_; }
     bool busy() const { return stuck_ || busyLeft_ > 0; }
     // The status byte as the next status read would see it, without counting down.
     uint8_t PeekStatus() const { return busy() ? errors_ : uint8_t(kStatusReady | errors_); }
     uint32_t size() const { return size_; }
-    size_t BlockCount() const { return blockStarts_.size(); }
-    uint32_t BlockStart(size_t index) const { return blockStarts_[index]; }
     uint32_t BlockEnd(size_t index) const;
     // Index of the block holding `offset` (offset < size()).
     size_t BlockContaining(uint32_t offset) const;

@@ -24,8 +24,6 @@ class MemoryImage {
     bool Open(const std::string& path, size_t size, uint8_t fill, std::string* error);
 
     uint8_t* data() { return data_; }
-    const uint8_t* data() const { return data_; }
-    size_t size() const { return size_; }
     std::span<uint8_t> bytes() { return {data_, size_}; }
 
   private:

@@ -1,6 +1,6 @@
 // The device configuration dialog. This build has none: the call reports so and changes
-// nothing. A dialog replaces this file; it edits a DeviceTable, saves it to
-// Library::TablePath() and calls Library::ReloadTable().
+// nothing. A dialog replaces this file; it edits a DeviceTable, saves it to DeviceTablePath()
+// and calls Library::ReloadTable().
 #include "lnkutil.h"
 
 #include "lnkutil_erc.h"

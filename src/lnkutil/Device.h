@@ -1,34 +1,35 @@
 // A board connection of one kind, as the library's data calls see it. The library checks every
-// argument (handle, pointers, counts) before it calls a device, so a device only moves bytes.
-// A device is created on the first LnkOpenData of its name and lives until LnkTerm (a board
-// stays powered); Open and Close bracket each handle, and may nest when one device is opened
-// twice. A failed call returns false and may set `erc` (LNK_ERC_ACCESS_FAILED otherwise).
+// argument (handle, pointers, counts up to kMaxRepeatBytes and kMaxSetPairs) before it calls a
+// device, so a device only moves bytes. A device is created on the first LnkOpenData of its name
+// and lives until LnkTerm (a board stays powered); Open and Close bracket each handle, and may
+// nest when one device is opened twice. A failed Open is LNK_ERC_OPEN_FAILED, a failed data call
+// LNK_ERC_ACCESS_FAILED.
 //
 // A new kind: derive from Device in its own file and build it in CreateDevice.
 #pragma once
-
-#include "lnkutil.h"
 
 #include <cstddef>
 #include <cstdint>
 
 namespace tessary::lnkutil {
 
+// Most bytes of one repeated call, most pairs of one set call.
+inline constexpr size_t kMaxRepeatBytes = 8192;
+inline constexpr size_t kMaxSetPairs = 68;
+
 class Device {
   public:
     virtual ~Device() = default;
 
-    virtual bool Open(LnkErc& erc) = 0;
+    virtual bool Open() = 0;
     virtual void Close() = 0;
 
-    virtual bool PutReg(uint8_t address, uint8_t data, LnkErc& erc) = 0;
-    virtual bool PutRegRepeat(uint8_t address, const uint8_t* data, size_t count, LnkErc& erc) = 0;
-    virtual bool PutRegSet(const uint8_t* addresses, const uint8_t* data, size_t count,
-                           LnkErc& erc) = 0;
-    virtual bool GetReg(uint8_t address, uint8_t* data, LnkErc& erc) = 0;
-    virtual bool GetRegRepeat(uint8_t address, uint8_t* data, size_t count, LnkErc& erc) = 0;
-    virtual bool GetRegSet(const uint8_t* addresses, uint8_t* values, size_t count,
-                           LnkErc& erc) = 0;
+    virtual bool PutReg(uint8_t address, uint8_t data) = 0;
+    virtual bool PutRegRepeat(uint8_t address, const uint8_t* data, size_t count) = 0;
+    virtual bool PutRegSet(const uint8_t* addresses, const uint8_t* data, size_t count) = 0;
+    virtual bool GetReg(uint8_t address, uint8_t* data) = 0;
+    virtual bool GetRegRepeat(uint8_t address, uint8_t* data, size_t count) = 0;
+    virtual bool GetRegSet(const uint8_t* addresses, uint8_t* values, size_t count) = 0;
 };
 
 } // namespace tessary::lnkutil

@@ -3,6 +3,7 @@
 
 #include "Device.h"
 #include "DeviceEntry.h"
+#include "lnkutil.h"
 
 #include <memory>
 #include <string>

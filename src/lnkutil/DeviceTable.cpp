@@ -138,11 +138,6 @@ std::string DeviceTable::Format() const {
 
 bool DeviceTable::Save(const std::string& path, std::string* error) const {
     const std::string temporary = path + ".tmp";
-    const auto parent = std::filesystem::path(path).parent_path();
-    std::error_code ec;
-    if (!parent.empty()) {
-        std::filesystem::create_directories(parent, ec);
-    }
     {
         std::ofstream file(temporary, std::ios::trunc);
         file << Format();

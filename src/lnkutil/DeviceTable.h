@@ -25,8 +25,8 @@ class DeviceTable {
     bool Load(const std::string& path, std::ostream& warnings);
     // The same for text already in memory; `source` names it in warnings.
     void Parse(std::string_view text, std::string_view source, std::ostream& warnings);
-    // Writes Format() to the file (through a temporary beside it, creating its folder); false
-    // with a reason.
+    // Writes Format() to the file through a temporary beside it; false with a reason. The folder
+    // must exist.
     bool Save(const std::string& path, std::string* error) const;
     std::string Format() const;
 

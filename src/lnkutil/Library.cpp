@@ -15,10 +15,6 @@ Library& Library::Instance() {
     return library;
 }
 
-std::string Library::TablePath() const {
-    return DeviceTablePath();
-}
-
 void Library::LoadTable() {
     const std::string path = DeviceTablePath();
     table_ = DeviceTable::BuiltIn();
@@ -115,8 +111,8 @@ LnkErc Library::Open(const char* name, LnkHandle* handle) {
     if (device == nullptr) {
         return erc;
     }
-    if (!device->Open(erc)) {
-        return erc != LNK_ERC_OK ? erc : LNK_ERC_OPEN_FAILED;
+    if (!device->Open()) {
+        return LNK_ERC_OPEN_FAILED;
     }
     generation_ = (generation_ + 1) & 0xFFFFFF;
     slots_[slot] = Slot{(generation_ << 8) | static_cast<LnkHandle>(slot + 1), device};

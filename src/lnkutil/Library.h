@@ -26,8 +26,6 @@ class Library {
     void Term();
     // Reads the device table again, e.g. after it was edited; powered devices stay as they are.
     void ReloadTable();
-    // Where the table is read from (empty = built-in table only).
-    std::string TablePath() const;
 
     LnkErc DeviceCount(int32_t* count);
     LnkErc DeviceName(int32_t index, char* name);
@@ -35,18 +33,14 @@ class Library {
     LnkErc Open(const char* name, LnkHandle* handle);
     LnkErc Close(LnkHandle handle);
 
-    // Runs `call(Device&, LnkErc&) -> bool` on the device behind the handle.
+    // Runs `call(Device&) -> bool` on the device behind the handle.
     template <class Call> LnkErc WithDevice(LnkHandle handle, Call&& call) {
         std::lock_guard lock(mutex_);
         Device* device = Lookup(handle);
         if (device == nullptr) {
             return initialised_ ? LNK_ERC_UNKNOWN_HANDLE : LNK_ERC_NOT_INITIALISED;
         }
-        LnkErc erc = LNK_ERC_OK;
-        if (call(*device, erc)) {
-            return LNK_ERC_OK;
-        }
-        return erc != LNK_ERC_OK ? erc : LNK_ERC_ACCESS_FAILED;
+        return call(*device) ? LNK_ERC_OK : LNK_ERC_ACCESS_FAILED;
     }
 
     board::SimBoard* SimBoardOf(const char* name);

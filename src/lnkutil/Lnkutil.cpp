@@ -7,10 +7,9 @@
 namespace {
 
 using tessary::lnkutil::Device;
+using tessary::lnkutil::kMaxRepeatBytes;
+using tessary::lnkutil::kMaxSetPairs;
 using tessary::lnkutil::Library;
-
-constexpr int32_t kMaxRepeat = 8192;
-constexpr int32_t kMaxSet = 68;
 
 bool Report(LnkErc* erc, LnkErc code) {
     if (erc != nullptr) {
@@ -20,12 +19,12 @@ bool Report(LnkErc* erc, LnkErc code) {
 }
 
 // Checks the arguments of a data call before anything is touched.
-LnkErc CheckData(int32_t count, int32_t maxCount, const void* first, const void* second,
+LnkErc CheckData(int32_t count, size_t maxCount, const void* first, const void* second,
                  const void* reserved) {
     if (reserved != nullptr) {
         return LNK_ERC_RESERVED;
     }
-    if (count < 0 || count > maxCount) {
+    if (count < 0 || static_cast<size_t>(count) > maxCount) {
         return LNK_ERC_BAD_COUNT;
     }
     if (first == nullptr || second == nullptr) {
@@ -120,49 +119,45 @@ bool LnkCloseData(LnkHandle handle, LnkErc* erc) {
 bool LnkPutReg(LnkHandle h, uint8_t address, uint8_t data, LnkErc* erc, void* reserved) {
     const TraceArgs args{LnkTraceCall::PutReg, h, address, nullptr, &data, 1, false};
     return DataCall(args, CheckData(1, 1, &data, &data, reserved), erc,
-                    [&](Device& d, LnkErc& e) { return d.PutReg(address, data, e); });
+                    [&](Device& d) { return d.PutReg(address, data); });
 }
 
 bool LnkPutRegRepeat(LnkHandle h, uint8_t address, const uint8_t* data, int32_t count, LnkErc* erc,
                      void* reserved) {
     const TraceArgs args{LnkTraceCall::PutRegRepeat, h, address, nullptr, data, count, false};
-    return DataCall(args, CheckData(count, kMaxRepeat, data, data, reserved), erc,
-                    [&](Device& d, LnkErc& e) {
-                        return d.PutRegRepeat(address, data, static_cast<size_t>(count), e);
-                    });
+    return DataCall(
+        args, CheckData(count, kMaxRepeatBytes, data, data, reserved), erc,
+        [&](Device& d) { return d.PutRegRepeat(address, data, static_cast<size_t>(count)); });
 }
 
 bool LnkPutRegSet(LnkHandle h, const uint8_t* addresses, const uint8_t* data, int32_t count,
                   LnkErc* erc, void* reserved) {
     const TraceArgs args{LnkTraceCall::PutRegSet, h, 0, addresses, data, count, false};
-    return DataCall(args, CheckData(count, kMaxSet, addresses, data, reserved), erc,
-                    [&](Device& d, LnkErc& e) {
-                        return d.PutRegSet(addresses, data, static_cast<size_t>(count), e);
-                    });
+    return DataCall(
+        args, CheckData(count, kMaxSetPairs, addresses, data, reserved), erc,
+        [&](Device& d) { return d.PutRegSet(addresses, data, static_cast<size_t>(count)); });
 }
 
 bool LnkGetReg(LnkHandle h, uint8_t address, uint8_t* data, LnkErc* erc, void* reserved) {
     const TraceArgs args{LnkTraceCall::GetReg, h, address, nullptr, data, 1, true};
     return DataCall(args, CheckData(1, 1, data, data, reserved), erc,
-                    [&](Device& d, LnkErc& e) { return d.GetReg(address, data, e); });
+                    [&](Device& d) { return d.GetReg(address, data); });
 }
 
 bool LnkGetRegRepeat(LnkHandle h, uint8_t address, uint8_t* data, int32_t count, LnkErc* erc,
                      void* reserved) {
     const TraceArgs args{LnkTraceCall::GetRegRepeat, h, address, nullptr, data, count, true};
-    return DataCall(args, CheckData(count, kMaxRepeat, data, data, reserved), erc,
-                    [&](Device& d, LnkErc& e) {
-                        return d.GetRegRepeat(address, data, static_cast<size_t>(count), e);
-                    });
+    return DataCall(
+        args, CheckData(count, kMaxRepeatBytes, data, data, reserved), erc,
+        [&](Device& d) { return d.GetRegRepeat(address, data, static_cast<size_t>(count)); });
 }
 
 bool LnkGetRegSet(LnkHandle h, const uint8_t* addresses, uint8_t* values, int32_t count,
                   LnkErc* erc, void* reserved) {
     const TraceArgs args{LnkTraceCall::GetRegSet, h, 0, addresses, values, count, true};
-    return DataCall(args, CheckData(count, kMaxSet, addresses, values, reserved), erc,
-                    [&](Device& d, LnkErc& e) {
-                        return d.GetRegSet(addresses, values, static_cast<size_t>(count), e);
-                    });
+    return DataCall(
+        args, CheckData(count, kMaxSetPairs, addresses, values, reserved), erc,
+        [&](Device& d) { return d.GetRegSet(addresses, values, static_cast<size_t>(count)); });
 }
 
 } // extern "C"

@@ -6,13 +6,6 @@
 
 namespace tessary::lnkutil {
 
-namespace {
-
-// The library's sets hold at most this many pairs.
-constexpr size_t kMaxPairs = 68;
-
-} // namespace
-
 SerialDevice::SerialDevice(std::string name, std::string path)
     : name_(std::move(name)), path_(std::move(path)) {
     line_.Initialize();
@@ -23,7 +16,7 @@ SerialDevice::~SerialDevice() {
     port_.Uninitialize();
 }
 
-bool SerialDevice::Open(LnkErc& /*erc*/) {
+bool SerialDevice::Open() {
     if (opens_ == 0 && !port_.OpenPath(path_.c_str())) {
         std::cerr << "lnkutil: " << name_ << ": " << line_.OpenFailureText() << "\n";
         return false;
@@ -38,41 +31,32 @@ void SerialDevice::Close() {
     }
 }
 
-bool SerialDevice::PutReg(uint8_t address, uint8_t data, LnkErc& /*erc*/) {
+bool SerialDevice::PutReg(uint8_t address, uint8_t data) {
     return port_.PutReg(address, data);
 }
 
-bool SerialDevice::PutRegRepeat(uint8_t address, const uint8_t* data, size_t count,
-                                LnkErc& /*erc*/) {
+bool SerialDevice::PutRegRepeat(uint8_t address, const uint8_t* data, size_t count) {
     return PutRegRepeatInFrames(port_, static_cast<int32_t>(count), address, data);
 }
 
-bool SerialDevice::PutRegSet(const uint8_t* addresses, const uint8_t* data, size_t count,
-                             LnkErc& /*erc*/) {
-    if (count > kMaxPairs) {
-        return false;
-    }
-    RegisterPair pairs[kMaxPairs];
+bool SerialDevice::PutRegSet(const uint8_t* addresses, const uint8_t* data, size_t count) {
+    RegisterPair pairs[kMaxSetPairs];
     for (size_t i = 0; i < count; ++i) {
         pairs[i] = {addresses[i], data[i]};
     }
     return PutRegSetInFrames(port_, static_cast<int32_t>(count), pairs);
 }
 
-bool SerialDevice::GetReg(uint8_t address, uint8_t* data, LnkErc& /*erc*/) {
+bool SerialDevice::GetReg(uint8_t address, uint8_t* data) {
     return port_.GetReg(address, *data);
 }
 
-bool SerialDevice::GetRegRepeat(uint8_t address, uint8_t* data, size_t count, LnkErc& /*erc*/) {
+bool SerialDevice::GetRegRepeat(uint8_t address, uint8_t* data, size_t count) {
     return GetRegRepeatInFrames(port_, static_cast<int32_t>(count), address, data);
 }
 
-bool SerialDevice::GetRegSet(const uint8_t* addresses, uint8_t* values, size_t count,
-                             LnkErc& /*erc*/) {
-    if (count > kMaxPairs) {
-        return false;
-    }
-    RegisterPair pairs[kMaxPairs];
+bool SerialDevice::GetRegSet(const uint8_t* addresses, uint8_t* values, size_t count) {
+    RegisterPair pairs[kMaxSetPairs];
     for (size_t i = 0; i < count; ++i) {
         pairs[i] = {addresses[i], 0};
     }

@@ -20,16 +20,15 @@ class SerialDevice final : public Device {
 
     // The tty is opened by the first Open and closed by the last Close. Why it could not be
     // opened (no such device, permission, busy) goes to stderr.
-    bool Open(LnkErc& erc) override;
+    bool Open() override;
     void Close() override;
 
-    bool PutReg(uint8_t address, uint8_t data, LnkErc& erc) override;
-    bool PutRegRepeat(uint8_t address, const uint8_t* data, size_t count, LnkErc& erc) override;
-    bool PutRegSet(const uint8_t* addresses, const uint8_t* data, size_t count,
-                   LnkErc& erc) override;
-    bool GetReg(uint8_t address, uint8_t* data, LnkErc& erc) override;
-    bool GetRegRepeat(uint8_t address, uint8_t* data, size_t count, LnkErc& erc) override;
-    bool GetRegSet(const uint8_t* addresses, uint8_t* values, size_t count, LnkErc& erc) override;
+    bool PutReg(uint8_t address, uint8_t data) override;
+    bool PutRegRepeat(uint8_t address, const uint8_t* data, size_t count) override;
+    bool PutRegSet(const uint8_t* addresses, const uint8_t* data, size_t count) override;
+    bool GetReg(uint8_t address, uint8_t* data) override;
+    bool GetRegRepeat(uint8_t address, uint8_t* data, size_t count) override;
+    bool GetRegSet(const uint8_t* addresses, uint8_t* values, size_t count) override;
 
   private:
     std::string name_;

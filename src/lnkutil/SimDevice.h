@@ -14,28 +14,25 @@ class SimDevice final : public Device {
 
     board::SimBoard& board() { return *board_; }
 
-    bool Open(LnkErc& /*erc*/) override { return true; }
+    bool Open() override { return true; }
     void Close() override {}
 
-    bool PutReg(uint8_t address, uint8_t data, LnkErc& /*erc*/) override {
+    bool PutReg(uint8_t address, uint8_t data) override {
         return board_->WriteRegister(address, data);
     }
-    bool PutRegRepeat(uint8_t address, const uint8_t* data, size_t count,
-                      LnkErc& /*erc*/) override {
+    bool PutRegRepeat(uint8_t address, const uint8_t* data, size_t count) override {
         return board_->WriteRepeat(address, data, count);
     }
-    bool PutRegSet(const uint8_t* addresses, const uint8_t* data, size_t count,
-                   LnkErc& /*erc*/) override {
+    bool PutRegSet(const uint8_t* addresses, const uint8_t* data, size_t count) override {
         return board_->WriteSet(addresses, data, count);
     }
-    bool GetReg(uint8_t address, uint8_t* data, LnkErc& /*erc*/) override {
+    bool GetReg(uint8_t address, uint8_t* data) override {
         return board_->ReadRegister(address, data);
     }
-    bool GetRegRepeat(uint8_t address, uint8_t* data, size_t count, LnkErc& /*erc*/) override {
+    bool GetRegRepeat(uint8_t address, uint8_t* data, size_t count) override {
         return board_->ReadRepeat(address, data, count);
     }
-    bool GetRegSet(const uint8_t* addresses, uint8_t* values, size_t count,
-                   LnkErc& /*erc*/) override {
+    bool GetRegSet(const uint8_t* addresses, uint8_t* values, size_t count) override {
         return board_->ReadSet(addresses, values, count);
     }
 

@@ -14,7 +14,7 @@ class FlashTest : public ::testing::Test {
     }
     void SetUp() override { Make({}); }
 
-    // Fills the whole Flash with a known non-erased pattern, leaving the chip in read-array mode.
+    // Fills the whole Flash memory with a non-erased value, behind the chip (its mode is kept).
     void ProgramEverything(uint8_t value = 0x00) {
         auto flash = board_->FlashMemory();
         std::fill(flash.begin(), flash.end(), value);

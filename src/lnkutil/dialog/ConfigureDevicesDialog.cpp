@@ -2,6 +2,7 @@
 // on the device table file the library reads; the library reads it again after a save.
 #include "DeviceListDialog.h"
 #include "Library.h"
+#include "LibraryPaths.h"
 #include "TableFile.h"
 #include "lnkutil.h"
 #include "lnkutil_erc.h"
@@ -44,7 +45,7 @@ extern "C" bool ZmgrStartConfigureDevices(void* owner, LnkErc* erc) {
     }
     QWidget* parent = OwnerWidget(owner);
     const QString caption = QObject::tr("Devices");
-    const std::string path = library.TablePath();
+    const std::string path = tessary::lnkutil::DeviceTablePath();
     if (path.empty()) {
         QMessageBox::warning(parent, caption,
                              QObject::tr("There is no file to keep the device table in: set "
