@@ -5,9 +5,9 @@
 #include "BoardProcess.h"
 #include "LoadOperations.h"
 #include "MemoryController.h"
+#include "RecordingSinks.h"
 #include "SerialProtocol.h"
 #include "StoreOperations.h"
-#include "UiSinks.h"
 
 #include <benchmark/benchmark.h>
 
@@ -28,20 +28,6 @@ constexpr int32_t FramesFor(int32_t pieceSize) {
     const int32_t blocks = kBytes / TransferBlockSize;
     return 3 + blocks * (1 + (TransferBlockSize + pieceSize - 1) / pieceSize);
 }
-
-class QuietStatus : public StatusSink {
-  public:
-    void SetStatusText(const std::string& text) override { last = text; }
-    std::string last;
-};
-
-class QuietMessages : public MessageSink {
-  public:
-    void ShowMessage(const std::string& text, const std::string&, MessageIcon, bool) override {
-        last = text;
-    }
-    std::string last;
-};
 
 // A board on its own pty, the program's settings pointing at it, and a 64 KB file.
 class Bench {
@@ -98,11 +84,11 @@ void LoadRam64K(benchmark::State& state) {
     Bench bench(state.range(0) != 0);
     LoadRequest request;
     request.fileName = bench.Input();
-    QuietStatus status;
-    QuietMessages messages;
+    test::RecordingStatus status;
+    test::RecordingMessages messages;
     Measure(state, protocol::kMaxRepeatWrite, [&] {
         LoadRamOperation(request, status, messages);
-        return status.last.rfind("RAM load complete", 0) == 0;
+        return status.Last().rfind("RAM load complete", 0) == 0;
     });
 }
 
@@ -112,11 +98,11 @@ void StoreRam64K(benchmark::State& state) {
     request.path = bench.Output();
     request.length = kBytes;
     request.mode = OutputMode::Replace;
-    QuietStatus status;
-    QuietMessages messages;
+    test::RecordingStatus status;
+    test::RecordingMessages messages;
     Measure(state, protocol::kMaxRepeatRead, [&] {
         StoreRamToFile(request, status, messages);
-        return messages.last.empty() && status.last.rfind("Ram Store complete", 0) == 0;
+        return messages.texts.empty() && status.Last().rfind("Ram Store complete", 0) == 0;
     });
 }
 

@@ -45,11 +45,6 @@ void SimBoard::SetNeverReady(bool neverReady) {
     flash_.SetNeverReady(neverReady);
 }
 
-void SimBoard::SetSpeedLimit(uint64_t bytesPerSecond) {
-    config_.bytesPerSecond = bytesPerSecond;
-    speed_.SetRate(bytesPerSecond);
-}
-
 void SimBoard::SetFaults(const FaultConfig& faults) {
     config_.faults = faults;
     accesses_ = 0;

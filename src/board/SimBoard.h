@@ -9,6 +9,7 @@
 #pragma once
 
 #include "BoardConfig.h"
+#include "ControllerRegisters.h"
 #include "Flash.h"
 #include "MemoryImage.h"
 #include "SpeedLimit.h"
@@ -24,22 +25,6 @@ namespace tessary::board {
 
 inline constexpr uint32_t kRamSize = 1u << 24;
 inline constexpr uint32_t kAddressMask = kRamSize - 1;
-
-// Register offsets inside the block.
-inline constexpr uint8_t kRegControl = 0;
-inline constexpr uint8_t kRegAddressLow = 1;
-inline constexpr uint8_t kRegAddressMid = 2;
-inline constexpr uint8_t kRegAddressHigh = 3;
-inline constexpr uint8_t kRegFlashCommand = 4;
-inline constexpr uint8_t kRegFlashStatus = 5;
-inline constexpr uint8_t kRegRamData = 6;
-inline constexpr uint8_t kRegFlashData = 7;
-
-// Control register values.
-inline constexpr uint8_t kControlIdle = 0xFF;
-inline constexpr uint8_t kControlStrobeOn = 0xF5;
-inline constexpr uint8_t kControlStrobeOff = 0xF7;
-inline constexpr uint8_t kControlStatusRead = 0xF6;
 
 class SimBoard {
   public:
@@ -60,7 +45,6 @@ class SimBoard {
     void SetBusyReads(uint32_t reads);
     void SetLockedBlocks(const std::vector<uint32_t>& blocks);
     void SetNeverReady(bool neverReady);
-    void SetSpeedLimit(uint64_t bytesPerSecond);
     // Sets the faults and restarts their counters.
     void SetFaults(const FaultConfig& faults);
     // Power cycle: controller idle at address 0, Flash in read-array mode. Memories keep their

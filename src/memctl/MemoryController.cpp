@@ -1,6 +1,7 @@
 #include "MemoryController.h"
 
 #include "AppContext.h"
+#include "ControllerRegisters.h"
 #include "FlashGeometry.h"
 #include "FramedAccess.h"
 #include "LibraryPort.h"
@@ -12,11 +13,23 @@
 
 namespace tessary {
 
+using namespace board;
+
+namespace {
+
+// Commands of the Intel-style Flash chip, written through the Flash command register.
+constexpr uint8_t kFlashBlockErase = 0x20;
+constexpr uint8_t kFlashEraseConfirm = 0xD0;
+constexpr uint8_t kFlashReadArray = 0xFF;
+constexpr uint8_t kFlashClearStatus = 0x50;
+
+} // namespace
+
 MemoryController::MemoryController() = default;
 
 MemoryController::~MemoryController() = default;
 
-uint8_t MemoryController::Reg(ControllerRegister offset) const {
+uint8_t MemoryController::Reg(uint8_t offset) const {
     return static_cast<uint8_t>(RegisterBase + offset);
 }
 
@@ -75,7 +88,7 @@ bool MemoryController::Connect(const char* deviceName) {
         ok = port_->GetIdentity(static_cast<int>(sizeof(identity_)), identity_);
     }
     if (ok) {
-        ok = port_->PutReg(Reg(kRegControl), kStrobeIdle);
+        ok = port_->PutReg(Reg(kRegControl), kControlIdle);
     }
     if (!ok) {
         errorCode_ = port_->ErrorCode();
@@ -122,7 +135,7 @@ bool MemoryController::SetAddress(uint32_t address) {
     return SendSet(pairs, 3);
 }
 
-bool MemoryController::WriteRepeat(ControllerRegister reg, uint32_t address, const uint8_t* buffer,
+bool MemoryController::WriteRepeat(uint8_t reg, uint32_t address, const uint8_t* buffer,
                                    int32_t count) {
     if (!SetAddress(address)) {
         return false;
@@ -135,8 +148,7 @@ bool MemoryController::WriteRepeat(ControllerRegister reg, uint32_t address, con
     return true;
 }
 
-bool MemoryController::ReadRepeat(ControllerRegister reg, uint32_t address, uint8_t* buffer,
-                                  int32_t count) {
+bool MemoryController::ReadRepeat(uint8_t reg, uint32_t address, uint8_t* buffer, int32_t count) {
     if (!SetAddress(address)) {
         return false;
     }
@@ -170,13 +182,13 @@ bool MemoryController::EraseBlock(uint32_t blockAddress) {
         {Reg(kRegAddressMid), static_cast<uint8_t>(blockAddress >> 8)},
         {Reg(kRegAddressHigh), static_cast<uint8_t>(blockAddress >> 16)},
         {Reg(kRegFlashCommand), kFlashBlockErase},
-        {Reg(kRegControl), kStrobeCommandStart},
-        {Reg(kRegControl), kStrobeCommandEnd},
-        {Reg(kRegControl), kStrobeIdle},
+        {Reg(kRegControl), kControlStrobeOn},
+        {Reg(kRegControl), kControlStrobeOff},
+        {Reg(kRegControl), kControlIdle},
         {Reg(kRegFlashCommand), kFlashEraseConfirm},
-        {Reg(kRegControl), kStrobeCommandStart},
-        {Reg(kRegControl), kStrobeCommandEnd},
-        {Reg(kRegControl), kStrobeIdle},
+        {Reg(kRegControl), kControlStrobeOn},
+        {Reg(kRegControl), kControlStrobeOff},
+        {Reg(kRegControl), kControlIdle},
     };
     return SendSet(pairs, 11);
 }
@@ -185,9 +197,9 @@ bool MemoryController::EraseBlock(uint32_t blockAddress) {
 bool MemoryController::FlashCommand(uint8_t command) {
     const RegisterPair pairs[] = {
         {Reg(kRegFlashCommand), command},
-        {Reg(kRegControl), kStrobeCommandStart},
-        {Reg(kRegControl), kStrobeCommandEnd},
-        {Reg(kRegControl), kStrobeIdle},
+        {Reg(kRegControl), kControlStrobeOn},
+        {Reg(kRegControl), kControlStrobeOff},
+        {Reg(kRegControl), kControlIdle},
     };
     return SendSet(pairs, 4);
 }
@@ -202,9 +214,9 @@ bool MemoryController::ClearStatus() {
 
 bool MemoryController::ReadFlashStatus(uint8_t& status) {
     // All three accesses are made even when one fails, so the strobe always returns to idle.
-    const bool strobe = port_->PutReg(Reg(kRegControl), kStrobeFlashRead);
+    const bool strobe = port_->PutReg(Reg(kRegControl), kControlStatusRead);
     const bool read = port_->GetReg(Reg(kRegFlashStatus), status);
-    const bool idle = port_->PutReg(Reg(kRegControl), kStrobeIdle);
+    const bool idle = port_->PutReg(Reg(kRegControl), kControlIdle);
     if (!(strobe && read && idle)) {
         return FailFromPort();
     }

@@ -14,28 +14,6 @@ class SerialLine;
 // Bytes moved per transfer call by every load and store.
 inline constexpr int32_t TransferBlockSize = 8192;
 
-// Offsets of the memory controller's eight registers from RegisterBase.
-enum ControllerRegister : uint8_t {
-    kRegControl = 0,
-    kRegAddressLow = 1,
-    kRegAddressMid = 2,
-    kRegAddressHigh = 3,
-    kRegFlashCommand = 4,
-    kRegFlashStatus = 5,
-    kRegRamData = 6,
-    kRegFlashData = 7,
-};
-
-// Control register strobes and Flash commands.
-inline constexpr uint8_t kStrobeIdle = 0xFF;
-inline constexpr uint8_t kStrobeCommandStart = 0xF5;
-inline constexpr uint8_t kStrobeCommandEnd = 0xF7;
-inline constexpr uint8_t kStrobeFlashRead = 0xF6;
-inline constexpr uint8_t kFlashBlockErase = 0x20;
-inline constexpr uint8_t kFlashEraseConfirm = 0xD0;
-inline constexpr uint8_t kFlashReadArray = 0xFF;
-inline constexpr uint8_t kFlashClearStatus = 0x50;
-
 // Error code of a CreatePort that could not build the serial line or its port.
 inline constexpr int32_t kErrOutOfMemory = 256;
 
@@ -74,13 +52,12 @@ class MemoryController {
 
   private:
     bool CreateSerialPort();
-    uint8_t Reg(ControllerRegister offset) const;
+    uint8_t Reg(uint8_t offset) const;
     bool FailFromPort();
     bool SendSet(const RegisterPair* pairs, int32_t count);
     bool FlashCommand(uint8_t command);
-    bool WriteRepeat(ControllerRegister reg, uint32_t address, const uint8_t* buffer,
-                     int32_t count);
-    bool ReadRepeat(ControllerRegister reg, uint32_t address, uint8_t* buffer, int32_t count);
+    bool WriteRepeat(uint8_t reg, uint32_t address, const uint8_t* buffer, int32_t count);
+    bool ReadRepeat(uint8_t reg, uint32_t address, uint8_t* buffer, int32_t count);
 
     MessageSink* owner_ = nullptr;
     std::unique_ptr<SerialLine> serialLine_;

@@ -2,6 +2,7 @@
 // interface and through the program's operations, against tessary-board on a pseudo-terminal.
 #include "AppContext.h"
 #include "BoardProcess.h"
+#include "ControllerRegisters.h"
 #include "LoadOperations.h"
 #include "RecordingSinks.h"
 #include "StoreOperations.h"
@@ -20,11 +21,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Registers of the memory controller at base 0.
-constexpr uint8_t kAddressLow = 1;
-constexpr uint8_t kAddressMid = 2;
-constexpr uint8_t kAddressHigh = 3;
-constexpr uint8_t kRamData = 6;
+// The memory controller's registers sit at base 0.
+using board::kRegAddressHigh;
+using board::kRegAddressLow;
+using board::kRegAddressMid;
+using board::kRegRamData;
 
 class SerialLibraryTest : public ::testing::Test {
   protected:
@@ -53,7 +54,7 @@ class SerialLibraryTest : public ::testing::Test {
         ASSERT_TRUE(LnkInit(&erc));
     }
     bool SetAddress(uint32_t address) {
-        const uint8_t registers[] = {kAddressLow, kAddressMid, kAddressHigh};
+        const uint8_t registers[] = {kRegAddressLow, kRegAddressMid, kRegAddressHigh};
         const uint8_t values[] = {static_cast<uint8_t>(address), static_cast<uint8_t>(address >> 8),
                                   static_cast<uint8_t>(address >> 16)};
         return LnkPutRegSet(handle, registers, values, 3, &erc, nullptr);
@@ -73,10 +74,10 @@ TEST_F(SerialLibraryTest, RepeatedCallsOfAWholeBlockGoOverTheLine) {
         data[i] = static_cast<uint8_t>(i ^ (i >> 8));
     }
     ASSERT_TRUE(SetAddress(0x30000));
-    ASSERT_TRUE(LnkPutRegRepeat(handle, kRamData, data.data(), 8192, &erc, nullptr));
+    ASSERT_TRUE(LnkPutRegRepeat(handle, kRegRamData, data.data(), 8192, &erc, nullptr));
     ASSERT_TRUE(SetAddress(0x30000));
     std::vector<uint8_t> back(8192);
-    ASSERT_TRUE(LnkGetRegRepeat(handle, kRamData, back.data(), 8192, &erc, nullptr));
+    ASSERT_TRUE(LnkGetRegRepeat(handle, kRegRamData, back.data(), 8192, &erc, nullptr));
     EXPECT_EQ(back, data);
 }
 
@@ -84,7 +85,7 @@ TEST_F(SerialLibraryTest, ListsOfSixtyEightPairs) {
     UseTable(board.Path());
     ASSERT_TRUE(LnkOpenData(&handle, "Bench", &erc, nullptr));
     // 68 single writes into RAM through the data register, then the address read back.
-    std::vector<uint8_t> registers(68, kRamData);
+    std::vector<uint8_t> registers(68, kRegRamData);
     std::vector<uint8_t> values(68);
     for (size_t i = 0; i < values.size(); ++i) {
         values[i] = static_cast<uint8_t>(200 - i);
@@ -96,7 +97,7 @@ TEST_F(SerialLibraryTest, ListsOfSixtyEightPairs) {
     ASSERT_TRUE(LnkGetRegSet(handle, registers.data(), back.data(), 68, &erc, nullptr));
     EXPECT_EQ(back, values);
     uint8_t one = 0;
-    EXPECT_TRUE(LnkGetReg(handle, kRamData, &one, &erc, nullptr));
+    EXPECT_TRUE(LnkGetReg(handle, kRegRamData, &one, &erc, nullptr));
     EXPECT_EQ(one, 0); // the byte after the 68 written
 }
 

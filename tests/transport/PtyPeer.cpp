@@ -1,14 +1,11 @@
 #include "PtyPeer.h"
 
 #include "FrameCodec.h"
-#include "TtyConfig.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
-#include <stdlib.h>
 #include <unistd.h>
 
 namespace tessary::test {
@@ -26,29 +23,16 @@ bool WaitReadable(int fd, Clock::time_point deadline) {
 } // namespace
 
 PtyPeer::PtyPeer() {
-    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    char name[128] = {};
-    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0 ||
-        ptsname_r(master_, name, sizeof(name)) != 0) {
-        throw std::runtime_error("cannot create a pseudo-terminal");
+    std::string error;
+    if (!terminal_.OpenPseudoTerminal(&error)) {
+        throw std::runtime_error(error);
     }
-    slavePath_ = name;
-    slaveHold_ = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (slaveHold_ < 0 || !ConfigureTty(slaveHold_)) {
-        throw std::runtime_error("cannot open the pseudo-terminal's slave");
-    }
-    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
-}
-
-PtyPeer::~PtyPeer() {
-    close(slaveHold_);
-    close(master_);
 }
 
 void PtyPeer::Write(const Bytes& bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = write(master_, bytes.data() + done, bytes.size() - done);
+        const ssize_t n = write(terminal_.fd(), bytes.data() + done, bytes.size() - done);
         if (n > 0) {
             done += static_cast<size_t>(n);
         } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
@@ -62,10 +46,11 @@ Bytes PtyPeer::Read(size_t count, milliseconds timeout) {
     Bytes bytes;
     while (bytes.size() < count) {
         uint8_t chunk[256];
-        const ssize_t n = read(master_, chunk, std::min(sizeof(chunk), count - bytes.size()));
+        const ssize_t n =
+            read(terminal_.fd(), chunk, std::min(sizeof(chunk), count - bytes.size()));
         if (n > 0) {
             bytes.insert(bytes.end(), chunk, chunk + n);
-        } else if (!WaitReadable(master_, deadline)) {
+        } else if (!WaitReadable(terminal_.fd(), deadline)) {
             break;
         }
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Terminal.h"
+
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -16,11 +18,10 @@ using std::chrono::milliseconds;
 class PtyPeer {
   public:
     PtyPeer();
-    ~PtyPeer();
     PtyPeer(const PtyPeer&) = delete;
     PtyPeer& operator=(const PtyPeer&) = delete;
 
-    const std::string& SlavePath() const { return slavePath_; }
+    const std::string& SlavePath() const { return terminal_.path(); }
     // Bytes for the client to read.
     void Write(const Bytes& bytes);
     // Up to `count` bytes the client sent, waiting at most `timeout` for them.
@@ -31,9 +32,7 @@ class PtyPeer {
     Bytes Drain(milliseconds quiet = milliseconds(50));
 
   private:
-    int master_ = -1;
-    int slaveHold_ = -1;
-    std::string slavePath_;
+    peer::Terminal terminal_;
 };
 
 // A frame as it goes on the line: the length byte, the payload, the checksum.
