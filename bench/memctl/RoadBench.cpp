@@ -1,8 +1,8 @@
 // 16 MB written and read back in 8192-byte blocks through the whole road (MemoryController ->
 // LibraryPort -> liblnkutil -> simulated board), against memcpy + memcmp of the same bytes in
 // the same run. The report's last line gives the ratio of the two rates.
-#include "AppContext.h"
 #include "MemoryController.h"
+#include "Session.h"
 #include "lnkutil.h"
 
 #include <benchmark/benchmark.h>
@@ -46,11 +46,18 @@ void BM_MemcpyMemcmp(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * int64_t{kTotal});
 }
 
+// The board the road benchmark opens: the table's default device.
+Session& BenchSession() {
+    static Session session;
+    return session;
+}
+
 void BM_ControllerRoad(benchmark::State& state) {
+    const Session& session = BenchSession();
     const auto data = MakeData();
     std::vector<uint8_t> back(TransferBlockSize);
-    MemoryController controller;
-    if (!controller.CreatePort(nullptr) || !controller.Connect(gApp->deviceName.c_str())) {
+    MemoryController controller(session);
+    if (!controller.CreatePort(nullptr) || !controller.Connect(session.deviceName.c_str())) {
         state.SkipWithError("cannot connect to the simulated board");
         return;
     }
@@ -108,16 +115,14 @@ int main(int argc, char** argv) {
     // The built-in table's simulated board, its memories in this process only.
     setenv("LNKUTIL_DEVICES", "/nonexistent/tessary-bench-devices.conf", 1);
     setenv("LNKUTIL_DATA_DIR", "", 1);
-    AppContext app;
-    gApp = &app;
-    if (!app.Init()) {
+    LnkErc erc = 0;
+    if (!LnkInit(&erc)) {
         std::fprintf(stderr, "memctl_bench: the device library did not start\n");
         return 1;
     }
-    LnkErc erc = 0;
     char name[20] = {};
     if (ZmgrGetDevName(ZmgrGetDefaultDev(&erc), name, &erc)) {
-        app.SetDevice(name);
+        BenchSession().deviceName = name;
     }
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;

@@ -1,12 +1,12 @@
 // Load RAM and Store RAM of 64 KB over a pseudo-terminal with tessary-board, paced like a
 // 115200-baud line (payload bytes per second as a fraction of the line's 11,520 bytes/s) and
 // unpaced (frames per second).
-#include "AppContext.h"
 #include "BoardProcess.h"
 #include "LoadOperations.h"
 #include "MemoryController.h"
 #include "RecordingSinks.h"
 #include "SerialProtocol.h"
+#include "Session.h"
 #include "StoreOperations.h"
 
 #include <benchmark/benchmark.h>
@@ -35,9 +35,8 @@ class Bench {
     explicit Bench(bool paced)
         : board_(paced ? std::vector<std::string>{"--baud", "115200"}
                        : std::vector<std::string>{}) {
-        context_.interfaceType = kInterfaceSerial;
-        context_.SetDevice(board_.Path());
-        gApp = &context_;
+        session.interfaceType = kInterfaceSerial;
+        session.deviceName = board_.Path();
         dir_ =
             std::filesystem::temp_directory_path() / ("serial-bench-" + std::to_string(getpid()));
         std::filesystem::create_directories(dir_);
@@ -47,16 +46,14 @@ class Bench {
         }
         std::ofstream(Input(), std::ios::binary).write(data.data(), kBytes);
     }
-    ~Bench() {
-        gApp = nullptr;
-        std::filesystem::remove_all(dir_);
-    }
+    ~Bench() { std::filesystem::remove_all(dir_); }
     std::string Input() const { return (dir_ / "in.bin").string(); }
     std::string Output() const { return (dir_ / "out.bin").string(); }
+    const Session& Board() const { return session; }
 
   private:
     test::BoardProcess board_;
-    AppContext context_;
+    Session session;
     std::filesystem::path dir_;
 };
 
@@ -87,7 +84,7 @@ void LoadRam64K(benchmark::State& state) {
     test::RecordingStatus status;
     test::RecordingMessages messages;
     Measure(state, protocol::kMaxRepeatWrite, [&] {
-        LoadRamOperation(request, status, messages);
+        LoadRamOperation(bench.Board(), request, status, messages);
         return status.Last().rfind("RAM load complete", 0) == 0;
     });
 }
@@ -101,7 +98,7 @@ void StoreRam64K(benchmark::State& state) {
     test::RecordingStatus status;
     test::RecordingMessages messages;
     Measure(state, protocol::kMaxRepeatRead, [&] {
-        StoreRamToFile(request, status, messages);
+        StoreRamToFile(bench.Board(), request, status, messages);
         return messages.texts.empty() && status.Last().rfind("Ram Store complete", 0) == 0;
     });
 }

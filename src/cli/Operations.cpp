@@ -6,9 +6,9 @@
 #include "FlashGeometry.h"
 #include "FormFields.h"
 #include "LoadOperations.h"
-#include "StoreOperations.h"
 #include "Refuse.h"
-#include "UiSinks.h"
+#include "Sinks.h"
+#include "StoreOperations.h"
 
 namespace tessary::cli {
 namespace {
@@ -31,7 +31,8 @@ OutputMode ModeNamed(const std::string& name) {
     return name == "overwrite" ? OutputMode::Overwrite : OutputMode::Replace;
 }
 
-PreparedOperation PrepareLoad(const Request& request, MessageSink& messages) {
+PreparedOperation PrepareLoad(const Request& request, const Session& session,
+                              MessageSink& messages) {
     if (!FileNameFits(request, messages)) {
         return {};
     }
@@ -42,16 +43,19 @@ PreparedOperation PrepareLoad(const Request& request, MessageSink& messages) {
         if (!load) {
             return {};
         }
-        return [load = *load](StatusSink& status, MessageSink& sink) {
-            return LoadRamOperation(load, status, sink);
+        return [load = *load](const Session& run, StatusSink& status, MessageSink& sink,
+                              const CancelToken& cancel) {
+            return LoadRamOperation(run, load, status, sink, cancel);
         };
     }
-    const std::optional<LoadRequest> load = ValidateLoadFlashForm(form, messages);
+    const std::optional<LoadRequest> load =
+        ValidateLoadFlashForm(form, session.memoryConfiguration, messages);
     if (!load) {
         return {};
     }
-    return [load = *load](StatusSink& status, MessageSink& sink) {
-        return LoadFlashOperation(load, status, sink);
+    return [load = *load](const Session& run, StatusSink& status, MessageSink& sink,
+                          const CancelToken& cancel) {
+        return LoadFlashOperation(run, load, status, sink, cancel);
     };
 }
 
@@ -72,15 +76,20 @@ PreparedOperation PrepareStore(const Request& request, MessageSink& messages) {
     if (!store) {
         return {};
     }
-    return [store = *store, ram](StatusSink& status, MessageSink& sink) {
-        return ram ? StoreRamToFile(store, status, sink) : StoreFlashToFile(store, status, sink);
+    return [store = *store, ram](const Session& run, StatusSink& status, MessageSink& sink,
+                                 const CancelToken& cancel) {
+        return ram ? StoreRamToFile(run, store, status, sink, cancel)
+                   : StoreFlashToFile(run, store, status, sink, cancel);
     };
 }
 
-PreparedOperation PrepareErase(const Request& request, MessageSink& messages) {
+PreparedOperation PrepareErase(const Request& request, const Session& session,
+                               MessageSink& messages) {
     if (!request.blocks) {
-        return [](StatusSink& status, MessageSink& sink) {
-            return EraseFlashBlocks(AllFlashBlocks(), status, sink);
+        return [](const Session& run, StatusSink& status, MessageSink& sink,
+                  const CancelToken& cancel) {
+            return EraseFlashBlocks(run, AllFlashBlocks(run.memoryConfiguration), status, sink,
+                                    cancel);
         };
     }
     const std::optional<std::vector<int32_t>> blocks = ParseBlockList(*request.blocks);
@@ -89,7 +98,7 @@ PreparedOperation PrepareErase(const Request& request, MessageSink& messages) {
                "Invalid block list '" + *request.blocks + "': give block indexes such as 0,3-5.");
         return {};
     }
-    const int32_t count = BlockCount();
+    const int32_t count = BlockCount(session.memoryConfiguration);
     if (blocks->back() >= count) {
         Refuse(messages, "Block " + std::to_string(blocks->back()) + " is not in the " +
                              ConfigurationNamed(request.configuration).label +
@@ -97,23 +106,25 @@ PreparedOperation PrepareErase(const Request& request, MessageSink& messages) {
                              ".");
         return {};
     }
-    return [blocks = *blocks](StatusSink& status, MessageSink& sink) {
-        return EraseFlashBlocks(blocks, status, sink);
+    return [blocks = *blocks](const Session& run, StatusSink& status, MessageSink& sink,
+                              const CancelToken& cancel) {
+        return EraseFlashBlocks(run, blocks, status, sink, cancel);
     };
 }
 
 } // namespace
 
-PreparedOperation PrepareOperation(const Request& request, MessageSink& messages) {
+PreparedOperation PrepareOperation(const Request& request, const Session& session,
+                                   MessageSink& messages) {
     switch (request.command) {
     case Command::LoadRam:
     case Command::LoadFlash:
-        return PrepareLoad(request, messages);
+        return PrepareLoad(request, session, messages);
     case Command::StoreRam:
     case Command::StoreFlash:
         return PrepareStore(request, messages);
     case Command::Erase:
-        return PrepareErase(request, messages);
+        return PrepareErase(request, session, messages);
     case Command::Devices:
         break;
     }

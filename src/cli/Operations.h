@@ -1,6 +1,8 @@
 #pragma once
 
+#include "Cancel.h"
 #include "Request.h"
+#include "Session.h"
 
 #include <functional>
 
@@ -12,12 +14,14 @@ class StatusSink;
 namespace tessary::cli {
 
 // A validated operation, ready to run against the selected board; true when it succeeded.
-using PreparedOperation = std::function<bool(StatusSink&, MessageSink&)>;
+using PreparedOperation =
+    std::function<bool(const Session&, StatusSink&, MessageSink&, const CancelToken&)>;
 
 // Checks the request with the checks of the operation's page (the same messages) and the command
 // line's own, and binds it to the page's operation. Empty after a failed check, which has been
-// reported. The memory configuration must be applied first (the Flash limit and the block table
-// depend on it).
-PreparedOperation PrepareOperation(const Request& request, MessageSink& messages);
+// reported. The session's memory configuration must be applied first (the Flash limit and the
+// block table depend on it).
+PreparedOperation PrepareOperation(const Request& request, const Session& session,
+                                   MessageSink& messages);
 
 } // namespace tessary::cli

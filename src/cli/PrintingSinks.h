@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ProgressFormat.h"
-#include "UiSinks.h"
+#include "Sinks.h"
 
 #include <cstdint>
 #include <iosfwd>

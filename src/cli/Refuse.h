@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UiSinks.h"
+#include "Sinks.h"
 
 #include <string>
 

@@ -1,10 +1,10 @@
 #include "Run.h"
 
+#include "DeviceLibrary.h"
 #include "DeviceList.h"
 #include "Operations.h"
 #include "Outcome.h"
 #include "PrintingSinks.h"
-#include "Session.h"
 #include "Settings.h"
 
 #include <ostream>
@@ -13,8 +13,8 @@ namespace tessary::cli {
 namespace {
 
 int RunDevices(Outcome& outcome, MessageSink& messages) {
-    Session session;
-    if (!session.Start(messages)) {
+    DeviceLibrary library;
+    if (!library.Start(messages)) {
         return kExitFailed;
     }
     outcome.devices = ListDevices();
@@ -23,21 +23,23 @@ int RunDevices(Outcome& outcome, MessageSink& messages) {
 
 // Every check comes before the library is started and a board contacted.
 int RunOperation(const Request& request, StatusSink& status, MessageSink& messages) {
-    if (!ApplyConfiguration(request, messages) || !ApplyRegisterBase(request, messages)) {
+    Session session;
+    if (!ApplyConfiguration(request, session, messages) ||
+        !ApplyRegisterBase(request, session, messages)) {
         return kExitUsage;
     }
-    const PreparedOperation operation = PrepareOperation(request, messages);
+    const PreparedOperation operation = PrepareOperation(request, session, messages);
     if (!operation) {
         return kExitUsage;
     }
-    Session session;
-    if (!session.Start(messages)) {
+    DeviceLibrary library;
+    if (!library.Start(messages)) {
         return kExitFailed;
     }
-    if (!SelectBoard(request, session.Context(), messages)) {
+    if (!SelectBoard(request, session, messages)) {
         return kExitUsage;
     }
-    return operation(status, messages) ? kExitSuccess : kExitFailed;
+    return operation(session, status, messages, CancelToken::Never()) ? kExitSuccess : kExitFailed;
 }
 
 void PrintDevices(const std::vector<DeviceInfo>& devices, std::ostream& out, std::ostream& err) {

@@ -1,11 +1,10 @@
 #include "Settings.h"
 
-#include "AppContext.h"
 #include "Configurations.h"
 #include "DeviceList.h"
-#include "RegisterBaseField.h"
 #include "Refuse.h"
-#include "UiSinks.h"
+#include "RegisterBaseField.h"
+#include "Sinks.h"
 
 #include <algorithm>
 
@@ -23,7 +22,7 @@ bool NeedsFlash(Command command) {
 
 } // namespace
 
-bool ApplyConfiguration(const Request& request, MessageSink& messages) {
+bool ApplyConfiguration(const Request& request, Session& session, MessageSink& messages) {
     const Configuration& configuration = ConfigurationNamed(request.configuration);
     const bool missingRam = NeedsRam(request.command) && !configuration.hasRam;
     const bool missingFlash = NeedsFlash(request.command) && !configuration.hasFlash;
@@ -34,28 +33,28 @@ bool ApplyConfiguration(const Request& request, MessageSink& messages) {
                              (missingRam ? "RAM." : "Flash."));
         return false;
     }
-    MemoryConfiguration = configuration.value;
+    session.memoryConfiguration = configuration.value;
     return true;
 }
 
-bool ApplyRegisterBase(const Request& request, MessageSink& messages) {
+bool ApplyRegisterBase(const Request& request, Session& session, MessageSink& messages) {
     std::string text = request.registerBase;
     const int32_t value = ParseRegisterBase(text);
     if (value < 0) {
         messages.ShowMessage(kRegisterBaseMessage, kRegisterBaseCaption, MessageIcon::None, true);
         return false;
     }
-    RegisterBase = value;
+    session.registerBase = value;
     return true;
 }
 
-bool SelectBoard(const Request& request, AppContext& context, MessageSink& messages) {
+bool SelectBoard(const Request& request, Session& session, MessageSink& messages) {
     if (request.serial) {
-        context.interfaceType = kInterfaceSerial;
-        context.SetDevice(*request.serial);
+        session.interfaceType = kInterfaceSerial;
+        session.deviceName = *request.serial;
         return true;
     }
-    context.interfaceType = kInterfaceLibrary;
+    session.interfaceType = kInterfaceLibrary;
     const std::vector<DeviceInfo> devices = ListDevices();
     if (request.device) {
         const bool known = std::any_of(devices.begin(), devices.end(), [&](const DeviceInfo& d) {
@@ -66,7 +65,7 @@ bool SelectBoard(const Request& request, AppContext& context, MessageSink& messa
                                  "' in the device table; 'tessary-cli devices' lists them.");
             return false;
         }
-        context.SetDevice(*request.device);
+        session.deviceName = *request.device;
         return true;
     }
     const auto chosen = std::find_if(devices.begin(), devices.end(),
@@ -75,7 +74,7 @@ bool SelectBoard(const Request& request, AppContext& context, MessageSink& messa
         Refuse(messages, "The device table marks no default device; choose one with --device.");
         return false;
     }
-    context.SetDevice(chosen->name);
+    session.deviceName = chosen->name;
     return true;
 }
 

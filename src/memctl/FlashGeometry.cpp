@@ -1,7 +1,5 @@
 #include "FlashGeometry.h"
 
-#include "AppContext.h"
-
 #include <array>
 
 namespace tessary {
@@ -53,20 +51,20 @@ const FlashLayout& LayoutFor(int32_t configuration) {
     }
 }
 
-int32_t BlockCount() {
-    return static_cast<int32_t>(LayoutFor(MemoryConfiguration).blockStarts.size());
+int32_t BlockCount(int32_t configuration) {
+    return static_cast<int32_t>(LayoutFor(configuration).blockStarts.size());
 }
 
-uint32_t BlockAddress(int32_t index) {
-    return LayoutFor(MemoryConfiguration).blockStarts[index];
+uint32_t BlockAddress(int32_t configuration, int32_t index) {
+    return LayoutFor(configuration).blockStarts[index];
 }
 
-uint32_t FlashSize() {
-    return LayoutFor(MemoryConfiguration).flashSize;
+uint32_t FlashSize(int32_t configuration) {
+    return LayoutFor(configuration).flashSize;
 }
 
-int32_t BlockContaining(uint32_t address) {
-    const auto starts = LayoutFor(MemoryConfiguration).blockStarts;
+int32_t BlockContaining(int32_t configuration, uint32_t address) {
+    const auto starts = LayoutFor(configuration).blockStarts;
     int32_t index = 0;
     while (index + 1 < static_cast<int32_t>(starts.size()) && starts[index + 1] <= address) {
         ++index;

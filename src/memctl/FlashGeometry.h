@@ -17,11 +17,11 @@ struct FlashLayout {
 // The layout of a configuration value; values other than 3, 5 and 6 use the 512K layout.
 const FlashLayout& LayoutFor(int32_t configuration);
 
-// Lookups over the current MemoryConfiguration.
-int32_t BlockCount();
-uint32_t BlockAddress(int32_t index);
-uint32_t FlashSize();
+// Lookups over the layout of a memory configuration.
+int32_t BlockCount(int32_t configuration);
+uint32_t BlockAddress(int32_t configuration, int32_t index);
+uint32_t FlashSize(int32_t configuration);
 // The largest block index whose start is at or below the address.
-int32_t BlockContaining(uint32_t address);
+int32_t BlockContaining(int32_t configuration, uint32_t address);
 
 } // namespace tessary

@@ -1,13 +1,13 @@
 #include "MemoryController.h"
 
-#include "AppContext.h"
+#include "Cancel.h"
 #include "ControllerRegisters.h"
 #include "FlashGeometry.h"
 #include "FramedAccess.h"
 #include "LibraryPort.h"
 #include "SerialLine.h"
 #include "SerialPort.h"
-#include "UiSinks.h"
+#include "Sinks.h"
 
 #include <new>
 
@@ -25,24 +25,32 @@ constexpr uint8_t kFlashClearStatus = 0x50;
 
 } // namespace
 
-MemoryController::MemoryController() = default;
+MemoryController::MemoryController(const Session& session)
+    : MemoryController(session, CancelToken::Never()) {}
+
+MemoryController::MemoryController(const Session& session, const CancelToken& cancel)
+    : session_(session), cancel_(cancel) {}
 
 MemoryController::~MemoryController() = default;
 
 uint8_t MemoryController::Reg(uint8_t offset) const {
-    return static_cast<uint8_t>(RegisterBase + offset);
+    return static_cast<uint8_t>(session_.registerBase + offset);
+}
+
+bool MemoryController::CancelRequested() const {
+    return cancel_.Cancelled();
 }
 
 bool MemoryController::FailFromPort() {
-    errorCode_ = port_->ErrorCode();
+    errorCode_ = cancel_.Cancelled() ? kErrCancelled : port_->ErrorCode();
     return false;
 }
 
 bool MemoryController::CreatePort(MessageSink* owner) {
     owner_ = owner;
-    const int32_t type = gApp != nullptr ? gApp->interfaceType : kInterfaceLibrary;
+    const int32_t type = session_.interfaceType;
     if (type == kInterfaceLibrary) {
-        auto port = std::unique_ptr<LibraryPort>(new (std::nothrow) LibraryPort());
+        auto port = std::unique_ptr<LibraryPort>(new (std::nothrow) LibraryPort(session_));
         if (!port || !port->Initialize()) {
             return false;
         }
@@ -118,8 +126,8 @@ void MemoryController::Release() {
 // Over the serial line one frame carries a limited number of bytes; there repeated accesses and
 // register lists go out as several frames. The library takes each in one call.
 bool MemoryController::SendSet(const RegisterPair* pairs, int32_t count) {
-    const bool sent =
-        serialLine_ ? PutRegSetInFrames(*port_, count, pairs) : port_->PutRegSet(count, pairs);
+    const bool sent = serialLine_ ? PutRegSetInFrames(*port_, count, pairs, cancel_)
+                                  : port_->PutRegSet(count, pairs);
     if (!sent) {
         return FailFromPort();
     }
@@ -140,7 +148,7 @@ bool MemoryController::WriteRepeat(uint8_t reg, uint32_t address, const uint8_t*
     if (!SetAddress(address)) {
         return false;
     }
-    const bool sent = serialLine_ ? PutRegRepeatInFrames(*port_, count, Reg(reg), buffer)
+    const bool sent = serialLine_ ? PutRegRepeatInFrames(*port_, count, Reg(reg), buffer, cancel_)
                                   : port_->PutRegRepeat(count, Reg(reg), buffer);
     if (!sent) {
         return FailFromPort();
@@ -152,8 +160,9 @@ bool MemoryController::ReadRepeat(uint8_t reg, uint32_t address, uint8_t* buffer
     if (!SetAddress(address)) {
         return false;
     }
-    const bool received = serialLine_ ? GetRegRepeatInFrames(*port_, count, Reg(reg), buffer)
-                                      : port_->GetRegRepeat(count, Reg(reg), buffer);
+    const bool received = serialLine_
+                              ? GetRegRepeatInFrames(*port_, count, Reg(reg), buffer, cancel_)
+                              : port_->GetRegRepeat(count, Reg(reg), buffer);
     if (!received) {
         return FailFromPort();
     }
@@ -228,7 +237,7 @@ std::string MemoryController::LineFailureText() const {
 }
 
 uint32_t MemoryController::BlockAddress(int32_t index) const {
-    return tessary::BlockAddress(index);
+    return tessary::BlockAddress(session_.memoryConfiguration, index);
 }
 
 } // namespace tessary

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RegisterPort.h"
+#include "Session.h"
 
 #include <cstdint>
 #include <memory>
@@ -8,6 +9,7 @@
 
 namespace tessary {
 
+class CancelToken;
 class MessageSink;
 class SerialLine;
 
@@ -18,11 +20,13 @@ inline constexpr int32_t TransferBlockSize = 8192;
 inline constexpr int32_t kErrOutOfMemory = 256;
 
 // The PC-side client of the board's memory controller, built for one operation: it creates the
-// port the application's interface type selects, connects, runs register sequences, and is
-// released again. No connection outlives it.
+// port the session's interface type selects, connects, runs register sequences, and is released
+// again. No connection outlives it. A cancel is noticed between the frames of a long transfer.
+// The session and the token must outlive the controller.
 class MemoryController {
   public:
-    MemoryController();
+    explicit MemoryController(const Session& session);
+    MemoryController(const Session& session, const CancelToken& cancel);
     ~MemoryController();
     MemoryController(const MemoryController&) = delete;
     MemoryController& operator=(const MemoryController&) = delete;
@@ -45,6 +49,7 @@ class MemoryController {
     uint32_t BlockAddress(int32_t index) const;
 
     bool IsConnected() const { return connected_; }
+    bool CancelRequested() const;
     int32_t ErrorCode() const { return errorCode_; }
     const char* Identity() const { return identity_; }
     // Why the serial line could not be opened, in words for the user; empty otherwise.
@@ -60,6 +65,8 @@ class MemoryController {
     bool ReadRepeat(uint8_t reg, uint32_t address, uint8_t* buffer, int32_t count);
 
     MessageSink* owner_ = nullptr;
+    const Session& session_;
+    const CancelToken& cancel_;
     std::unique_ptr<SerialLine> serialLine_;
     bool connected_ = false;
     std::unique_ptr<RegisterPort> port_;

@@ -1,7 +1,5 @@
 #include "LibraryPort.h"
 
-#include "AppContext.h"
-
 namespace tessary {
 
 bool LibraryPort::Initialize() {
@@ -16,8 +14,7 @@ void LibraryPort::Uninitialize() {
 
 bool LibraryPort::Open() {
     LnkErc error = 0;
-    const char* device = gApp != nullptr ? gApp->deviceName.c_str() : "";
-    if (!LnkOpenData(&handle_, device, &error, nullptr)) {
+    if (!LnkOpenData(&handle_, session_.deviceName.c_str(), &error, nullptr)) {
         return false;
     }
     flags_ |= kFlagOpen;

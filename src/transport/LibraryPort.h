@@ -1,14 +1,18 @@
 #pragma once
 
 #include "RegisterPort.h"
+#include "Session.h"
 #include "lnkutil.h"
 
 namespace tessary {
 
 // A RegisterPort that hands every operation to the device-access library (lnkutil), opening the
-// device named by the application's current device setting.
+// device the session names (not the port's own device-name field). The session must outlive the
+// port.
 class LibraryPort final : public RegisterPort {
   public:
+    explicit LibraryPort(const Session& session) : session_(session) {}
+
     // Largest set the port splits into its address and data arrays.
     static constexpr int32_t kMaxSetPairs = 68;
 
@@ -28,6 +32,7 @@ class LibraryPort final : public RegisterPort {
     LnkHandle Handle() const { return handle_; }
 
   private:
+    const Session& session_;
     LnkHandle handle_ = 0;
 };
 

@@ -26,6 +26,8 @@ enum PortError : int32_t {
     kErrReplyTooLong = 1035,
     kErrWrongReply = 2050,
     kErrPortNotOpen = 2051,
+    // The person cancelled the transfer; it stopped between two frames.
+    kErrCancelled = 2052,
 };
 
 // A link over which single bytes are written to and read from numbered 8-bit registers of the

@@ -1,6 +1,6 @@
 // CreatePort on the serial line when the line or its port cannot be allocated.
-#include "AppContext.h"
 #include "MemoryController.h"
+#include "Session.h"
 
 #include <gtest/gtest.h>
 
@@ -29,18 +29,15 @@ namespace {
 
 class CreatePortAllocationTest : public ::testing::TestWithParam<int> {
   protected:
-    void SetUp() override {
-        context.interfaceType = kInterfaceSerial;
-        gApp = &context;
-    }
-    void TearDown() override { gApp = nullptr; }
+    void SetUp() override { session.interfaceType = kInterfaceSerial; }
+    void TearDown() override {}
 
-    AppContext context;
+    Session session;
 };
 
 // 1: the line cannot be allocated, 2: the port cannot.
 TEST_P(CreatePortAllocationTest, FailsWithOutOfMemoryAndLeavesNothingBehind) {
-    MemoryController controller;
+    MemoryController controller(session);
     gFailNothrowAllocation = GetParam();
     EXPECT_FALSE(controller.CreatePort(nullptr));
     gFailNothrowAllocation = 0;

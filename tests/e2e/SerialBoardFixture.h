@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AppContext.h"
 #include "BoardProcess.h"
+#include "Session.h"
 
 #include <gtest/gtest.h>
 
@@ -17,17 +17,15 @@ class SerialBoardFixture : public ::testing::Test {
   protected:
     void StartBoard(const std::vector<std::string>& options = {}) {
         board = std::make_unique<BoardProcess>(options);
-        context.interfaceType = kInterfaceSerial;
-        context.SetDevice(board->Path());
-        gApp = &context;
+        session.interfaceType = kInterfaceSerial;
+        session.deviceName = board->Path();
     }
     void TearDown() override {
-        gApp = nullptr;
-        RegisterBase = 0;
-        MemoryConfiguration = 0;
+        session.registerBase = 0;
+        session.memoryConfiguration = 0;
     }
 
-    AppContext context;
+    Session session;
     std::unique_ptr<BoardProcess> board;
 };
 

@@ -26,7 +26,7 @@ class SerialControllerTest : public SerialBoardFixture {
   protected:
     // CreatePort and Connect; the controller is released by TearDown.
     bool Connect() {
-        return controller.CreatePort(nullptr) && controller.Connect(context.deviceName.c_str());
+        return controller.CreatePort(nullptr) && controller.Connect(session.deviceName.c_str());
     }
     void TearDown() override {
         if (controller.IsConnected()) {
@@ -48,7 +48,7 @@ class SerialControllerTest : public SerialBoardFixture {
         return false;
     }
 
-    MemoryController controller;
+    MemoryController controller{session};
 };
 
 TEST_F(SerialControllerTest, ConnectFetchesTheIdentity) {
@@ -102,7 +102,7 @@ TEST_F(SerialControllerTest, BoardPacedLikeARealLineAnswersTheSame) {
 
 TEST_F(SerialControllerTest, RegisterBlockAtTheTopOfTheRegisterSpace) {
     StartBoard({"--register-base", "0xF8"});
-    RegisterBase = 0xF8;
+    session.registerBase = 0xF8;
     ASSERT_TRUE(Connect());
     const auto data = Pattern(300, 4);
     ASSERT_TRUE(controller.WriteRam(0x123456, data.data(), 300));
@@ -174,7 +174,7 @@ TEST_F(SerialControllerTest, BoardThatStopsAnsweringEndsTheTransfer) {
 
 TEST_F(SerialControllerTest, StartUpDefaultPortDoesNotExist) {
     StartBoard();
-    context.SetDevice("COM1");
+    session.deviceName = "COM1";
     EXPECT_FALSE(Connect());
     EXPECT_FALSE(controller.IsConnected());
     EXPECT_EQ(controller.LineFailureText(), "/dev/COM1: no such device");
@@ -190,16 +190,14 @@ TEST_P(BoardProcessSignalTest, EndsCleanly) {
 
 TEST_P(BoardProcessSignalTest, EndsCleanlyInTheMiddleOfAStall) {
     BoardProcess process({"--fault", "stall", "--stall-ms", "60000"});
-    AppContext context;
-    context.interfaceType = kInterfaceSerial;
-    context.SetDevice(process.Path());
-    gApp = &context;
-    MemoryController controller;
+    Session session;
+    session.interfaceType = kInterfaceSerial;
+    session.deviceName = process.Path();
+    MemoryController controller(session);
     ASSERT_TRUE(controller.CreatePort(nullptr));
-    EXPECT_FALSE(controller.Connect(context.deviceName.c_str()));
+    EXPECT_FALSE(controller.Connect(session.deviceName.c_str()));
     controller.Disconnect();
     controller.Release();
-    gApp = nullptr;
     const auto start = Clock::now();
     EXPECT_EQ(process.Stop(GetParam()), 0);
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));

@@ -1,10 +1,10 @@
 // Boards on a serial line in liblnkutil's device table, reached through the library's C
 // interface and through the program's operations, against tessary-board on a pseudo-terminal.
-#include "AppContext.h"
 #include "BoardProcess.h"
 #include "ControllerRegisters.h"
 #include "LoadOperations.h"
 #include "RecordingSinks.h"
+#include "Session.h"
 #include "StoreOperations.h"
 #include "lnkutil.h"
 #include "lnkutil_erc.h"
@@ -113,10 +113,9 @@ TEST_F(SerialLibraryTest, MissingTtyFailsToOpenAndSaysWhy) {
 
 TEST_F(SerialLibraryTest, OperationsThroughTheLibraryReachTheSerialBoard) {
     UseTable(board.Path());
-    AppContext context;
-    context.interfaceType = kInterfaceLibrary;
-    context.SetDevice("Bench");
-    gApp = &context;
+    Session session;
+    session.interfaceType = kInterfaceLibrary;
+    session.deviceName = "Bench";
     const std::string input = (dir / "in.bin").string();
     const std::string output = (dir / "out.bin").string();
     std::string contents(20000, '\0');
@@ -131,15 +130,14 @@ TEST_F(SerialLibraryTest, OperationsThroughTheLibraryReachTheSerialBoard) {
     load.fileName = input;
     load.startAddress = 0x8000;
     load.verify = true;
-    LoadRamOperation(load, status, messages);
+    LoadRamOperation(session, load, status, messages);
     EXPECT_EQ(status.Last(), "RAM load complete. Total bytes transferred: 20000");
     StoreRequest store;
     store.path = output;
     store.startAddress = 0x8000;
     store.length = 20000;
     store.mode = OutputMode::Replace;
-    StoreRamToFile(store, status, messages);
-    gApp = nullptr;
+    StoreRamToFile(session, store, status, messages);
     EXPECT_TRUE(messages.texts.empty());
     std::ifstream in(output, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), contents);

@@ -69,11 +69,11 @@ class SerialOperationsTest : public SerialBoardFixture {
 
 TEST_F(SerialOperationsTest, LoadRamWithVerifyThenStoreRamBack) {
     StartBoard();
-    LoadRamOperation(Load(0x2000), status, messages);
+    LoadRamOperation(session, Load(0x2000), status, messages);
     ASSERT_EQ(status.Last(), "RAM load complete. Total bytes transferred: 20000");
     ASSERT_TRUE(messages.texts.empty()) << messages.texts.front();
 
-    StoreRamToFile(Store(0x2000), status, messages);
+    StoreRamToFile(session, Store(0x2000), status, messages);
     ASSERT_TRUE(messages.texts.empty()) << messages.texts.front();
     EXPECT_EQ(status.Last(), "Ram Store complete. Total bytes transferred: 20000");
     EXPECT_EQ(Output(), contents);
@@ -83,10 +83,10 @@ TEST_F(SerialOperationsTest, LoadFlashWithEraseAndVerifyThenStoreFlashBack) {
     StartBoard({"--busy-reads", "5"});
     // The range crosses from the 96K block into the first 8K block of the 512K chip.
     const int32_t address = 0x78000 - 10000;
-    LoadFlashOperation(Load(address), status, messages);
+    LoadFlashOperation(session, Load(address), status, messages);
     ASSERT_TRUE(messages.texts.empty()) << messages.texts.front();
 
-    StoreFlashToFile(Store(address), status, messages);
+    StoreFlashToFile(session, Store(address), status, messages);
     ASSERT_TRUE(messages.texts.empty()) << messages.texts.front();
     EXPECT_EQ(Output(), contents);
 }
@@ -94,7 +94,7 @@ TEST_F(SerialOperationsTest, LoadFlashWithEraseAndVerifyThenStoreFlashBack) {
 TEST_F(SerialOperationsTest, BoardThatStopsAnsweringEndsTheLoadWithItsError) {
     StartBoard({"--fault", "no-reply", "--fault-at", "100"});
     const auto start = std::chrono::steady_clock::now();
-    LoadRamOperation(Load(0), status, messages);
+    LoadRamOperation(session, Load(0), status, messages);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
     EXPECT_EQ(status.Last(), "RAM load error");
 }
@@ -103,7 +103,7 @@ TEST_F(SerialOperationsTest, BoardThatStopsAnsweringEndsTheStoreAndKeepsTheFile)
     StartBoard({"--fault", "no-reply", "--fault-at", "100"});
     std::ofstream(output, std::ios::binary) << "before";
     const auto start = std::chrono::steady_clock::now();
-    StoreRamToFile(Store(0), status, messages);
+    StoreRamToFile(session, Store(0), status, messages);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
     EXPECT_EQ(status.Last(), kStoreRamTexts.errorStatus);
     EXPECT_EQ(Output(), "before");

@@ -1,5 +1,4 @@
 #include "FlashGeometry.h"
-#include "AppContext.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +7,18 @@ namespace {
 
 class FlashGeometryTest : public ::testing::Test {
   protected:
-    void TearDown() override { MemoryConfiguration = 0; }
-    static void Use(int32_t configuration) { MemoryConfiguration = configuration; }
+    void Use(int32_t configuration) { configuration_ = configuration; }
+    int32_t BlockCount() const { return tessary::BlockCount(configuration_); }
+    uint32_t FlashSize() const { return tessary::FlashSize(configuration_); }
+    uint32_t BlockAddress(int32_t index) const {
+        return tessary::BlockAddress(configuration_, index);
+    }
+    int32_t BlockContaining(uint32_t address) const {
+        return tessary::BlockContaining(configuration_, address);
+    }
+
+  private:
+    int32_t configuration_ = 0;
 };
 
 // Every table starts at 0, ascends, and its last block ends inside the Flash.

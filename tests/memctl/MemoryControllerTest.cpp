@@ -17,11 +17,11 @@ using testing::TracedCall;
 
 class MemoryControllerTest : public SimBoardTest {
   protected:
-    MemoryController controller;
+    MemoryController controller{session};
 
     void Connect() {
         ASSERT_TRUE(controller.CreatePort(&messages));
-        ASSERT_TRUE(controller.Connect(app.deviceName.c_str()));
+        ASSERT_TRUE(controller.Connect(session.deviceName.c_str()));
         trace.clear();
     }
     void TearDown() override {
@@ -44,7 +44,7 @@ class MemoryControllerTest : public SimBoardTest {
 
 TEST_F(MemoryControllerTest, ConnectOpensProbesAndLeavesTheControllerIdle) {
     ASSERT_TRUE(controller.CreatePort(&messages));
-    ASSERT_TRUE(controller.Connect(app.deviceName.c_str()));
+    ASSERT_TRUE(controller.Connect(session.deviceName.c_str()));
     EXPECT_TRUE(controller.IsConnected());
     EXPECT_STREQ(controller.Identity(), "");
     ASSERT_EQ(trace.size(), 1u);
@@ -59,14 +59,14 @@ TEST_F(MemoryControllerTest, ConnectOpensProbesAndLeavesTheControllerIdle) {
 
 TEST_F(MemoryControllerTest, ConnectToAnUnknownDeviceFailsUnconnected) {
     ASSERT_TRUE(controller.CreatePort(&messages));
-    app.SetDevice("NoSuchBoard");
+    session.deviceName = "NoSuchBoard";
     EXPECT_FALSE(controller.Connect("NoSuchBoard"));
     EXPECT_FALSE(controller.IsConnected());
     EXPECT_TRUE(trace.empty());
 }
 
 TEST_F(MemoryControllerTest, UnknownInterfaceTypeIsReportedAndBuildsNoPort) {
-    app.interfaceType = 7;
+    session.interfaceType = 7;
     EXPECT_FALSE(controller.CreatePort(&messages));
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "Invalid interface type selected");
@@ -126,7 +126,7 @@ TEST_F(MemoryControllerTest, StatusReadReturnsTheStrobeToIdleEvenWhenTheReadFail
 
 TEST_F(MemoryControllerTest, RegisterBaseAtTheTopPlacesDataRegistersAt0xFEAnd0xFF) {
     UseDevice("SimHighBase", 0);
-    RegisterBase = 0xF8;
+    session.registerBase = 0xF8;
     Connect();
     const auto data = Pattern(64, 3);
     ASSERT_TRUE(controller.WriteRam(0x100, data.data(), 64));
@@ -161,7 +161,7 @@ TEST_F(MemoryControllerTest, RamRoundTripAcrossThe24BitWrap) {
 
 TEST_F(MemoryControllerTest, FlashEraseProgramReadArrayReadBack) {
     Connect();
-    const uint32_t block = BlockAddress(5); // 0x7A000, 8K
+    const uint32_t block = BlockAddress(session.memoryConfiguration, 5); // 0x7A000, 8K
     ASSERT_TRUE(controller.EraseBlock(block));
     uint8_t flashStatus = 0;
     int polls = 0;

@@ -33,9 +33,8 @@ void SimBoardTest::SetUp() {
     ::setenv("LNKUTIL_DATA_DIR", "", 1); // memories live in this process only
     LnkErc erc = 0;
     ASSERT_TRUE(LnkInit(&erc)) << erc;
-    app.interfaceType = kInterfaceLibrary;
-    gApp = &app;
-    RegisterBase = 0;
+    session.interfaceType = kInterfaceLibrary;
+    session.registerBase = 0;
     UseDevice("SimQ0", 0);
     LnkSimSetTraceHook([this](const LnkTraceEvent& event) {
         TracedCall call{event.call, event.address, {}, {}, event.count, event.result};
@@ -49,20 +48,19 @@ void SimBoardTest::SetUp() {
 
 void SimBoardTest::TearDown() {
     LnkSimReset();
-    gApp = nullptr;
-    MemoryConfiguration = 0;
-    RegisterBase = 0;
+    session.memoryConfiguration = 0;
+    session.registerBase = 0;
     std::error_code ignored;
     std::filesystem::remove_all(dir_, ignored);
 }
 
 void SimBoardTest::UseDevice(const char* device, int32_t configuration) {
-    app.SetDevice(device);
-    MemoryConfiguration = configuration;
+    session.deviceName = device;
+    session.memoryConfiguration = configuration;
 }
 
 board::SimBoard& SimBoardTest::Board() {
-    board::SimBoard* board = LnkSimBoard(app.deviceName.c_str());
+    board::SimBoard* board = LnkSimBoard(session.deviceName.c_str());
     EXPECT_NE(board, nullptr);
     return *board;
 }
@@ -115,7 +113,7 @@ std::vector<std::string> SimBoardTest::DirectoryEntries() const {
 std::vector<Transfer> SimBoardTest::Transfers(LnkTraceCall call, uint8_t reg) const {
     std::vector<Transfer> transfers;
     uint32_t address = 0;
-    const auto base = static_cast<uint8_t>(RegisterBase);
+    const auto base = static_cast<uint8_t>(session.registerBase);
     for (const TracedCall& traced : trace) {
         if (traced.call == LnkTraceCall::PutRegSet && traced.count == 3 &&
             traced.registers ==

@@ -2,8 +2,8 @@
 // sinks that record what an operation tells the user and a recorder of the register traffic.
 #pragma once
 
-#include "AppContext.h"
-#include "UiSinks.h"
+#include "Session.h"
+#include "Sinks.h"
 #include "lnkutil_sim.h"
 
 #include <gtest/gtest.h>
@@ -95,7 +95,7 @@ class SimBoardTest : public ::testing::Test {
     int CommandCount(uint8_t command) const;
     std::vector<std::string> StatusTextsStartingWith(const std::string& prefix) const;
 
-    AppContext app;
+    Session session;
     RecordingStatus status;
     RecordingMessages messages;
     std::vector<TracedCall> trace;

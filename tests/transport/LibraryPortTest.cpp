@@ -14,7 +14,7 @@ using testing::SimBoardTest;
 
 class LibraryPortTest : public SimBoardTest {
   protected:
-    LibraryPort port;
+    LibraryPort port{session};
     void SetUp() override {
         SimBoardTest::SetUp();
         ASSERT_TRUE(port.Initialize());
@@ -58,7 +58,7 @@ TEST_F(LibraryPortTest, ProbeReportsPresentEvenWhenClosed) {
 
 TEST_F(LibraryPortTest, OpensTheApplicationsDeviceNotItsOwnField) {
     port.SetDeviceName("NoSuchBoard");
-    ASSERT_TRUE(port.Open()); // gApp names SimQ0
+    ASSERT_TRUE(port.Open()); // the session names SimQ0
     EXPECT_EQ(port.Flags(), RegisterPort::kFlagInitialised | RegisterPort::kFlagOpen);
     char identity[64] = "stale";
     EXPECT_TRUE(port.GetIdentity(64, identity));
@@ -66,7 +66,7 @@ TEST_F(LibraryPortTest, OpensTheApplicationsDeviceNotItsOwnField) {
     EXPECT_TRUE(port.Close());
     EXPECT_EQ(port.Flags(), RegisterPort::kFlagInitialised);
 
-    app.SetDevice("NoSuchBoard");
+    session.deviceName = "NoSuchBoard";
     EXPECT_FALSE(port.Open());
     EXPECT_EQ(port.Flags(), RegisterPort::kFlagInitialised);
 }

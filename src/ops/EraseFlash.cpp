@@ -1,0 +1,66 @@
+#include "EraseFlash.h"
+
+#include "FlashGeometry.h"
+#include "MemoryController.h"
+#include "OperationSupport.h"
+#include "Sinks.h"
+#include "StringTable.h"
+
+#include <algorithm>
+
+namespace tessary {
+
+std::vector<int32_t> AllFlashBlocks(int32_t configuration) {
+    std::vector<int32_t> blocks(static_cast<std::size_t>(BlockCount(configuration)));
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        blocks[i] = static_cast<int32_t>(i);
+    }
+    return blocks;
+}
+
+bool EraseFlashBlocks(const Session& session, std::span<const int32_t> blocks, StatusSink& status,
+                      MessageSink& messages, const CancelToken& cancel, const FlashWait& wait) {
+    ProgressScope progress(status);
+    MemoryController controller(session, cancel);
+    ControllerTeardown teardown(controller);
+    if (!controller.CreatePort(&messages)) {
+        ShowStringTableError(messages, kStrOutOfMemory);
+        return false;
+    }
+    status.SetStatusText("Connecting");
+    if (!controller.Connect(session.deviceName.c_str())) {
+        ShowStringTableError(messages, kStrFlashError);
+        return false;
+    }
+    const auto total = static_cast<int64_t>(blocks.size());
+    for (int64_t done = 0; done < total; ++done) {
+        if (!EraseFlashBlock(controller, blocks[static_cast<std::size_t>(done)], wait, status,
+                             messages)) {
+            if (controller.CancelRequested()) {
+                controller.ReadArrayMode();
+                status.SetStatusText(kCancelledText);
+            }
+            return false;
+        }
+        status.ReportProgress(done + 1, total);
+    }
+    status.SetStatusText("Erase Complete");
+    return true;
+}
+
+bool EraseSelectedFlashBlocks(const Session& session, std::vector<int32_t> checked,
+                              StatusSink& status, MessageSink& messages, const CancelToken& cancel,
+                              const FlashWait& wait) {
+    const int32_t count = BlockCount(session.memoryConfiguration);
+    std::erase_if(checked, [count](int32_t index) { return index < 0 || index >= count; });
+    std::sort(checked.begin(), checked.end());
+    checked.erase(std::unique(checked.begin(), checked.end()), checked.end());
+    if (checked.empty()) {
+        messages.ShowMessage("No blocks are selected for erasing.", LoadResString(kStrErrorCaption),
+                             MessageIcon::None, true);
+        return false;
+    }
+    return EraseFlashBlocks(session, checked, status, messages, cancel, wait);
+}
+
+} // namespace tessary

@@ -1,0 +1,125 @@
+#include "LoadEngine.h"
+
+#include "InputFile.h"
+#include "MemoryController.h"
+#include "OperationSupport.h"
+#include "Sinks.h"
+#include "StringTable.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <vector>
+
+namespace tessary {
+namespace {
+
+// The length a load moves: the typed one, or the rest of the file after the offset.
+bool ResolveLength(const LoadRequest& request, InputFile& file, const LoadPageTexts& texts,
+                   MessageSink& messages, int32_t& length) {
+    length = request.length;
+    if (length != kLengthToEndOfFile) {
+        return true;
+    }
+    int64_t size = 0;
+    if (!file.Size(size)) {
+        messages.ShowMessage("Error accessing input file", texts.caption, MessageIcon::Error, true);
+        return false;
+    }
+    const int64_t rest = size - std::max<int64_t>(request.fileOffset, 0);
+    if (rest < 0 || rest > INT32_MAX) {
+        return false; // an offset past the end, or more than a load can count
+    }
+    length = static_cast<int32_t>(rest);
+    return true;
+}
+
+bool TransferBlocks(const LoadRequest& request, int32_t length, InputFile& file, LoadTarget& target,
+                    MemoryController& controller, StatusSink& status, MessageSink& messages) {
+    std::vector<uint8_t> block(TransferBlockSize);
+    std::vector<uint8_t> readBack(request.verify ? TransferBlockSize : 0);
+    auto address = static_cast<uint32_t>(request.startAddress);
+    int32_t remaining = length;
+    for (int32_t number = 1; remaining > 0; ++number) {
+        if (controller.CancelRequested()) {
+            return false;
+        }
+        const int32_t count = std::min(remaining, TransferBlockSize);
+        remaining -= count;
+        if (file.Read(block.data(), count) != count) {
+            return false;
+        }
+        status.SetStatusText(WithNumber("Loading block: ", number));
+        if (!target.WriteBlock(controller, address, block.data(), count)) {
+            return false;
+        }
+        if (request.verify) {
+            if (!target.ReadBack(controller, address, readBack.data(), count) ||
+                controller.CancelRequested()) {
+                return false;
+            }
+            if (std::memcmp(block.data(), readBack.data(), static_cast<std::size_t>(count)) != 0) {
+                ShowStringTableError(messages, kStrVerifyFailed);
+                return false;
+            }
+        }
+        address += static_cast<uint32_t>(count);
+        status.ReportProgress(length - remaining, length);
+    }
+    return true;
+}
+
+// Everything between building the controller and the final status text. The file is closed and
+// the controller torn down when this returns, whatever the outcome.
+bool LoadWithController(const Session& session, const LoadRequest& request, LoadTarget& target,
+                        MemoryController& controller, int32_t& length, StatusSink& status,
+                        MessageSink& messages) {
+    const LoadPageTexts& texts = target.Texts();
+    InputFile file;
+    ControllerTeardown teardown(controller);
+    if (!file.Open(request.fileName)) {
+        messages.ShowMessage("Unable to open specified file.", texts.caption, MessageIcon::Error,
+                             true);
+        return false;
+    }
+    if (!ResolveLength(request, file, texts, messages, length) ||
+        !target.AcceptRange(request, length, messages)) {
+        return false;
+    }
+    if (!controller.Connect(session.deviceName.c_str())) {
+        messages.ShowMessage("Unable to connect to target board", texts.caption, MessageIcon::Error,
+                             true);
+        return false;
+    }
+    const bool loaded = target.Prepare(controller, request, length, status, messages) &&
+                        (request.fileOffset <= 0 || file.Seek(request.fileOffset)) &&
+                        TransferBlocks(request, length, file, target, controller, status, messages);
+    if (!loaded && controller.CancelRequested()) {
+        target.Stop(controller);
+    }
+    return loaded;
+}
+
+} // namespace
+
+bool RunLoad(const Session& session, const LoadRequest& request, LoadTarget& target,
+             StatusSink& status, MessageSink& messages, const CancelToken& cancel) {
+    ProgressScope progress(status);
+    const LoadPageTexts& texts = target.Texts();
+    MemoryController controller(session, cancel);
+    if (!controller.CreatePort(&messages)) {
+        messages.ShowMessage("Out of memory", texts.caption, MessageIcon::Error, true);
+        return false;
+    }
+    int32_t length = request.length;
+    const bool loaded =
+        LoadWithController(session, request, target, controller, length, status, messages);
+    if (!loaded && cancel.Cancelled()) {
+        status.SetStatusText(kCancelledText);
+        return false;
+    }
+    status.SetStatusText(loaded ? WithNumber(texts.completePrefix, length) : texts.errorStatus);
+    return loaded;
+}
+
+} // namespace tessary

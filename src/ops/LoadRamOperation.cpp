@@ -1,0 +1,42 @@
+#include "LoadEngine.h"
+#include "LoadOperations.h"
+#include "MemoryController.h"
+
+namespace tessary {
+namespace {
+
+constexpr LoadPageTexts kLoadRamTexts{
+    "RAM Load Error", "RAM load complete. Total bytes transferred: ", "RAM load error"};
+
+class RamTarget final : public LoadTarget {
+  public:
+    const LoadPageTexts& Texts() const override { return kLoadRamTexts; }
+
+    // RAM takes any address: only its low 24 bits reach the board.
+    bool AcceptRange(const LoadRequest&, int32_t, MessageSink&) override { return true; }
+
+    bool Prepare(MemoryController&, const LoadRequest&, int32_t, StatusSink&,
+                 MessageSink&) override {
+        return true;
+    }
+
+    bool WriteBlock(MemoryController& controller, uint32_t address, const uint8_t* data,
+                    int32_t count) override {
+        return controller.WriteRam(address, data, count);
+    }
+
+    bool ReadBack(MemoryController& controller, uint32_t address, uint8_t* data,
+                  int32_t count) override {
+        return controller.ReadRam(address, data, count);
+    }
+};
+
+} // namespace
+
+bool LoadRamOperation(const Session& session, const LoadRequest& request, StatusSink& status,
+                      MessageSink& messages, const CancelToken& cancel) {
+    RamTarget target;
+    return RunLoad(session, request, target, status, messages, cancel);
+}
+
+} // namespace tessary

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tessary {
+
+class MemoryController;
+class MessageSink;
+class StatusSink;
+
+// The status text of an operation the person cancelled.
+inline constexpr const char* kCancelledText = "Operation cancelled.";
+
+// A status text that ends in a number, such as "Loading block: 3".
+std::string WithNumber(const char* prefix, int64_t number);
+
+// Shows the string-table entry as a controller, erase or verification failure: the caption of
+// entry 3, the error icon, no owner window.
+void ShowStringTableError(MessageSink& messages, int entry);
+
+// Ends an operation's use of its controller, on every path: disconnects when the port was opened,
+// then releases the port.
+class ControllerTeardown {
+  public:
+    explicit ControllerTeardown(MemoryController& controller) : controller_(controller) {}
+    ~ControllerTeardown();
+    ControllerTeardown(const ControllerTeardown&) = delete;
+    ControllerTeardown& operator=(const ControllerTeardown&) = delete;
+
+  private:
+    MemoryController& controller_;
+};
+
+// Takes any progress display away when an operation ends, however it ends.
+class ProgressScope {
+  public:
+    explicit ProgressScope(StatusSink& status) : status_(status) {}
+    ~ProgressScope();
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
+
+  private:
+    StatusSink& status_;
+};
+
+} // namespace tessary

@@ -1,0 +1,52 @@
+#include "MemoryController.h"
+#include "StoreOperations.h"
+
+namespace tessary {
+namespace {
+
+class RamSource final : public StoreSource {
+  public:
+    const StorePageTexts& Texts() const override { return kStoreRamTexts; }
+
+    void Prepare(MemoryController&, uint32_t) override {}
+
+    bool ReadBlock(MemoryController& controller, uint32_t address, uint8_t* data,
+                   int32_t count) override {
+        return controller.ReadRam(address, data, count);
+    }
+};
+
+class FlashSource final : public StoreSource {
+  public:
+    const StorePageTexts& Texts() const override { return kStoreFlashTexts; }
+
+    // An erase or programming may have left the chip reporting status: back to reading its
+    // array. A broken link shows in the first block read, so the results are not examined here.
+    void Prepare(MemoryController& controller, uint32_t startAddress) override {
+        controller.ReadArrayMode();
+        controller.SetAddress(startAddress);
+        uint8_t status = 0;
+        controller.ReadFlashStatus(status);
+    }
+
+    bool ReadBlock(MemoryController& controller, uint32_t address, uint8_t* data,
+                   int32_t count) override {
+        return controller.ReadFlash(address, data, count);
+    }
+};
+
+} // namespace
+
+bool StoreRamToFile(const Session& session, const StoreRequest& request, StatusSink& status,
+                    MessageSink& messages, const CancelToken& cancel) {
+    RamSource source;
+    return StoreToFile(session, request, source, status, messages, cancel);
+}
+
+bool StoreFlashToFile(const Session& session, const StoreRequest& request, StatusSink& status,
+                      MessageSink& messages, const CancelToken& cancel) {
+    FlashSource source;
+    return StoreToFile(session, request, source, status, messages, cancel);
+}
+
+} // namespace tessary

@@ -1,0 +1,89 @@
+#include "MemoryController.h"
+#include "OperationSupport.h"
+#include "OutputFile.h"
+#include "Sinks.h"
+#include "StoreOperations.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace tessary {
+namespace {
+
+constexpr const char* kWriteFailed = "Unable to write to specified file.";
+
+enum class StoreResult { Stored, Failed, WriteFailed, Cancelled };
+
+StoreResult Transfer(const Session& session, const StoreRequest& request, StoreSource& source,
+                     MemoryController& controller, OutputFile& file, std::vector<uint8_t>& block,
+                     StatusSink& status, MessageSink& messages) {
+    ControllerTeardown teardown(controller);
+    if (!controller.Connect(session.deviceName.c_str())) {
+        messages.ShowMessage("Unable to connect to target board", source.Texts().caption,
+                             MessageIcon::Error, true);
+        return StoreResult::Failed;
+    }
+    auto address = static_cast<uint32_t>(request.startAddress);
+    source.Prepare(controller, address);
+    int32_t remaining = request.length;
+    for (int32_t number = 1; remaining > 0; ++number) {
+        if (controller.CancelRequested()) {
+            return StoreResult::Cancelled;
+        }
+        const int32_t count = std::min(remaining, TransferBlockSize);
+        remaining -= count;
+        status.SetStatusText(WithNumber("Reading block: ", number));
+        if (!source.ReadBlock(controller, address, block.data(), count)) {
+            return controller.CancelRequested() ? StoreResult::Cancelled : StoreResult::Failed;
+        }
+        if (!file.Write(block.data(), static_cast<std::size_t>(count))) {
+            return StoreResult::WriteFailed;
+        }
+        address += static_cast<uint32_t>(count);
+        status.ReportProgress(request.length - remaining, request.length);
+    }
+    return StoreResult::Stored;
+}
+
+} // namespace
+
+bool StoreToFile(const Session& session, const StoreRequest& request, StoreSource& source,
+                 StatusSink& status, MessageSink& messages, const CancelToken& cancel) {
+    ProgressScope progress(status);
+    const StorePageTexts& texts = source.Texts();
+    std::vector<uint8_t> block(TransferBlockSize);
+    OutputFile file;
+    if (!file.Open(request.path, request.mode, request.fileOffset, block.data(), block.size())) {
+        messages.ShowMessage("Unable to open specified file.", texts.openFailCaption,
+                             MessageIcon::None, true);
+        return false;
+    }
+    MemoryController controller(session, cancel);
+    if (!controller.CreatePort(&messages)) {
+        file.Abandon();
+        messages.ShowMessage("Out of memory", texts.caption, MessageIcon::Error, true);
+        return false;
+    }
+    StoreResult result =
+        Transfer(session, request, source, controller, file, block, status, messages);
+    if (result == StoreResult::Stored) {
+        if (!file.Commit()) {
+            result = StoreResult::WriteFailed;
+        }
+    } else {
+        file.Abandon();
+    }
+    if (result == StoreResult::WriteFailed) {
+        messages.ShowMessage(kWriteFailed, texts.caption, MessageIcon::Error, true);
+    }
+    if (result == StoreResult::Cancelled) {
+        status.SetStatusText(kCancelledText);
+        return false;
+    }
+    status.SetStatusText(result == StoreResult::Stored
+                             ? WithNumber(texts.completePrefix, request.length)
+                             : texts.errorStatus);
+    return result == StoreResult::Stored;
+}
+
+} // namespace tessary

@@ -1,0 +1,189 @@
+// Erase Flash, Load Flash and Store Flash through their pages, against the simulated boards.
+#include "EraseFlashPage.h"
+#include "FlashGeometry.h"
+#include "LoadFlashPage.h"
+#include "PagesFixture.h"
+#include "PropertiesPage.h"
+#include "StatusArea.h"
+#include "StoreFlashPage.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+
+#include <set>
+
+namespace tessary::test {
+namespace {
+
+using testing::ElementsAre;
+using testing::ElementsAreArray;
+
+class ErasePageTest : public PagesTest {
+  protected:
+    void SetUp() override {
+        PagesTest::SetUp();
+        FillFlash("SimBoard", 0x00);
+    }
+
+    void Uncheck(int id) { Press(kEraseFlashPage, id); }
+
+    // Every block of the current configuration is erased exactly when it is in `erased`.
+    void ExpectErased(const char* device, const std::set<int32_t>& erased) {
+        for (int32_t k = 0; k < BlockCount(MemoryConfiguration); ++k) {
+            const bool isErased = erased.contains(k);
+            EXPECT_TRUE(BlockHolds(device, k, isErased ? 0xFF : 0x00))
+                << "block " << k << (isErased ? " not erased" : " erased");
+        }
+    }
+};
+
+TEST_F(ErasePageTest, EraseSelectedErasesExactlyTheCheckedBlocks) {
+    for (const int k : {0, 2, 3, 5}) {
+        Uncheck(EraseFlashPage::kSmallList.firstCheck + k);
+    }
+    Press(kEraseFlashPage, EraseFlashPage::kEraseSelected);
+    EXPECT_THAT(statusTexts, ElementsAre("Connecting", "Erasing block: 2", "Erasing block: 5",
+                                         "Erasing block: 7", "Erase Complete"));
+    ExpectErased("SimBoard", {1, 4, 6});
+}
+
+TEST_F(ErasePageTest, UncheckedBoxesDoNotChangeEraseAll) {
+    for (int k = 0; k < EraseFlashPage::kSmallList.count; ++k) {
+        Uncheck(EraseFlashPage::kSmallList.firstCheck + k);
+    }
+    Press(kEraseFlashPage, EraseFlashPage::kEraseAll);
+    EXPECT_THAT(statusTexts, ElementsAre("Connecting", "Erasing block: 1", "Erasing block: 2",
+                                         "Erasing block: 3", "Erasing block: 4", "Erasing block: 5",
+                                         "Erasing block: 6", "Erasing block: 7", "Erase Complete"));
+    ExpectErased("SimBoard", {0, 1, 2, 3, 4, 5, 6});
+}
+
+TEST_F(ErasePageTest, EraseSelectedWithNoneCheckedSaysSoAndErasesNothing) {
+    for (int k = 0; k < EraseFlashPage::kSmallList.count; ++k) {
+        Uncheck(EraseFlashPage::kSmallList.firstCheck + k);
+    }
+    QString text;
+    QWidget* owner = nullptr;
+    ModalAnswerer answerer([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        text = box->text();
+        owner = box->parentWidget();
+        box->accept();
+    });
+    Press(kEraseFlashPage, EraseFlashPage::kEraseSelected);
+    EXPECT_EQ(answerer.answered(), 1);
+    EXPECT_EQ(text, "No blocks are selected for erasing.");
+    EXPECT_EQ(owner, &page(kEraseFlashPage));
+    EXPECT_TRUE(statusTexts.empty()) << "the board was contacted";
+    ExpectErased("SimBoard", {});
+}
+
+// Q3 shows the 11-block list, and Erase Selected reads only that list: the boxes of the hidden
+// 7-block list do not count.
+TEST_F(ErasePageTest, Q3ShowsTheElevenBlockListAndErasesItsCheckedBlocks) {
+    ChooseDevice("SimBoard-1M");
+    ChooseConfiguration(PropertiesPage::kQ3);
+    FillFlash("SimBoard-1M", 0x00);
+    ShowPage(kEraseFlashPage);
+    Page& erase = page(kEraseFlashPage);
+    const auto large = EraseFlashPage::kLargeList;
+    EXPECT_TRUE(erase.Control(large.group)->isVisible());
+    EXPECT_FALSE(erase.Control(EraseFlashPage::kSmallList.group)->isVisible());
+    const std::span<const char* const> labels = LayoutFor(3).labels;
+    ASSERT_EQ(labels.size(), 11u);
+    for (int k = 0; k < large.count; ++k) {
+        EXPECT_TRUE(erase.Control(large.firstCheck + k)->isVisible()) << k;
+        EXPECT_EQ(erase.Text(large.firstCheck + k), labels[k]) << k;
+    }
+    // The page was sized while this list was hidden; its boxes still get their full height.
+    QCoreApplication::processEvents();
+    const QRect frame = erase.Control(large.group)->geometry();
+    EXPECT_TRUE(erase.rect().contains(frame));
+    for (int k = 0; k < large.count; ++k) {
+        const QWidget* box = erase.Control(large.firstCheck + k);
+        EXPECT_GE(box->height(), box->sizeHint().height()) << "check box " << k << " squeezed";
+    }
+    EXPECT_EQ(erase.Text(large.firstCheck), "00000h - 128K Main Block");
+    EXPECT_EQ(erase.Text(large.firstCheck + 10), "FC000h - 16K Boot Block");
+
+    erase.SetChecked(EraseFlashPage::kSmallList.firstCheck, false); // block 0 of the hidden list
+    Uncheck(large.firstCheck + 3);
+    Uncheck(large.firstCheck + 10);
+    Press(kEraseFlashPage, EraseFlashPage::kEraseSelected);
+    EXPECT_EQ(statusTexts.back(), "Erase Complete");
+    ExpectErased("SimBoard-1M", {0, 1, 2, 4, 5, 6, 7, 8, 9});
+}
+
+// One memory configuration: the radio button, a board with that Flash, and a range to load.
+struct FlashCase {
+    const char* name;
+    int radio;
+    const char* device;
+    uint32_t start;
+    int size;
+    std::vector<std::string> erasedTexts;
+};
+
+void PrintTo(const FlashCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class FlashRoundTrip : public PagesTest, public testing::WithParamInterface<FlashCase> {};
+
+// Old data (all zero bits) lies where the file goes: without the auto erase that the page ticks
+// at start, programming could only clear bits and the verify would fail.
+TEST_P(FlashRoundTrip, LoadFlashWithVerifyThenStoreFlashGivesTheSameFile) {
+    const FlashCase& c = GetParam();
+    ChooseDevice(c.device);
+    ChooseConfiguration(c.radio);
+    FillFlash(c.device, 0x00);
+    const QByteArray original = MakeFile(Path("in.bin"), c.size);
+    const std::string start = "0x" + QString::number(c.start, 16).toStdString();
+
+    Type(kLoadFlashPage, LoadFlashPage::kFileName, Path("in.bin"));
+    Type(kLoadFlashPage, LoadFlashPage::kStartAddress, start);
+    Press(kLoadFlashPage, LoadFlashPage::kLoad);
+    const std::string loaded =
+        "Flash Load complete. Total bytes transferred: " + std::to_string(c.size);
+    ASSERT_EQ(statusTexts.back(), loaded);
+    std::vector<std::string> erasing;
+    std::copy_if(statusTexts.begin(), statusTexts.end(), std::back_inserter(erasing),
+                 [](const std::string& text) { return text.starts_with("Erasing block: "); });
+    EXPECT_THAT(erasing, ElementsAreArray(c.erasedTexts));
+
+    Type(kStoreFlashPage, StoreFlashPage::kFileName, Path("out.bin"));
+    Type(kStoreFlashPage, StoreFlashPage::kStartAddress, start);
+    Type(kStoreFlashPage, StoreFlashPage::kLength, std::to_string(c.size));
+    Press(kStoreFlashPage, StoreFlashPage::kStore);
+    EXPECT_EQ(statusTexts.back(),
+              "Flash Store complete. Total bytes transferred: " + std::to_string(c.size));
+    EXPECT_EQ(ReadFile(Path("out.bin")), original);
+}
+
+const std::vector<FlashCase> kFlashCases = {
+    {"Q0",
+     PropertiesPage::kQ0,
+     "SimBoard",
+     0x70000,
+     0x10000,
+     {"Erasing block: 4", "Erasing block: 5", "Erasing block: 6", "Erasing block: 7"}},
+    {"Q3",
+     PropertiesPage::kQ3,
+     "SimBoard-1M",
+     0xDF000,
+     0x2000,
+     {"Erasing block: 7", "Erasing block: 8"}},
+    {"Parvel16MB",
+     PropertiesPage::kParvel16M,
+     "SimBoard-16M",
+     0xFD0000,
+     0x30000,
+     {"Erasing block: 127", "Erasing block: 128"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Configurations, FlashRoundTrip, testing::ValuesIn(kFlashCases),
+                         NameOfCase());
+
+} // namespace
+} // namespace tessary::test

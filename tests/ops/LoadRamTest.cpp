@@ -1,0 +1,203 @@
+// Load RAM end to end: files into the simulated board's RAM through the operation and its sinks.
+#include "LoadForm.h"
+#include "LoadOperations.h"
+#include "SimBoard.h"
+#include "SimFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace tessary::testing {
+namespace {
+
+constexpr uint8_t kRamData = 6;
+
+class LoadRamTest : public SimBoardTest {
+  protected:
+    // Validates the form as the page does and runs the load when the form is good.
+    void Load(LoadForm& form) {
+        if (auto request = ValidateLoadRamForm(form, messages)) {
+            LoadRamOperation(session, *request, status, messages);
+        }
+    }
+};
+
+TEST_F(LoadRamTest, WholeFileGoesInBlocksWithTheirTextsAndProgress) {
+    const auto file = MakeFile(TempPath("in.bin"), 20000);
+    LoadForm form{TempPath("in.bin"), "", "", "", false};
+    Load(form);
+
+    EXPECT_EQ(Transfers(LnkTraceCall::PutRegRepeat, kRamData),
+              (std::vector<Transfer>{{0, 8192}, {0x2000, 8192}, {0x4000, 3616}}));
+    EXPECT_EQ(status.texts,
+              (std::vector<std::string>{"Loading block: 1", "Loading block: 2", "Loading block: 3",
+                                        "RAM load complete. Total bytes transferred: 20000"}));
+    EXPECT_EQ(status.progress, (std::vector<std::pair<int64_t, int64_t>>{
+                                   {8192, 20000}, {16384, 20000}, {20000, 20000}}));
+    EXPECT_EQ(status.ends, 1);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(Ram(0, file.size()), file);
+}
+
+TEST_F(LoadRamTest, OffsetAndLengthSelectTheSlice) {
+    const auto file = MakeFile(TempPath("in.bin"), 20000);
+    LoadForm rest{TempPath("in.bin"), "0x100", "100", "", false};
+    Load(rest);
+    EXPECT_EQ(status.Last(), "RAM load complete. Total bytes transferred: 19900");
+    EXPECT_EQ(Ram(0x100, 19900), std::vector<uint8_t>(file.begin() + 100, file.end()));
+
+    status.texts.clear();
+    LoadForm typed{TempPath("in.bin"), "", "", "8,192", true};
+    Load(typed);
+    EXPECT_EQ(typed.length, "8192");
+    EXPECT_EQ(status.texts,
+              (std::vector<std::string>{"Loading block: 1",
+                                        "RAM load complete. Total bytes transferred: 8192"}));
+    EXPECT_EQ(Ram(0, 8192), std::vector<uint8_t>(file.begin(), file.begin() + 8192));
+}
+
+TEST_F(LoadRamTest, LengthBeyondTheFileEndsInErrorWithoutMessage) {
+    MakeFile(TempPath("in.bin"), 20000);
+    LoadForm form{TempPath("in.bin"), "", "", "30000", false};
+    Load(form);
+    EXPECT_EQ(Transfers(LnkTraceCall::PutRegRepeat, kRamData).size(), 2u);
+    EXPECT_EQ(status.Last(), "RAM load error");
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(status.ends, 1);
+}
+
+TEST_F(LoadRamTest, NothingToTransferStillConnectsAndReportsTheLength) {
+    WriteFile(TempPath("empty.bin"), {});
+    MakeFile(TempPath("in.bin"), 100);
+    const std::vector<std::pair<LoadForm, std::string>> cases = {
+        {{TempPath("empty.bin"), "", "", ""}, "RAM load complete. Total bytes transferred: 0"},
+        {{TempPath("in.bin"), "", "", "0"}, "RAM load complete. Total bytes transferred: 0"},
+        {{TempPath("in.bin"), "", "", "-5"}, "RAM load complete. Total bytes transferred: -5"},
+    };
+    for (auto [form, text] : cases) {
+        trace.clear();
+        Load(form);
+        EXPECT_EQ(status.Last(), text);
+        // the controller was put into idle on connecting, and no data moved
+        ASSERT_FALSE(trace.empty());
+        EXPECT_EQ(trace.front().call, LnkTraceCall::PutReg);
+        EXPECT_TRUE(Transfers(LnkTraceCall::PutRegRepeat, kRamData).empty());
+    }
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(LoadRamTest, OnlyTheLow24AddressBitsReachTheBoard) {
+    const auto file = MakeFile(TempPath("in.bin"), 300);
+    LoadForm form{TempPath("in.bin"), "0x1000000", "", "", true};
+    Load(form);
+    EXPECT_EQ(Transfers(LnkTraceCall::PutRegRepeat, kRamData), (std::vector<Transfer>{{0, 300}}));
+    EXPECT_EQ(Ram(0, 300), file);
+    EXPECT_EQ(status.Last(), "RAM load complete. Total bytes transferred: 300");
+}
+
+TEST_F(LoadRamTest, CorruptedReadBackFailsVerifyOnce) {
+    MakeFile(TempPath("in.bin"), 20000);
+    board::FaultConfig faults;
+    faults.flipFrom = 100; // every byte read back from the 100th on is wrong
+    Board().SetFaults(faults);
+    LoadForm form{TempPath("in.bin"), "", "", "", true};
+    Load(form);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Write verification failed.");
+    EXPECT_EQ(messages.shown[0].caption, "Tessary Error");
+    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Error);
+    EXPECT_FALSE(messages.shown[0].ownedByPage);
+    EXPECT_EQ(status.Last(), "RAM load error");
+    EXPECT_EQ(Transfers(LnkTraceCall::GetRegRepeat, kRamData).size(), 1u);
+}
+
+TEST_F(LoadRamTest, ControllerRegistersFollowRegisterBase) {
+    UseDevice("SimHighBase", 0);
+    session.registerBase = 0xF8;
+    const auto file = MakeFile(TempPath("in.bin"), 9000);
+    LoadForm form{TempPath("in.bin"), "0x10", "", "", true};
+    Load(form);
+    EXPECT_EQ(status.Last(), "RAM load complete. Total bytes transferred: 9000");
+    EXPECT_EQ(Transfers(LnkTraceCall::PutRegRepeat, kRamData),
+              (std::vector<Transfer>{{0x10, 8192}, {0x2010, 808}}));
+    EXPECT_EQ(Ram(0x10, 9000), file);
+}
+
+struct FailureCase {
+    const char* name;
+    std::string message; // empty: no message box
+};
+
+class LoadRamFailures : public LoadRamTest, public ::testing::WithParamInterface<FailureCase> {};
+
+// Each bad input or failing board ends in "RAM load error", never in a crash or a hang.
+TEST_P(LoadRamFailures, EndInLoadError) {
+    MakeFile(TempPath("in.bin"), 20000);
+    ::mkdir(TempPath("folder").c_str(), 0755);
+    const std::string name = GetParam().name;
+    LoadRequest request;
+    request.fileName = TempPath("in.bin");
+    if (name == "missing") {
+        request.fileName = TempPath("nothing.bin");
+    } else if (name == "directory") {
+        request.fileName = TempPath("folder");
+    } else if (name == "not a directory") {
+        request.fileName = TempPath("in.bin/x");
+    } else if (name == "offset past end") {
+        request.fileOffset = 20001;
+    } else if (name == "offset past end, typed length") {
+        request.fileOffset = 30000;
+        request.length = 10;
+    } else if (name == "unknown device") {
+        session.deviceName = "NoSuchBoard";
+    } else if (name == "write fails") {
+        board::FaultConfig faults;
+        faults.failAccess = 4; // connect takes one access; the second block's address set fails
+        Board().SetFaults(faults);
+    }
+    LoadRamOperation(session, request, status, messages);
+    EXPECT_EQ(status.Last(), "RAM load error");
+    EXPECT_EQ(status.ends, 1);
+    if (GetParam().message.empty()) {
+        EXPECT_TRUE(messages.shown.empty());
+    } else {
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, GetParam().message);
+        EXPECT_EQ(messages.shown[0].caption, "RAM Load Error");
+        EXPECT_EQ(messages.shown[0].icon, MessageIcon::Error);
+        EXPECT_TRUE(messages.shown[0].ownedByPage);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, LoadRamFailures,
+    ::testing::Values(FailureCase{"missing", "Unable to open specified file."},
+                      FailureCase{"directory", "Unable to open specified file."},
+                      FailureCase{"not a directory", "Unable to open specified file."},
+                      FailureCase{"offset past end", ""},
+                      FailureCase{"offset past end, typed length", ""},
+                      FailureCase{"unknown device", "Unable to connect to target board"},
+                      FailureCase{"write fails", ""}),
+    [](const auto& test) {
+        std::string name = test.param.name;
+        for (char& c : name) {
+            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        }
+        return name;
+    });
+
+TEST_F(LoadRamTest, UnknownInterfaceLeavesTheStatusAlone) {
+    session.interfaceType = 7;
+    MakeFile(TempPath("in.bin"), 10);
+    LoadRequest request;
+    request.fileName = TempPath("in.bin");
+    LoadRamOperation(session, request, status, messages);
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0].text, "Invalid interface type selected");
+    EXPECT_EQ(messages.shown[1].text, "Out of memory");
+    EXPECT_EQ(messages.shown[1].caption, "RAM Load Error");
+    EXPECT_TRUE(status.texts.empty());
+    EXPECT_TRUE(trace.empty());
+}
+
+} // namespace
+} // namespace tessary::testing
