@@ -7,6 +7,8 @@ JOBS ?= $(shell nproc)
 TEST_ENV = QT_QPA_PLATFORM=offscreen LNKUTIL_DEVICES= LNKUTIL_DATA_DIR=
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+# ccache, where the machine has it, makes rebuilds in several work trees cheap.
+LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 
 .PHONY: deps build run test test-release test-asan bench format clean
 
@@ -14,7 +16,7 @@ deps:
 	@scripts/install-deps.sh
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER) >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
@@ -26,7 +28,7 @@ test-release: build
 	cd $(BUILD) && $(TEST_ENV) ctest --output-on-failure -j $(JOBS)
 
 test-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTESSARY_SANITIZE=ON -DTESSARY_BENCH=OFF -DTESSARY_GUI=OFF >/dev/null
+	cmake -S . -B $(ASAN_BUILD) $(LAUNCHER) -DCMAKE_BUILD_TYPE=Debug -DTESSARY_SANITIZE=ON -DTESSARY_BENCH=OFF -DTESSARY_GUI=OFF >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && $(TEST_ENV) ctest --output-on-failure -j $(JOBS)
 
