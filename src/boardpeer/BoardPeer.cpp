@@ -100,6 +100,12 @@ bool BoardPeer::Answer(const std::vector<uint8_t>& frame) {
     if (fault == FaultKind::BadChecksum) {
         bytes.back() ^= 0x5A;
     }
+    if (fault == FaultKind::FlipByte) {
+        bytes[bytes.size() - 2] ^= 0x01;
+    }
+    if (fault == FaultKind::Dribble) {
+        return Dribble(bytes);
+    }
     const size_t cut = std::min<size_t>(settings_.fault.cutAfter, bytes.size());
     if (fault == FaultKind::CutShort) {
         bytes.resize(cut);
@@ -115,6 +121,20 @@ bool BoardPeer::Answer(const std::vector<uint8_t>& frame) {
         return Send(bytes.data() + cut, bytes.size() - cut);
     }
     return Send(bytes.data(), bytes.size());
+}
+
+// False only when a signal arrived.
+bool BoardPeer::Dribble(const std::vector<uint8_t>& bytes) {
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (i > 0 && !interrupt_.SleepUntil(Clock::now() +
+                                            std::chrono::milliseconds(settings_.fault.stallMs))) {
+            return false;
+        }
+        if (!Send(bytes.data() + i, 1)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // False only when a signal arrived. Paced, the bytes go out together once the line would have

@@ -34,6 +34,7 @@ class BoardPeer {
     bool TakeInput();
     bool Answer(const std::vector<uint8_t>& frame);
     bool Send(const uint8_t* bytes, size_t count);
+    bool Dribble(const std::vector<uint8_t>& bytes);
     void WriteAll(const uint8_t* bytes, size_t count);
     void Log(const char* direction, const uint8_t* bytes, size_t count) const;
 

@@ -57,10 +57,11 @@ int main(int argc, char** argv) {
         ->default_val(0);
     app.add_option("--fault", fault,
                    "Fault on the replies: none, no-reply, cut-short (only --cut-after bytes of "
-                   "the reply frame), wrong-code (reply code 0x80), bad-checksum, stall "
-                   "(--cut-after bytes, a pause of --stall-ms, the rest)")
-        ->check(
-            CLI::IsMember({"none", "no-reply", "cut-short", "wrong-code", "bad-checksum", "stall"}))
+                   "the reply frame), wrong-code (reply code 0x80), bad-checksum, flip-byte (a "
+                   "payload byte changed, the checksum left as it was), stall (--cut-after bytes, "
+                   "a pause of --stall-ms, the rest), dribble (one byte every --stall-ms)")
+        ->check(CLI::IsMember({"none", "no-reply", "cut-short", "wrong-code", "bad-checksum",
+                               "flip-byte", "stall", "dribble"}))
         ->default_val("none");
     app.add_option("--fault-at", settings.fault.at,
                    "Number of the first request (counting from 1) whose reply the fault hits")

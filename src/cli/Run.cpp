@@ -5,6 +5,7 @@
 #include "Operations.h"
 #include "Outcome.h"
 #include "PrintingSinks.h"
+#include "ProgressTicker.h"
 #include "Settings.h"
 
 #include <ostream>
@@ -58,9 +59,12 @@ int Run(const Request& request, std::ostream& out, std::ostream& err, Progress* 
     outcome.command = CommandName(request.command);
     PrintingMessages messages(err, progress);
     PrintingStatus status(progress);
-    outcome.exitCode = request.command == Command::Devices
-                           ? RunDevices(outcome, messages)
-                           : RunOperation(request, status, messages);
+    if (request.command == Command::Devices) {
+        outcome.exitCode = RunDevices(outcome, messages);
+    } else {
+        const ProgressTicker ticker(progress);
+        outcome.exitCode = RunOperation(request, status, messages);
+    }
     outcome.status = status.LastText();
     outcome.messages = messages.Shown();
     outcome.bytes = status.Bytes();

@@ -24,6 +24,8 @@ enum PortError : int32_t {
     kErrReplyCutShort = 1034,
     // A reply longer than the receiver's capacity: read off the line and dropped, never stored.
     kErrReplyTooLong = 1035,
+    // A reply whose bytes do not add up to its checksum: changed on the line, never delivered.
+    kErrBadChecksum = 1036,
     kErrWrongReply = 2050,
     kErrPortNotOpen = 2051,
     // The person cancelled the transfer; it stopped between two frames.

@@ -1,10 +1,10 @@
 #include "SerialPort.h"
 
 #include "FrameCodec.h"
+#include "ReplyDecode.h"
 #include "SerialLine.h"
 #include "SerialProtocol.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace tessary {
@@ -70,11 +70,11 @@ bool SerialPort::Exchange(uint8_t* buffer, int requestLength, uint8_t expected, 
     if (!line_->ReceiveFrame(frame::kReplyCapacity, replyLength, buffer)) {
         return LineFailed();
     }
-    // An empty reply carries no code at all.
-    if (replyLength < 1 || buffer[0] != expected) {
-        return Fail(kErrWrongReply);
-    }
-    return true;
+    return Taken(reply::CheckCode(buffer, replyLength, expected));
+}
+
+bool SerialPort::Taken(int32_t refused) {
+    return refused == 0 || Fail(refused);
 }
 
 bool SerialPort::Probe(bool& present) {
@@ -100,12 +100,7 @@ bool SerialPort::GetIdentity(int capacity, char* text) {
     if (!Exchange(buffer, 1, kReplyIdentity, length)) {
         return false;
     }
-    if (capacity > 0) {
-        const int size = std::min(length - 1, capacity - 1);
-        std::memcpy(text, buffer + 1, static_cast<size_t>(size));
-        text[size] = '\0';
-    }
-    return true;
+    return Taken(reply::TakeIdentity(buffer, length, capacity, text));
 }
 
 bool SerialPort::PutReg(uint8_t address, uint8_t data) {
@@ -153,11 +148,7 @@ bool SerialPort::GetReg(uint8_t address, uint8_t& data) {
     if (!Exchange(buffer, 2, kReplyRegister, length)) {
         return false;
     }
-    if (length < 3) {
-        return Fail(kErrReplyCutShort);
-    }
-    data = buffer[2];
-    return true;
+    return Taken(reply::TakeRegister(buffer, length, data));
 }
 
 bool SerialPort::GetRegRepeat(int32_t count, uint8_t address, uint8_t* data) {
@@ -173,11 +164,7 @@ bool SerialPort::GetRegRepeat(int32_t count, uint8_t address, uint8_t* data) {
     if (!Exchange(buffer, count + 3, kReplyRepeatValues, length)) {
         return false;
     }
-    if (length - 1 < count) {
-        return Fail(kErrReplyCutShort);
-    }
-    std::memcpy(data, buffer + 1, static_cast<size_t>(count));
-    return true;
+    return Taken(reply::TakeRepeatValues(buffer, length, count, data));
 }
 
 bool SerialPort::GetRegSet(int32_t count, RegisterPair* pairs) {
@@ -197,11 +184,7 @@ bool SerialPort::GetRegSet(int32_t count, RegisterPair* pairs) {
     if (!Exchange(buffer, count + 1, kReplySetValues, length)) {
         return false;
     }
-    if (length - 1 < 2 * count) {
-        return Fail(kErrReplyCutShort);
-    }
-    std::memcpy(pairs, buffer + 1, sizeof(RegisterPair) * static_cast<size_t>(count));
-    return true;
+    return Taken(reply::TakeSetPairs(buffer, length, count, pairs));
 }
 
 } // namespace tessary

@@ -34,6 +34,8 @@ class SerialPort final : public RegisterPort {
     // when the reply carries `expected` as its code. `replyLength` is the reply's payload size.
     bool Exchange(uint8_t* buffer, int requestLength, uint8_t expected, int& replyLength);
     bool LineFailed();
+    // True for 0; otherwise keeps the error code and returns false.
+    bool Taken(int32_t refused);
 
     SerialLine* line_ = nullptr;
 };
