@@ -24,6 +24,11 @@ bool FileNameFits(const Request& request, MessageSink& messages) {
     return false;
 }
 
+// The format --format names (its check has made the name lower case); nothing without it.
+std::optional<image::ImageFormat> FormatOf(const Request& request) {
+    return image::FormatNamed(request.format);
+}
+
 OutputMode ModeNamed(const std::string& name) {
     if (name == "append") {
         return OutputMode::Append;
@@ -36,8 +41,9 @@ PreparedOperation PrepareLoad(const Request& request, const Session& session,
     if (!FileNameFits(request, messages)) {
         return {};
     }
-    LoadForm form{request.file,   request.address,   request.offset.value_or(""),
-                  request.length, !request.noVerify, !request.noErase};
+    LoadForm form{request.file,        request.address,   request.offset.value_or(""),
+                  request.length,      !request.noVerify, !request.noErase,
+                  !request.noPreserve, FormatOf(request)};
     if (request.command == Command::LoadRam) {
         const std::optional<LoadRequest> load = ValidateLoadRamForm(form, messages);
         if (!load) {
@@ -68,8 +74,8 @@ PreparedOperation PrepareStore(const Request& request, MessageSink& messages) {
         Refuse(messages, "--offset applies to --mode overwrite only.");
         return {};
     }
-    StoreForm form{request.file, request.address, request.offset.value_or(""), request.length,
-                   mode};
+    StoreForm form{request.file, request.address,  request.offset.value_or(""), request.length,
+                   mode,         FormatOf(request)};
     const bool ram = request.command == Command::StoreRam;
     const std::optional<StoreRequest> store =
         ValidateForm(form, ram ? kStoreRamTexts : kStoreFlashTexts, messages);
@@ -85,29 +91,12 @@ PreparedOperation PrepareStore(const Request& request, MessageSink& messages) {
 
 PreparedOperation PrepareErase(const Request& request, const Session& session,
                                MessageSink& messages) {
-    if (!request.blocks) {
-        return [](const Session& run, StatusSink& status, MessageSink& sink,
-                  const CancelToken& cancel) {
-            return EraseFlashBlocks(run, AllFlashBlocks(run.memoryConfiguration), status, sink,
-                                    cancel);
-        };
-    }
-    const std::optional<std::vector<int32_t>> blocks = ParseBlockList(*request.blocks);
+    std::optional<std::vector<int32_t>> blocks = SelectBlocks(request, session, messages);
     if (!blocks) {
-        Refuse(messages,
-               "Invalid block list '" + *request.blocks + "': give block indexes such as 0,3-5.");
         return {};
     }
-    const int32_t count = BlockCount(session.memoryConfiguration);
-    if (blocks->back() >= count) {
-        Refuse(messages, "Block " + std::to_string(blocks->back()) + " is not in the " +
-                             ConfigurationNamed(request.configuration).label +
-                             " configuration, whose blocks are 0 to " + std::to_string(count - 1) +
-                             ".");
-        return {};
-    }
-    return [blocks = *blocks](const Session& run, StatusSink& status, MessageSink& sink,
-                              const CancelToken& cancel) {
+    return [blocks = std::move(*blocks)](const Session& run, StatusSink& status, MessageSink& sink,
+                                         const CancelToken& cancel) {
         return EraseFlashBlocks(run, blocks, status, sink, cancel);
     };
 }
@@ -126,9 +115,32 @@ PreparedOperation PrepareOperation(const Request& request, const Session& sessio
     case Command::Erase:
         return PrepareErase(request, session, messages);
     case Command::Devices:
+    case Command::BlankCheck:
         break;
     }
     return {};
+}
+
+std::optional<std::vector<int32_t>> SelectBlocks(const Request& request, const Session& session,
+                                                 MessageSink& messages) {
+    if (!request.blocks) {
+        return AllFlashBlocks(session.memoryConfiguration);
+    }
+    const std::optional<std::vector<int32_t>> blocks = ParseBlockList(*request.blocks);
+    if (!blocks) {
+        Refuse(messages,
+               "Invalid block list '" + *request.blocks + "': give block indexes such as 0,3-5.");
+        return std::nullopt;
+    }
+    const int32_t count = BlockCount(session.memoryConfiguration);
+    if (blocks->back() >= count) {
+        Refuse(messages, "Block " + std::to_string(blocks->back()) + " is not in the " +
+                             ConfigurationNamed(request.configuration).label +
+                             " configuration, whose blocks are 0 to " + std::to_string(count - 1) +
+                             ".");
+        return std::nullopt;
+    }
+    return blocks;
 }
 
 } // namespace tessary::cli

@@ -4,7 +4,10 @@
 #include "Request.h"
 #include "Session.h"
 
+#include <cstdint>
 #include <functional>
+#include <optional>
+#include <vector>
 
 namespace tessary {
 class MessageSink;
@@ -23,5 +26,10 @@ using PreparedOperation =
 // block table depend on it).
 PreparedOperation PrepareOperation(const Request& request, const Session& session,
                                    MessageSink& messages);
+
+// The blocks --blocks lists (all blocks of the configuration without it); nothing, reported,
+// when the list is not one or names a block the configuration does not have.
+std::optional<std::vector<int32_t>> SelectBlocks(const Request& request, const Session& session,
+                                                 MessageSink& messages);
 
 } // namespace tessary::cli

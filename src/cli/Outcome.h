@@ -15,6 +15,14 @@ inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailed = 1; // the operation failed: connection, transfer, verify, file
 inline constexpr int kExitUsage = 2;  // bad usage or invalid input; nothing was connected
 
+// One block of a blank check: its index in the configuration's table, its start, and whether
+// every byte reads erased.
+struct BlankBlock {
+    int32_t index;
+    uint32_t address;
+    bool erased;
+};
+
 // What one run of tessary-cli did, for --json.
 struct Outcome {
     std::string command;
@@ -24,6 +32,7 @@ struct Outcome {
     int64_t bytes = 0;  // bytes moved between file and board
     int64_t blocks = 0; // Flash blocks erased
     std::optional<std::vector<DeviceInfo>> devices;
+    std::optional<std::vector<BlankBlock>> blank; // blank-check
 };
 
 // One JSON object (a single line): command, ok, exitCode, status, messages, bytes, blocks, and

@@ -25,6 +25,13 @@ std::string OutcomeJson(const Outcome& outcome) {
             json["devices"].push_back({{"name", device.name}, {"default", device.isDefault}});
         }
     }
+    if (outcome.blank) {
+        json["blank"] = nlohmann::ordered_json::array();
+        for (const BlankBlock& block : *outcome.blank) {
+            json["blank"].push_back(
+                {{"block", block.index}, {"address", block.address}, {"erased", block.erased}});
+        }
+    }
     // Invalid UTF-8 (a file name in another encoding) is replaced rather than thrown at.
     return json.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }

@@ -20,7 +20,10 @@ bool CaptionAddsMeaning(const std::string& caption) {
 
 void PrintingStatus::SetStatusText(const std::string& text) {
     lastText_ = text;
-    unit_ = text.starts_with(kErasingBlock) ? ProgressUnit::Blocks : ProgressUnit::Bytes;
+    const bool perBlock = text.starts_with(kErasingBlock) || text.starts_with("Saving block: ") ||
+                          text.starts_with("Restoring block: ") ||
+                          text.starts_with("Checking block: ");
+    unit_ = perBlock ? ProgressUnit::Blocks : ProgressUnit::Bytes;
     if (progress_ != nullptr) {
         progress_->SetText(text, unit_);
     }

@@ -16,6 +16,8 @@ const char* CommandName(Command command) {
         return "store-flash";
     case Command::Erase:
         return "erase";
+    case Command::BlankCheck:
+        return "blank-check";
     }
     return "";
 }

@@ -5,7 +5,7 @@
 
 namespace tessary::cli {
 
-enum class Command { Devices, LoadRam, StoreRam, LoadFlash, StoreFlash, Erase };
+enum class Command { Devices, LoadRam, StoreRam, LoadFlash, StoreFlash, Erase, BlankCheck };
 
 // The subcommand's name on the command line, e.g. "load-ram".
 const char* CommandName(Command command);
@@ -31,8 +31,10 @@ struct Request {
     std::string mode = "replace";
     bool noVerify = false;
     bool noErase = false;
+    bool noPreserve = false;
+    std::string format; // bin, ihex, srec; empty = from the file
 
-    // erase
+    // erase, blank-check
     std::optional<std::string> blocks;
 };
 

@@ -1,13 +1,16 @@
 #include "Run.h"
 
+#include "BlankCheck.h"
 #include "DeviceLibrary.h"
 #include "DeviceList.h"
+#include "FlashGeometry.h"
 #include "Operations.h"
 #include "Outcome.h"
 #include "PrintingSinks.h"
 #include "ProgressTicker.h"
 #include "Settings.h"
 
+#include <cstdio>
 #include <ostream>
 
 namespace tessary::cli {
@@ -43,6 +46,45 @@ int RunOperation(const Request& request, StatusSink& status, MessageSink& messag
     return operation(session, status, messages, CancelToken::Never()) ? kExitSuccess : kExitFailed;
 }
 
+// Which blocks are erased: the same checks and board selection as an operation, then the blocks
+// read one by one.
+int RunBlankCheck(const Request& request, Outcome& outcome, StatusSink& status,
+                  MessageSink& messages) {
+    Session session;
+    if (!ApplyConfiguration(request, session, messages) ||
+        !ApplyRegisterBase(request, session, messages)) {
+        return kExitUsage;
+    }
+    const std::optional<std::vector<int32_t>> blocks = SelectBlocks(request, session, messages);
+    if (!blocks) {
+        return kExitUsage;
+    }
+    DeviceLibrary library;
+    if (!library.Start(messages)) {
+        return kExitFailed;
+    }
+    if (!SelectBoard(request, session, messages)) {
+        return kExitUsage;
+    }
+    std::vector<BlockBlankness> results;
+    const bool checked = BlankCheckFlash(session, *blocks, results, status, messages);
+    outcome.blank.emplace();
+    for (const BlockBlankness& result : results) {
+        outcome.blank->push_back(
+            {result.index, BlockAddress(session.memoryConfiguration, result.index), result.erased});
+    }
+    return checked ? kExitSuccess : kExitFailed;
+}
+
+void PrintBlank(const std::vector<BlankBlock>& blocks, std::ostream& out) {
+    for (const BlankBlock& block : blocks) {
+        char line[64];
+        std::snprintf(line, sizeof(line), "block %d at 0x%06X: %s\n", block.index,
+                      static_cast<unsigned>(block.address), block.erased ? "erased" : "not erased");
+        out << line;
+    }
+}
+
 void PrintDevices(const std::vector<DeviceInfo>& devices, std::ostream& out, std::ostream& err) {
     if (devices.empty()) {
         err << "The device table holds no devices.\n";
@@ -61,6 +103,9 @@ int Run(const Request& request, std::ostream& out, std::ostream& err, Progress* 
     PrintingStatus status(progress);
     if (request.command == Command::Devices) {
         outcome.exitCode = RunDevices(outcome, messages);
+    } else if (request.command == Command::BlankCheck) {
+        const ProgressTicker ticker(progress);
+        outcome.exitCode = RunBlankCheck(request, outcome, status, messages);
     } else {
         const ProgressTicker ticker(progress);
         outcome.exitCode = RunOperation(request, status, messages);
@@ -74,8 +119,13 @@ int Run(const Request& request, std::ostream& out, std::ostream& err, Progress* 
         out << OutcomeJson(outcome) << '\n';
     } else if (outcome.devices) {
         PrintDevices(*outcome.devices, out, err);
-    } else if (outcome.status) {
-        out << *outcome.status << '\n';
+    } else {
+        if (outcome.blank) {
+            PrintBlank(*outcome.blank, out);
+        }
+        if (outcome.status) {
+            out << *outcome.status << '\n';
+        }
     }
     out.flush();
     return outcome.exitCode;

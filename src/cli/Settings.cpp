@@ -17,7 +17,7 @@ bool NeedsRam(Command command) {
 
 bool NeedsFlash(Command command) {
     return command == Command::LoadFlash || command == Command::StoreFlash ||
-           command == Command::Erase;
+           command == Command::Erase || command == Command::BlankCheck;
 }
 
 } // namespace

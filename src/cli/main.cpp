@@ -38,7 +38,7 @@ struct OptionalTexts {
     CLI::Option* deviceOption = nullptr;
     CLI::Option* serialOption = nullptr;
     std::vector<CLI::Option*> offsetOptions;
-    CLI::Option* blocksOption = nullptr;
+    std::vector<CLI::Option*> blocksOptions;
 };
 
 void AddGlobalOptions(CLI::App& app, Request& request, OptionalTexts& texts) {
@@ -81,6 +81,12 @@ void AddFileAndRange(CLI::App& sub, Request& request, OptionalTexts& texts, bool
             ->check(CLI::IsMember({"append", "replace", "overwrite"}, CLI::ignore_case))
             ->capture_default_str();
     }
+    sub.add_option("--format", request.format,
+                   store ? "File format: bin, ihex (Intel HEX) or srec (S-records) (default: "
+                           "from the extension: .hex/.ihex, .srec/.s19/.s28/.s37/.mot, else bin)"
+                         : "File format: bin, ihex (Intel HEX) or srec (S-records) (default: from "
+                           "the file's first record, the extension as a hint)")
+        ->check(CLI::IsMember({"bin", "ihex", "srec"}, CLI::ignore_case));
     texts.offsetOptions.push_back(
         sub.add_option("--offset", texts.offset,
                        store ? "Position in the file to write at, with --mode overwrite (default 0)"
@@ -94,6 +100,9 @@ CLI::App* AddLoad(CLI::App& app, const char* name, const char* help, Request& re
     if (flash) {
         sub->add_flag("--no-erase", request.noErase,
                       "Do not erase the blocks the range overlaps before programming");
+        sub->add_flag("--no-preserve", request.noPreserve,
+                      "Let the erase clear the bytes of partly covered blocks instead of "
+                      "programming them back");
     }
     sub->add_flag("--no-verify", request.noVerify, "Do not read each block back and compare");
     return sub;
@@ -106,11 +115,11 @@ CLI::App* AddStore(CLI::App& app, const char* name, const char* help, Request& r
     return sub;
 }
 
-CLI::App* AddErase(CLI::App& app, OptionalTexts& texts) {
-    CLI::App* sub = app.add_subcommand("erase", "Erase all Flash blocks, or the listed ones");
-    texts.blocksOption = sub->add_option(
+CLI::App* AddBlockCommand(CLI::App& app, const char* name, const char* help, OptionalTexts& texts) {
+    CLI::App* sub = app.add_subcommand(name, help);
+    texts.blocksOptions.push_back(sub->add_option(
         "--blocks", texts.blocks,
-        "Block indexes of the configuration's table, such as 0,3-5 (default: all blocks)");
+        "Block indexes of the configuration's table, such as 0,3-5 (default: all blocks)"));
     return sub;
 }
 
@@ -150,7 +159,12 @@ int main(int argc, char** argv) {
          Command::LoadFlash},
         {AddStore(app, "store-flash", "Store a range of Flash into a file", request, texts),
          Command::StoreFlash},
-        {AddErase(app, texts), Command::Erase},
+        {AddBlockCommand(app, "erase", "Erase all Flash blocks, or the listed ones", texts),
+         Command::Erase},
+        {AddBlockCommand(app, "blank-check",
+                         "Tell which Flash blocks (all, or the listed ones) are fully erased",
+                         texts),
+         Command::BlankCheck},
     };
 
     try {
@@ -179,8 +193,10 @@ int main(int argc, char** argv) {
             request.offset = texts.offset;
         }
     }
-    if (texts.blocksOption->count() > 0) {
-        request.blocks = texts.blocks;
+    for (const CLI::Option* blocks : texts.blocksOptions) {
+        if (blocks->count() > 0) {
+            request.blocks = texts.blocks;
+        }
     }
 
     std::optional<Progress> progress;

@@ -20,11 +20,11 @@ bool LoadFlash(const Session& session, const LoadRequest& request, StatusSink& s
 } // namespace
 
 LoadFlashPage::LoadFlashPage(QWidget* parent)
-    : LoadPage(
-          QSize(270, 192), LoadFlashForm(),
-          {kFileName, kBrowse, kFileOffset, kStartAddress, kLength, kVerify, kAutoErase, kLoad},
-          QStringLiteral("bin"), {kAutoErase, kVerify}, {ValidateLoadFlashForm, LoadFlash},
-          parent) {
+    : LoadPage(QSize(270, 192), LoadFlashForm(),
+               {kFileName, kBrowse, kFileOffset, kStartAddress, kLength, kVerify, kAutoErase,
+                kPreserve, kLoad},
+               QStringLiteral("bin"), {kAutoErase, kVerify, kPreserve},
+               {ValidateLoadFlashForm, LoadFlash}, parent) {
     // "programming." continues the text of "Auto erase before" on the line below it.
     auto* check = static_cast<QCheckBox*>(Control(kAutoErase));
     QStyleOptionButton option;

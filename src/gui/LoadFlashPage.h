@@ -17,6 +17,7 @@ class LoadFlashPage : public LoadPage {
         kAutoErase = 1043,
         kVerify = 1044,
         kProgrammingLabel = 1094,
+        kPreserve = 1095, // the bytes of partly covered blocks are programmed back
     };
 
     explicit LoadFlashPage(QWidget* parent);

@@ -32,8 +32,9 @@ void LoadPage::OnCommand(int id, Notification /*code*/) {
 }
 
 void LoadPage::Load() {
-    LoadForm form{Text(ids_.fileName), Text(ids_.startAddress), Text(ids_.fileOffset),
-                  Text(ids_.length),   IsChecked(ids_.verify),  IsChecked(ids_.autoErase)};
+    LoadForm form{Text(ids_.fileName),     Text(ids_.startAddress), Text(ids_.fileOffset),
+                  Text(ids_.length),       IsChecked(ids_.verify),  IsChecked(ids_.autoErase),
+                  IsChecked(ids_.preserve)};
     const Session session = CurrentSession();
     const std::optional<LoadRequest> request =
         operation_.validate(form, session.memoryConfiguration, Messages());

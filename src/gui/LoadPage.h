@@ -33,6 +33,7 @@ class LoadPage : public Page {
         int length;
         int verify;
         int autoErase; // 0 when the page has none
+        int preserve;  // 0 when the page has none
         int load;
     };
 

@@ -37,12 +37,16 @@ uint8_t MemoryController::Reg(uint8_t offset) const {
     return static_cast<uint8_t>(session_.registerBase + offset);
 }
 
+const CancelToken& MemoryController::Token() const {
+    return cancelHeld_ ? CancelToken::Never() : cancel_;
+}
+
 bool MemoryController::CancelRequested() const {
-    return cancel_.Cancelled();
+    return Token().Cancelled();
 }
 
 bool MemoryController::FailFromPort() {
-    errorCode_ = cancel_.Cancelled() ? kErrCancelled : port_->ErrorCode();
+    errorCode_ = CancelRequested() ? kErrCancelled : port_->ErrorCode();
     return false;
 }
 
@@ -126,7 +130,7 @@ void MemoryController::Release() {
 // Over the serial line one frame carries a limited number of bytes; there repeated accesses and
 // register lists go out as several frames. The library takes each in one call.
 bool MemoryController::SendSet(const RegisterPair* pairs, int32_t count) {
-    const bool sent = serialLine_ ? PutRegSetInFrames(*port_, count, pairs, cancel_)
+    const bool sent = serialLine_ ? PutRegSetInFrames(*port_, count, pairs, Token())
                                   : port_->PutRegSet(count, pairs);
     if (!sent) {
         return FailFromPort();
@@ -148,7 +152,7 @@ bool MemoryController::WriteRepeat(uint8_t reg, uint32_t address, const uint8_t*
     if (!SetAddress(address)) {
         return false;
     }
-    const bool sent = serialLine_ ? PutRegRepeatInFrames(*port_, count, Reg(reg), buffer, cancel_)
+    const bool sent = serialLine_ ? PutRegRepeatInFrames(*port_, count, Reg(reg), buffer, Token())
                                   : port_->PutRegRepeat(count, Reg(reg), buffer);
     if (!sent) {
         return FailFromPort();
@@ -161,7 +165,7 @@ bool MemoryController::ReadRepeat(uint8_t reg, uint32_t address, uint8_t* buffer
         return false;
     }
     const bool received = serialLine_
-                              ? GetRegRepeatInFrames(*port_, count, Reg(reg), buffer, cancel_)
+                              ? GetRegRepeatInFrames(*port_, count, Reg(reg), buffer, Token())
                               : port_->GetRegRepeat(count, Reg(reg), buffer);
     if (!received) {
         return FailFromPort();

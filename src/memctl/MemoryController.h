@@ -50,6 +50,9 @@ class MemoryController {
 
     bool IsConnected() const { return connected_; }
     bool CancelRequested() const;
+    // While held, a cancel is not noticed: for work that must not be left half done, such as
+    // programming back the bytes of a block that has just been erased.
+    void HoldCancel(bool held) { cancelHeld_ = held; }
     int32_t ErrorCode() const { return errorCode_; }
     const char* Identity() const { return identity_; }
     // Why the serial line could not be opened, in words for the user; empty otherwise.
@@ -57,6 +60,7 @@ class MemoryController {
 
   private:
     bool CreateSerialPort();
+    const CancelToken& Token() const;
     uint8_t Reg(uint8_t offset) const;
     bool FailFromPort();
     bool SendSet(const RegisterPair* pairs, int32_t count);
@@ -69,6 +73,7 @@ class MemoryController {
     const CancelToken& cancel_;
     std::unique_ptr<SerialLine> serialLine_;
     bool connected_ = false;
+    bool cancelHeld_ = false;
     std::unique_ptr<RegisterPort> port_;
     int32_t errorCode_ = 0;
     char identity_[64] = {};

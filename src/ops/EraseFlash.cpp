@@ -1,5 +1,6 @@
 #include "EraseFlash.h"
 
+#include "BlankCheck.h"
 #include "FlashGeometry.h"
 #include "MemoryController.h"
 #include "OperationSupport.h"
@@ -18,8 +19,13 @@ std::vector<int32_t> AllFlashBlocks(int32_t configuration) {
     return blocks;
 }
 
-bool EraseFlashBlocks(const Session& session, std::span<const int32_t> blocks, StatusSink& status,
-                      MessageSink& messages, const CancelToken& cancel, const FlashWait& wait) {
+namespace {
+
+// Erases the blocks one after the other; with skipErased a block that already reads all 0xFF is
+// left alone, and the status says so.
+bool EraseBlocks(const Session& session, std::span<const int32_t> blocks, bool skipErased,
+                 StatusSink& status, MessageSink& messages, const CancelToken& cancel,
+                 const FlashWait& wait) {
     ProgressScope progress(status);
     MemoryController controller(session, cancel);
     ControllerTeardown teardown(controller);
@@ -33,9 +39,27 @@ bool EraseFlashBlocks(const Session& session, std::span<const int32_t> blocks, S
         return false;
     }
     const auto total = static_cast<int64_t>(blocks.size());
+    int64_t skipped = 0;
     for (int64_t done = 0; done < total; ++done) {
-        if (!EraseFlashBlock(controller, blocks[static_cast<std::size_t>(done)], wait, status,
-                             messages)) {
+        const int32_t index = blocks[static_cast<std::size_t>(done)];
+        bool erased = false;
+        if (skipErased) {
+            controller.ReadArrayMode(); // a broken link shows in the read that follows
+            status.SetStatusText(WithNumber("Checking block: ", index + 1));
+            if (!BlockIsErased(controller, session.memoryConfiguration, index, erased)) {
+                if (controller.CancelRequested()) {
+                    status.SetStatusText(kCancelledText);
+                } else {
+                    ShowStringTableError(messages, kStrControllerError);
+                }
+                return false;
+            }
+        }
+        if (erased) {
+            ++skipped;
+            status.SetStatusText("Block " + std::to_string(index + 1) +
+                                 " is already erased; skipped");
+        } else if (!EraseFlashBlock(controller, index, wait, status, messages)) {
             if (controller.CancelRequested()) {
                 controller.ReadArrayMode();
                 status.SetStatusText(kCancelledText);
@@ -44,8 +68,17 @@ bool EraseFlashBlocks(const Session& session, std::span<const int32_t> blocks, S
         }
         status.ReportProgress(done + 1, total);
     }
-    status.SetStatusText("Erase Complete");
+    status.SetStatusText(skipped == 0 ? std::string("Erase Complete")
+                                      : "Erase Complete (" + std::to_string(skipped) + " of " +
+                                            std::to_string(total) + " blocks were already erased)");
     return true;
+}
+
+} // namespace
+
+bool EraseFlashBlocks(const Session& session, std::span<const int32_t> blocks, StatusSink& status,
+                      MessageSink& messages, const CancelToken& cancel, const FlashWait& wait) {
+    return EraseBlocks(session, blocks, false, status, messages, cancel, wait);
 }
 
 bool EraseSelectedFlashBlocks(const Session& session, std::vector<int32_t> checked,
@@ -60,7 +93,7 @@ bool EraseSelectedFlashBlocks(const Session& session, std::vector<int32_t> check
                              MessageIcon::None, true);
         return false;
     }
-    return EraseFlashBlocks(session, checked, status, messages, cancel, wait);
+    return EraseBlocks(session, checked, true, status, messages, cancel, wait);
 }
 
 } // namespace tessary

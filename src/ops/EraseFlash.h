@@ -27,8 +27,10 @@ bool EraseFlashBlocks(const Session& session, std::span<const int32_t> blocks, S
                       const FlashWait& wait = {});
 
 // "Erase Selected": only the checked blocks of the visible list, ascending; indexes outside the
-// configuration are ignored. With none checked it says so and contacts nothing. Returns true when
-// every selected block was erased.
+// configuration are ignored. With none checked it says so and contacts nothing. Each block is
+// read first ("Checking block: %d"); one that is already erased is skipped, saving an erase
+// cycle, with the status "Block %d is already erased; skipped". Returns true when every selected
+// block is erased.
 bool EraseSelectedFlashBlocks(const Session& session, std::vector<int32_t> checked,
                               StatusSink& status, MessageSink& messages,
                               const CancelToken& cancel = CancelToken::Never(),

@@ -55,4 +55,22 @@ int32_t InputFile::Read(uint8_t* buffer, int32_t count) {
     return done;
 }
 
+bool InputFile::ReadAll(std::string& text) {
+    constexpr std::size_t kChunk = 1 << 20;
+    text.clear();
+    for (;;) {
+        const std::size_t used = text.size();
+        text.resize(used + kChunk);
+        const ssize_t got = ::read(fd_, text.data() + used, kChunk);
+        if (got < 0 && errno == EINTR) {
+            text.resize(used);
+            continue;
+        }
+        text.resize(used + static_cast<std::size_t>(got > 0 ? got : 0));
+        if (got <= 0) {
+            return got == 0;
+        }
+    }
+}
+
 } // namespace tessary

@@ -22,6 +22,8 @@ class InputFile {
     bool Seek(int64_t offset);
     // Reads up to count bytes; fewer only at the end of the file or on an error.
     int32_t Read(uint8_t* buffer, int32_t count);
+    // Reads everything from the current position to the end; false on a read error.
+    bool ReadAll(std::string& text);
 
   private:
     int fd_ = -1;

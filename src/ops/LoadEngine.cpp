@@ -1,5 +1,8 @@
 #include "LoadEngine.h"
 
+#include "BinarySource.h"
+#include "ImageSource.h"
+#include "ImageText.h"
 #include "InputFile.h"
 #include "MemoryController.h"
 #include "OperationSupport.h"
@@ -9,12 +12,15 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace tessary {
 namespace {
 
-// The length a load moves: the typed one, or the rest of the file after the offset.
+constexpr const char* kAccessError = "Error accessing input file";
+
+// The length a raw binary load moves: the typed one, or the rest of the file after the offset.
 bool ResolveLength(const LoadRequest& request, InputFile& file, const LoadPageTexts& texts,
                    MessageSink& messages, int32_t& length) {
     length = request.length;
@@ -23,7 +29,7 @@ bool ResolveLength(const LoadRequest& request, InputFile& file, const LoadPageTe
     }
     int64_t size = 0;
     if (!file.Size(size)) {
-        messages.ShowMessage("Error accessing input file", texts.caption, MessageIcon::Error, true);
+        messages.ShowMessage(kAccessError, texts.caption, MessageIcon::Error, true);
         return false;
     }
     const int64_t rest = size - std::max<int64_t>(request.fileOffset, 0);
@@ -34,37 +40,87 @@ bool ResolveLength(const LoadRequest& request, InputFile& file, const LoadPageTe
     return true;
 }
 
-bool TransferBlocks(const LoadRequest& request, int32_t length, InputFile& file, LoadTarget& target,
+// The format the request names, or the one the file's first record shows; the file is read
+// from its beginning again afterwards.
+bool FindFormat(const LoadRequest& request, InputFile& file, image::ImageFormat& format) {
+    if (request.format) {
+        format = *request.format;
+        return true;
+    }
+    std::string head(image::kDetectHeadSize, '\0');
+    const int32_t got =
+        file.Read(reinterpret_cast<uint8_t*>(head.data()), static_cast<int32_t>(head.size()));
+    head.resize(static_cast<std::size_t>(std::max(got, 0)));
+    format = image::DetectFormat(head, request.fileName);
+    return file.Seek(0);
+}
+
+// Reads an Intel HEX or S-record file whole and selects the runs the request asks for. A bad
+// record is refused here, naming its line: nothing has contacted the board yet.
+std::unique_ptr<LoadSource> ReadImageFile(const LoadRequest& request, image::ImageFormat format,
+                                          InputFile& file, const LoadPageTexts& texts,
+                                          MessageSink& messages) {
+    std::string text;
+    if (!file.ReadAll(text)) {
+        messages.ShowMessage(kAccessError, texts.caption, MessageIcon::Error, true);
+        return nullptr;
+    }
+    image::Image image;
+    image::ReadError error;
+    const char* kind = format == image::ImageFormat::IntelHex ? "Intel HEX" : "S-record";
+    if (!image::ReadImageText(text, format, image, error)) {
+        messages.ShowMessage(std::string("The file is not a valid ") + kind +
+                                 " file: " + error.text + ". Nothing was written to the board.",
+                             texts.caption, MessageIcon::Error, true);
+        return nullptr;
+    }
+    auto source = std::make_unique<ImageSource>();
+    std::string why;
+    if (!source->Select(image, request, why)) {
+        messages.ShowMessage(why, texts.caption, MessageIcon::Error, true);
+        return nullptr;
+    }
+    return source;
+}
+
+bool TransferBlocks(const LoadRequest& request, LoadSource& source, LoadTarget& target,
                     MemoryController& controller, StatusSink& status, MessageSink& messages) {
     std::vector<uint8_t> block(TransferBlockSize);
     std::vector<uint8_t> readBack(request.verify ? TransferBlockSize : 0);
-    auto address = static_cast<uint32_t>(request.startAddress);
-    int32_t remaining = length;
-    for (int32_t number = 1; remaining > 0; ++number) {
-        if (controller.CancelRequested()) {
-            return false;
-        }
-        const int32_t count = std::min(remaining, TransferBlockSize);
-        remaining -= count;
-        if (file.Read(block.data(), count) != count) {
-            return false;
-        }
-        status.SetStatusText(WithNumber("Loading block: ", number));
-        if (!target.WriteBlock(controller, address, block.data(), count)) {
-            return false;
-        }
-        if (request.verify) {
-            if (!target.ReadBack(controller, address, readBack.data(), count) ||
-                controller.CancelRequested()) {
+    const std::vector<LoadRange>& ranges = source.Ranges();
+    const int64_t total = TotalLength(ranges);
+    int64_t done = 0;
+    int32_t number = 1;
+    for (std::size_t index = 0; index < ranges.size(); ++index) {
+        for (int64_t offset = 0; offset < ranges[index].length; ++number) {
+            if (controller.CancelRequested()) {
                 return false;
             }
-            if (std::memcmp(block.data(), readBack.data(), static_cast<std::size_t>(count)) != 0) {
-                ShowStringTableError(messages, kStrVerifyFailed);
+            const auto count = static_cast<int32_t>(
+                std::min<int64_t>(ranges[index].length - offset, TransferBlockSize));
+            const uint32_t address = ranges[index].address + static_cast<uint32_t>(offset);
+            if (!source.Read(index, offset, block.data(), count)) {
                 return false;
             }
+            status.SetStatusText(WithNumber("Loading block: ", number));
+            if (!target.WriteBlock(controller, address, block.data(), count)) {
+                return false;
+            }
+            if (request.verify) {
+                if (!target.ReadBack(controller, address, readBack.data(), count) ||
+                    controller.CancelRequested()) {
+                    return false;
+                }
+                if (std::memcmp(block.data(), readBack.data(), static_cast<std::size_t>(count)) !=
+                    0) {
+                    ShowStringTableError(messages, kStrVerifyFailed);
+                    return false;
+                }
+            }
+            offset += count;
+            done += count;
+            status.ReportProgress(done, total);
         }
-        address += static_cast<uint32_t>(count);
-        status.ReportProgress(length - remaining, length);
     }
     return true;
 }
@@ -82,8 +138,26 @@ bool LoadWithController(const Session& session, const LoadRequest& request, Load
                              true);
         return false;
     }
-    if (!ResolveLength(request, file, texts, messages, length) ||
-        !target.AcceptRange(request, length, messages)) {
+    image::ImageFormat format = image::ImageFormat::Binary;
+    if (!FindFormat(request, file, format)) {
+        messages.ShowMessage(kAccessError, texts.caption, MessageIcon::Error, true);
+        return false;
+    }
+    std::unique_ptr<LoadSource> source;
+    if (format == image::ImageFormat::Binary) {
+        if (!ResolveLength(request, file, texts, messages, length)) {
+            return false;
+        }
+        source = std::make_unique<BinarySource>(file, static_cast<uint32_t>(request.startAddress),
+                                                length);
+    } else {
+        source = ReadImageFile(request, format, file, texts, messages);
+        if (!source) {
+            return false;
+        }
+        length = static_cast<int32_t>(TotalLength(source->Ranges()));
+    }
+    if (!target.AcceptRanges(source->Ranges(), messages)) {
         return false;
     }
     if (!controller.Connect(session.deviceName.c_str())) {
@@ -91,9 +165,10 @@ bool LoadWithController(const Session& session, const LoadRequest& request, Load
                              true);
         return false;
     }
-    const bool loaded = target.Prepare(controller, request, length, status, messages) &&
-                        (request.fileOffset <= 0 || file.Seek(request.fileOffset)) &&
-                        TransferBlocks(request, length, file, target, controller, status, messages);
+    const bool seekBinary = format == image::ImageFormat::Binary && request.fileOffset > 0;
+    const bool loaded = target.Prepare(controller, request, source->Ranges(), status, messages) &&
+                        (!seekBinary || file.Seek(request.fileOffset)) &&
+                        TransferBlocks(request, *source, target, controller, status, messages);
     if (!loaded && controller.CancelRequested()) {
         target.Stop(controller);
     }

@@ -2,9 +2,11 @@
 
 #include "Cancel.h"
 #include "LoadForm.h"
+#include "LoadSource.h"
 #include "Session.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace tessary {
 
@@ -24,11 +26,12 @@ class LoadTarget {
   public:
     virtual ~LoadTarget() = default;
     virtual const LoadPageTexts& Texts() const = 0;
-    // Once the length is known, before the board is contacted; false ends the load.
-    virtual bool AcceptRange(const LoadRequest& request, int32_t length, MessageSink& messages) = 0;
+    // Once the ranges are known, before the board is contacted; false ends the load.
+    virtual bool AcceptRanges(const std::vector<LoadRange>& ranges, MessageSink& messages) = 0;
     // After connecting, before the first block; false ends the load.
-    virtual bool Prepare(MemoryController& controller, const LoadRequest& request, int32_t length,
-                         StatusSink& status, MessageSink& messages) = 0;
+    virtual bool Prepare(MemoryController& controller, const LoadRequest& request,
+                         const std::vector<LoadRange>& ranges, StatusSink& status,
+                         MessageSink& messages) = 0;
     virtual bool WriteBlock(MemoryController& controller, uint32_t address, const uint8_t* data,
                             int32_t count) = 0;
     // Reads a written block back for the comparison.
@@ -38,10 +41,13 @@ class LoadTarget {
     virtual void Stop(MemoryController& controller) { (void)controller; }
 };
 
-// The load both pages run: the file (or its slice) goes to the board in blocks of
-// TransferBlockSize, each optionally read back and compared; the outcome is the final status text.
-// A cancel stops it between blocks (between frames on a serial line). Returns true when the load
-// succeeded.
+// The load both pages run. A raw binary file (or its slice) goes to the board from the start
+// address on; an Intel HEX or S-record file (known by its first record, or by the request's
+// format) is read whole first, and a file with a bad record is refused, naming the line, before
+// the board is contacted; its runs go to their own addresses (see ImageSource). The data moves in
+// blocks of TransferBlockSize ("Loading block: %d", counted over all runs), each optionally read
+// back and compared; gaps are not written. A cancel stops it between blocks (between frames on a
+// serial line). Returns true when the load succeeded; the outcome is the final status text.
 bool RunLoad(const Session& session, const LoadRequest& request, LoadTarget& target,
              StatusSink& status, MessageSink& messages, const CancelToken& cancel);
 

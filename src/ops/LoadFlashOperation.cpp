@@ -1,9 +1,13 @@
 #include "FlashGeometry.h"
+#include "FlashKeep.h"
 #include "FlashLimit.h"
 #include "LoadEngine.h"
 #include "LoadOperations.h"
 #include "MemoryController.h"
 #include "Sinks.h"
+
+#include <algorithm>
+#include <iterator>
 
 namespace tessary {
 namespace {
@@ -18,33 +22,55 @@ class FlashTarget final : public LoadTarget {
 
     const LoadPageTexts& Texts() const override { return kLoadFlashTexts; }
 
-    // The form checks a typed length; the rest of a file is known only now. Nothing may be erased
-    // or programmed outside the Flash.
-    bool AcceptRange(const LoadRequest& request, int32_t length, MessageSink& messages) override {
-        if (FlashRangeFits(configuration_, request.startAddress, length)) {
-            return true;
+    // The form checks a typed length; the rest of a file, and an image's runs, are known only
+    // now. Nothing may be erased or programmed outside the Flash.
+    bool AcceptRanges(const std::vector<LoadRange>& ranges, MessageSink& messages) override {
+        const bool fit = std::all_of(ranges.begin(), ranges.end(), [this](const LoadRange& range) {
+            return FlashRangeFits(configuration_, static_cast<int32_t>(range.address),
+                                  range.length);
+        });
+        if (!fit) {
+            messages.ShowMessage(FlashLimitMessage(configuration_), kLoadFlashTexts.caption,
+                                 MessageIcon::None, true);
         }
-        messages.ShowMessage(FlashLimitMessage(configuration_), kLoadFlashTexts.caption,
-                             MessageIcon::None, true);
-        return false;
+        return fit;
     }
 
-    // Auto erase: exactly the blocks that the first and the last byte of the range lie in, and
-    // those between.
-    bool Prepare(MemoryController& controller, const LoadRequest& request, int32_t length,
-                 StatusSink& status, MessageSink& messages) override {
-        if (!request.autoErase || length <= 0) {
+    // Auto erase: exactly the blocks that hold a byte of the ranges. With preservation the bytes
+    // of those blocks that the ranges do not cover are read before anything is erased (a failed
+    // read erases nothing) and programmed back right after their block's erase; a cancel waits
+    // until such a block is whole again. Progress counts saved and erased blocks.
+    bool Prepare(MemoryController& controller, const LoadRequest& request,
+                 const std::vector<LoadRange>& ranges, StatusSink& status,
+                 MessageSink& messages) override {
+        if (!request.autoErase) {
             return true;
         }
-        const auto start = static_cast<uint32_t>(request.startAddress);
-        const int32_t first = BlockContaining(configuration_, start);
-        const int32_t last =
-            BlockContaining(configuration_, start + static_cast<uint32_t>(length) - 1);
-        for (int32_t index = first; index <= last; ++index) {
-            if (!EraseFlashBlock(controller, index, wait_, status, messages)) {
+        const std::vector<int32_t> blocks = TouchedBlocks(configuration_, ranges);
+        KeptBlocks kept(configuration_, ranges);
+        std::vector<int32_t> saved;
+        if (request.preserve) {
+            std::copy_if(blocks.begin(), blocks.end(), std::back_inserter(saved),
+                         [&kept](int32_t index) { return kept.PartlyCovered(index); });
+        }
+        const auto total = static_cast<int64_t>(saved.size() + blocks.size());
+        int64_t done = 0;
+        for (const int32_t index : saved) {
+            if (controller.CancelRequested() || !kept.Save(controller, index, status, messages)) {
                 return false;
             }
-            status.ReportProgress(index - first + 1, last - first + 1);
+            status.ReportProgress(++done, total);
+        }
+        for (const int32_t index : blocks) {
+            const bool keeps = std::find(saved.begin(), saved.end(), index) != saved.end();
+            controller.HoldCancel(keeps);
+            const bool erased = EraseFlashBlock(controller, index, wait_, status, messages) &&
+                                kept.Restore(controller, index, request.verify, status, messages);
+            controller.HoldCancel(false);
+            if (!erased) {
+                return false;
+            }
+            status.ReportProgress(++done, total);
         }
         return true;
     }

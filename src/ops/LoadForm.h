@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ImageFormat.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,6 +22,9 @@ struct LoadForm {
     std::string length;
     bool verify = true;
     bool autoErase = true; // Load Flash only
+    bool preserve = true;  // Load Flash only: keep the bytes of partly covered blocks
+    // The file's format; nothing = taken from its first record, the extension as a hint.
+    std::optional<image::ImageFormat> format = std::nullopt;
 };
 
 // A validated load.
@@ -30,6 +35,12 @@ struct LoadRequest {
     int32_t length = kLengthToEndOfFile;
     bool verify = false;
     bool autoErase = false;
+    // With auto erase, the bytes of an erased block that the load does not cover are read first
+    // and programmed back after the erase.
+    bool preserve = true;
+    std::optional<image::ImageFormat> format = std::nullopt;
+    // An image's records keep their own addresses unless a start address was typed.
+    bool startTyped = false;
 };
 
 // The Load RAM page's checks; the first failure is shown (owned by the page, no icon) and yields

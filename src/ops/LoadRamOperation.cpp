@@ -13,9 +13,9 @@ class RamTarget final : public LoadTarget {
     const LoadPageTexts& Texts() const override { return kLoadRamTexts; }
 
     // RAM takes any address: only its low 24 bits reach the board.
-    bool AcceptRange(const LoadRequest&, int32_t, MessageSink&) override { return true; }
+    bool AcceptRanges(const std::vector<LoadRange>&, MessageSink&) override { return true; }
 
-    bool Prepare(MemoryController&, const LoadRequest&, int32_t, StatusSink&,
+    bool Prepare(MemoryController&, const LoadRequest&, const std::vector<LoadRange>&, StatusSink&,
                  MessageSink&) override {
         return true;
     }

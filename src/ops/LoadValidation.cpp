@@ -39,6 +39,8 @@ std::optional<LoadRequest> Validate(LoadForm& form, const LoadFormTexts& texts,
         return std::nullopt;
     }
     request.verify = form.verify;
+    request.format = form.format;
+    request.startTyped = !form.startAddress.empty();
     return request;
 }
 
@@ -65,6 +67,7 @@ std::optional<LoadRequest> ValidateLoadFlashForm(LoadForm& form, int32_t configu
         return std::nullopt;
     }
     request->autoErase = form.autoErase;
+    request->preserve = form.preserve;
     return request;
 }
 

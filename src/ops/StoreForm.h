@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ImageFormat.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,6 +25,8 @@ struct StoreForm {
     std::string fileOffset;
     std::string length;
     OutputMode mode = OutputMode::Append;
+    // The file's format; nothing = the one its extension names, raw binary for any other.
+    std::optional<image::ImageFormat> format = std::nullopt;
 };
 
 // A validated store.
@@ -32,6 +36,9 @@ struct StoreRequest {
     int32_t length = 0;
     OutputMode mode = OutputMode::Append;
     int32_t fileOffset = 0; // Overwrite only
+    // Intel HEX and S-record files carry the memory addresses of the bytes stored.
+    image::ImageFormat format = image::ImageFormat::Binary;
+    image::SRecordWidth width = image::SRecordWidth::Bits24; // S-records only
 };
 
 // The texts in which the Store RAM and Store Flash pages differ.
@@ -48,7 +55,9 @@ extern const StorePageTexts kStoreRamTexts;
 extern const StorePageTexts kStoreFlashTexts;
 
 // The store pages' checks, in the order name, start address, file offset (Overwrite only),
-// length; the first failure is shown (owned by the page, no icon) and yields nothing.
+// length, then the file format: an Intel HEX or S-record file is only ever replaced whole, and
+// the range must fit the address width of an S-record file's extension (.s19, .s28). The first
+// failure is shown (owned by the page, no icon) and yields nothing.
 std::optional<StoreRequest> ValidateForm(StoreForm& form, const StorePageTexts& texts,
                                          MessageSink& messages);
 

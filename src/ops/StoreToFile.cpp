@@ -1,3 +1,4 @@
+#include "ImageWriter.h"
 #include "MemoryController.h"
 #include "OperationSupport.h"
 #include "OutputFile.h"
@@ -5,6 +6,9 @@
 #include "StoreOperations.h"
 
 #include <algorithm>
+#include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace tessary {
@@ -13,6 +17,52 @@ namespace {
 constexpr const char* kWriteFailed = "Unable to write to specified file.";
 
 enum class StoreResult { Stored, Failed, WriteFailed, Cancelled };
+
+// How the blocks read reach the file: as they are, or as the records of a text format that carry
+// their addresses.
+class FileFormatter {
+  public:
+    explicit FileFormatter(const StoreRequest& request) {
+        if (request.format == image::ImageFormat::IntelHex) {
+            writer_ = image::MakeIntelHexWriter();
+        } else if (request.format == image::ImageFormat::SRecord) {
+            writer_ = image::MakeSRecordWriter(request.width);
+        }
+    }
+
+    bool Begin(OutputFile& file) {
+        if (!writer_) {
+            return true;
+        }
+        writer_->Begin(text_);
+        return Flush(file);
+    }
+    bool Data(OutputFile& file, uint32_t address, const uint8_t* data, int32_t count) {
+        if (!writer_) {
+            return file.Write(data, static_cast<std::size_t>(count));
+        }
+        writer_->Data(address, {data, static_cast<std::size_t>(count)}, text_);
+        return Flush(file);
+    }
+    bool End(OutputFile& file) {
+        if (!writer_) {
+            return true;
+        }
+        writer_->End(std::nullopt, text_);
+        return Flush(file);
+    }
+
+  private:
+    bool Flush(OutputFile& file) {
+        const bool written =
+            file.Write(reinterpret_cast<const uint8_t*>(text_.data()), text_.size());
+        text_.clear();
+        return written;
+    }
+
+    std::unique_ptr<image::ImageWriter> writer_;
+    std::string text_;
+};
 
 StoreResult Transfer(const Session& session, const StoreRequest& request, StoreSource& source,
                      MemoryController& controller, OutputFile& file, std::vector<uint8_t>& block,
@@ -25,6 +75,10 @@ StoreResult Transfer(const Session& session, const StoreRequest& request, StoreS
     }
     auto address = static_cast<uint32_t>(request.startAddress);
     source.Prepare(controller, address);
+    FileFormatter formatter(request);
+    if (!formatter.Begin(file)) {
+        return StoreResult::WriteFailed;
+    }
     int32_t remaining = request.length;
     for (int32_t number = 1; remaining > 0; ++number) {
         if (controller.CancelRequested()) {
@@ -36,13 +90,13 @@ StoreResult Transfer(const Session& session, const StoreRequest& request, StoreS
         if (!source.ReadBlock(controller, address, block.data(), count)) {
             return controller.CancelRequested() ? StoreResult::Cancelled : StoreResult::Failed;
         }
-        if (!file.Write(block.data(), static_cast<std::size_t>(count))) {
+        if (!formatter.Data(file, address, block.data(), count)) {
             return StoreResult::WriteFailed;
         }
         address += static_cast<uint32_t>(count);
         status.ReportProgress(request.length - remaining, request.length);
     }
-    return StoreResult::Stored;
+    return formatter.End(file) ? StoreResult::Stored : StoreResult::WriteFailed;
 }
 
 } // namespace

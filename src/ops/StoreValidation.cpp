@@ -2,6 +2,9 @@
 #include "Sinks.h"
 #include "StoreForm.h"
 
+#include <algorithm>
+#include <cstdio>
+
 namespace tessary {
 
 const StorePageTexts kStoreRamTexts{
@@ -21,6 +24,54 @@ const StorePageTexts kStoreFlashTexts{
     "Flash Store complete. Total bytes transferred: ",
     "Flash Store error",
 };
+
+namespace {
+
+std::string Hex(uint64_t value) {
+    char text[24];
+    std::snprintf(text, sizeof(text), "0x%llX", static_cast<unsigned long long>(value));
+    return text;
+}
+
+// The text formats hold addresses and an end record: adding to such a file, or writing into the
+// middle of it, would leave a file no tool reads.
+bool ChooseFormat(const StoreForm& form, const StorePageTexts& texts, MessageSink& messages,
+                  StoreRequest& request) {
+    using image::ImageFormat;
+    request.format =
+        form.format.value_or(image::FormatOfExtension(request.path).value_or(ImageFormat::Binary));
+    if (request.format == ImageFormat::Binary) {
+        return true;
+    }
+    const char* kind = request.format == ImageFormat::IntelHex ? "An Intel HEX" : "An S-record";
+    if (request.mode != OutputMode::Replace) {
+        messages.ShowMessage(std::string(kind) +
+                                 " file can only be written whole: choose Replace. Append and "
+                                 "Overwrite apply to raw binary files.",
+                             texts.caption, MessageIcon::None, true);
+        return false;
+    }
+    if (request.format == ImageFormat::SRecord) {
+        const uint64_t end = static_cast<uint64_t>(static_cast<uint32_t>(request.startAddress)) +
+                             static_cast<uint64_t>(std::max(request.length, 0));
+        const auto named = image::WidthOfExtension(request.path);
+        request.width = named.value_or(image::NarrowestWidth(end));
+        if (end > image::WidthEnd(request.width)) {
+            messages.ShowMessage("The range ends at " + Hex(end - 1) +
+                                     ", past what the records "
+                                     "of a ." +
+                                     request.path.substr(request.path.rfind('.') + 1) +
+                                     " file can address (" +
+                                     Hex(image::WidthEnd(request.width) - 1) +
+                                     "); name the file .s28, .s37 or .srec.",
+                                 texts.caption, MessageIcon::None, true);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
 
 std::optional<StoreRequest> ValidateForm(StoreForm& form, const StorePageTexts& texts,
                                          MessageSink& messages) {
@@ -45,6 +96,9 @@ std::optional<StoreRequest> ValidateForm(StoreForm& form, const StorePageTexts& 
     }
     // An empty length is not a number: there is no default for how much to store.
     if (!ParseNumberField(form.length, "length", texts.lengthCaption, messages, request.length)) {
+        return std::nullopt;
+    }
+    if (!ChooseFormat(form, texts, messages, request)) {
         return std::nullopt;
     }
     return request;

@@ -62,6 +62,7 @@ const std::vector<Expected> kLoadFlash = {
     {1043, Kind::Check, "Auto erase before"},
     {1094, Kind::Label, "programming."},
     {1044, Kind::Check, "Verify after load"},
+    {1095, Kind::Check, "Keep the rest of erased blocks"},
     {1042, Kind::Button, "Load"},
 };
 const std::vector<Expected> kStoreRam = {
@@ -176,6 +177,7 @@ TEST_F(FormsTest, LoadPagesOpenWithTheirBoxesTicked) {
     EXPECT_TRUE(page(kLoadRamPage).IsChecked(LoadRamPage::kVerify));
     EXPECT_TRUE(page(kLoadFlashPage).IsChecked(LoadFlashPage::kVerify));
     EXPECT_TRUE(page(kLoadFlashPage).IsChecked(LoadFlashPage::kAutoErase));
+    EXPECT_TRUE(page(kLoadFlashPage).IsChecked(LoadFlashPage::kPreserve));
 }
 
 struct StoreIds {

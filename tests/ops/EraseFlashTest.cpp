@@ -194,9 +194,10 @@ TEST_F(EraseFlashTest, EraseSelectedErasesExactlyTheCheckedBlocks) {
     FillFlash(0x00);
     EraseSelectedFlashBlocks(session, {6, 1, 4, 4, 42}, status, messages);
     EXPECT_EQ(ErasedAddresses(), (std::vector<uint32_t>{0x20000, 0x78000, 0x7C000}));
-    EXPECT_EQ(status.texts,
-              (std::vector<std::string>{"Connecting", "Erasing block: 2", "Erasing block: 5",
-                                        "Erasing block: 7", "Erase Complete"}));
+    EXPECT_EQ(status.texts, (std::vector<std::string>{"Connecting", "Checking block: 2",
+                                                      "Erasing block: 2", "Checking block: 5",
+                                                      "Erasing block: 5", "Checking block: 7",
+                                                      "Erasing block: 7", "Erase Complete"}));
     const auto flash = Board().FlashMemory();
     EXPECT_EQ(flash[0x1FFFF], 0x00);
     EXPECT_EQ(flash[0x20000], 0xFF);
@@ -207,9 +208,24 @@ TEST_F(EraseFlashTest, EraseSelectedErasesExactlyTheCheckedBlocks) {
     EXPECT_EQ(flash[0x7FFFF], 0xFF);
 
     UseDevice("SimQ3", 3);
+    FillFlash(0x00);
     trace.clear();
     EraseSelectedFlashBlocks(session, {10, 7}, status, messages);
     EXPECT_EQ(ErasedAddresses(), (std::vector<uint32_t>{0xE0000, 0xFC000}));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// A block that already reads erased costs an erase cycle for nothing: Erase Selected skips it,
+// and says so. One programmed byte anywhere in a block makes it need the erase.
+TEST_F(EraseFlashTest, EraseSelectedSkipsBlocksThatAreAlreadyErased) {
+    Board().FlashMemory()[0x7BFFF] = 0xFE; // the last byte of block 5 (index 5)
+    EraseSelectedFlashBlocks(session, {4, 5, 6}, status, messages);
+    EXPECT_EQ(ErasedAddresses(), (std::vector<uint32_t>{0x7A000}));
+    EXPECT_EQ(StatusTextsStartingWith("Block "),
+              (std::vector<std::string>{"Block 5 is already erased; skipped",
+                                        "Block 7 is already erased; skipped"}));
+    EXPECT_EQ(status.Last(), "Erase Complete (2 of 3 blocks were already erased)");
+    EXPECT_EQ(Board().FlashMemory()[0x7BFFF], 0xFF);
     EXPECT_TRUE(messages.shown.empty());
 }
 

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace tessary::image {
+
+// One run of bytes at consecutive addresses.
+struct Segment {
+    uint32_t address = 0;
+    std::vector<uint8_t> data;
+
+    uint64_t End() const { return uint64_t{address} + data.size(); }
+};
+
+// A memory image: bytes at addresses, with gaps between the runs, and the entry address a file
+// may name. Runs never overlap and never touch: adjacent runs are one segment.
+class Image {
+  public:
+    enum class AddResult { Added, Conflict };
+
+    // Puts bytes at address on. Bytes already present must be equal (a file may repeat a
+    // record); a different value is a conflict and leaves the image unchanged.
+    AddResult Add(uint32_t address, std::span<const uint8_t> bytes);
+
+    bool Empty() const { return segments_.empty(); }
+    uint32_t Lowest() const;
+    uint64_t End() const; // one past the highest address
+    uint64_t ByteCount() const;
+    std::vector<Segment> Segments() const;
+    // The segments as views, ascending, without copying.
+    const std::map<uint32_t, std::vector<uint8_t>>& Runs() const { return segments_; }
+
+    std::optional<uint32_t> entryAddress;
+
+  private:
+    std::map<uint32_t, std::vector<uint8_t>> segments_;
+};
+
+} // namespace tessary::image

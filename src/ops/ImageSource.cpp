@@ -1,0 +1,67 @@
+#include "ImageSource.h"
+
+#include "ImageReaders.h"
+#include "LoadForm.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace tessary {
+namespace {
+
+std::string Hex(uint64_t value) {
+    char text[24];
+    std::snprintf(text, sizeof(text), "0x%llX", static_cast<unsigned long long>(value));
+    return text;
+}
+
+} // namespace
+
+bool ImageSource::Select(const image::Image& image, const LoadRequest& request, std::string& why) {
+    ranges_.clear();
+    bytes_.clear();
+    if (image.Empty()) {
+        return true;
+    }
+    const uint64_t offset = static_cast<uint64_t>(std::max(request.fileOffset, 0));
+    const uint64_t from = image.Lowest() + offset;
+    if (offset > 0 && from >= image.End()) {
+        why = "The file start location " + Hex(offset) + " lies past the image, whose addresses " +
+              "run from " + Hex(image.Lowest()) + " to " + Hex(image.End() - 1) + ".";
+        return false;
+    }
+    const uint64_t to = request.length == kLengthToEndOfFile
+                            ? image.End()
+                            : std::min<uint64_t>(image.End(), from + std::max(request.length, 0));
+    const int64_t shift =
+        request.startTyped ? int64_t{request.startAddress} - static_cast<int64_t>(from) : 0;
+    for (const auto& [address, data] : image.Runs()) {
+        const uint64_t start = std::max<uint64_t>(address, from);
+        const uint64_t end = std::min<uint64_t>(address + data.size(), to);
+        if (start >= end) {
+            continue;
+        }
+        const int64_t moved = static_cast<int64_t>(start) + shift;
+        if (moved < 0 || moved + static_cast<int64_t>(end - start) >
+                             static_cast<int64_t>(image::kAddressSpace)) {
+            why = "Moved to start address " + Hex(static_cast<uint32_t>(request.startAddress)) +
+                  ", the image would leave the board's address space (0x0 to " +
+                  Hex(image::kAddressSpace - 1) + ").";
+            ranges_.clear();
+            bytes_.clear();
+            return false;
+        }
+        ranges_.push_back({static_cast<uint32_t>(moved), static_cast<int64_t>(end - start)});
+        bytes_.emplace_back(data.begin() + static_cast<std::ptrdiff_t>(start - address),
+                            data.begin() + static_cast<std::ptrdiff_t>(end - address));
+    }
+    return true;
+}
+
+bool ImageSource::Read(std::size_t index, int64_t offset, uint8_t* data, int32_t count) {
+    std::memcpy(data, bytes_[index].data() + offset, static_cast<std::size_t>(count));
+    return true;
+}
+
+} // namespace tessary
