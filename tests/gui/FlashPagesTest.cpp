@@ -4,12 +4,14 @@
 #include "LoadFlashPage.h"
 #include "PagesFixture.h"
 #include "PropertiesPage.h"
+#include "SimBoard.h"
 #include "StatusArea.h"
 #include "StoreFlashPage.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
 
+#include <algorithm>
 #include <set>
 
 namespace tessary::test {
@@ -42,9 +44,37 @@ TEST_F(ErasePageTest, EraseSelectedErasesExactlyTheCheckedBlocks) {
         Uncheck(EraseFlashPage::kSmallList.firstCheck + k);
     }
     Press(kEraseFlashPage, EraseFlashPage::kEraseSelected);
-    EXPECT_THAT(statusTexts, ElementsAre("Connecting", "Erasing block: 2", "Erasing block: 5",
-                                         "Erasing block: 7", "Erase Complete"));
+    EXPECT_THAT(statusTexts,
+                ElementsAre("Connecting", "Checking block: 2", "Erasing block: 2",
+                            "Checking block: 5", "Erasing block: 5", "Checking block: 7",
+                            "Erasing block: 7", "Erase Complete"));
     ExpectErased("SimBoard", {1, 4, 6});
+
+    // pressed again, the blocks are found erased and skipped
+    statusTexts.clear();
+    Press(kEraseFlashPage, EraseFlashPage::kEraseSelected);
+    EXPECT_EQ(statusTexts.back(), "Erase Complete (3 of 3 blocks were already erased)");
+    EXPECT_EQ(std::count_if(statusTexts.begin(), statusTexts.end(),
+                            [](const std::string& text) { return text.starts_with("Erasing"); }),
+              0);
+}
+
+// The Load Flash page's "Keep the rest of erased blocks" box, ticked at start: the bytes of a
+// partly covered block survive the erase; unticked, the erase clears them.
+TEST_F(ErasePageTest, LoadFlashKeepsTheRestOfTheBlockWhileItsBoxIsTicked) {
+    MakeFile(Path("small.bin"), 16);
+    Type(kLoadFlashPage, LoadFlashPage::kFileName, Path("small.bin"));
+    Type(kLoadFlashPage, LoadFlashPage::kStartAddress, "0x30000");
+    Press(kLoadFlashPage, LoadFlashPage::kLoad);
+    EXPECT_EQ(statusTexts.back(), "Flash Load complete. Total bytes transferred: 16");
+    EXPECT_NE(std::find(statusTexts.begin(), statusTexts.end(), "Saving block: 2"),
+              statusTexts.end());
+    EXPECT_EQ(Board("SimBoard").FlashMemory()[0x20000], 0x00);
+
+    Press(kLoadFlashPage, LoadFlashPage::kPreserve); // untick
+    Press(kLoadFlashPage, LoadFlashPage::kLoad);
+    EXPECT_EQ(statusTexts.back(), "Flash Load complete. Total bytes transferred: 16");
+    EXPECT_EQ(Board("SimBoard").FlashMemory()[0x20000], 0xFF);
 }
 
 TEST_F(ErasePageTest, UncheckedBoxesDoNotChangeEraseAll) {

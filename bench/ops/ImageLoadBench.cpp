@@ -1,0 +1,159 @@
+// What images and preservation cost, each against a baseline measured in the same run:
+// - a 16 MB Intel HEX file loaded into RAM of the built-in simulated board against the same data
+//   as a raw binary (the parsing cost; the target is a ratio of at most 2);
+// - a 100-byte Load Flash into the middle of a 128K block on tessary-board paced like a 115200
+//   baud line, with and without keeping the rest of the block (the cost of one partly covered
+//   block), with verify on as the page has it.
+#include "BoardProcess.h"
+#include "ImageText.h"
+#include "LoadOperations.h"
+#include "Session.h"
+#include "Sinks.h"
+#include "lnkutil.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace tessary {
+namespace {
+
+class LastStatus : public StatusSink {
+  public:
+    void SetStatusText(const std::string& text) override { last = text; }
+    std::string last;
+};
+
+class CountMessages : public MessageSink {
+  public:
+    void ShowMessage(const std::string&, const std::string&, MessageIcon, bool) override {
+        ++count;
+    }
+    int count = 0;
+};
+
+double Timed(const std::function<bool()>& run, bool& ok) {
+    const auto start = std::chrono::steady_clock::now();
+    ok = run() && ok;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::filesystem::path BenchDirectory() {
+    const char* dir = std::getenv("TESSARY_BENCH_DIR");
+    auto path = std::filesystem::path(dir != nullptr ? dir : "/tmp") /
+                ("tessary-image-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(path);
+    return path;
+}
+
+void HexAgainstBinary16M(benchmark::State& state) {
+    constexpr std::size_t kSize = 16 << 20;
+    const std::filesystem::path dir = BenchDirectory();
+    std::vector<uint8_t> data(kSize);
+    for (std::size_t i = 0; i < kSize; ++i) {
+        data[i] = static_cast<uint8_t>(i * 31 + (i >> 13));
+    }
+    std::ofstream(dir / "in.bin", std::ios::binary)
+        .write(reinterpret_cast<const char*>(data.data()), kSize);
+    image::Image image;
+    image.Add(0, data);
+    std::ofstream(dir / "in.hex", std::ios::binary)
+        << image::WriteImageText(image, image::ImageFormat::IntelHex);
+
+    ::setenv("LNKUTIL_DEVICES", "", 1);
+    ::setenv("LNKUTIL_DATA_DIR", "", 1);
+    LnkErc erc = 0;
+    LnkInit(&erc);
+    Session session;
+    session.deviceName = "SimBoard";
+    const bool verify = state.range(0) != 0;
+    LastStatus status;
+    CountMessages messages;
+    auto load = [&](const char* name) {
+        LoadRequest request;
+        request.fileName = (dir / name).string();
+        request.verify = verify;
+        return [&, request] {
+            return LoadRamOperation(session, request, status, messages) && messages.count == 0;
+        };
+    };
+    double binary = 0, hex = 0;
+    bool ok = true;
+    for (auto _ : state) {
+        binary += Timed(load("in.bin"), ok);
+        hex += Timed(load("in.hex"), ok);
+    }
+    LnkTerm();
+    std::filesystem::remove_all(dir);
+    if (!ok) {
+        state.SkipWithError("a load failed");
+        return;
+    }
+    const auto runs = static_cast<double>(state.iterations());
+    state.counters["binary_s"] = binary / runs;
+    state.counters["hex_s"] = hex / runs;
+    state.counters["hex/binary"] = hex / binary;
+}
+
+void KeepOneBlockOnA115200Line(benchmark::State& state) {
+    const std::filesystem::path dir = BenchDirectory();
+    // The board's Flash is full of data, as after an earlier load.
+    std::vector<char> flash(0x80000);
+    for (std::size_t i = 0; i < flash.size(); ++i) {
+        flash[i] = static_cast<char>(i * 7 + 1);
+    }
+    std::ofstream(dir / "Bench.flash", std::ios::binary).write(flash.data(), flash.size());
+    std::ofstream(dir / "small.bin", std::ios::binary).write(flash.data(), 100);
+    test::BoardProcess board(
+        {"--baud", "115200", "--images", dir.string(), "--name", "Bench", "--busy-reads", "3"});
+    Session session;
+    session.interfaceType = kInterfaceSerial;
+    session.deviceName = board.Path();
+    LastStatus status;
+    CountMessages messages;
+    auto load = [&](bool preserve) {
+        LoadRequest request;
+        request.fileName = (dir / "small.bin").string();
+        request.startAddress = 0x30000 - 50; // the middle of block 1 (0x20000 to 0x3FFFF)
+        request.verify = true;
+        request.autoErase = true;
+        request.preserve = preserve;
+        return [&, request] {
+            return LoadFlashOperation(session, request, status, messages) && messages.count == 0;
+        };
+    };
+    double kept = 0, plain = 0;
+    bool ok = true;
+    for (auto _ : state) {
+        kept += Timed(load(true), ok); // first, while the block still holds data to keep
+        plain += Timed(load(false), ok);
+    }
+    std::filesystem::remove_all(dir);
+    if (!ok) {
+        state.SkipWithError("a load failed");
+        return;
+    }
+    const auto runs = static_cast<double>(state.iterations());
+    state.counters["with_keep_s"] = kept / runs;
+    state.counters["without_s"] = plain / runs;
+    state.counters["keep_cost_s_per_128K_block"] = (kept - plain) / runs;
+}
+
+// Argument: verify on (1) or off (0).
+BENCHMARK(HexAgainstBinary16M)
+    ->Arg(1)
+    ->Arg(0)
+    ->Iterations(2)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
+BENCHMARK(KeepOneBlockOnA115200Line)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+
+} // namespace
+} // namespace tessary
