@@ -39,7 +39,7 @@ class FlashTarget final : public LoadTarget {
     // Auto erase: exactly the blocks that hold a byte of the ranges. With preservation the bytes
     // of those blocks that the ranges do not cover are read before anything is erased (a failed
     // read erases nothing) and programmed back right after their block's erase; a cancel waits
-    // until such a block is whole again. Progress counts saved and erased blocks.
+    // until such a block is whole again. Progress counts saved, erased and restored blocks.
     bool Prepare(MemoryController& controller, const LoadRequest& request,
                  const std::vector<LoadRange>& ranges, StatusSink& status,
                  MessageSink& messages) override {
@@ -53,7 +53,7 @@ class FlashTarget final : public LoadTarget {
             std::copy_if(blocks.begin(), blocks.end(), std::back_inserter(saved),
                          [&kept](int32_t index) { return kept.PartlyCovered(index); });
         }
-        const auto total = static_cast<int64_t>(saved.size() + blocks.size());
+        const auto total = static_cast<int64_t>(2 * saved.size() + blocks.size());
         int64_t done = 0;
         for (const int32_t index : saved) {
             if (controller.CancelRequested() || !kept.Save(controller, index, status, messages)) {
@@ -64,13 +64,19 @@ class FlashTarget final : public LoadTarget {
         for (const int32_t index : blocks) {
             const bool keeps = std::find(saved.begin(), saved.end(), index) != saved.end();
             controller.HoldCancel(keeps);
-            const bool erased = EraseFlashBlock(controller, index, wait_, status, messages) &&
-                                kept.Restore(controller, index, request.verify, status, messages);
+            const bool erased = EraseFlashBlock(controller, index, wait_, status, messages);
+            if (erased) {
+                status.ReportProgress(++done, total);
+            }
+            const bool whole = erased && (!keeps || kept.Restore(controller, index, request.verify,
+                                                                 status, messages));
             controller.HoldCancel(false);
-            if (!erased) {
+            if (!whole) {
                 return false;
             }
-            status.ReportProgress(++done, total);
+            if (keeps) {
+                status.ReportProgress(++done, total);
+            }
         }
         return true;
     }
