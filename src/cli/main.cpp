@@ -123,7 +123,7 @@ void PrintUsageError(const CLI::App& app, const CLI::ParseError& error, const Re
     const std::vector<CLI::App*> chosen = app.get_subcommands();
     outcome.command = chosen.empty() ? "" : chosen.front()->get_name();
     outcome.exitCode = kExitUsage;
-    outcome.messages.push_back({error.what(), "", tessary::MessageIcon::None});
+    outcome.messages.push_back({error.what(), "", tessary::MessageIcon::None, ""});
     std::cout << OutcomeJson(outcome) << '\n';
 }
 

@@ -89,14 +89,21 @@ Device* Library::Power(const DeviceEntry& entry, LnkErc& erc) {
     return powered_.emplace(entry.name, std::move(device)).first->second.get();
 }
 
+std::string Library::LastOpenFailure() const {
+    std::lock_guard lock(mutex_);
+    return lastOpenFailure_;
+}
+
 LnkErc Library::Open(const char* name, LnkHandle* handle) {
     std::lock_guard lock(mutex_);
     *handle = 0;
+    lastOpenFailure_.clear();
     if (!initialised_) {
         return LNK_ERC_NOT_INITIALISED;
     }
     const int index = table_.Find(name);
     if (index < 0) {
+        lastOpenFailure_ = "no device named '" + std::string(name) + "' in the device table";
         return LNK_ERC_UNKNOWN_DEVICE;
     }
     size_t slot = 0;
@@ -112,6 +119,7 @@ LnkErc Library::Open(const char* name, LnkHandle* handle) {
         return erc;
     }
     if (!device->Open()) {
+        lastOpenFailure_ = device->OpenFailureText();
         return LNK_ERC_OPEN_FAILED;
     }
     generation_ = (generation_ + 1) & 0xFFFFFF;

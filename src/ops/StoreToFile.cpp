@@ -19,8 +19,8 @@ StoreResult Transfer(const Session& session, const StoreRequest& request, StoreS
                      StatusSink& status, MessageSink& messages) {
     ControllerTeardown teardown(controller);
     if (!controller.Connect(session.deviceName.c_str())) {
-        messages.ShowMessage("Unable to connect to target board", source.Texts().caption,
-                             MessageIcon::Error, true);
+        messages.ShowMessageWithCause("Unable to connect to target board", source.Texts().caption,
+                                      MessageIcon::Error, true, controller.ConnectFailureText());
         return StoreResult::Failed;
     }
     auto address = static_cast<uint32_t>(request.startAddress);

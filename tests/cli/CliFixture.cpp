@@ -27,11 +27,17 @@ void CliTest::WriteTable(const std::string& table) {
 }
 
 CliResult CliTest::Cli(const std::vector<std::string>& arguments) const {
-    return RunCli(arguments, {{"LNKUTIL_DEVICES", Path("devices.conf")},
-                              {"LNKUTIL_DATA_DIR", Path("data")},
-                              {"HOME", dir_},
-                              {"XDG_CONFIG_HOME", Path("config")},
-                              {"XDG_DATA_HOME", Path("share")}});
+    return Cli(arguments, CliWatcher());
+}
+
+CliResult CliTest::Cli(const std::vector<std::string>& arguments, const CliWatcher& watch) const {
+    return RunCli(arguments,
+                  {{"LNKUTIL_DEVICES", Path("devices.conf")},
+                   {"LNKUTIL_DATA_DIR", Path("data")},
+                   {"HOME", dir_},
+                   {"XDG_CONFIG_HOME", Path("config")},
+                   {"XDG_DATA_HOME", Path("share")}},
+                  watch);
 }
 
 std::vector<uint8_t> CliTest::MakeFile(const std::string& name, std::size_t size, uint32_t seed) {

@@ -28,6 +28,7 @@ class CliTest : public ::testing::Test {
 
     void WriteTable(const std::string& table);
     CliResult Cli(const std::vector<std::string>& arguments) const;
+    CliResult Cli(const std::vector<std::string>& arguments, const CliWatcher& watch) const;
 
     std::string Path(const std::string& name) const { return dir_ + "/" + name; }
     // A file of seeded pseudo-random bytes.

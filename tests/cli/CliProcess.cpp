@@ -47,7 +47,7 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 }
 
 // Reads both pipes until both are closed, so that neither side blocks on a full pipe.
-void Collect(int outFd, int errFd, pid_t pid, CliResult& result) {
+void Collect(int outFd, int errFd, pid_t pid, CliResult& result, const CliWatcher& watch) {
     std::array<pollfd, 2> fds{pollfd{outFd, POLLIN, 0}, pollfd{errFd, POLLIN, 0}};
     std::array<std::string*, 2> targets{&result.out, &result.err};
     const auto deadline = std::chrono::steady_clock::now() + kLongestRun;
@@ -68,6 +68,9 @@ void Collect(int outFd, int errFd, pid_t pid, CliResult& result) {
             const ssize_t got = read(fds[i].fd, buffer, sizeof(buffer));
             if (got > 0) {
                 targets[i]->append(buffer, static_cast<std::size_t>(got));
+                if (watch && i == 1) {
+                    watch(pid, result.err);
+                }
             } else if (got == 0 || errno != EINTR) {
                 fds[i].fd = -1;
                 --open;
@@ -80,6 +83,12 @@ void Collect(int outFd, int errFd, pid_t pid, CliResult& result) {
 
 CliResult RunCli(const std::vector<std::string>& arguments,
                  const std::vector<std::pair<std::string, std::string>>& environment) {
+    return RunCli(arguments, environment, CliWatcher());
+}
+
+CliResult RunCli(const std::vector<std::string>& arguments,
+                 const std::vector<std::pair<std::string, std::string>>& environment,
+                 const CliWatcher& watch) {
     std::vector<std::string> args{TESSARY_CLI_PATH};
     args.insert(args.end(), arguments.begin(), arguments.end());
     std::vector<std::string> env = Environment(environment);
@@ -110,7 +119,7 @@ CliResult RunCli(const std::vector<std::string>& arguments,
         throw std::runtime_error(std::string("cannot start tessary-cli: ") +
                                  std::strerror(spawned));
     }
-    Collect(out[0], err[0], pid, result);
+    Collect(out[0], err[0], pid, result, watch);
     close(out[0]);
     close(err[0]);
     int status = 0;

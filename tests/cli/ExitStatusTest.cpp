@@ -42,7 +42,8 @@ TEST_F(ExitStatus, BoardThatDoesNotAnswerIsOneAndLeavesNoFile) {
     const CliResult result = Cli({"store-ram", Path("out.bin"), "--length", "100"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, "Ram Store error\n");
-    EXPECT_EQ(result.err, "error: Unable to connect to target board (RAM Store Error)\n");
+    EXPECT_EQ(result.err, "error: Unable to connect to target board (RAM Store Error)\n"
+                          "  cause: board 'Dead' did not complete a register access\n");
     EXPECT_FALSE(std::filesystem::exists(Path("out.bin")));
 }
 

@@ -66,7 +66,7 @@ const std::vector<Expected> kLoadFlash = {
 };
 const std::vector<Expected> kStoreRam = {
     {1110, Kind::Group, "Store RAM Memory Contents To File"},
-    {1111, Kind::Group, "Flash Memory Source Address"},
+    {1111, Kind::Group, "RAM Memory Source Address"},
     {1054, Kind::Edit, ""},
     {1114, Kind::Label, "Start Address:"},
     {1055, Kind::Edit, ""},
@@ -167,7 +167,8 @@ TEST_F(FormsTest, EveryPageHoldsItsControlsWithTheirIdsAndTexts) {
     EXPECT_EQ(page(kLoadFlashPage).ControlIds().size(), kLoadFlash.size());
     EXPECT_EQ(page(kStoreRamPage).ControlIds().size(), kStoreRam.size());
     EXPECT_EQ(page(kStoreFlashPage).ControlIds().size(), kStoreFlash.size());
-    EXPECT_EQ(page(kEraseFlashPage).ControlIds().size(), 22u);
+    // the two specified lists and buttons, and the Parvel lists: 2 groups with 32 + 128 boxes
+    EXPECT_EQ(page(kEraseFlashPage).ControlIds().size(), 22u + 2u + 32u + 128u);
     EXPECT_EQ(page(kPropertiesPage).ControlIds().size(), 9u);
 }
 
