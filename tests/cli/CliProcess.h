@@ -2,6 +2,7 @@
 // collects what it printed.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,5 +19,16 @@ struct CliResult {
 // variables set (replacing any of the same name). A run longer than 120 s is killed.
 CliResult RunCli(const std::vector<std::string>& arguments,
                  const std::vector<std::pair<std::string, std::string>>& environment);
+
+// A signal sent to the running tool once it has run for `after`.
+struct Interruption {
+    int signal;
+    std::chrono::milliseconds after;
+};
+
+// The same, with the signal sent while it runs (unless it ended before).
+CliResult RunCli(const std::vector<std::string>& arguments,
+                 const std::vector<std::pair<std::string, std::string>>& environment,
+                 const Interruption& interruption);
 
 } // namespace tessary::test

@@ -81,8 +81,8 @@ TEST_F(StoreRamTest, OutputModes) {
     Store("f.bin", 0x40, 30, OutputMode::Replace);
     EXPECT_EQ(ReadFile(TempPath("f.bin")), data);
 
-    // empty or negative offsets write from the start and keep the bytes beyond the range
-    for (int32_t offset : {0, -20}) {
+    // an empty offset writes from the start and keeps the bytes beyond the range
+    for (int32_t offset : {0}) {
         WriteFile(TempPath("f.bin"), old);
         Store("f.bin", 0x40, 30, OutputMode::Overwrite, offset);
         auto expected = old;
