@@ -151,6 +151,8 @@ OutputFile::Opened OutputFile::Open(const std::string& path, OutputMode mode, in
     }
     target_ = path;
     mode_ = mode;
+    scratch_ = scratch;
+    scratchSize_ = scratchSize;
     offset_ = mode == OutputMode::Overwrite ? offset : 0;
     RemoveStaleTemporaries(DirectoryOf(path));
 
@@ -184,38 +186,24 @@ OutputFile::Opened OutputFile::Open(const std::string& path, OutputMode mode, in
         }
     }
     const bool symlink = named && S_ISLNK(link.st_mode);
-    const bool temporary =
-        mode != OutputMode::Append && !symlink && (!exists || RenameIsHarmless(path, info));
-    if (temporary) {
-        if (!OpenTemporary(exists && mode == OutputMode::Overwrite, scratch, scratchSize)) {
-            Abandon();
-            return Opened::Failed;
-        }
-        if (exists) {
-            ::fchmod(fd_, info.st_mode & 07777);
-        }
-        if (mode == OutputMode::Overwrite && ::lseek(fd_, offset_, SEEK_SET) < 0) {
-            Abandon();
-            return Opened::Failed;
-        }
-        return Opened::Yes;
-    }
-    if (static_cast<std::size_t>(length) > kInPlaceLimit) {
+    rename_ = mode != OutputMode::Append && !symlink && (!exists || RenameIsHarmless(path, info));
+    if (static_cast<std::size_t>(length) > kBufferLimit) {
         Abandon();
         return Opened::Failed;
     }
-    // A target that does not exist yet (a dangling link's target, a new file to append to) is
-    // created only when there is data for it. One that cannot be created fails here already.
-    if (!exists && ::faccessat(AT_FDCWD, DirectoryOf(path).c_str(), W_OK | X_OK, AT_EACCESS) != 0 &&
-        !symlink) {
+    // A target that does not exist yet (a dangling link's target, a new file) is created only
+    // when there is data for it; one that could not be created fails here already.
+    if (!exists && !symlink &&
+        ::faccessat(AT_FDCWD, DirectoryOf(path).c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+        Abandon();
         return Opened::Failed;
     }
     data_.reserve(static_cast<std::size_t>(length));
-    kind_ = Kind::InPlace;
+    kind_ = Kind::Buffered;
     return Opened::Yes;
 }
 
-bool OutputFile::OpenTemporary(bool keepContents, uint8_t* scratch, std::size_t scratchSize) {
+bool OutputFile::OpenTemporary() {
     static unsigned counter = 0;
     const std::string directory = DirectoryOf(target_);
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
@@ -229,13 +217,12 @@ bool OutputFile::OpenTemporary(bool keepContents, uint8_t* scratch, std::size_t 
         temporary_.clear();
         return false;
     }
-    kind_ = Kind::Temporary;
-    return !keepContents || CopyWhole(lock_, fd_, scratch, scratchSize);
+    return true;
 }
 
 bool OutputFile::Write(const uint8_t* data, std::size_t count) {
-    if (kind_ == Kind::InPlace) {
-        if (data_.size() + count > kInPlaceLimit) {
+    if (kind_ == Kind::Buffered) {
+        if (data_.size() + count > kBufferLimit) {
             return false;
         }
         data_.insert(data_.end(), data, data + count);
@@ -247,11 +234,8 @@ bool OutputFile::Write(const uint8_t* data, std::size_t count) {
 bool OutputFile::Commit() {
     bool committed = false;
     switch (kind_) {
-    case Kind::Temporary:
-        committed = CommitTemporary();
-        break;
-    case Kind::InPlace:
-        committed = CommitInPlace();
+    case Kind::Buffered:
+        committed = rename_ ? CommitTemporary() : CommitInPlace();
         break;
     case Kind::Direct:
         committed = ::close(fd_) == 0;
@@ -269,7 +253,23 @@ bool OutputFile::Commit() {
     return true;
 }
 
+// The new contents go to a temporary file beside the target (Overwrite starts from a copy of the
+// old ones), which is renamed over the target once it is complete and on the disk.
 bool OutputFile::CommitTemporary() {
+    if (!OpenTemporary()) {
+        return false;
+    }
+    struct stat info {};
+    if (lock_ >= 0 && ::fstat(lock_, &info) == 0) {
+        ::fchmod(fd_, info.st_mode & 07777);
+        if (mode_ == OutputMode::Overwrite && !CopyWhole(lock_, fd_, scratch_, scratchSize_)) {
+            return false;
+        }
+    }
+    if (!Reserve(fd_, offset_, data_.size()) ||
+        !WriteAllAt(fd_, data_.data(), data_.size(), static_cast<off_t>(offset_))) {
+        return false;
+    }
     const bool flushed = ::fsync(fd_) == 0;
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;

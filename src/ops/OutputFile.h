@@ -12,21 +12,23 @@ namespace tessary {
 // The file a store writes, written so that a failed store never destroys what the file held, and
 // locked (flock) for the whole store so that two stores to one file never mix their bytes.
 //
-// Where it changes nothing else about the file (a regular file of ours with one name, in a
-// directory we may write), Replace and Overwrite build the new contents in a temporary file beside
-// the target (.tessary-PID-N.tmp) and rename it into place on Commit. Everywhere else - Append,
-// hard links, another owner or group, a directory we may not write, a symbolic link (dangling
-// ones included) - the data is kept in memory until the board has delivered all of it (at most
-// kInPlaceLimit bytes), and Commit writes it into the file itself, after reserving the disk space
-// it needs. A target that is not a regular file (a terminal, a pipe, a device) is written
-// directly, as nothing of it could be kept anyway. Temporary files left by processes that no
-// longer run (a store that was killed) are removed beside the target when the next store opens.
+// The data is kept in memory until the board has delivered all of it (at most kBufferLimit
+// bytes, the largest memory a board has): a store that fails, is cancelled or is killed while it
+// reads the board has not touched the file at all. Commit then writes it. Where that changes
+// nothing else about the file (a regular file of ours with one name, in a directory we may write,
+// Replace and Overwrite), the new contents go to a temporary file beside the target
+// (.tessary-PID-N.tmp) that is renamed into place. Everywhere else - Append, hard links, another
+// owner or group, a directory we may not write, a symbolic link (dangling ones included) - the
+// data is written into the file itself, after reserving the disk space it needs. A target that is
+// not a regular file (a terminal, a pipe, a device) is written directly as the data arrives, as
+// nothing of it could be kept anyway. Temporary files left by processes that no longer run (a
+// store killed while committing) are removed beside the target when the next store opens.
 class OutputFile {
   public:
     enum class Opened { Yes, Failed, Busy };
 
     // The most a store keeps in memory: the largest range a board has (16 MB of RAM or Flash).
-    static constexpr std::size_t kInPlaceLimit = std::size_t{1} << 24;
+    static constexpr std::size_t kBufferLimit = std::size_t{1} << 24;
 
     OutputFile() = default;
     ~OutputFile(); // abandons an uncommitted file
@@ -45,21 +47,24 @@ class OutputFile {
     void Abandon();
 
   private:
-    enum class Kind { None, Direct, Temporary, InPlace };
+    enum class Kind { None, Direct, Buffered };
 
-    bool OpenTemporary(bool keepContents, uint8_t* scratch, std::size_t scratchSize);
+    bool OpenTemporary();
     bool CommitTemporary();
     bool CommitInPlace();
     void Unlock();
 
     Kind kind_ = Kind::None;
     OutputMode mode_ = OutputMode::Replace;
-    int fd_ = -1;   // what Write writes to (Direct, Temporary)
+    int fd_ = -1;   // the target (Direct) or the temporary file (while committing)
     int lock_ = -1; // the target, locked for the whole store
     std::string target_;
     std::string temporary_;
     int64_t offset_ = 0;
-    std::vector<uint8_t> data_; // InPlace
+    std::vector<uint8_t> data_; // Buffered
+    bool rename_ = false;
+    uint8_t* scratch_ = nullptr;
+    std::size_t scratchSize_ = 0;
 };
 
 } // namespace tessary
