@@ -1,6 +1,7 @@
 // tessary-board: a simulated board on a serial line, for tests, benchmarks and demonstrations
 // without hardware.
 #include "BoardPeer.h"
+#include "ImageClaim.h"
 #include "Interrupt.h"
 #include "SimBoard.h"
 #include "Terminal.h"
@@ -92,7 +93,9 @@ int main(int argc, char** argv) {
         config.flashImage = images + "/" + name + ".flash";
     }
     auto board = board::SimBoard::Create(config, &error);
-    if (!board) {
+    // A board whose memories live in image files holds them for as long as it runs.
+    board::ImageClaim claim;
+    if (!board || !claim.Claim({config.ramImage, config.flashImage}, &error)) {
         std::cerr << "tessary-board: " << error << "\n";
         return 1;
     }

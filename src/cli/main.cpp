@@ -9,6 +9,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <csignal>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -130,6 +131,9 @@ void PrintUsageError(const CLI::App& app, const CLI::ParseError& error, const Re
 } // namespace
 
 int main(int argc, char** argv) {
+    // A file-size limit makes a store's write fail (EFBIG), which the store reports and cleans up
+    // after; by default the signal would kill the tool in the middle of it.
+    std::signal(SIGXFSZ, SIG_IGN);
     Request request;
     OptionalTexts texts;
     CLI::App app{kDescription, "tessary-cli"};

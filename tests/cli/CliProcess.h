@@ -2,6 +2,7 @@
 // collects what it printed.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <sys/types.h>
@@ -20,6 +21,17 @@ struct CliResult {
 // variables set (replacing any of the same name). A run longer than 120 s is killed.
 CliResult RunCli(const std::vector<std::string>& arguments,
                  const std::vector<std::pair<std::string, std::string>>& environment);
+
+// A signal sent to the running tool once it has run for `after`.
+struct Interruption {
+    int signal;
+    std::chrono::milliseconds after;
+};
+
+// The same, with the signal sent while it runs (unless it ended before).
+CliResult RunCli(const std::vector<std::string>& arguments,
+                 const std::vector<std::pair<std::string, std::string>>& environment,
+                 const Interruption& interruption);
 
 // Is shown the process and its stderr so far, each time more of it has arrived.
 using CliWatcher = std::function<void(pid_t pid, const std::string& err)>;
