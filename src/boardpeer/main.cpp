@@ -4,6 +4,7 @@
 #include "Interrupt.h"
 #include "SimBoard.h"
 #include "Terminal.h"
+#include "Version.h"
 
 #include <CLI/CLI.hpp>
 
@@ -76,6 +77,7 @@ int main(int argc, char** argv) {
     app.add_option("--stall-ms", settings.fault.stallMs, "Length of a stall in milliseconds")
         ->default_val(2000);
     app.add_flag("--verbose", settings.verbose, "Show every frame on stderr");
+    app.set_version_flag("-V,--version", std::string("tessary-board ") + version::kProductVersion);
     CLI11_PARSE(app, argc, argv);
 
     if (registerBase % 8 != 0) {

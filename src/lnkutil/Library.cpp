@@ -21,8 +21,15 @@ void Library::LoadTable() {
     if (path.empty()) {
         return;
     }
-    if (!table_.Load(path, std::cerr) && std::filesystem::exists(path)) {
+    if (table_.Load(path, std::cerr)) {
+        return;
+    }
+    // A missing file at the usual place is no table yet; one the user named is a mistake.
+    if (std::filesystem::exists(path)) {
         std::cerr << "lnkutil: " << path << ": cannot be read; using the built-in devices\n";
+    } else if (DeviceTableNamedByUser()) {
+        std::cerr << "lnkutil: warning: LNKUTIL_DEVICES names " << path
+                  << ", which does not exist; using the built-in devices\n";
     }
 }
 
