@@ -291,6 +291,42 @@ TEST_F(BrowseTest, StorePagesSaveWithTheBinSuffix) {
               InDirectory("old.bin"));
 }
 
+// The next dialog, on any page, opens in the folder of the file chosen last, with the filters
+// for binary images and for all files.
+TEST_F(BrowseTest, DialogsOpenInTheLastFolderUsedWithTheirFilters) {
+    Start();
+    const std::filesystem::path folder = library_->directory() / "images";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "first.bin") << "data";
+    {
+        ModalAnswerer choose([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            dialog->setDirectory(QString::fromStdString(folder.string()));
+            dialog->selectFile(QStringLiteral("first.bin"));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        control<QAbstractButton>(kLoadRamPage, LoadRamPage::kBrowse)->click();
+        ASSERT_EQ(choose.answered(), 1);
+    }
+
+    QString opened;
+    QStringList filters;
+    ModalAnswerer look([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        opened = dialog->directory().absolutePath();
+        filters = dialog->nameFilters();
+        dialog->reject();
+    });
+    control<QAbstractButton>(kStoreFlashPage, StoreFlashPage::kBrowse)->click();
+    ASSERT_EQ(look.answered(), 1);
+    EXPECT_EQ(std::filesystem::canonical(opened.toStdString()), std::filesystem::canonical(folder));
+    ASSERT_EQ(filters.size(), 2);
+    EXPECT_TRUE(filters[0].contains(QStringLiteral("*.bin")));
+    EXPECT_TRUE(filters[1].contains(QStringLiteral("(*)")));
+}
+
 TEST_F(BrowseTest, CancelLeavesTheFieldAsItWas) {
     Start();
     page(kStoreRamPage).SetText(StoreRamPage::kFileName, "kept.bin");
