@@ -10,7 +10,7 @@ ASAN_BUILD ?= build-asan
 # ccache, where the machine has it, makes rebuilds in several work trees cheap.
 LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 
-.PHONY: deps build run test test-release test-asan bench format clean
+.PHONY: deps build run test test-release test-asan test-package bench format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -25,7 +25,11 @@ run: build
 test: test-release test-asan
 
 test-release: build
-	cd $(BUILD) && $(TEST_ENV) ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && $(TEST_ENV) ctest --output-on-failure -j $(JOBS) -LE package
+
+# The Debian package: built, checked with lintian, installed with dpkg, used, removed (as root).
+test-package: build
+	cd $(BUILD) && $(TEST_ENV) ctest --output-on-failure -L package
 
 test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) $(LAUNCHER) -DCMAKE_BUILD_TYPE=Debug -DTESSARY_SANITIZE=ON -DTESSARY_BENCH=OFF -DTESSARY_GUI=OFF >/dev/null
