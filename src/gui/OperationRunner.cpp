@@ -32,26 +32,10 @@ bool OperationRunner::Start(Work work, MessageSink& messages) {
 // as the relay is the current run's.
 void OperationRunner::Relay(WorkerRelay* relay) {
     connect(
-        relay, &WorkerRelay::StatusText, this,
-        [this, relay](const QString& text) {
-            if (relay == relay_) {
-                status_.SetStatusText(text.toStdString());
-            }
-        },
-        Qt::QueuedConnection);
-    connect(
-        relay, &WorkerRelay::Progress, this,
-        [this, relay](qint64 done, qint64 total) {
-            if (relay == relay_) {
-                status_.ReportProgress(done, total);
-            }
-        },
-        Qt::QueuedConnection);
-    connect(
-        relay, &WorkerRelay::ProgressEnded, this,
+        relay, &WorkerRelay::ReportsWaiting, this,
         [this, relay] {
             if (relay == relay_) {
-                status_.EndProgress();
+                Deliver(relay->TakeReports());
             }
         },
         Qt::QueuedConnection);
@@ -67,6 +51,22 @@ void OperationRunner::Relay(WorkerRelay* relay) {
         [this, relay](bool succeeded) { OnFinished(relay, succeeded); }, Qt::QueuedConnection);
 }
 
+void OperationRunner::Deliver(const std::vector<WorkerRelay::Report>& reports) {
+    for (const WorkerRelay::Report& report : reports) {
+        switch (report.kind) {
+        case WorkerRelay::Report::Kind::Text:
+            status_.SetStatusText(report.text);
+            break;
+        case WorkerRelay::Report::Kind::Progress:
+            status_.ReportProgress(report.done, report.total);
+            break;
+        case WorkerRelay::Report::Kind::End:
+            status_.EndProgress();
+            break;
+        }
+    }
+}
+
 void OperationRunner::Cancel() {
     cancel_.Cancel();
 }
@@ -77,6 +77,7 @@ void OperationRunner::OnMessageAsked(WorkerRelay* relay, const QString& text,
     if (relay != relay_) {
         return;
     }
+    Deliver(relay->TakeReports()); // what came before the message shows before its box
     if (cause.isEmpty()) {
         messages_->ShowMessage(text.toStdString(), caption.toStdString(),
                                static_cast<MessageIcon>(icon), ownedByPage);
@@ -95,6 +96,7 @@ void OperationRunner::OnFinished(WorkerRelay* relay, bool succeeded) {
     if (relay != relay_) {
         return;
     }
+    Deliver(relay->TakeReports());
     Join();
     emit Finished(succeeded, cancel_.Cancelled());
 }

@@ -1,17 +1,18 @@
 #pragma once
 
 #include "Cancel.h"
+#include "WorkerRelay.h"
 
 #include <QObject>
 
 #include <functional>
 #include <thread>
+#include <vector>
 
 namespace tessary {
 
 class MessageSink;
 class StatusSink;
-class WorkerRelay;
 
 // Runs one operation at a time on a worker thread, so that the window keeps moving, resizing and
 // painting while a transfer runs. What the operation reports comes back through queued signals and
@@ -47,6 +48,7 @@ class OperationRunner : public QObject {
 
   private:
     void Relay(WorkerRelay* relay);
+    void Deliver(const std::vector<WorkerRelay::Report>& reports);
     void OnMessageAsked(WorkerRelay* relay, const QString& text, const QString& caption, int icon,
                         bool ownedByPage, const QString& cause);
     void OnFinished(WorkerRelay* relay, bool succeeded);

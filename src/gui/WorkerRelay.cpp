@@ -1,17 +1,38 @@
 #include "WorkerRelay.h"
 
+#include <utility>
+
 namespace tessary {
 
+void WorkerRelay::Queue(Report report) {
+    std::unique_lock lock(mutex_);
+    reports_.push_back(std::move(report));
+    const auto now = std::chrono::steady_clock::now();
+    if (signalled_ || now - lastSignal_ < kSignalInterval) {
+        return; // the signal on its way, the next one, a message or the end take it along
+    }
+    signalled_ = true;
+    lastSignal_ = now;
+    lock.unlock();
+    emit ReportsWaiting();
+}
+
+std::vector<WorkerRelay::Report> WorkerRelay::TakeReports() {
+    const std::lock_guard lock(mutex_);
+    signalled_ = false;
+    return std::exchange(reports_, {});
+}
+
 void WorkerRelay::SetStatusText(const std::string& text) {
-    emit StatusText(QString::fromStdString(text));
+    Queue({Report::Kind::Text, text});
 }
 
 void WorkerRelay::ReportProgress(int64_t done, int64_t total) {
-    emit Progress(done, total);
+    Queue({Report::Kind::Progress, {}, done, total});
 }
 
 void WorkerRelay::EndProgress() {
-    emit ProgressEnded();
+    Queue({Report::Kind::End, {}});
 }
 
 void WorkerRelay::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
