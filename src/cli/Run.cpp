@@ -85,6 +85,15 @@ int Run(const Request& request, std::ostream& out, std::ostream& err, Progress* 
         err << *outcome.status << '\n'; // "Operation cancelled." and how far a load got
         err.flush();
     }
+    // A transfer that failed without a message (a board that stopped answering mid-way, a reply
+    // cut short or wrong) still leaves its cause on stderr, not only the status on stdout.
+    if (outcome.exitCode == kExitFailed && outcome.messages.empty() && outcome.status) {
+        if (progress != nullptr) {
+            progress->Clear();
+        }
+        err << "error: " << *outcome.status << ": the transfer with the board failed\n";
+        err.flush();
+    }
     if (request.json) {
         out << OutcomeJson(outcome) << '\n';
     } else if (outcome.devices) {

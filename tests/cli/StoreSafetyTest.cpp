@@ -80,7 +80,7 @@ TEST_F(StoreSafety, AnotherOwnersFileKeepsItsOwner) {
 // A failing append takes back only its own bytes: what another program appended while the board
 // was being read stays.
 TEST_F(StoreSafety, FailedAppendKeepsWhatOthersAppendedMeanwhile) {
-    WriteTable("Slow sim default speed=40000 fail-access=300\n");
+    WriteTable("Slow sim default speed=40000 fail-access=10\n");
     const std::vector<uint8_t> old = MakeFile("log.bin", 1000);
     std::thread other([&] {
         std::this_thread::sleep_for(200ms);
