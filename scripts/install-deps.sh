@@ -9,6 +9,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
     xvfb xauth fonts-dejavu-core
     srecord
+    clang libclang-rt-14-dev
+    desktop-file-utils appstream man-db bash-completion file dpkg-dev lintian
 )
 
 missing=()

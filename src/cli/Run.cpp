@@ -1,12 +1,14 @@
 #include "Run.h"
 
 #include "BlankCheck.h"
+#include "CancelSignals.h"
 #include "DeviceLibrary.h"
 #include "DeviceList.h"
 #include "FlashGeometry.h"
 #include "Operations.h"
 #include "Outcome.h"
 #include "PrintingSinks.h"
+#include "Progress.h"
 #include "ProgressTicker.h"
 #include "Settings.h"
 
@@ -43,7 +45,12 @@ int RunOperation(const Request& request, StatusSink& status, MessageSink& messag
     if (!SelectBoard(request, session, messages)) {
         return kExitUsage;
     }
-    return operation(session, status, messages, CancelToken::Never()) ? kExitSuccess : kExitFailed;
+    CancelToken cancel;
+    const CancelOnSignals signals(cancel);
+    if (operation(session, status, messages, cancel)) {
+        return kExitSuccess;
+    }
+    return cancel.Cancelled() ? kExitCancelled : kExitFailed;
 }
 
 // Which blocks are erased: the same checks and board selection as an operation, then the blocks
@@ -66,14 +73,19 @@ int RunBlankCheck(const Request& request, Outcome& outcome, StatusSink& status,
     if (!SelectBoard(request, session, messages)) {
         return kExitUsage;
     }
+    CancelToken cancel;
+    const CancelOnSignals signals(cancel);
     std::vector<BlockBlankness> results;
-    const bool checked = BlankCheckFlash(session, *blocks, results, status, messages);
+    const bool checked = BlankCheckFlash(session, *blocks, results, status, messages, cancel);
     outcome.blank.emplace();
     for (const BlockBlankness& result : results) {
         outcome.blank->push_back(
             {result.index, BlockAddress(session.memoryConfiguration, result.index), result.erased});
     }
-    return checked ? kExitSuccess : kExitFailed;
+    if (checked) {
+        return kExitSuccess;
+    }
+    return cancel.Cancelled() ? kExitCancelled : kExitFailed;
 }
 
 void PrintBlank(const std::vector<BlankBlock>& blocks, std::ostream& out) {
@@ -114,16 +126,33 @@ int Run(const Request& request, std::ostream& out, std::ostream& err, Progress* 
     outcome.messages = messages.Shown();
     outcome.bytes = status.Bytes();
     outcome.blocks = status.Blocks();
+    outcome.cancelled = outcome.exitCode == kExitCancelled;
 
+    if (outcome.cancelled && outcome.status) {
+        if (progress != nullptr) {
+            progress->Clear();
+        }
+        err << *outcome.status << '\n'; // "Operation cancelled." and how far a load got
+        err.flush();
+    }
+    // A transfer that failed without a message (a board that stopped answering mid-way, a reply
+    // cut short or wrong) still leaves its cause on stderr, not only the status on stdout.
+    if (outcome.exitCode == kExitFailed && outcome.messages.empty() && outcome.status) {
+        if (progress != nullptr) {
+            progress->Clear();
+        }
+        err << "error: " << *outcome.status << ": the transfer with the board failed\n";
+        err.flush();
+    }
     if (request.json) {
         out << OutcomeJson(outcome) << '\n';
     } else if (outcome.devices) {
         PrintDevices(*outcome.devices, out, err);
     } else {
         if (outcome.blank) {
-            PrintBlank(*outcome.blank, out);
+            PrintBlank(*outcome.blank, out); // the blocks checked, also before a cancel
         }
-        if (outcome.status) {
+        if (outcome.status && !outcome.cancelled) {
             out << *outcome.status << '\n';
         }
     }

@@ -1,27 +1,22 @@
 #include "FileDialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace tessary {
 namespace {
 
-// The image formats a load reads and a store writes. "All files" comes first: a load takes any
-// file (its first record tells the format), and a store's extension chooses its format.
-const QStringList& NameFilters() {
-    static const QStringList filters = {
-        QStringLiteral("All files (*)"),
-        QStringLiteral("Raw binary (*.bin)"),
-        QStringLiteral("Intel HEX (*.hex *.ihex)"),
-        QStringLiteral("Motorola S-records (*.srec *.s19 *.s28 *.s37 *.mot)"),
-    };
-    return filters;
+// The folder of the file last chosen in any of the pages' dialogs; the next one opens there.
+QString& LastFolder() {
+    static QString folder;
+    return folder;
 }
 
 // A filter of one format gives a typed name its first extension; "All files" gives the page's
 // default suffix.
 void FollowFilters(QFileDialog& dialog, const QString& defaultSuffix) {
-    dialog.setNameFilters(NameFilters());
+    dialog.setNameFilters(FileDialogFilters());
     dialog.setDefaultSuffix(defaultSuffix);
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
                      [&dialog, defaultSuffix](const QString& filter) {
@@ -34,13 +29,31 @@ void FollowFilters(QFileDialog& dialog, const QString& defaultSuffix) {
 
 std::optional<QString> Run(QFileDialog& dialog, const QString& defaultSuffix) {
     FollowFilters(dialog, defaultSuffix);
+    if (!LastFolder().isEmpty()) {
+        dialog.setDirectory(LastFolder());
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return dialog.selectedFiles().constFirst();
+    const QString chosen = dialog.selectedFiles().constFirst();
+    LastFolder() = QFileInfo(chosen).absolutePath();
+    return chosen;
 }
 
 } // namespace
+
+// The image formats a load reads and a store writes. A load also takes a file of any name
+// ("All files"): its first record tells the format; a store's extension chooses its format.
+QStringList FileDialogFilters() {
+    return {QObject::tr("Binary images (*.bin *.img *.raw)"),
+            QObject::tr("Intel HEX (*.hex *.ihex)"),
+            QObject::tr("Motorola S-records (*.srec *.s19 *.s28 *.s37 *.mot)"),
+            QObject::tr("All files (*)")};
+}
+
+QString LastFileDialogFolder() {
+    return LastFolder();
+}
 
 std::optional<QString> ChooseFileToOpen(QWidget* owner, const QString& defaultSuffix) {
     QFileDialog dialog(owner);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -9,11 +10,15 @@ class QWidget;
 namespace tessary {
 
 // The file dialogs of the pages, modal to the page: the chosen path, or nothing when the user
-// cancels. A default suffix is appended to a typed name that has none (the chosen format filter's
-// extension, when one is chosen). Filters offer raw binary, Intel HEX and S-record files. The save
-// dialog asks no
-// question about an existing file: the page's output mode says what happens to it.
+// cancels. A default suffix is appended to a typed name that has none: the first extension of the
+// format filter chosen, or the page's own under "All files". The save dialog asks no question
+// about an existing file: the page's output mode says what happens to it.
 std::optional<QString> ChooseFileToOpen(QWidget* owner, const QString& defaultSuffix);
 std::optional<QString> ChooseFileToSave(QWidget* owner, const QString& defaultSuffix);
+
+// Both dialogs open in the folder of the file last chosen in either (for this run of the
+// program) and offer these filters: binary images first, then Intel HEX, S-records and all files.
+QStringList FileDialogFilters();
+QString LastFileDialogFolder();
 
 } // namespace tessary

@@ -1,12 +1,14 @@
 #include "SerialOptions.h"
 
+#include "QuoteText.h"
+
 namespace tessary::lnkutil {
 
 bool ValidateSerialOptions(const DeviceOptions& options, std::string* reason) {
     bool havePath = false;
     for (const auto& [key, value] : options) {
         if (key != "path") {
-            *reason = "unknown serial setting '" + key + "'";
+            *reason = "unknown serial setting '" + QuoteForMessage(key) + "'";
             return false;
         }
         if (value.empty()) {

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -83,13 +84,25 @@ std::unique_ptr<LoadSource> ReadImageFile(const LoadRequest& request, image::Ima
     return source;
 }
 
+// "first difference at 0x012345: wrote 0x5A, read 0x5B".
+std::string DescribeMismatch(uint32_t address, const uint8_t* written, const uint8_t* read,
+                             int32_t count) {
+    const auto end = written + count;
+    const auto [w, r] = std::mismatch(written, end, read);
+    char text[96];
+    std::snprintf(text, sizeof(text), "first difference at 0x%06X: wrote 0x%02X, read 0x%02X",
+                  address + static_cast<uint32_t>(w - written), *w, *r);
+    return text;
+}
+
+// Bytes written (and, with verify, compared) go to moved as the blocks complete.
 bool TransferBlocks(const LoadRequest& request, LoadSource& source, LoadTarget& target,
-                    MemoryController& controller, StatusSink& status, MessageSink& messages) {
+                    MemoryController& controller, StatusSink& status, MessageSink& messages,
+                    int64_t& moved) {
     std::vector<uint8_t> block(TransferBlockSize);
     std::vector<uint8_t> readBack(request.verify ? TransferBlockSize : 0);
     const std::vector<LoadRange>& ranges = source.Ranges();
     const int64_t total = TotalLength(ranges);
-    int64_t done = 0;
     int32_t number = 1;
     for (std::size_t index = 0; index < ranges.size(); ++index) {
         for (int64_t offset = 0; offset < ranges[index].length; ++number) {
@@ -113,13 +126,15 @@ bool TransferBlocks(const LoadRequest& request, LoadSource& source, LoadTarget& 
                 }
                 if (std::memcmp(block.data(), readBack.data(), static_cast<std::size_t>(count)) !=
                     0) {
-                    ShowStringTableError(messages, kStrVerifyFailed);
+                    ShowStringTableError(
+                        messages, kStrVerifyFailed,
+                        DescribeMismatch(address, block.data(), readBack.data(), count));
                     return false;
                 }
             }
             offset += count;
-            done += count;
-            status.ReportProgress(done, total);
+            moved += count;
+            status.ReportProgress(moved, total);
         }
     }
     return true;
@@ -128,8 +143,8 @@ bool TransferBlocks(const LoadRequest& request, LoadSource& source, LoadTarget& 
 // Everything between building the controller and the final status text. The file is closed and
 // the controller torn down when this returns, whatever the outcome.
 bool LoadWithController(const Session& session, const LoadRequest& request, LoadTarget& target,
-                        MemoryController& controller, int32_t& length, StatusSink& status,
-                        MessageSink& messages) {
+                        MemoryController& controller, int32_t& length, int64_t& moved,
+                        StatusSink& status, MessageSink& messages) {
     const LoadPageTexts& texts = target.Texts();
     InputFile file;
     ControllerTeardown teardown(controller);
@@ -161,14 +176,15 @@ bool LoadWithController(const Session& session, const LoadRequest& request, Load
         return false;
     }
     if (!controller.Connect(session.deviceName.c_str())) {
-        messages.ShowMessage("Unable to connect to target board", texts.caption, MessageIcon::Error,
-                             true);
+        messages.ShowMessageWithCause("Unable to connect to target board", texts.caption,
+                                      MessageIcon::Error, true, controller.ConnectFailureText());
         return false;
     }
     const bool seekBinary = format == image::ImageFormat::Binary && request.fileOffset > 0;
-    const bool loaded = target.Prepare(controller, request, source->Ranges(), status, messages) &&
-                        (!seekBinary || file.Seek(request.fileOffset)) &&
-                        TransferBlocks(request, *source, target, controller, status, messages);
+    const bool loaded =
+        target.Prepare(controller, request, source->Ranges(), status, messages) &&
+        (!seekBinary || file.Seek(request.fileOffset)) &&
+        TransferBlocks(request, *source, target, controller, status, messages, moved);
     if (!loaded && controller.CancelRequested()) {
         target.Stop(controller);
     }
@@ -187,10 +203,11 @@ bool RunLoad(const Session& session, const LoadRequest& request, LoadTarget& tar
         return false;
     }
     int32_t length = request.length;
+    int64_t moved = 0;
     const bool loaded =
-        LoadWithController(session, request, target, controller, length, status, messages);
+        LoadWithController(session, request, target, controller, length, moved, status, messages);
     if (!loaded && cancel.Cancelled()) {
-        status.SetStatusText(kCancelledText);
+        status.SetStatusText(CancelledLoadText(moved, length));
         return false;
     }
     status.SetStatusText(loaded ? WithNumber(texts.completePrefix, length) : texts.errorStatus);

@@ -1,6 +1,10 @@
 #include "LoadEngine.h"
 #include "LoadOperations.h"
 #include "MemoryController.h"
+#include "RamLimit.h"
+#include "Sinks.h"
+
+#include <algorithm>
 
 namespace tessary {
 namespace {
@@ -12,8 +16,17 @@ class RamTarget final : public LoadTarget {
   public:
     const LoadPageTexts& Texts() const override { return kLoadRamTexts; }
 
-    // RAM takes any address: only its low 24 bits reach the board.
-    bool AcceptRanges(const std::vector<LoadRange>&, MessageSink&) override { return true; }
+    // Every range must end inside the 24-bit address space: past it the controller's address
+    // wraps to 0 and the file's tail would overwrite the start of RAM.
+    bool AcceptRanges(const std::vector<LoadRange>& ranges, MessageSink& messages) override {
+        const bool fit = std::all_of(ranges.begin(), ranges.end(), [](const LoadRange& range) {
+            return RamRangeFits(static_cast<int32_t>(range.address), range.length);
+        });
+        if (!fit) {
+            messages.ShowMessage(RamLimitMessage(), kLoadRamTexts.caption, MessageIcon::None, true);
+        }
+        return fit;
+    }
 
     bool Prepare(MemoryController&, const LoadRequest&, const std::vector<LoadRange>&, StatusSink&,
                  MessageSink&) override {

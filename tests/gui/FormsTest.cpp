@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -67,7 +68,7 @@ const std::vector<Expected> kLoadFlash = {
 };
 const std::vector<Expected> kStoreRam = {
     {1110, Kind::Group, "Store RAM Memory Contents To File"},
-    {1111, Kind::Group, "Flash Memory Source Address"},
+    {1111, Kind::Group, "RAM Memory Source Address"},
     {1054, Kind::Edit, ""},
     {1114, Kind::Label, "Start Address:"},
     {1055, Kind::Edit, ""},
@@ -168,7 +169,8 @@ TEST_F(FormsTest, EveryPageHoldsItsControlsWithTheirIdsAndTexts) {
     EXPECT_EQ(page(kLoadFlashPage).ControlIds().size(), kLoadFlash.size());
     EXPECT_EQ(page(kStoreRamPage).ControlIds().size(), kStoreRam.size());
     EXPECT_EQ(page(kStoreFlashPage).ControlIds().size(), kStoreFlash.size());
-    EXPECT_EQ(page(kEraseFlashPage).ControlIds().size(), 22u);
+    // the two specified lists and buttons, and the Parvel lists: 2 groups with 32 + 128 boxes
+    EXPECT_EQ(page(kEraseFlashPage).ControlIds().size(), 22u + 2u + 32u + 128u);
     EXPECT_EQ(page(kPropertiesPage).ControlIds().size(), 9u);
 }
 
@@ -290,6 +292,74 @@ TEST_F(BrowseTest, StorePagesSaveWithTheBinSuffix) {
     EXPECT_EQ(Browse(kStoreFlashPage, StoreFlashPage::kBrowse, StoreFlashPage::kFileName, "old.bin",
                      false),
               InDirectory("old.bin"));
+}
+
+// The next dialog, on any page, opens in the folder of the file chosen last, with the filters
+// for binary images, Intel HEX, S-records and all files.
+TEST_F(BrowseTest, DialogsOpenInTheLastFolderUsedWithTheirFilters) {
+    Start();
+    const std::filesystem::path folder = library_->directory() / "images";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "first.bin") << "data";
+    {
+        ModalAnswerer choose([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            dialog->setDirectory(QString::fromStdString(folder.string()));
+            dialog->selectFile(QStringLiteral("first.bin"));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        control<QAbstractButton>(kLoadRamPage, LoadRamPage::kBrowse)->click();
+        ASSERT_EQ(choose.answered(), 1);
+    }
+
+    QString opened;
+    QStringList filters;
+    ModalAnswerer look([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        opened = dialog->directory().absolutePath();
+        filters = dialog->nameFilters();
+        dialog->reject();
+    });
+    control<QAbstractButton>(kStoreFlashPage, StoreFlashPage::kBrowse)->click();
+    ASSERT_EQ(look.answered(), 1);
+    EXPECT_EQ(std::filesystem::canonical(opened.toStdString()), std::filesystem::canonical(folder));
+    ASSERT_EQ(filters.size(), 4);
+    EXPECT_TRUE(filters[0].contains(QStringLiteral("*.bin")));
+    EXPECT_TRUE(filters[1].contains(QStringLiteral("*.hex")));
+    EXPECT_TRUE(filters[2].contains(QStringLiteral("*.srec")));
+    EXPECT_TRUE(filters[3].contains(QStringLiteral("(*)")));
+}
+
+// Choosing a format's filter, as a user does in the filter box, makes a typed name take that
+// format's extension; going back to "All files" gives the page's own suffix again.
+TEST_F(BrowseTest, ATypedNameTakesTheExtensionOfTheChosenFilter) {
+    Start();
+    const auto chooseFilter = [](QFileDialog* dialog, int index) {
+        auto* box = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(box, nullptr);
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+        emit box->textActivated(box->currentText());
+    };
+    const auto save = [&](int filter, const char* typed) {
+        ModalAnswerer answerer([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            dialog->setDirectory(QString::fromStdString(library_->directory().string()));
+            chooseFilter(dialog, filter);
+            dialog->selectFile(QString::fromUtf8(typed));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        control<QAbstractButton>(kStoreRamPage, StoreRamPage::kBrowse)->click();
+        EXPECT_EQ(answerer.answered(), 1);
+        return page(kStoreRamPage).Text(StoreRamPage::kFileName);
+    };
+    EXPECT_EQ(save(1, "firmware"), InDirectory("firmware.hex"));
+    EXPECT_EQ(save(2, "firmware"), InDirectory("firmware.srec"));
+    EXPECT_EQ(save(3, "firmware"), InDirectory("firmware.bin"));
+    EXPECT_EQ(save(1, "named.s37"), InDirectory("named.s37")); // a typed extension stays
 }
 
 TEST_F(BrowseTest, CancelLeavesTheFieldAsItWas) {
