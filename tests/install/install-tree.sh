@@ -21,7 +21,10 @@ for program in tessary-cli tessary-board $([[ -x $prefix/bin/tessary ]] && echo 
         fail "$program --version"
     [[ $version == "$program "[0-9]* ]] || fail "$program --version said '$version'"
 done
-ldd "$cli" | grep -q "liblnkutil.so.1 => $prefix/" || fail "tessary-cli does not use the installed liblnkutil"
+# Outputs are taken whole before grep -q looks at them: grep leaving at its first match would
+# otherwise end a writer that is still writing with SIGPIPE, which pipefail counts as a failure.
+libraries=$(ldd "$cli")
+grep -q "liblnkutil.so.1 => $prefix/" <<<"$libraries" || fail "tessary-cli does not use the installed liblnkutil"
 
 # A round trip on the simulated board, memories kept between the two runs.
 export LNKUTIL_DEVICES="" LNKUTIL_DATA_DIR=$work/boards
@@ -29,7 +32,8 @@ head -c 70000 /dev/urandom >in.bin
 "$cli" -q load-ram in.bin --address 0x100 >/dev/null
 "$cli" -q store-ram out.bin --address 0x100 --length 70000 >/dev/null
 cmp -s in.bin out.bin || fail "what was stored differs from what was loaded"
-"$cli" devices | grep -q "(default)" || fail "devices lists no default device"
+devices=$("$cli" devices)
+grep -q "(default)" <<<"$devices" || fail "devices lists no default device"
 
 # The desktop's files pass their validators.
 share=$prefix/share
@@ -61,12 +65,12 @@ complete_line() {
 }
 [[ $(complete_line tessary-cli load | sort | tr '\n' ' ') == "load-flash load-ram " ]] ||
     fail "commands: $(complete_line tessary-cli load)"
-complete_line tessary-cli store-ram out.bin --mo | grep -qx -- --mode || fail "store-ram options"
+complete_line tessary-cli store-ram out.bin --mo | grep -x -- --mode >/dev/null || fail "store-ram options"
 [[ $(complete_line tessary-cli bla | tr '\n' ' ') == "blank-check " ]] || fail "blank-check command"
-complete_line tessary-cli load-flash fw.hex --no-p | grep -qx -- --no-preserve || fail "load-flash options"
+complete_line tessary-cli load-flash fw.hex --no-p | grep -x -- --no-preserve >/dev/null || fail "load-flash options"
 [[ $(complete_line tessary-cli store-flash dump.hex --format i | tr '\n' ' ') == "ihex " ]] || fail "formats"
 [[ $(complete_line tessary-cli --config parv | tr '\n' ' ') == "parvel4 parvel16 " ]] || fail "configurations"
-complete_line tessary-cli --dev | grep -qx -- --device || fail "global options"
+complete_line tessary-cli --dev | grep -x -- --device >/dev/null || fail "global options"
 [[ -s $share/zsh/vendor-completions/_tessary-cli ]] || fail "no zsh completion"
 
 # A C program builds against the installed library through pkg-config, and through CMake.
@@ -85,7 +89,8 @@ export PKG_CONFIG_PATH=$(dirname "$(find "$prefix" -name lnkutil.pc)")
 # shellcheck disable=SC2046
 cc probe.c -o probe $(pkg-config --cflags --libs lnkutil) -Wl,-rpath,"$(pkg-config --variable=libdir lnkutil)"
 [[ $(./probe) -ge 1 ]] || fail "the pkg-config build found no devices"
-ldd probe | grep -qi qt && fail "a C program of the library loads Qt"
+probe_libraries=$(ldd probe)
+grep -qi qt <<<"$probe_libraries" && fail "a C program of the library loads Qt"
 mkdir cmake-user && cat >cmake-user/CMakeLists.txt <<'CMAKE'
 cmake_minimum_required(VERSION 3.22)
 project(probe C)
