@@ -13,6 +13,7 @@
 //   0x46 read one register           46 reg                                   83 xx value
 //   0x47 read bytes from a register  47 count reg 00... (count zeros, <= 62)  85 values...
 //   0x48 read register list          48 reg reg...             (<= 32 regs)   84 reg value...
+//   0x49 compact read (fast boards)  49 reg count              (count <= M-1) 85 values...
 namespace tessary::protocol {
 
 enum Command : uint8_t {
@@ -24,6 +25,8 @@ enum Command : uint8_t {
     kCmdGetReg = 0x46,
     kCmdGetRegRepeat = 0x47,
     kCmdGetRegSet = 0x48,
+    // Fast boards only: payload 49 reg count, answered like 0x47.
+    kCmdGetRegCompact = 0x49,
 };
 
 enum Reply : uint8_t {
@@ -34,7 +37,7 @@ enum Reply : uint8_t {
     kReplyRepeatValues = 0x85,
 };
 
-// What one frame carries at most.
+// What one frame of the basic protocol carries at most.
 inline constexpr int32_t kMaxRepeatWrite = 63;
 inline constexpr int32_t kMaxRepeatRead = 62;
 inline constexpr int32_t kMaxSetPairs = 32;

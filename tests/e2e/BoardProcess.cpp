@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
@@ -34,7 +35,8 @@ std::string ReadFirstLine(int fd) {
 } // namespace
 
 BoardProcess::BoardProcess(const std::vector<std::string>& options) {
-    std::vector<std::string> args{TESSARY_BOARD_EXE};
+    const char* peer = std::getenv("TESSARY_SERIAL_PEER");
+    std::vector<std::string> args{peer != nullptr && *peer != '\0' ? peer : TESSARY_BOARD_EXE};
     args.insert(args.end(), options.begin(), options.end());
     std::vector<char*> argv;
     for (std::string& arg : args) {

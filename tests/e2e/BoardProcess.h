@@ -7,7 +7,9 @@
 namespace tessary::test {
 
 // tessary-board running in its own process on a new pseudo-terminal, for as long as this object
-// lives.
+// lives. TESSARY_SERIAL_PEER names another program to run in its place with the same options (a
+// model of the gateware, say): it prints the path of its terminal as its first line on stdout and
+// ends on SIGTERM.
 class BoardProcess {
   public:
     explicit BoardProcess(const std::vector<std::string>& options = {});

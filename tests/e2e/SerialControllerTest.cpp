@@ -52,9 +52,15 @@ class SerialControllerTest : public SerialBoardFixture {
 };
 
 TEST_F(SerialControllerTest, ConnectFetchesTheIdentity) {
-    StartBoard({"--identity", "Board on the bench"});
+    StartBoard({"--identity", "Board on the bench", "--protocol", "basic"});
     ASSERT_TRUE(Connect()) << controller.ErrorCode();
     EXPECT_STREQ(controller.Identity(), "Board on the bench");
+}
+
+TEST_F(SerialControllerTest, AFastBoardAnnouncesItselfAtTheEndOfItsIdentity) {
+    StartBoard({"--identity", "Board on the bench", "--flash", "1m"});
+    ASSERT_TRUE(Connect()) << controller.ErrorCode();
+    EXPECT_STREQ(controller.Identity(), "Board on the bench {fast w=8 m=255 f=100000}");
 }
 
 TEST_F(SerialControllerTest, WholeBlocksOfRamRoundTrip) {
