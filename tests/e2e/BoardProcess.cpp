@@ -3,6 +3,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
@@ -34,7 +35,7 @@ std::string ReadFirstLine(int fd) {
 
 } // namespace
 
-BoardProcess::BoardProcess(const std::vector<std::string>& options) {
+BoardProcess::BoardProcess(const std::vector<std::string>& options, const std::string& stderrPath) {
     const char* peer = std::getenv("TESSARY_SERIAL_PEER");
     std::vector<std::string> args{peer != nullptr && *peer != '\0' ? peer : TESSARY_BOARD_EXE};
     args.insert(args.end(), options.begin(), options.end());
@@ -53,6 +54,10 @@ BoardProcess::BoardProcess(const std::vector<std::string>& options) {
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, out[0]);
     posix_spawn_file_actions_addclose(&actions, out[1]);
+    if (!stderrPath.empty()) {
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, stderrPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    }
     const int spawned = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);

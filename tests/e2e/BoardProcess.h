@@ -12,7 +12,9 @@ namespace tessary::test {
 // ends on SIGTERM.
 class BoardProcess {
   public:
-    explicit BoardProcess(const std::vector<std::string>& options = {});
+    // What the board writes to stderr (its --verbose log, say) goes to `stderrPath` when given.
+    explicit BoardProcess(const std::vector<std::string>& options = {},
+                          const std::string& stderrPath = {});
     ~BoardProcess();
     BoardProcess(const BoardProcess&) = delete;
     BoardProcess& operator=(const BoardProcess&) = delete;
