@@ -77,7 +77,10 @@ bool MemoryController::CreateSerialPort() {
         return false;
     }
     serialLine_->Initialize();
+    serialLine_->SetBaud(session_.serialBaud);
     port->Initialize(*serialLine_);
+    port->SetWindow(session_.serialWindow);
+    serialPort_ = port.get();
     port_ = std::move(port);
     return true;
 }
@@ -85,7 +88,10 @@ bool MemoryController::CreateSerialPort() {
 bool MemoryController::Connect(const char* deviceName) {
     identity_[0] = '\0';
     port_->SetDeviceName(deviceName);
-    if (!port_->Open()) {
+    // A serial line's name may be longer than the device-name field holds (a network line, a
+    // /dev/serial/by-id/ name): it is opened as given.
+    const bool opened = serialPort_ != nullptr ? serialPort_->OpenPath(deviceName) : port_->Open();
+    if (!opened) {
         connected_ = false;
         return false;
     }
@@ -113,6 +119,7 @@ bool MemoryController::Disconnect() {
 }
 
 void MemoryController::Release() {
+    serialPort_ = nullptr;
     if (port_) {
         port_->Uninitialize();
         port_.reset();
@@ -126,8 +133,9 @@ void MemoryController::Release() {
 // Over the serial line one frame carries a limited number of bytes; there repeated accesses and
 // register lists go out as several frames. The library takes each in one call.
 bool MemoryController::SendSet(const RegisterPair* pairs, int32_t count) {
-    const bool sent = serialLine_ ? PutRegSetInFrames(*port_, count, pairs, cancel_)
-                                  : port_->PutRegSet(count, pairs);
+    const bool sent = serialPort_ != nullptr
+                          ? PutRegSetInFrames(*serialPort_, count, pairs, cancel_)
+                          : port_->PutRegSet(count, pairs);
     if (!sent) {
         return FailFromPort();
     }
@@ -148,8 +156,9 @@ bool MemoryController::WriteRepeat(uint8_t reg, uint32_t address, const uint8_t*
     if (!SetAddress(address)) {
         return false;
     }
-    const bool sent = serialLine_ ? PutRegRepeatInFrames(*port_, count, Reg(reg), buffer, cancel_)
-                                  : port_->PutRegRepeat(count, Reg(reg), buffer);
+    const bool sent = serialPort_ != nullptr
+                          ? PutRegRepeatInFrames(*serialPort_, count, Reg(reg), buffer, cancel_)
+                          : port_->PutRegRepeat(count, Reg(reg), buffer);
     if (!sent) {
         return FailFromPort();
     }
@@ -160,8 +169,8 @@ bool MemoryController::ReadRepeat(uint8_t reg, uint32_t address, uint8_t* buffer
     if (!SetAddress(address)) {
         return false;
     }
-    const bool received = serialLine_
-                              ? GetRegRepeatInFrames(*port_, count, Reg(reg), buffer, cancel_)
+    const bool received = serialPort_ != nullptr
+                              ? GetRegRepeatInFrames(*serialPort_, count, Reg(reg), buffer, cancel_)
                               : port_->GetRegRepeat(count, Reg(reg), buffer);
     if (!received) {
         return FailFromPort();

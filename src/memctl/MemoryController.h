@@ -12,6 +12,7 @@ namespace tessary {
 class CancelToken;
 class MessageSink;
 class SerialLine;
+class SerialPort;
 
 // Bytes moved per transfer call by every load and store.
 inline constexpr int32_t TransferBlockSize = 8192;
@@ -70,6 +71,8 @@ class MemoryController {
     std::unique_ptr<SerialLine> serialLine_;
     bool connected_ = false;
     std::unique_ptr<RegisterPort> port_;
+    // port_ itself when it is a serial port: long transfers go out through its window.
+    SerialPort* serialPort_ = nullptr;
     int32_t errorCode_ = 0;
     char identity_[64] = {};
 };

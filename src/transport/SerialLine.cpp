@@ -1,6 +1,7 @@
 #include "SerialLine.h"
 
 #include "FrameCodec.h"
+#include "NetworkLine.h"
 #include "RegisterPort.h"
 #include "TtyConfig.h"
 
@@ -27,6 +28,12 @@ using std::chrono::milliseconds;
 constexpr milliseconds kTotal{1000};
 constexpr milliseconds kPerByte{10};
 constexpr milliseconds kInterval{10};
+// How long a network line may take to accept the connection.
+constexpr int kConnectTimeoutMs = 3000;
+// After a failure the replies still due arrive back to back; a pause of twice the longest frame's
+// time on the line (at least kQuiet) means none is left. kDiscardLimit bounds the whole drain.
+constexpr milliseconds kQuiet{100};
+constexpr std::chrono::seconds kDiscardLimit{3};
 
 Clock::time_point DeadlineFor(int bytes) {
     return Clock::now() + kTotal + kPerByte * bytes;
@@ -73,6 +80,19 @@ OpenFailure Classify(int osError) {
     }
 }
 
+OpenFailure ClassifyNetwork(int osError) {
+    switch (osError) {
+    case ECONNREFUSED:
+        return OpenFailure::ConnectionRefused;
+    case EHOSTUNREACH:
+    case ENETUNREACH:
+    case ETIMEDOUT:
+        return OpenFailure::Unreachable;
+    default:
+        return OpenFailure::Other;
+    }
+}
+
 } // namespace
 
 std::string TtyPath(const char* portName) {
@@ -95,6 +115,13 @@ std::string DescribeOpenFailure(OpenFailure failure, int osError) {
         return "device busy; another program is using it";
     case OpenFailure::NotASerialDevice:
         return "not a serial device";
+    case OpenFailure::ConnectionRefused:
+        return "connection refused: nothing accepts connections there; is the serial server "
+               "(ser2net) running, and on that port?";
+    case OpenFailure::Unreachable:
+        return std::string("cannot reach the server (") + std::strerror(osError) + ")";
+    case OpenFailure::BadNetworkAddress:
+        return "not a network line: write tcp://HOST:PORT or rfc2217://HOST:PORT";
     case OpenFailure::Other:
         break;
     }
@@ -119,9 +146,13 @@ bool SerialLine::Open(const char* portName) {
     }
     path_ = TtyPath(portName);
     openFailure_ = OpenFailure::None;
+    bool malformed = false;
+    if (const auto network = ParseNetworkLine(path_, malformed); network || malformed) {
+        return OpenNetwork(network);
+    }
     const int fd = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     // One user of the line at a time: another program holding it makes this Open fail as busy.
-    const bool usable = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 && ConfigureTty(fd);
+    const bool usable = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 && ConfigureTty(fd, baud_);
     if (!usable) {
         openErrno_ = errno;
         openFailure_ = Classify(openErrno_);
@@ -139,7 +170,36 @@ bool SerialLine::Open(const char* portName) {
     return true;
 }
 
+bool SerialLine::OpenNetwork(const std::optional<NetworkLine>& network) {
+    const int fd = network ? ConnectNetworkLine(*network, kConnectTimeoutMs) : -1;
+    if (fd < 0) {
+        openErrno_ = errno;
+        openFailure_ = network ? ClassifyNetwork(openErrno_) : OpenFailure::BadNetworkAddress;
+        return Fail(kErrLineOpenFailed);
+    }
+    handle_ = fd;
+    socket_ = true;
+    flags_ |= kFlagOpen;
+    errorCode_ = 0;
+    if (network->kind == NetworkLine::Kind::Rfc2217) {
+        telnet_.emplace();
+        const std::vector<uint8_t> opening = telnet_->Open(baud_);
+        if (!WriteRaw(opening.data(), opening.size())) {
+            openErrno_ = errno;
+            openFailure_ = OpenFailure::Other;
+            CloseHandle();
+            flags_ &= ~kFlagOpen;
+            return Fail(kErrLineOpenFailed);
+        }
+    }
+    return true;
+}
+
 void SerialLine::CloseHandle() {
+    socket_ = false;
+    telnet_.reset();
+    decoded_.clear();
+    decodedAt_ = 0;
     if (handle_ >= 0) {
         ::close(handle_);
         handle_ = -1;
@@ -173,12 +233,21 @@ std::string SerialLine::OpenFailureText() const {
 }
 
 bool SerialLine::WriteAll(const uint8_t* bytes, int count) {
-    const auto deadline = DeadlineFor(count);
-    int written = 0;
+    if (!telnet_) {
+        return WriteRaw(bytes, static_cast<size_t>(count));
+    }
+    std::vector<uint8_t> escaped;
+    TelnetComPort::Escape(bytes, static_cast<size_t>(count), escaped);
+    return WriteRaw(escaped.data(), escaped.size());
+}
+
+bool SerialLine::WriteRaw(const uint8_t* bytes, size_t count) {
+    const auto deadline = DeadlineFor(static_cast<int>(count));
+    size_t written = 0;
     while (written < count) {
-        const ssize_t n = ::write(handle_, bytes + written, static_cast<size_t>(count - written));
+        const ssize_t n = ::write(handle_, bytes + written, count - written);
         if (n > 0) {
-            written += static_cast<int>(n);
+            written += static_cast<size_t>(n);
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else if (n < 0 && errno != EAGAIN) {
@@ -195,7 +264,7 @@ int SerialLine::ReadSome(uint8_t* buffer, int wanted) {
     const auto deadline = DeadlineFor(wanted);
     int got = 0;
     while (got < wanted) {
-        const ssize_t n = ::read(handle_, buffer + got, static_cast<size_t>(wanted - got));
+        const ssize_t n = ReadData(buffer + got, static_cast<size_t>(wanted - got));
         if (n > 0) {
             got += static_cast<int>(n);
             continue;
@@ -215,6 +284,68 @@ int SerialLine::ReadSome(uint8_t* buffer, int wanted) {
     return got;
 }
 
+ssize_t SerialLine::ReadData(uint8_t* buffer, size_t count) {
+    if (!telnet_) {
+        const ssize_t n = ::read(handle_, buffer, count);
+        if (n == 0 && socket_) {
+            errno = ECONNRESET; // the server closed the connection
+            return -1;
+        }
+        return n;
+    }
+    while (decodedAt_ == decoded_.size()) {
+        decoded_.clear();
+        decodedAt_ = 0;
+        uint8_t raw[512];
+        const ssize_t n = ::read(handle_, raw, sizeof(raw));
+        if (n == 0) {
+            errno = ECONNRESET;
+            return -1;
+        }
+        if (n < 0) {
+            return n;
+        }
+        std::vector<uint8_t> answers;
+        telnet_->Take(raw, static_cast<size_t>(n), decoded_, answers);
+        if (!answers.empty() && !WriteRaw(answers.data(), answers.size())) {
+            return -1;
+        }
+    }
+    const size_t n = std::min(count, decoded_.size() - decodedAt_);
+    std::memcpy(buffer, decoded_.data() + decodedAt_, n);
+    decodedAt_ += n;
+    return static_cast<ssize_t>(n);
+}
+
+void SerialLine::DiscardInput() {
+    if ((flags_ & kFlagOpen) == 0) {
+        return;
+    }
+    const auto longestFrame = std::chrono::microseconds(
+        int64_t{frame::kMaxPayload + frame::kOverhead} * 10'000'000 / std::max(baud_, 1u));
+    const auto quiet = std::max<Clock::duration>(kQuiet, 2 * longestFrame);
+    const auto giveUp = Clock::now() + kDiscardLimit;
+    uint8_t scratch[frame::kMaxPayload + frame::kOverhead];
+    while (Clock::now() < giveUp) {
+        const auto deadline = Clock::now() + quiet;
+        bool any = false;
+        for (;;) {
+            const ssize_t n = ReadData(scratch, sizeof(scratch));
+            if (n > 0) {
+                any = true;
+                continue;
+            }
+            if ((n < 0 && errno != EAGAIN && errno != EINTR) ||
+                !WaitFor(handle_, POLLIN, deadline)) {
+                break;
+            }
+        }
+        if (!any) {
+            return;
+        }
+    }
+}
+
 void SerialLine::Drain(int count) {
     uint8_t scratch[frame::kMaxPayload + frame::kOverhead];
     while (count > 0) {
@@ -230,10 +361,10 @@ bool SerialLine::SendFrame(int length, const uint8_t* payload) {
     if ((flags_ & kFlagOpen) == 0) {
         return Fail(kErrLineNotOpen);
     }
-    if (length < 0 || length > frame::kMaxRequestPayload) {
+    if (length < 0 || length > requestLimit_ || length > frame::kMaxPayload) {
         return Fail(kErrFrameTooLong);
     }
-    uint8_t bytes[frame::kMaxRequestPayload + frame::kOverhead];
+    uint8_t bytes[frame::kMaxPayload + frame::kOverhead];
     const int size = frame::Encode(payload, length, bytes);
     // The whole frame goes out in one write: the line carries the same bytes as one write per
     // byte would, without a system call for each of them.

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "FastAnnouncement.h"
+
 #include <cstdint>
+#include <optional>
 
 // Requests and replies of the serial-line register protocol (payload byte 0 of a frame).
 //
@@ -41,5 +44,24 @@ enum Reply : uint8_t {
 inline constexpr int32_t kMaxRepeatWrite = 63;
 inline constexpr int32_t kMaxRepeatRead = 62;
 inline constexpr int32_t kMaxSetPairs = 32;
+inline constexpr int kBasicPayload = 65;
+
+// What one frame carries with a board: the basic limits, or those of a fast board's longest
+// payload M (M - 2 data bytes written, M - 1 values read, (M - 1) / 2 pairs either way).
+struct FrameLimits {
+    int payload;
+    int32_t repeatWrite;
+    int32_t repeatRead;
+    int32_t setPairs;
+    bool compactRead;
+};
+
+inline FrameLimits LimitsFor(const std::optional<FastCapabilities>& fast) {
+    if (!fast) {
+        return {kBasicPayload, kMaxRepeatWrite, kMaxRepeatRead, kMaxSetPairs, false};
+    }
+    const int m = fast->maxPayload;
+    return {m, m - 2, m - 1, (m - 1) / 2, true};
+}
 
 } // namespace tessary::protocol

@@ -74,11 +74,14 @@ Ser2netProcess::Ser2netProcess(const std::string& tty, Mode mode) {
     url_ = std::string(telnet ? "rfc2217" : "tcp") + "://127.0.0.1:" + std::to_string(port);
     const std::string config = dir_ + "/ser2net.yaml";
     std::ofstream(config) << "connection: &board\n"
-                          << "  accepter: " << (telnet ? "telnet(rfc2217),tcp," : "tcp,")
+                          << "  accepter: "
+                          << (telnet ? "telnet(rfc2217),tcp(nodelay)," : "tcp(nodelay),")
                           << "127.0.0.1," << port << "\n"
                           << "  connector: serialdev," << tty << ",115200n81,local\n"
                           << "  options:\n"
-                          << "    kickolduser: true\n";
+                          << "    kickolduser: true\n"
+                          // Bytes from the line go on at once, not gathered for a while.
+                          << "    chardelay: false\n";
 
     std::vector<std::string> args{Executable(), "-n", "-u", "-c", config, "-P", dir_ + "/pid"};
     std::vector<char*> argv;
