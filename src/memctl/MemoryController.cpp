@@ -178,6 +178,51 @@ bool MemoryController::ReadRepeat(uint8_t reg, uint32_t address, uint8_t* buffer
     return true;
 }
 
+bool MemoryController::InterleavesReadBack() const {
+    return serialPort_ != nullptr && serialPort_->Limits().compactRead;
+}
+
+bool MemoryController::WriteReadBack(uint8_t reg, uint32_t address, const uint8_t* buffer,
+                                     uint8_t* readBack, int32_t count, bool readArray) {
+    if (!InterleavesReadBack()) {
+        return WriteRepeat(reg, address, buffer, count) && (!readArray || ReadArrayMode()) &&
+               ReadRepeat(reg, address, readBack, count);
+    }
+    if (!SetAddress(address)) {
+        return false;
+    }
+    // Before each read: the chip back to its array (Flash), the address back to the piece.
+    auto rewind = [&](int32_t offset, RegisterPair* pairs) {
+        int32_t listed = 0;
+        if (readArray) {
+            pairs[listed++] = {Reg(kRegFlashCommand), kFlashReadArray};
+            pairs[listed++] = {Reg(kRegControl), kControlStrobeOn};
+            pairs[listed++] = {Reg(kRegControl), kControlStrobeOff};
+            pairs[listed++] = {Reg(kRegControl), kControlIdle};
+        }
+        const uint32_t at = address + static_cast<uint32_t>(offset);
+        pairs[listed++] = {Reg(kRegAddressLow), static_cast<uint8_t>(at)};
+        pairs[listed++] = {Reg(kRegAddressMid), static_cast<uint8_t>(at >> 8)};
+        pairs[listed++] = {Reg(kRegAddressHigh), static_cast<uint8_t>(at >> 16)};
+        return listed;
+    };
+    if (!PutRegRepeatReadBackInFrames(*serialPort_, count, Reg(reg), buffer, readBack, rewind,
+                                      cancel_)) {
+        return FailFromPort();
+    }
+    return true;
+}
+
+bool MemoryController::WriteRamReadBack(uint32_t address, const uint8_t* buffer, uint8_t* readBack,
+                                        int32_t count) {
+    return WriteReadBack(kRegRamData, address, buffer, readBack, count, false);
+}
+
+bool MemoryController::WriteFlashReadBack(uint32_t address, const uint8_t* buffer,
+                                          uint8_t* readBack, int32_t count) {
+    return WriteReadBack(kRegFlashData, address, buffer, readBack, count, true);
+}
+
 bool MemoryController::WriteRam(uint32_t address, const uint8_t* buffer, int32_t count) {
     return WriteRepeat(kRegRamData, address, buffer, count);
 }

@@ -43,6 +43,14 @@ class MemoryController {
     bool ReadRam(uint32_t address, uint8_t* buffer, int32_t count);
     bool WriteFlash(uint32_t address, const uint8_t* buffer, int32_t count);
     bool ReadFlash(uint32_t address, uint8_t* buffer, int32_t count);
+    // True when a written block is best read back piece by piece as it is written (a serial
+    // board with the compact read: the reads then share the line with the writes).
+    bool InterleavesReadBack() const;
+    // Writes a block and reads each piece back right after it (Flash: in read-array mode).
+    bool WriteRamReadBack(uint32_t address, const uint8_t* buffer, uint8_t* readBack,
+                          int32_t count);
+    bool WriteFlashReadBack(uint32_t address, const uint8_t* buffer, uint8_t* readBack,
+                            int32_t count);
     bool EraseBlock(uint32_t blockAddress);
     bool ReadArrayMode();
     bool ClearStatus();
@@ -64,6 +72,8 @@ class MemoryController {
     bool FlashCommand(uint8_t command);
     bool WriteRepeat(uint8_t reg, uint32_t address, const uint8_t* buffer, int32_t count);
     bool ReadRepeat(uint8_t reg, uint32_t address, uint8_t* buffer, int32_t count);
+    bool WriteReadBack(uint8_t reg, uint32_t address, const uint8_t* buffer, uint8_t* readBack,
+                       int32_t count, bool readArray);
 
     MessageSink* owner_ = nullptr;
     const Session& session_;

@@ -63,4 +63,22 @@ bool GetRegSetInFrames(SerialPort& port, int32_t count, RegisterPair* pairs,
     });
 }
 
+bool PutRegRepeatReadBackInFrames(SerialPort& port, int32_t count, uint8_t reg, const uint8_t* data,
+                                  uint8_t* readBack,
+                                  const std::function<int32_t(int32_t, RegisterPair*)>& rewind,
+                                  const CancelToken& cancel) {
+    const protocol::FrameLimits limits = port.Limits();
+    return InPieces(port, count, std::min(limits.repeatWrite, limits.repeatRead), cancel,
+                    [&](int32_t offset, int32_t size) {
+                        if (size < 0) {
+                            return port.IssuePutRegRepeat(size, reg, data);
+                        }
+                        RegisterPair pairs[kMaxRewindPairs];
+                        const int32_t listed = rewind(offset, pairs);
+                        return port.IssuePutRegRepeat(size, reg, data + offset) &&
+                               port.IssuePutRegSet(listed, pairs) &&
+                               port.IssueGetRegRepeat(size, reg, readBack + offset);
+                    });
+}
+
 } // namespace tessary
