@@ -1,5 +1,6 @@
 // Run by hand (it takes about a minute, so no benchmark run starts it): a 16 MB Flash dump at
 // 3,000,000 baud, paced by tessary-board, with the fast protocol. Target: at most 70 s.
+// An argument forces the number of requests in flight (default: what the board announces).
 #include "BoardProcess.h"
 #include "RecordingSinks.h"
 #include "Session.h"
@@ -7,10 +8,11 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
 
-int main() {
+int main(int argc, char** argv) {
     using namespace tessary;
     namespace fs = std::filesystem;
     constexpr int32_t kFlashSize = 16 * 1024 * 1024;
@@ -22,6 +24,7 @@ int main() {
     session.interfaceType = kInterfaceSerial;
     session.deviceName = board.Path();
     session.serialBaud = 3000000;
+    session.serialWindow = argc > 1 ? std::atoi(argv[1]) : 0;
     session.memoryConfiguration = kParvel16;
     StoreRequest request;
     request.path = output.string();

@@ -8,7 +8,7 @@ namespace tessary::peer {
 
 namespace {
 
-constexpr int kUnlimitedWindow = 8;
+constexpr int kUnlimitedWindow = 16;
 
 } // namespace
 

@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
         ->default_val(protocol::kMaxFastPayload);
     app.add_option("--window", window,
                    "Fast protocol: requests the board announces it can hold at once (1 to 32); "
-                   "default: what --rx-buffer holds of the longest requests, or 8 without a limit")
+                   "default: what --rx-buffer holds of the longest requests, or 16 without a limit")
         ->check(CLI::Range(0, protocol::kMaxFastWindow))
         ->default_val(0);
     app.add_option("--fault", fault,

@@ -151,9 +151,23 @@ bool MemoryController::SetAddress(uint32_t address) {
     return SendSet(pairs, 3);
 }
 
+// On a serial line the address goes out in the same window as the data that follows it: no
+// wait for its reply between the two.
+bool MemoryController::SetAddressAhead(uint32_t address) {
+    if (serialPort_ == nullptr) {
+        return SetAddress(address);
+    }
+    const RegisterPair pairs[] = {
+        {Reg(kRegAddressLow), static_cast<uint8_t>(address)},
+        {Reg(kRegAddressMid), static_cast<uint8_t>(address >> 8)},
+        {Reg(kRegAddressHigh), static_cast<uint8_t>(address >> 16)},
+    };
+    return serialPort_->IssuePutRegSet(3, pairs) || FailFromPort();
+}
+
 bool MemoryController::WriteRepeat(uint8_t reg, uint32_t address, const uint8_t* buffer,
                                    int32_t count) {
-    if (!SetAddress(address)) {
+    if (!SetAddressAhead(address)) {
         return false;
     }
     const bool sent = serialPort_ != nullptr
@@ -166,7 +180,7 @@ bool MemoryController::WriteRepeat(uint8_t reg, uint32_t address, const uint8_t*
 }
 
 bool MemoryController::ReadRepeat(uint8_t reg, uint32_t address, uint8_t* buffer, int32_t count) {
-    if (!SetAddress(address)) {
+    if (!SetAddressAhead(address)) {
         return false;
     }
     const bool received = serialPort_ != nullptr
@@ -188,7 +202,7 @@ bool MemoryController::WriteReadBack(uint8_t reg, uint32_t address, const uint8_
         return WriteRepeat(reg, address, buffer, count) && (!readArray || ReadArrayMode()) &&
                ReadRepeat(reg, address, readBack, count);
     }
-    if (!SetAddress(address)) {
+    if (!SetAddressAhead(address)) {
         return false;
     }
     // Before each read: the chip back to its array (Flash), the address back to the piece.

@@ -69,6 +69,7 @@ class MemoryController {
     uint8_t Reg(uint8_t offset) const;
     bool FailFromPort();
     bool SendSet(const RegisterPair* pairs, int32_t count);
+    bool SetAddressAhead(uint32_t address);
     bool FlashCommand(uint8_t command);
     bool WriteRepeat(uint8_t reg, uint32_t address, const uint8_t* buffer, int32_t count);
     bool ReadRepeat(uint8_t reg, uint32_t address, uint8_t* buffer, int32_t count);

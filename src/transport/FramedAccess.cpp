@@ -9,15 +9,14 @@ namespace tessary {
 namespace {
 
 // Issues `piece(offset, size)` for consecutive pieces of at most `limit` of `count` items, then
-// takes the replies still due. A cancel stops the issuing between pieces; the replies of the
-// pieces already sent are still taken, so the line is left clean.
+// takes the replies still due (also of requests issued before the call). A cancel stops the issuing
+// between pieces; the replies of the pieces already sent are still taken, so the line is left
+// clean.
 template <typename Piece>
 bool InPieces(SerialPort& port, int32_t count, int32_t limit, const CancelToken& cancel,
               Piece piece) {
-    if (count < 0) {
-        return piece(0, count);
-    }
-    bool issued = true;
+    // A negative count goes to the port, which refuses it; requests issued before are still taken.
+    bool issued = count >= 0 || piece(0, count);
     for (int32_t done = 0; done < count && issued;) {
         if (done > 0 && cancel.Cancelled()) {
             issued = false;
