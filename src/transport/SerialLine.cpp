@@ -13,6 +13,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -245,7 +246,9 @@ bool SerialLine::WriteRaw(const uint8_t* bytes, size_t count) {
     const auto deadline = DeadlineFor(static_cast<int>(count));
     size_t written = 0;
     while (written < count) {
-        const ssize_t n = ::write(handle_, bytes + written, count - written);
+        // A server that closed the connection is an error here, never a SIGPIPE.
+        const ssize_t n = socket_ ? ::send(handle_, bytes + written, count - written, MSG_NOSIGNAL)
+                                  : ::write(handle_, bytes + written, count - written);
         if (n > 0) {
             written += static_cast<size_t>(n);
         } else if (n < 0 && errno == EINTR) {
