@@ -11,6 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <chrono>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -218,6 +225,43 @@ TEST_F(SerialRoadTest, ARefusedConnectionIsAnOpenFailureThatSaysSo) {
     EXPECT_FALSE(controller.Connect(session.deviceName.c_str()));
     EXPECT_NE(controller.LineFailureText().find("connection refused"), std::string::npos)
         << controller.LineFailureText();
+}
+
+TEST_F(SerialRoadTest, AServerThatHangsUpEndsTheExchangeAtOnce) {
+    // A listener that takes the connection and closes it again, twice (the write of the second
+    // request then meets a closed connection).
+    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof(address);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), size), 0);
+    ASSERT_EQ(listen(listener, 2), 0);
+    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size), 0);
+    std::thread server([listener] {
+        for (int i = 0; i < 2; ++i) {
+            const int client = accept(listener, nullptr, nullptr);
+            if (client >= 0) {
+                close(client);
+            }
+        }
+    });
+    Session session;
+    session.interfaceType = kInterfaceSerial;
+    session.deviceName = "tcp://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    for (int i = 0; i < 2; ++i) {
+        MemoryController controller(session);
+        ASSERT_TRUE(controller.CreatePort(nullptr));
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(controller.Connect(session.deviceName.c_str()));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+        EXPECT_TRUE(controller.ErrorCode() == kErrNoReply ||
+                    controller.ErrorCode() == kErrWriteIncomplete)
+            << controller.ErrorCode();
+        controller.Disconnect();
+    }
+    server.join();
+    close(listener);
 }
 
 } // namespace
