@@ -6,6 +6,8 @@
 #include "MemoryController.h"
 #include "RecordingSinks.h"
 #include "Ser2netProcess.h"
+#include "SerialLine.h"
+#include "SerialPort.h"
 #include "Session.h"
 #include "StoreOperations.h"
 
@@ -227,41 +229,41 @@ TEST_F(SerialRoadTest, ARefusedConnectionIsAnOpenFailureThatSaysSo) {
         << controller.LineFailureText();
 }
 
-TEST_F(SerialRoadTest, AServerThatHangsUpEndsTheExchangeAtOnce) {
-    // A listener that takes the connection and closes it again, twice (the write of the second
-    // request then meets a closed connection).
+TEST_F(SerialRoadTest, AServerThatHangsUpEndsTheExchangeAtOnceAndNeverKillsTheHost) {
+    // A listener that takes the connection and closes it again.
     const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t size = sizeof(address);
     ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), size), 0);
-    ASSERT_EQ(listen(listener, 2), 0);
+    ASSERT_EQ(listen(listener, 1), 0);
     ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size), 0);
     std::thread server([listener] {
-        for (int i = 0; i < 2; ++i) {
-            const int client = accept(listener, nullptr, nullptr);
-            if (client >= 0) {
-                close(client);
-            }
+        const int client = accept(listener, nullptr, nullptr);
+        if (client >= 0) {
+            close(client);
         }
     });
-    Session session;
-    session.interfaceType = kInterfaceSerial;
-    session.deviceName = "tcp://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
-    for (int i = 0; i < 2; ++i) {
-        MemoryController controller(session);
-        ASSERT_TRUE(controller.CreatePort(nullptr));
-        const auto start = std::chrono::steady_clock::now();
-        EXPECT_FALSE(controller.Connect(session.deviceName.c_str()));
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
-        EXPECT_TRUE(controller.ErrorCode() == kErrNoReply ||
-                    controller.ErrorCode() == kErrWriteIncomplete)
-            << controller.ErrorCode();
-        controller.Disconnect();
-    }
+    SerialLine line;
+    SerialPort port;
+    line.Initialize();
+    port.Initialize(line);
+    const std::string url = "tcp://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    ASSERT_TRUE(port.OpenPath(url.c_str()));
     server.join();
     close(listener);
+    // The first request finds the connection closed when its reply is due; the later ones find
+    // it closed when they are written (a SIGPIPE there would end this test program).
+    for (int i = 0; i < 3; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        bool present = true;
+        EXPECT_FALSE(port.Probe(present));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+        EXPECT_TRUE(port.ErrorCode() == kErrNoReply || port.ErrorCode() == kErrWriteIncomplete)
+            << port.ErrorCode();
+    }
+    port.Close();
 }
 
 } // namespace
