@@ -134,7 +134,8 @@ class SerialFaultTest : public SerialControllerTest,
 // read it back (the address, then 133 frames): request 150 is a full 62-value reply.
 TEST_P(SerialFaultTest, FaultOnAReplyOfTheReadBack) {
     std::vector<std::string> options = GetParam().options;
-    options.insert(options.end(), {"--fault-at", "150", "--fault-count", "1"});
+    options.insert(options.end(),
+                   {"--fault-at", "150", "--fault-count", "1", "--protocol", "basic"});
     StartBoard(options);
     ASSERT_TRUE(Connect());
     const auto data = Pattern(TransferBlockSize, 5);

@@ -92,7 +92,7 @@ TEST_F(SerialOperationsTest, LoadFlashWithEraseAndVerifyThenStoreFlashBack) {
 }
 
 TEST_F(SerialOperationsTest, BoardThatStopsAnsweringEndsTheLoadWithItsError) {
-    StartBoard({"--fault", "no-reply", "--fault-at", "100"});
+    StartBoard({"--fault", "no-reply", "--fault-at", "100", "--protocol", "basic"});
     const auto start = std::chrono::steady_clock::now();
     LoadRamOperation(session, Load(0), status, messages);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
@@ -100,7 +100,7 @@ TEST_F(SerialOperationsTest, BoardThatStopsAnsweringEndsTheLoadWithItsError) {
 }
 
 TEST_F(SerialOperationsTest, BoardThatStopsAnsweringEndsTheStoreAndKeepsTheFile) {
-    StartBoard({"--fault", "no-reply", "--fault-at", "100"});
+    StartBoard({"--fault", "no-reply", "--fault-at", "100", "--protocol", "basic"});
     std::ofstream(output, std::ios::binary) << "before";
     const auto start = std::chrono::steady_clock::now();
     StoreRamToFile(session, Store(0), status, messages);
