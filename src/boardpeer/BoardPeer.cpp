@@ -159,6 +159,9 @@ void BoardPeer::Answer(const std::vector<uint8_t>& frame, Clock::time_point star
     if (fault == FaultKind::BadChecksum) {
         bytes.back() ^= 0x5A;
     }
+    if (fault == FaultKind::FlipByte) {
+        bytes[bytes.size() - 2] ^= 0x01;
+    }
     Transmit(start, std::move(bytes), fault);
 }
 
@@ -172,6 +175,15 @@ void BoardPeer::Transmit(Clock::time_point start, std::vector<uint8_t> bytes, Fa
         engineFree_ += byteTime_ * static_cast<int64_t>(piece.size());
         outbox_.push_back({engineFree_ + latency, std::move(piece)});
     };
+    if (fault == FaultKind::Dribble) {
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            if (i > 0) {
+                engineFree_ += std::chrono::milliseconds(settings_.fault.stallMs);
+            }
+            send({bytes[i]});
+        }
+        return;
+    }
     const size_t cut = std::min<size_t>(settings_.fault.cutAfter, bytes.size());
     if (fault == FaultKind::CutShort) {
         bytes.resize(cut);

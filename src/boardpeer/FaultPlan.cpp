@@ -21,6 +21,12 @@ std::optional<FaultKind> ParseFaultKind(std::string_view text) {
     if (text == "stall") {
         return FaultKind::Stall;
     }
+    if (text == "dribble") {
+        return FaultKind::Dribble;
+    }
+    if (text == "flip-byte") {
+        return FaultKind::FlipByte;
+    }
     return std::nullopt;
 }
 

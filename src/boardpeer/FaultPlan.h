@@ -14,6 +14,8 @@ enum class FaultKind {
     WrongCode,   // the reply carries reply code 0x80
     BadChecksum, // the reply's checksum byte is wrong
     Stall,       // cutAfter bytes, a pause of stallMs, then the rest
+    Dribble,     // one byte at a time, stallMs apart
+    FlipByte,    // the last payload byte arrives changed, the checksum as for the true reply
 };
 
 std::optional<FaultKind> ParseFaultKind(std::string_view text);

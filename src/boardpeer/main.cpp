@@ -2,9 +2,11 @@
 // without hardware.
 #include "Announcement.h"
 #include "BoardPeer.h"
+#include "ImageClaim.h"
 #include "Interrupt.h"
 #include "SimBoard.h"
 #include "Terminal.h"
+#include "Version.h"
 
 #include <CLI/CLI.hpp>
 
@@ -85,10 +87,11 @@ int main(int argc, char** argv) {
         ->default_val(0);
     app.add_option("--fault", fault,
                    "Fault on the replies: none, no-reply, cut-short (only --cut-after bytes of "
-                   "the reply frame), wrong-code (reply code 0x80), bad-checksum, stall "
-                   "(--cut-after bytes, a pause of --stall-ms, the rest)")
-        ->check(
-            CLI::IsMember({"none", "no-reply", "cut-short", "wrong-code", "bad-checksum", "stall"}))
+                   "the reply frame), wrong-code (reply code 0x80), bad-checksum, flip-byte (a "
+                   "payload byte changed, the checksum left as it was), stall (--cut-after bytes, "
+                   "a pause of --stall-ms, the rest), dribble (one byte every --stall-ms)")
+        ->check(CLI::IsMember({"none", "no-reply", "cut-short", "wrong-code", "bad-checksum",
+                               "flip-byte", "stall", "dribble"}))
         ->default_val("none");
     app.add_option("--fault-at", settings.fault.at,
                    "Number of the first request (counting from 1) whose reply the fault hits")
@@ -103,6 +106,7 @@ int main(int argc, char** argv) {
     app.add_option("--stall-ms", settings.fault.stallMs, "Length of a stall in milliseconds")
         ->default_val(2000);
     app.add_flag("--verbose", settings.verbose, "Show every frame on stderr");
+    app.set_version_flag("-V,--version", std::string("tessary-board ") + version::kProductVersion);
     CLI11_PARSE(app, argc, argv);
 
     if (registerBase % 8 != 0) {
@@ -123,7 +127,9 @@ int main(int argc, char** argv) {
         config.flashImage = images + "/" + name + ".flash";
     }
     auto board = board::SimBoard::Create(config, &error);
-    if (!board) {
+    // A board whose memories live in image files holds them for as long as it runs.
+    board::ImageClaim claim;
+    if (!board || !claim.Claim({config.ramImage, config.flashImage}, &error)) {
         std::cerr << "tessary-board: " << error << "\n";
         return 1;
     }

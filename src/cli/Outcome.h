@@ -14,6 +14,7 @@ namespace tessary::cli {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailed = 1; // the operation failed: connection, transfer, verify, file
 inline constexpr int kExitUsage = 2;  // bad usage or invalid input; nothing was connected
+inline constexpr int kExitCancelled = 130; // SIGINT, SIGTERM, SIGHUP or SIGQUIT cancelled it
 
 // What one run of tessary-cli did, for --json.
 struct Outcome {
@@ -23,11 +24,12 @@ struct Outcome {
     std::vector<ShownMessage> messages;
     int64_t bytes = 0;  // bytes moved between file and board
     int64_t blocks = 0; // Flash blocks erased
+    bool cancelled = false;
     std::optional<std::vector<DeviceInfo>> devices;
 };
 
-// One JSON object (a single line): command, ok, exitCode, status, messages, bytes, blocks, and
-// devices for the devices command.
+// One JSON object (a single line): command, ok, exitCode, cancelled, status, messages (each with
+// the cause where one is known), bytes, blocks, and devices for the devices command.
 std::string OutcomeJson(const Outcome& outcome);
 
 } // namespace tessary::cli

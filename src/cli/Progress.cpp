@@ -1,5 +1,6 @@
 #include "Progress.h"
 
+#include <algorithm>
 #include <ostream>
 
 namespace tessary::cli {
@@ -22,6 +23,7 @@ Progress::Progress(std::ostream& out, Style style, int width,
     : out_(out), style_(style), width_(width), now_(std::move(now)) {}
 
 void Progress::SetText(const std::string& text, ProgressUnit unit) {
+    const std::lock_guard lock(mutex_);
     if (!inPhase_ || unit != unit_) {
         inPhase_ = true;
         unit_ = unit;
@@ -36,6 +38,7 @@ void Progress::SetText(const std::string& text, ProgressUnit unit) {
 }
 
 void Progress::Update(int64_t done, int64_t total) {
+    const std::lock_guard lock(mutex_);
     haveCounts_ = true;
     done_ = done;
     total_ = total;
@@ -51,6 +54,11 @@ void Progress::Update(int64_t done, int64_t total) {
 }
 
 void Progress::Clear() {
+    const std::lock_guard lock(mutex_);
+    ClearLine();
+}
+
+void Progress::ClearLine() {
     if (drawn_) {
         out_ << "\r\033[K" << std::flush;
         drawn_ = false;
@@ -58,9 +66,22 @@ void Progress::Clear() {
 }
 
 void Progress::End() {
-    Clear();
+    const std::lock_guard lock(mutex_);
+    ClearLine();
     inPhase_ = false;
     haveCounts_ = false;
+}
+
+void Progress::Tick() {
+    const std::lock_guard lock(mutex_);
+    if (!inPhase_) {
+        return;
+    }
+    if (style_ == Style::Bar) {
+        MaybeDraw();
+    } else if (now_() - std::max(lastOutput_, phaseStart_) >= kLineInterval) {
+        PrintLine();
+    }
 }
 
 double Progress::Rate() const {
@@ -96,7 +117,14 @@ void Progress::Draw() {
 }
 
 void Progress::PrintLine() {
-    out_ << text_ << "  " << Percent(done_, total_) << "%  " << done_ << '/' << total_ << ' '
+    out_ << text_;
+    if (!haveCounts_) {
+        out_ << '\n' << std::flush;
+        anyOutput_ = true;
+        lastOutput_ = now_();
+        return;
+    }
+    out_ << "  " << Percent(done_, total_) << "%  " << done_ << '/' << total_ << ' '
          << UnitName(unit_);
     const double rate = Rate();
     if (rate > 0) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <mutex>
 #include <string>
 
 namespace tessary::cli {
@@ -13,7 +14,9 @@ namespace tessary::cli {
 // The progress display of a running operation on stderr. On a terminal one line is redrawn in
 // place (status text, bar, percent, rate, time left), at most five times a second. Elsewhere (a
 // CI log, a file) whole lines are printed, one per tenth of the work or every few seconds, so that
-// a 16 MB transfer of 2048 blocks gives about ten lines.
+// a 16 MB transfer of 2048 blocks gives about ten lines. Tick, called from a clock of its own,
+// keeps a line coming at least every five seconds when the board is slow to deliver a block. The
+// calls may come from two threads.
 class Progress {
   public:
     using Clock = std::chrono::steady_clock;
@@ -30,13 +33,18 @@ class Progress {
     void Clear();
     // The operation has ended.
     void End();
+    // Time has passed: within a phase, a log that has had nothing for five seconds gets the
+    // present line again, and a bar is redrawn with its new rate and time left.
+    void Tick();
 
   private:
     double Rate() const;
     void MaybeDraw();
     void Draw();
     void PrintLine();
+    void ClearLine();
 
+    mutable std::mutex mutex_;
     std::ostream& out_;
     Style style_;
     int width_;

@@ -1,10 +1,13 @@
 #include "Run.h"
 
+#include "CancelSignals.h"
 #include "DeviceLibrary.h"
 #include "DeviceList.h"
 #include "Operations.h"
 #include "Outcome.h"
 #include "PrintingSinks.h"
+#include "Progress.h"
+#include "ProgressTicker.h"
 #include "Settings.h"
 
 #include <ostream>
@@ -39,7 +42,12 @@ int RunOperation(const Request& request, StatusSink& status, MessageSink& messag
     if (!SelectBoard(request, session, messages)) {
         return kExitUsage;
     }
-    return operation(session, status, messages, CancelToken::Never()) ? kExitSuccess : kExitFailed;
+    CancelToken cancel;
+    const CancelOnSignals signals(cancel);
+    if (operation(session, status, messages, cancel)) {
+        return kExitSuccess;
+    }
+    return cancel.Cancelled() ? kExitCancelled : kExitFailed;
 }
 
 void PrintDevices(const std::vector<DeviceInfo>& devices, std::ostream& out, std::ostream& err) {
@@ -58,19 +66,39 @@ int Run(const Request& request, std::ostream& out, std::ostream& err, Progress* 
     outcome.command = CommandName(request.command);
     PrintingMessages messages(err, progress);
     PrintingStatus status(progress);
-    outcome.exitCode = request.command == Command::Devices
-                           ? RunDevices(outcome, messages)
-                           : RunOperation(request, status, messages);
+    if (request.command == Command::Devices) {
+        outcome.exitCode = RunDevices(outcome, messages);
+    } else {
+        const ProgressTicker ticker(progress);
+        outcome.exitCode = RunOperation(request, status, messages);
+    }
     outcome.status = status.LastText();
     outcome.messages = messages.Shown();
     outcome.bytes = status.Bytes();
     outcome.blocks = status.Blocks();
+    outcome.cancelled = outcome.exitCode == kExitCancelled;
 
+    if (outcome.cancelled && outcome.status) {
+        if (progress != nullptr) {
+            progress->Clear();
+        }
+        err << *outcome.status << '\n'; // "Operation cancelled." and how far a load got
+        err.flush();
+    }
+    // A transfer that failed without a message (a board that stopped answering mid-way, a reply
+    // cut short or wrong) still leaves its cause on stderr, not only the status on stdout.
+    if (outcome.exitCode == kExitFailed && outcome.messages.empty() && outcome.status) {
+        if (progress != nullptr) {
+            progress->Clear();
+        }
+        err << "error: " << *outcome.status << ": the transfer with the board failed\n";
+        err.flush();
+    }
     if (request.json) {
         out << OutcomeJson(outcome) << '\n';
     } else if (outcome.devices) {
         PrintDevices(*outcome.devices, out, err);
-    } else if (outcome.status) {
+    } else if (outcome.status && !outcome.cancelled) {
         out << *outcome.status << '\n';
     }
     out.flush();

@@ -31,6 +31,8 @@ class Library {
     LnkErc DeviceName(int32_t index, char* name);
     LnkErc DefaultDevice(int32_t* index);
     LnkErc Open(const char* name, LnkHandle* handle);
+    // Why the last failed Open failed, in words; empty after a successful one.
+    std::string LastOpenFailure() const;
     LnkErc Close(LnkHandle handle);
 
     // Runs `call(Device&) -> bool` on the device behind the handle.
@@ -71,6 +73,7 @@ class Library {
     std::string dataDir_;
     std::map<std::string, std::unique_ptr<Device>> powered_;
     std::array<Slot, kMaxHandles> slots_{};
+    std::string lastOpenFailure_;
     uint32_t generation_ = 0;
 
     std::mutex hookMutex_;

@@ -1,5 +1,6 @@
 #include "SerialOptions.h"
 
+#include "QuoteText.h"
 #include <charconv>
 
 namespace tessary::lnkutil {
@@ -32,7 +33,7 @@ bool ValidateSerialOptions(const DeviceOptions& options, std::string* reason) {
                 return false;
             }
         } else if (key != "path") {
-            *reason = "unknown serial setting '" + key + "'";
+            *reason = "unknown serial setting '" + QuoteForMessage(key) + "'";
             return false;
         } else if (value.empty()) {
             *reason = "empty path";

@@ -29,7 +29,7 @@ bool EraseFlashBlocks(const Session& session, std::span<const int32_t> blocks, S
     }
     status.SetStatusText("Connecting");
     if (!controller.Connect(session.deviceName.c_str())) {
-        ShowStringTableError(messages, kStrFlashError);
+        ShowStringTableError(messages, kStrFlashError, controller.ConnectFailureText());
         return false;
     }
     const auto total = static_cast<int64_t>(blocks.size());

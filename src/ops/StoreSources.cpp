@@ -1,4 +1,7 @@
+#include "FlashLimit.h"
 #include "MemoryController.h"
+#include "RamLimit.h"
+#include "Sinks.h"
 #include "StoreOperations.h"
 
 namespace tessary {
@@ -7,6 +10,7 @@ namespace {
 class RamSource final : public StoreSource {
   public:
     const StorePageTexts& Texts() const override { return kStoreRamTexts; }
+    bool Flash() const override { return false; }
 
     void Prepare(MemoryController&, uint32_t) override {}
 
@@ -19,6 +23,7 @@ class RamSource final : public StoreSource {
 class FlashSource final : public StoreSource {
   public:
     const StorePageTexts& Texts() const override { return kStoreFlashTexts; }
+    bool Flash() const override { return true; }
 
     // An erase or programming may have left the chip reporting status: back to reading its
     // array. A broken link shows in the first block read, so the results are not examined here.
@@ -36,6 +41,18 @@ class FlashSource final : public StoreSource {
 };
 
 } // namespace
+
+bool AcceptStoreRange(const StoreRequest& request, bool flash, int32_t configuration,
+                      MessageSink& messages) {
+    const bool fits = flash ? FlashRangeFits(configuration, request.startAddress, request.length)
+                            : RamRangeFits(request.startAddress, request.length);
+    if (!fits) {
+        messages.ShowMessage(flash ? FlashLimitMessage(configuration) : RamLimitMessage(),
+                             (flash ? kStoreFlashTexts : kStoreRamTexts).caption, MessageIcon::None,
+                             true);
+    }
+    return fits;
+}
 
 bool StoreRamToFile(const Session& session, const StoreRequest& request, StatusSink& status,
                     MessageSink& messages, const CancelToken& cancel) {

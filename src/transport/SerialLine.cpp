@@ -3,6 +3,7 @@
 #include "FrameCodec.h"
 #include "NetworkLine.h"
 #include "RegisterPort.h"
+#include "ReplyDecode.h"
 #include "TtyConfig.h"
 
 #include <algorithm>
@@ -24,11 +25,11 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// A read waits kTotal plus kPerByte for every byte it asks for; once bytes have started to
-// arrive, a gap of kInterval ends it early with what it has. Writes get the same allowance.
+// An exchange's reply must arrive whole within kTotal plus kPerByte for every byte of its
+// frame, counted from the moment the host starts waiting for it: a board that dribbles its bytes
+// cannot stretch the wait by sending one now and then. Writes get the same allowance.
 constexpr milliseconds kTotal{1000};
 constexpr milliseconds kPerByte{10};
-constexpr milliseconds kInterval{10};
 // How long a network line may take to accept the connection.
 constexpr int kConnectTimeoutMs = 3000;
 // After a failure the replies still due arrive back to back; a pause of twice the longest frame's
@@ -36,25 +37,33 @@ constexpr int kConnectTimeoutMs = 3000;
 constexpr milliseconds kQuiet{100};
 constexpr std::chrono::seconds kDiscardLimit{3};
 
-Clock::time_point DeadlineFor(int bytes) {
-    return Clock::now() + kTotal + kPerByte * bytes;
+Clock::time_point DeadlineFor(Clock::time_point start, int bytes) {
+    return start + kTotal + kPerByte * bytes;
 }
 
-// Waits until the descriptor is ready for `events`; false on time-out, hang-up or error.
-bool WaitFor(int fd, short events, Clock::time_point deadline) {
+enum class Wait { Ready, TimedOut, HungUp };
+
+// Waits until the descriptor is ready for `events`. A peer that hung up (or a descriptor in
+// error) is reported at once, never polled again and again until the deadline.
+Wait WaitFor(int fd, short events, Clock::time_point deadline) {
     for (;;) {
         const auto now = Clock::now();
         if (now >= deadline) {
-            return false;
+            return Wait::TimedOut;
         }
         pollfd entry{fd, events, 0};
         const auto left = std::chrono::ceil<milliseconds>(deadline - now).count();
         const int ready = poll(&entry, 1, static_cast<int>(left));
         if (ready < 0 && errno != EINTR) {
-            return false;
+            return Wait::HungUp;
         }
         if (ready > 0) {
-            return (entry.revents & events) != 0;
+            if ((entry.revents & events) != 0) {
+                return Wait::Ready;
+            }
+            if ((entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+                return Wait::HungUp;
+            }
         }
     }
 }
@@ -197,14 +206,19 @@ bool SerialLine::OpenNetwork(const std::optional<NetworkLine>& network) {
 }
 
 void SerialLine::CloseHandle() {
+    if (handle_ >= 0) {
+        // Exclusive mode stays on the tty for as long as anyone holds it (a board simulator keeps
+        // its pty open): left set, it would turn away every later open by an ordinary user.
+        if (!socket_) {
+            (void)ioctl(handle_, TIOCNXCL);
+        }
+        ::close(handle_);
+        handle_ = -1;
+    }
     socket_ = false;
     telnet_.reset();
     decoded_.clear();
     decodedAt_ = 0;
-    if (handle_ >= 0) {
-        ::close(handle_);
-        handle_ = -1;
-    }
 }
 
 bool SerialLine::Close() {
@@ -243,7 +257,7 @@ bool SerialLine::WriteAll(const uint8_t* bytes, int count) {
 }
 
 bool SerialLine::WriteRaw(const uint8_t* bytes, size_t count) {
-    const auto deadline = DeadlineFor(static_cast<int>(count));
+    const auto deadline = DeadlineFor(Clock::now(), static_cast<int>(count));
     size_t written = 0;
     while (written < count) {
         // A server that closed the connection is an error here, never a SIGPIPE.
@@ -255,34 +269,37 @@ bool SerialLine::WriteRaw(const uint8_t* bytes, size_t count) {
             continue;
         } else if (n < 0 && errno != EAGAIN) {
             return false;
-        } else if (!WaitFor(handle_, POLLOUT, deadline)) {
+        } else if (WaitFor(handle_, POLLOUT, deadline) != Wait::Ready) {
             return false;
         }
     }
     return true;
 }
 
-// Reads up to `wanted` bytes; returns how many arrived before the time-outs ended the read.
-int SerialLine::ReadSome(uint8_t* buffer, int wanted) {
-    const auto deadline = DeadlineFor(wanted);
+// Reads `wanted` bytes unless the deadline passes or the line dies first; returns how many came.
+int SerialLine::ReadUntil(uint8_t* buffer, int wanted, Clock::time_point deadline) {
     int got = 0;
+    bool polledReadable = false;
     while (got < wanted) {
         const ssize_t n = ReadData(buffer + got, static_cast<size_t>(wanted - got));
         if (n > 0) {
             got += static_cast<int>(n);
+            polledReadable = false;
             continue;
         }
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        // A raw tty answers 0 or EAGAIN while its queue is empty; anything else is a dead line.
-        if (n < 0 && errno != EAGAIN) {
+        // A raw tty answers 0 or EAGAIN while its queue is empty. An error, or nothing to read
+        // right after poll reported input (a hung-up tty reads as end of file), is a dead line:
+        // it ends the read at once. A Telnet line may poll readable for commands alone.
+        if ((n < 0 && errno != EAGAIN) || (polledReadable && !telnet_)) {
             break;
         }
-        const auto wait = got == 0 ? deadline : std::min(deadline, Clock::now() + kInterval);
-        if (!WaitFor(handle_, POLLIN, wait)) {
+        if (WaitFor(handle_, POLLIN, deadline) != Wait::Ready) {
             break;
         }
+        polledReadable = true;
     }
     return got;
 }
@@ -339,24 +356,13 @@ void SerialLine::DiscardInput() {
                 continue;
             }
             if ((n < 0 && errno != EAGAIN && errno != EINTR) ||
-                !WaitFor(handle_, POLLIN, deadline)) {
+                WaitFor(handle_, POLLIN, deadline) != Wait::Ready) {
                 break;
             }
         }
         if (!any) {
             return;
         }
-    }
-}
-
-void SerialLine::Drain(int count) {
-    uint8_t scratch[frame::kMaxPayload + frame::kOverhead];
-    while (count > 0) {
-        const int n = ReadSome(scratch, std::min(count, static_cast<int>(sizeof(scratch))));
-        if (n == 0) {
-            return;
-        }
-        count -= n;
     }
 }
 
@@ -383,27 +389,28 @@ bool SerialLine::ReceiveFrame(int capacity, int& length, uint8_t* buffer) {
     if ((flags_ & kFlagOpen) == 0) {
         return Fail(kErrLineNotOpen);
     }
+    const auto start = Clock::now();
     uint8_t announced = 0;
-    if (ReadSome(&announced, 1) == 0) {
+    if (ReadUntil(&announced, 1, DeadlineFor(start, 1)) == 0) {
         return Fail(kErrNoReply);
     }
     const int size = announced;
-    if (size > capacity) {
-        Drain(size + 1);
-        return Fail(kErrReplyTooLong);
+    const auto deadline = DeadlineFor(start, size + frame::kOverhead);
+    // The whole frame is read before it is judged: a reply too long for the buffer is read off
+    // the line into scratch space and dropped, so the next exchange starts clean.
+    uint8_t frameBytes[frame::kMaxPayload + frame::kOverhead];
+    frameBytes[0] = announced;
+    const int rest = size + 1;
+    const int got = ReadUntil(frameBytes + 1, rest, deadline);
+    if (got < rest) {
+        return Fail(got == 0 ? kErrNoReply : kErrReplyCutShort);
     }
-    int got = 0;
-    while (got < size) {
-        const int n = ReadSome(buffer + got, size - got);
-        if (n == 0) {
-            return Fail(got == 0 ? kErrNoReply : kErrReplyCutShort);
-        }
-        got += n;
+    // A byte changed on the line fails the checksum instead of reaching the caller as data.
+    if (const int32_t refused = reply::CheckFrame(frameBytes, capacity); refused != 0) {
+        return Fail(refused);
     }
-    // The checksum is read to complete the frame; a reply is never refused for it.
-    uint8_t checksum = 0;
-    if (ReadSome(&checksum, 1) == 0) {
-        return Fail(kErrNoReply);
+    if (size > 0) {
+        std::memcpy(buffer, frameBytes + 1, static_cast<size_t>(size));
     }
     length = size;
     return true;

@@ -2,6 +2,7 @@
 
 #include "TelnetComPort.h"
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -56,7 +57,9 @@ class SerialLine {
     // Sends one frame carrying `length` payload bytes (at most the request limit).
     bool SendFrame(int length, const uint8_t* payload);
     // Receives one frame; its payload goes to `buffer`, which takes at most `capacity` bytes.
-    // A longer reply is read off the line, dropped and reported as kErrReplyTooLong.
+    // The whole frame must arrive within one allowance (1000 ms + 10 ms a byte); a peer that
+    // hangs up ends the wait at once. A longer reply is read off the line, dropped and reported
+    // as kErrReplyTooLong; a frame whose checksum does not add up fails with kErrBadChecksum.
     bool ReceiveFrame(int capacity, int& length, uint8_t* buffer);
     // Back to the state of a new line; a tty still open is closed, never leaked.
     void Reset();
@@ -79,8 +82,7 @@ class SerialLine {
     // Like read(2) on the line's data: a Telnet line's commands are taken out (and answered), a
     // connection the server closed is an error, an empty queue is -1 with EAGAIN or 0.
     ssize_t ReadData(uint8_t* buffer, size_t count);
-    int ReadSome(uint8_t* buffer, int wanted);
-    void Drain(int count);
+    int ReadUntil(uint8_t* buffer, int wanted, std::chrono::steady_clock::time_point deadline);
 
     uint32_t flags_ = 0;
     int handle_ = -1;

@@ -1,6 +1,7 @@
 #include "SerialPort.h"
 
 #include "FrameCodec.h"
+#include "ReplyDecode.h"
 #include "SerialLine.h"
 
 #include <algorithm>
@@ -15,45 +16,6 @@ namespace {
 
 bool Fits(int32_t count, int32_t limit) {
     return count >= 0 && count <= limit;
-}
-
-// What a reply delivers: 0, or the error code of a reply that must not be delivered.
-int32_t CheckCode(const uint8_t* payload, int length, uint8_t expected) {
-    // An empty reply carries no code at all.
-    return length < 1 || payload[0] != expected ? kErrWrongReply : 0;
-}
-
-int32_t TakeIdentity(const uint8_t* payload, int length, int capacity, char* text) {
-    if (capacity > 0) {
-        const int size = std::min(length - 1, capacity - 1);
-        std::memcpy(text, payload + 1, static_cast<size_t>(size));
-        text[size] = '\0';
-    }
-    return 0;
-}
-
-int32_t TakeRegister(const uint8_t* payload, int length, uint8_t& value) {
-    if (length < 3) {
-        return kErrReplyCutShort;
-    }
-    value = payload[2];
-    return 0;
-}
-
-int32_t TakeRepeatValues(const uint8_t* payload, int length, int32_t count, uint8_t* data) {
-    if (length - 1 < count) {
-        return kErrReplyCutShort;
-    }
-    std::memcpy(data, payload + 1, static_cast<size_t>(count));
-    return 0;
-}
-
-int32_t TakeSetPairs(const uint8_t* payload, int length, int32_t count, RegisterPair* pairs) {
-    if (length - 1 < 2 * count) {
-        return kErrReplyCutShort;
-    }
-    std::memcpy(pairs, payload + 1, sizeof(RegisterPair) * static_cast<size_t>(count));
-    return 0;
 }
 
 } // namespace
@@ -134,7 +96,7 @@ bool SerialPort::TakeOldest() {
     }
     oldest_ = (oldest_ + 1) % kMaxInFlight;
     --inFlightCount_;
-    if (const int32_t refused = CheckCode(payload, length, pending.expected); refused != 0) {
+    if (const int32_t refused = reply::CheckCode(payload, length, pending.expected); refused != 0) {
         return Abandon(refused);
     }
     return Deliver(pending, payload, length);
@@ -146,7 +108,7 @@ bool SerialPort::Deliver(const Pending& pending, const uint8_t* payload, int len
     case Delivery::Nothing:
         break;
     case Delivery::Identity:
-        refused = TakeIdentity(payload, length, pending.count, static_cast<char*>(pending.out));
+        refused = reply::TakeIdentity(payload, length, pending.count, static_cast<char*>(pending.out));
         if (refused == 0) {
             // The announcement is read from all the board said, whatever the caller kept of it.
             fast_ = ParseFastAnnouncement(std::string_view(
@@ -155,15 +117,15 @@ bool SerialPort::Deliver(const Pending& pending, const uint8_t* payload, int len
         }
         break;
     case Delivery::Register:
-        refused = TakeRegister(payload, length, *static_cast<uint8_t*>(pending.out));
+        refused = reply::TakeRegister(payload, length, *static_cast<uint8_t*>(pending.out));
         break;
     case Delivery::RepeatValues:
         refused =
-            TakeRepeatValues(payload, length, pending.count, static_cast<uint8_t*>(pending.out));
+            reply::TakeRepeatValues(payload, length, pending.count, static_cast<uint8_t*>(pending.out));
         break;
     case Delivery::SetPairs:
         refused =
-            TakeSetPairs(payload, length, pending.count, static_cast<RegisterPair*>(pending.out));
+            reply::TakeSetPairs(payload, length, pending.count, static_cast<RegisterPair*>(pending.out));
         break;
     }
     return refused == 0 || Abandon(refused);

@@ -26,12 +26,20 @@ void CliTest::WriteTable(const std::string& table) {
     std::ofstream(Path("devices.conf"), std::ios::trunc) << table;
 }
 
+std::vector<std::pair<std::string, std::string>> CliTest::Environment() const {
+    return {{"LNKUTIL_DEVICES", Path("devices.conf")},
+            {"LNKUTIL_DATA_DIR", Path("data")},
+            {"HOME", dir_},
+            {"XDG_CONFIG_HOME", Path("config")},
+            {"XDG_DATA_HOME", Path("share")}};
+}
+
 CliResult CliTest::Cli(const std::vector<std::string>& arguments) const {
-    return RunCli(arguments, {{"LNKUTIL_DEVICES", Path("devices.conf")},
-                              {"LNKUTIL_DATA_DIR", Path("data")},
-                              {"HOME", dir_},
-                              {"XDG_CONFIG_HOME", Path("config")},
-                              {"XDG_DATA_HOME", Path("share")}});
+    return RunCli(arguments, Environment());
+}
+
+CliResult CliTest::Cli(const std::vector<std::string>& arguments, const CliWatcher& watch) const {
+    return RunCli(arguments, Environment(), watch);
 }
 
 std::vector<uint8_t> CliTest::MakeFile(const std::string& name, std::size_t size, uint32_t seed) {

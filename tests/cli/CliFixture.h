@@ -28,6 +28,9 @@ class CliTest : public ::testing::Test {
 
     void WriteTable(const std::string& table);
     CliResult Cli(const std::vector<std::string>& arguments) const;
+    CliResult Cli(const std::vector<std::string>& arguments, const CliWatcher& watch) const;
+    // The environment Cli runs the tool in: this test's table and data directory.
+    std::vector<std::pair<std::string, std::string>> Environment() const;
 
     std::string Path(const std::string& name) const { return dir_ + "/" + name; }
     // A file of seeded pseudo-random bytes.

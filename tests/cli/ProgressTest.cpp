@@ -60,6 +60,30 @@ TEST_F(ProgressDisplay, SlowWorkGetsALineEveryFewSeconds) {
     EXPECT_LE(lines, 7);
 }
 
+// A board so slow that one block takes 23 s: the clock's ticks keep a line coming every five
+// seconds though the operation itself reports nothing between its blocks.
+TEST_F(ProgressDisplay, TicksKeepLinesComingWhileABlockTakesLong) {
+    Progress progress = Make(Progress::Style::Lines);
+    progress.Tick();
+    EXPECT_EQ(out.str(), "");
+    progress.SetText("Reading block: 1", ProgressUnit::Bytes);
+    for (int tick = 1; tick <= 92; ++tick) { // 23 s of ticks every 250 ms
+        now += 250ms;
+        progress.Tick();
+    }
+    EXPECT_EQ(Count(out.str(), "Reading block: 1\n"), 4) << out.str();
+    progress.Update(8192, 16384);
+    for (int tick = 1; tick <= 20; ++tick) {
+        now += 250ms;
+        progress.Tick();
+    }
+    EXPECT_EQ(Count(out.str(), "Reading block: 1  50%  8192/16384 bytes"), 2) << out.str();
+    progress.End();
+    now += 10s;
+    progress.Tick();
+    EXPECT_EQ(Count(out.str(), "\n"), 6);
+}
+
 TEST_F(ProgressDisplay, BarIsRedrawnAtMostFiveTimesASecond) {
     Progress progress = Make(Progress::Style::Bar);
     progress.SetText("Loading block: 1", ProgressUnit::Bytes);

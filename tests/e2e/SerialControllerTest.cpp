@@ -159,10 +159,15 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"NoReply", {"--fault", "no-reply"}, kErrNoReply},
         FaultCase{
             "CutInThePayload", {"--fault", "cut-short", "--cut-after", "10"}, kErrReplyCutShort},
-        FaultCase{
-            "CutBeforeTheChecksum", {"--fault", "cut-short", "--cut-after", "64"}, kErrNoReply},
+        FaultCase{"CutBeforeTheChecksum",
+                  {"--fault", "cut-short", "--cut-after", "64"},
+                  kErrReplyCutShort},
         FaultCase{"WrongCode", {"--fault", "wrong-code"}, kErrWrongReply},
-        FaultCase{"BadChecksumIsAccepted", {"--fault", "bad-checksum"}, 0},
+        FaultCase{"BadChecksumIsRefused", {"--fault", "bad-checksum"}, kErrBadChecksum},
+        FaultCase{"FlippedByteIsRefused", {"--fault", "flip-byte"}, kErrBadChecksum},
+        FaultCase{"DribbledReplyIsCutShort",
+                  {"--fault", "dribble", "--stall-ms", "300"},
+                  kErrReplyCutShort},
         FaultCase{"ShortStallIsWaitedFor", {"--fault", "stall", "--stall-ms", "300"}, 0},
         FaultCase{"LongStallIsNoReply",
                   {"--fault", "stall", "--cut-after", "0", "--stall-ms", "1500"},

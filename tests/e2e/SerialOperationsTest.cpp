@@ -6,9 +6,11 @@
 #include "StoreOperations.h"
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 namespace tessary::test {
 namespace {
@@ -105,6 +107,49 @@ TEST_F(SerialOperationsTest, BoardThatStopsAnsweringEndsTheStoreAndKeepsTheFile)
     const auto start = std::chrono::steady_clock::now();
     StoreRamToFile(session, Store(0), status, messages);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_EQ(status.Last(), kStoreRamTexts.errorStatus);
+    EXPECT_EQ(Output(), "before");
+}
+
+// A byte changed on the line fails the store; a wrong byte never reaches the file as good data.
+TEST_F(SerialOperationsTest, RepliesChangedOnTheLineFailTheStore) {
+    for (const char* fault : {"bad-checksum", "flip-byte"}) {
+        StartBoard({"--fault", fault, "--fault-at", "100", "--fault-count", "1"});
+        std::ofstream(output, std::ios::binary) << "before";
+        StoreRamToFile(session, Store(0), status, messages);
+        EXPECT_EQ(status.Last(), kStoreRamTexts.errorStatus) << fault;
+        EXPECT_EQ(Output(), "before") << fault;
+    }
+}
+
+// One byte every 300 ms: each byte comes well within a second, the reply never within its
+// allowance. The store ends at the first such reply instead of crawling on for minutes.
+TEST_F(SerialOperationsTest, BoardThatDribblesItsRepliesEndsTheStoreSoon) {
+    StartBoard({"--fault", "dribble", "--stall-ms", "300", "--fault-at", "20"});
+    std::ofstream(output, std::ios::binary) << "before";
+    const auto start = std::chrono::steady_clock::now();
+    StoreRamToFile(session, Store(0), status, messages);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_EQ(status.Last(), kStoreRamTexts.errorStatus);
+    EXPECT_EQ(Output(), "before");
+}
+
+// The board process dies mid-transfer: the line hangs up and the store fails at once.
+TEST_F(SerialOperationsTest, BoardThatDiesEndsTheStoreAtOnce) {
+    StartBoard();
+    std::ofstream(output, std::ios::binary) << "before";
+    StoreRequest request = Store(0);
+    request.length = 16 << 20;
+    std::chrono::steady_clock::time_point killed;
+    std::thread killer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        killed = std::chrono::steady_clock::now();
+        board->Stop(SIGKILL);
+    });
+    StoreRamToFile(session, request, status, messages);
+    const auto ended = std::chrono::steady_clock::now();
+    killer.join();
+    EXPECT_LT(ended - killed, std::chrono::milliseconds(500));
     EXPECT_EQ(status.Last(), kStoreRamTexts.errorStatus);
     EXPECT_EQ(Output(), "before");
 }

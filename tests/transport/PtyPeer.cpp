@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
 #include <unistd.h>
@@ -22,17 +23,29 @@ bool WaitReadable(int fd, Clock::time_point deadline) {
 
 } // namespace
 
-PtyPeer::PtyPeer() {
+PtyPeer::PtyPeer() : terminal_(std::make_unique<peer::Terminal>()) {
     std::string error;
-    if (!terminal_.OpenPseudoTerminal(&error)) {
+    if (!terminal_->OpenPseudoTerminal(&error)) {
         throw std::runtime_error(error);
     }
+    path_ = terminal_->path();
+    slaveFd_ = open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+}
+
+PtyPeer::~PtyPeer() {
+    if (slaveFd_ >= 0) {
+        close(slaveFd_);
+    }
+}
+
+void PtyPeer::HangUp() {
+    terminal_.reset();
 }
 
 void PtyPeer::Write(const Bytes& bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = write(terminal_.fd(), bytes.data() + done, bytes.size() - done);
+        const ssize_t n = write(terminal_->fd(), bytes.data() + done, bytes.size() - done);
         if (n > 0) {
             done += static_cast<size_t>(n);
         } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
@@ -47,10 +60,10 @@ Bytes PtyPeer::Read(size_t count, milliseconds timeout) {
     while (bytes.size() < count) {
         uint8_t chunk[256];
         const ssize_t n =
-            read(terminal_.fd(), chunk, std::min(sizeof(chunk), count - bytes.size()));
+            read(terminal_->fd(), chunk, std::min(sizeof(chunk), count - bytes.size()));
         if (n > 0) {
             bytes.insert(bytes.end(), chunk, chunk + n);
-        } else if (!WaitReadable(terminal_.fd(), deadline)) {
+        } else if (!WaitReadable(terminal_->fd(), deadline)) {
             break;
         }
     }

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,13 @@ class PtyPeer {
     PtyPeer();
     PtyPeer(const PtyPeer&) = delete;
     PtyPeer& operator=(const PtyPeer&) = delete;
+    ~PtyPeer();
 
-    const std::string& SlavePath() const { return terminal_.path(); }
+    const std::string& SlavePath() const { return path_; }
+    // The board's end goes away, as when the board process dies: the client's line hangs up.
+    void HangUp();
+    // A descriptor of the slave side the peer holds, for looking at the tty's own state.
+    int SlaveFd() const { return slaveFd_; }
     // Bytes for the client to read.
     void Write(const Bytes& bytes);
     // Up to `count` bytes the client sent, waiting at most `timeout` for them.
@@ -32,7 +38,9 @@ class PtyPeer {
     Bytes Drain(milliseconds quiet = milliseconds(50));
 
   private:
-    peer::Terminal terminal_;
+    std::unique_ptr<peer::Terminal> terminal_;
+    std::string path_;
+    int slaveFd_ = -1;
 };
 
 // A frame as it goes on the line: the length byte, the payload, the checksum.

@@ -8,9 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
 
 namespace tessary {
@@ -19,6 +23,16 @@ namespace {
 using test::Bytes;
 using test::Frame;
 using test::PtyPeer;
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// CPU time this thread has used, user and system together.
+std::chrono::microseconds ThreadCpuTime() {
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    const auto us = [](const timeval& t) { return t.tv_sec * 1000000L + t.tv_usec; };
+    return std::chrono::microseconds(us(usage.ru_utime) + us(usage.ru_stime));
+}
 
 class SerialLineTest : public ::testing::Test {
   protected:
@@ -167,6 +181,88 @@ TEST_F(SerialLineTest, ReplyLongerThanTheCapacityIsNeverStored) {
     peer.Write(Frame({0x81}));
     EXPECT_TRUE(line.ReceiveFrame(4, length, buffer));
     EXPECT_EQ(buffer[0], 0x81);
+}
+
+TEST_F(SerialLineTest, ReplyWhoseChecksumDoesNotAddUpIsNeverDelivered) {
+    PtyPeer peer;
+    ASSERT_TRUE(line.Open(peer.SlavePath().c_str()));
+    uint8_t buffer[68];
+    std::fill(std::begin(buffer), std::end(buffer), 0xEE);
+    int length = -1;
+    // A data byte changed on the line, the checksum as the board computed it.
+    Bytes reply = Frame({0x85, 0x11, 0x22, 0x33});
+    reply[3] ^= 0x04;
+    peer.Write(reply);
+    EXPECT_FALSE(line.ReceiveFrame(65, length, buffer));
+    EXPECT_EQ(line.ErrorCode(), kErrBadChecksum);
+    EXPECT_EQ(length, -1);
+    EXPECT_EQ(buffer[0], 0xEE);
+
+    // The bad frame was read whole: the next one is taken as it stands.
+    peer.Write(Frame({0x81}));
+    EXPECT_TRUE(line.ReceiveFrame(65, length, buffer));
+    EXPECT_EQ(length, 1);
+}
+
+TEST_F(SerialLineTest, WholeReplyMustArriveWithinOneAllowance) {
+    PtyPeer peer;
+    ASSERT_TRUE(line.Open(peer.SlavePath().c_str()));
+    // Seven bytes 300 ms apart: each comes well within a second of the last, the whole reply
+    // takes 1.8 s, longer than its allowance of 1000 ms + 10 ms a byte.
+    const Bytes reply = Frame({0x85, 1, 2, 3, 4});
+    std::thread dribbler([&] {
+        for (const uint8_t byte : reply) {
+            peer.Write({byte});
+            std::this_thread::sleep_for(milliseconds(300));
+        }
+    });
+    uint8_t buffer[68];
+    int length = 0;
+    const auto start = Clock::now();
+    EXPECT_FALSE(line.ReceiveFrame(65, length, buffer));
+    const auto elapsed = Clock::now() - start;
+    dribbler.join();
+    EXPECT_EQ(line.ErrorCode(), kErrReplyCutShort);
+    EXPECT_GE(elapsed, milliseconds(1000));
+    EXPECT_LT(elapsed, milliseconds(1500));
+}
+
+TEST_F(SerialLineTest, PeerThatHangsUpEndsTheWaitAtOnce) {
+    PtyPeer peer;
+    ASSERT_TRUE(line.Open(peer.SlavePath().c_str()));
+    peer.Write({0x05, 0x85});
+    std::thread killer([&] {
+        std::this_thread::sleep_for(milliseconds(100));
+        peer.HangUp();
+    });
+    uint8_t buffer[68];
+    int length = 0;
+    const auto start = Clock::now();
+    const auto cpuBefore = ThreadCpuTime();
+    EXPECT_FALSE(line.ReceiveFrame(65, length, buffer));
+    const auto elapsed = Clock::now() - start;
+    const auto cpu = ThreadCpuTime() - cpuBefore;
+    killer.join();
+    EXPECT_EQ(line.ErrorCode(), kErrReplyCutShort);
+    // The hang-up ends the wait, not the reply's allowance; nor is the dead line polled in a loop.
+    EXPECT_LT(elapsed, milliseconds(600));
+    EXPECT_LT(cpu, milliseconds(50));
+
+    const uint8_t probe[] = {0x40};
+    EXPECT_FALSE(line.SendFrame(1, probe) && line.ReceiveFrame(65, length, buffer));
+    EXPECT_LT(Clock::now() - start, milliseconds(700));
+}
+
+TEST_F(SerialLineTest, CloseLeavesTheTtyOpenToOthers) {
+    PtyPeer peer;
+    ASSERT_TRUE(line.Open(peer.SlavePath().c_str()));
+    int exclusive = 0;
+    ASSERT_EQ(ioctl(peer.SlaveFd(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_NE(exclusive, 0);
+    ASSERT_TRUE(line.Close());
+    // Exclusive mode left on would make every later open by an ordinary user fail as busy.
+    ASSERT_EQ(ioctl(peer.SlaveFd(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
 }
 
 } // namespace

@@ -31,14 +31,29 @@ class SerialPortTest : public ::testing::Test {
     SerialPort port;
 };
 
-TEST_F(SerialPortTest, ProbeSendsItsThreeBytesAndTakesAnyChecksum) {
+TEST_F(SerialPortTest, ProbeSendsItsThreeBytesAndChecksTheReply) {
+    peer.Write({0x01, 0x81, 0x7E});
+    bool present = false;
+    EXPECT_TRUE(port.Probe(present));
+    EXPECT_TRUE(present);
+    EXPECT_EQ(peer.Drain(), (Bytes{0x01, 0x40, 0xBF}));
     for (const uint8_t checksum : {0x7F, 0x00, 0xFF}) {
         peer.Write({0x01, 0x81, checksum});
-        bool present = false;
-        EXPECT_TRUE(port.Probe(present));
-        EXPECT_TRUE(present);
-        EXPECT_EQ(peer.Drain(), (Bytes{0x01, 0x40, 0xBF}));
+        EXPECT_FALSE(port.Probe(present));
+        EXPECT_FALSE(present);
+        EXPECT_EQ(port.ErrorCode(), kErrBadChecksum);
+        peer.Drain();
     }
+}
+
+TEST_F(SerialPortTest, ValuesChangedOnTheLineAreRefusedNotDelivered) {
+    Bytes reply = Frame({0x85, 0x10, 0x20, 0x30});
+    reply[2] ^= 0x80;
+    peer.Write(reply);
+    uint8_t values[3] = {0xAA, 0xAA, 0xAA};
+    EXPECT_FALSE(port.GetRegRepeat(3, 0x06, values));
+    EXPECT_EQ(port.ErrorCode(), kErrBadChecksum);
+    EXPECT_EQ(values[0], 0xAA);
 }
 
 TEST_F(SerialPortTest, ProbeClearsPresentWhenTheReplyIsWrong) {
@@ -177,7 +192,7 @@ TEST_F(SerialPortTest, GetRegSetSendsAddressesAndCopiesThePairs) {
 TEST_F(SerialPortTest, GetIdentityStoresTheTextWithinItsCapacity) {
     char text[8];
     std::memset(text, '#', sizeof(text));
-    peer.Write({0x03, 0x82, 0x41, 0x42, 0x00});
+    peer.Write({0x03, 0x82, 0x41, 0x42, 0xF8});
     EXPECT_TRUE(port.GetIdentity(sizeof(text), text));
     EXPECT_STREQ(text, "AB");
     EXPECT_EQ(peer.Drain(), (Bytes{0x01, 0x41, 0xBE}));
