@@ -108,7 +108,8 @@ bool SerialPort::Deliver(const Pending& pending, const uint8_t* payload, int len
     case Delivery::Nothing:
         break;
     case Delivery::Identity:
-        refused = reply::TakeIdentity(payload, length, pending.count, static_cast<char*>(pending.out));
+        refused =
+            reply::TakeIdentity(payload, length, pending.count, static_cast<char*>(pending.out));
         if (refused == 0) {
             // The announcement is read from all the board said, whatever the caller kept of it.
             fast_ = ParseFastAnnouncement(std::string_view(
@@ -120,12 +121,12 @@ bool SerialPort::Deliver(const Pending& pending, const uint8_t* payload, int len
         refused = reply::TakeRegister(payload, length, *static_cast<uint8_t*>(pending.out));
         break;
     case Delivery::RepeatValues:
-        refused =
-            reply::TakeRepeatValues(payload, length, pending.count, static_cast<uint8_t*>(pending.out));
+        refused = reply::TakeRepeatValues(payload, length, pending.count,
+                                          static_cast<uint8_t*>(pending.out));
         break;
     case Delivery::SetPairs:
-        refused =
-            reply::TakeSetPairs(payload, length, pending.count, static_cast<RegisterPair*>(pending.out));
+        refused = reply::TakeSetPairs(payload, length, pending.count,
+                                      static_cast<RegisterPair*>(pending.out));
         break;
     }
     return refused == 0 || Abandon(refused);

@@ -211,9 +211,9 @@ TEST_F(SerialRoadTest, Rfc2217CarriesDataFullOfIacBytes) {
     // The register base 0xF8 puts 0xFF in every register address as well.
     SerialRoad road(Road::Rfc2217, {"--register-base", "0xF8"});
     road.session.registerBase = 0xF8;
-    LoadRamOperation(road.session, Load(0xFFFF00 - 2000), status, messages);
+    LoadRamOperation(road.session, Load(0x1000000 - 5000), status, messages);
     ASSERT_TRUE(messages.texts.empty()) << messages.texts.front();
-    StoreRamToFile(road.session, Store(0xFFFF00 - 2000, 5000), status, messages);
+    StoreRamToFile(road.session, Store(0x1000000 - 5000, 5000), status, messages);
     ASSERT_TRUE(messages.texts.empty()) << messages.texts.front();
     EXPECT_EQ(Output(), contents);
 }
