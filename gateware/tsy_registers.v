@@ -12,7 +12,8 @@
 // valid with it for reads).
 //
 // RAM port: synchronous. `ram_en` is high for one cycle with `ram_addr` (and `ram_we`,
-// `ram_wdata` for a write); read data is taken RAM_LATENCY cycles later.
+// `ram_wdata` for a write); read data is taken at the end of the RAM_LATENCY-th cycle after it
+// (1: a block RAM's registered output).
 //
 // Flash port: an Intel-style asynchronous bus. Each bus cycle holds CE# low with the address
 // (and for a write the data) one cycle before and one cycle after a WE# or OE# pulse of
@@ -166,7 +167,7 @@ module tsy_registers #(
                 end
             end
             S_RAM: begin
-                if (wait_count == 8'd1 || wait_count == 8'd0) begin
+                if (wait_count == 8'd0) begin
                     rdata   <= ram_rdata;
                     address <= address + 24'd1;
                     ack     <= 1'b1;

@@ -22,7 +22,7 @@ std::string ReadFirstLine(int fd) {
         pollfd entry{fd, POLLIN, 0};
         char c = 0;
         if (poll(&entry, 1, 5000) <= 0 || read(fd, &c, 1) != 1) {
-            throw std::runtime_error("tessary-board printed no terminal path");
+            throw std::runtime_error("the board printed no terminal path");
         }
         if (c == '\n') {
             return line;
@@ -33,8 +33,11 @@ std::string ReadFirstLine(int fd) {
 
 } // namespace
 
-BoardProcess::BoardProcess(const std::vector<std::string>& options) {
-    std::vector<std::string> args{TESSARY_BOARD_EXE};
+BoardProcess::BoardProcess(const std::vector<std::string>& options)
+    : BoardProcess(TESSARY_BOARD_EXE, options) {}
+
+BoardProcess::BoardProcess(const std::string& executable, const std::vector<std::string>& options) {
+    std::vector<std::string> args{executable};
     args.insert(args.end(), options.begin(), options.end());
     std::vector<char*> argv;
     for (std::string& arg : args) {
@@ -56,7 +59,7 @@ BoardProcess::BoardProcess(const std::vector<std::string>& options) {
     close(out[1]);
     if (spawned != 0) {
         close(out[0]);
-        throw std::runtime_error("cannot start tessary-board");
+        throw std::runtime_error("cannot start " + executable);
     }
     try {
         path_ = ReadFirstLine(out[0]);

@@ -6,11 +6,12 @@
 
 namespace tessary::test {
 
-// tessary-board running in its own process on a new pseudo-terminal, for as long as this object
-// lives.
+// A board program (tessary-board, or tessary-rtl-board where it is built) running in its own
+// process on a new pseudo-terminal, for as long as this object lives.
 class BoardProcess {
   public:
     explicit BoardProcess(const std::vector<std::string>& options = {});
+    BoardProcess(const std::string& executable, const std::vector<std::string>& options);
     ~BoardProcess();
     BoardProcess(const BoardProcess&) = delete;
     BoardProcess& operator=(const BoardProcess&) = delete;
