@@ -24,7 +24,7 @@ std::string ReadFirstLine(int fd) {
         pollfd entry{fd, POLLIN, 0};
         char c = 0;
         if (poll(&entry, 1, 5000) <= 0 || read(fd, &c, 1) != 1) {
-            throw std::runtime_error("tessary-board printed no terminal path");
+            throw std::runtime_error("the board printed no terminal path");
         }
         if (c == '\n') {
             return line;
@@ -33,11 +33,19 @@ std::string ReadFirstLine(int fd) {
     }
 }
 
+std::string DefaultPeer() {
+    const char* peer = std::getenv("TESSARY_SERIAL_PEER");
+    return peer != nullptr && *peer != '\0' ? peer : TESSARY_BOARD_EXE;
+}
+
 } // namespace
 
-BoardProcess::BoardProcess(const std::vector<std::string>& options, const std::string& stderrPath) {
-    const char* peer = std::getenv("TESSARY_SERIAL_PEER");
-    std::vector<std::string> args{peer != nullptr && *peer != '\0' ? peer : TESSARY_BOARD_EXE};
+BoardProcess::BoardProcess(const std::vector<std::string>& options, const std::string& stderrPath)
+    : BoardProcess(DefaultPeer(), options, stderrPath) {}
+
+BoardProcess::BoardProcess(const std::string& executable, const std::vector<std::string>& options,
+                           const std::string& stderrPath) {
+    std::vector<std::string> args{executable};
     args.insert(args.end(), options.begin(), options.end());
     std::vector<char*> argv;
     for (std::string& arg : args) {
@@ -63,7 +71,7 @@ BoardProcess::BoardProcess(const std::vector<std::string>& options, const std::s
     close(out[1]);
     if (spawned != 0) {
         close(out[0]);
-        throw std::runtime_error("cannot start tessary-board");
+        throw std::runtime_error("cannot start " + executable);
     }
     try {
         path_ = ReadFirstLine(out[0]);
