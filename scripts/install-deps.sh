@@ -11,6 +11,8 @@ packages=(
     srecord
     clang libclang-rt-14-dev
     desktop-file-utils appstream man-db bash-completion file dpkg-dev lintian
+    ser2net
+    verilator
 )
 
 missing=()

@@ -6,10 +6,12 @@
 
 namespace tessary::lnkutil {
 
-SerialDevice::SerialDevice(std::string name, std::string path)
-    : name_(std::move(name)), path_(std::move(path)) {
+SerialDevice::SerialDevice(std::string name, SerialSettings settings)
+    : name_(std::move(name)), path_(std::move(settings.path)) {
     line_.Initialize();
+    line_.SetBaud(settings.baud);
     port_.Initialize(line_);
+    port_.SetWindow(settings.window);
 }
 
 SerialDevice::~SerialDevice() {
@@ -17,9 +19,16 @@ SerialDevice::~SerialDevice() {
 }
 
 bool SerialDevice::Open() {
-    if (opens_ == 0 && !port_.OpenPath(path_.c_str())) {
-        std::cerr << "lnkutil: " << name_ << ": " << line_.OpenFailureText() << "\n";
-        return false;
+    if (opens_ == 0) {
+        if (!port_.OpenPath(path_.c_str())) {
+            std::cerr << "lnkutil: " << name_ << ": " << line_.OpenFailureText() << "\n";
+            return false;
+        }
+        // The library has no identity call of its own: the board's identity is read once per
+        // opening, to learn whether it speaks the fast protocol. A board that does not answer is
+        // spoken to with the basic frames.
+        char identity[64] = {};
+        (void)port_.GetIdentity(static_cast<int>(sizeof(identity)), identity);
     }
     ++opens_;
     return true;
@@ -70,7 +79,7 @@ bool SerialDevice::GetRegSet(const uint8_t* addresses, uint8_t* values, size_t c
 }
 
 std::unique_ptr<Device> CreateSerialDevice(const DeviceEntry& entry) {
-    return std::make_unique<SerialDevice>(entry.name, entry.Option("path").value_or(""));
+    return std::make_unique<SerialDevice>(entry.name, SerialSettingsOf(entry));
 }
 
 } // namespace tessary::lnkutil

@@ -103,6 +103,8 @@ bool TransferBlocks(const LoadRequest& request, LoadSource& source, LoadTarget& 
     std::vector<uint8_t> readBack(request.verify ? TransferBlockSize : 0);
     const std::vector<LoadRange>& ranges = source.Ranges();
     const int64_t total = TotalLength(ranges);
+    // Read back as it is written where the line carries both at once, else block by block.
+    const bool interleaved = request.verify && controller.InterleavesReadBack();
     int32_t number = 1;
     for (std::size_t index = 0; index < ranges.size(); ++index) {
         for (int64_t offset = 0; offset < ranges[index].length; ++number) {
@@ -116,11 +118,16 @@ bool TransferBlocks(const LoadRequest& request, LoadSource& source, LoadTarget& 
                 return false;
             }
             status.SetStatusText(WithNumber("Loading block: ", number));
-            if (!target.WriteBlock(controller, address, block.data(), count)) {
+            const bool written = interleaved
+                                     ? target.WriteAndReadBack(controller, address, block.data(),
+                                                               readBack.data(), count)
+                                     : target.WriteBlock(controller, address, block.data(), count);
+            if (!written) {
                 return false;
             }
             if (request.verify) {
-                if (!target.ReadBack(controller, address, readBack.data(), count) ||
+                if ((!interleaved &&
+                     !target.ReadBack(controller, address, readBack.data(), count)) ||
                     controller.CancelRequested()) {
                     return false;
                 }

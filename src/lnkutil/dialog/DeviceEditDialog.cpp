@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QIntValidator>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QStackedWidget>
@@ -20,6 +21,11 @@ constexpr std::array<std::pair<const char*, const char*>, 4> kFlashLayouts = {{
     {"4m", "4 MB (Parvel 4MB)"},
     {"16m", "16 MB (Parvel 16MB)"},
 }};
+
+// Rates offered for a serial line; any other number may be typed.
+constexpr std::array<int, 11> kCommonBauds = {9600,   19200,  38400,   57600,   115200, 230400,
+                                              460800, 921600, 1000000, 2000000, 3000000};
+constexpr const char* kDefaultBaud = "115200";
 
 // The option's value, or the empty text.
 QString OptionText(const DeviceEntry& entry, std::string_view key) {
@@ -40,13 +46,14 @@ DeviceEditDialog::DeviceEditDialog(const QString& title, DeviceEntry start, Chec
     : QDialog(parent), entry_(std::move(start)), check_(std::move(check)),
       name_(new QLineEdit(QString::fromStdString(entry_.name))), kind_(new QComboBox),
       settings_(new QStackedWidget), flash_(new QComboBox), base_(new QLineEdit),
-      path_(new QLineEdit) {
+      path_(new QLineEdit), baud_(new QComboBox) {
     setWindowTitle(title);
     name_->setObjectName(QStringLiteral("name"));
     kind_->setObjectName(QStringLiteral("kind"));
     flash_->setObjectName(QStringLiteral("flash"));
     base_->setObjectName(QStringLiteral("base"));
     path_->setObjectName(QStringLiteral("path"));
+    baud_->setObjectName(QStringLiteral("baud"));
 
     kind_->addItem(tr("Simulated board"), QStringLiteral("sim"));
     kind_->addItem(tr("Board on a serial line"), QStringLiteral("serial"));
@@ -60,7 +67,14 @@ DeviceEditDialog::DeviceEditDialog(const QString& title, DeviceEntry start, Chec
     base_->setText(OptionText(entry_, "base"));
     base_->setPlaceholderText(QStringLiteral("0x00"));
     path_->setText(OptionText(entry_, "path"));
-    path_->setPlaceholderText(QStringLiteral("/dev/ttyUSB0"));
+    path_->setPlaceholderText(QStringLiteral("/dev/ttyUSB0 or rfc2217://host:port"));
+    baud_->setEditable(true);
+    baud_->setValidator(new QIntValidator(50, 100'000'000, baud_));
+    for (const int rate : kCommonBauds) {
+        baud_->addItem(QString::number(rate));
+    }
+    const QString baud = OptionText(entry_, "baud");
+    baud_->setCurrentText(baud.isEmpty() ? QString::fromLatin1(kDefaultBaud) : baud);
 
     auto* sim = new QWidget;
     auto* simForm = new QFormLayout(sim);
@@ -71,6 +85,7 @@ DeviceEditDialog::DeviceEditDialog(const QString& title, DeviceEntry start, Chec
     auto* serialForm = new QFormLayout(serial);
     serialForm->setContentsMargins(0, 0, 0, 0);
     serialForm->addRow(tr("Serial line:"), path_);
+    serialForm->addRow(tr("Baud rate:"), baud_);
     settings_->addWidget(sim);
     settings_->addWidget(serial);
     settings_->setCurrentIndex(kind_->currentIndex());
@@ -103,6 +118,9 @@ DeviceEntry DeviceEditDialog::Edited() const {
         SetOption(edited.options, "base", base_->text().trimmed().toStdString());
     } else {
         SetOption(edited.options, "path", path_->text().trimmed().toStdString());
+        // The default rate is not written out: the line stays as short as before.
+        const std::string baud = baud_->currentText().trimmed().toStdString();
+        SetOption(edited.options, "baud", baud == kDefaultBaud ? std::string() : baud);
     }
     return edited;
 }

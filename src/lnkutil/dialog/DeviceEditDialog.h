@@ -1,6 +1,6 @@
 // One device of the table: its name, and a simulated board (Flash layout, register base) or a
-// board on a serial line (tty path). OK takes the entry only when `check` finds nothing wrong
-// with it; otherwise the reason is shown and everything typed stays as it was.
+// board on a serial line (tty or network path, baud rate). OK takes the entry only when `check`
+// finds nothing wrong with it; otherwise the reason is shown and everything typed stays as it was.
 #pragma once
 
 #include "DeviceEntry.h"
@@ -39,6 +39,7 @@ class DeviceEditDialog : public QDialog {
     QComboBox* flash_;
     QLineEdit* base_;
     QLineEdit* path_;
+    QComboBox* baud_;
 };
 
 } // namespace tessary::lnkutil
