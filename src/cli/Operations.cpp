@@ -1,11 +1,11 @@
 #include "Operations.h"
 
 #include "BlockList.h"
-#include "Configurations.h"
 #include "EraseFlash.h"
 #include "FlashGeometry.h"
 #include "FormFields.h"
 #include "LoadOperations.h"
+#include "MemoryConfigurations.h"
 #include "Refuse.h"
 #include "Sinks.h"
 #include "StoreOperations.h"
@@ -101,7 +101,7 @@ PreparedOperation PrepareErase(const Request& request, const Session& session,
     const int32_t count = BlockCount(session.memoryConfiguration);
     if (blocks->back() >= count) {
         Refuse(messages, "Block " + std::to_string(blocks->back()) + " is not in the " +
-                             ConfigurationNamed(request.configuration).label +
+                             ConfigurationOfValue(session.memoryConfiguration).label +
                              " configuration, whose blocks are 0 to " + std::to_string(count - 1) +
                              ".");
         return {};
@@ -126,6 +126,8 @@ PreparedOperation PrepareOperation(const Request& request, const Session& sessio
     case Command::Erase:
         return PrepareErase(request, session, messages);
     case Command::Devices:
+    case Command::Ports:
+    case Command::Probe:
         break;
     }
     return {};

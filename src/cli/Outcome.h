@@ -2,6 +2,7 @@
 
 #include "DeviceList.h"
 #include "PrintingSinks.h"
+#include "SerialPorts.h"
 
 #include <cstdint>
 #include <optional>
@@ -24,10 +25,12 @@ struct Outcome {
     int64_t bytes = 0;  // bytes moved between file and board
     int64_t blocks = 0; // Flash blocks erased
     std::optional<std::vector<DeviceInfo>> devices;
+    std::optional<std::vector<SerialPortInfo>> ports; // ports
+    std::optional<std::string> identity;              // probe: what the board said it is
 };
 
 // One JSON object (a single line): command, ok, exitCode, status, messages, bytes, blocks, and
-// devices for the devices command.
+// devices, ports or identity for those commands.
 std::string OutcomeJson(const Outcome& outcome);
 
 } // namespace tessary::cli

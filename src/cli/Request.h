@@ -5,7 +5,7 @@
 
 namespace tessary::cli {
 
-enum class Command { Devices, LoadRam, StoreRam, LoadFlash, StoreFlash, Erase };
+enum class Command { Devices, Ports, Probe, LoadRam, StoreRam, LoadFlash, StoreFlash, Erase };
 
 // The subcommand's name on the command line, e.g. "load-ram".
 const char* CommandName(Command command);
@@ -20,6 +20,9 @@ struct Request {
     std::optional<std::string> serial;
     std::string configuration = "q0";
     std::string registerBase = "0";
+    // Given on the command line; otherwise the device's table entry may supply them.
+    bool configurationGiven = false;
+    bool registerBaseGiven = false;
     bool quiet = false;
     bool json = false;
 

@@ -2,10 +2,12 @@
 
 #include "DeviceLibrary.h"
 #include "DeviceList.h"
+#include "Lines.h"
 #include "Operations.h"
 #include "Outcome.h"
 #include "PrintingSinks.h"
 #include "ProgressTicker.h"
+#include "RecentLines.h"
 #include "Settings.h"
 
 #include <ostream>
@@ -22,10 +24,17 @@ int RunDevices(Outcome& outcome, MessageSink& messages) {
     return kExitSuccess;
 }
 
-// Every check comes before the library is started and a board contacted.
-int RunOperation(const Request& request, StatusSink& status, MessageSink& messages) {
+// The library is started to read its device table (the chosen device's configuration and
+// register base are the defaults); every check comes before a board is contacted.
+int RunOperation(const Request& given, StatusSink& status, MessageSink& messages) {
+    DeviceLibrary library;
+    if (!library.Start(messages)) {
+        return kExitFailed;
+    }
+    Request request = given;
     Session session;
-    if (!ApplyConfiguration(request, session, messages) ||
+    if (!SelectBoard(request, session, messages) ||
+        !ApplyConfiguration(request, session, messages) ||
         !ApplyRegisterBase(request, session, messages)) {
         return kExitUsage;
     }
@@ -33,14 +42,40 @@ int RunOperation(const Request& request, StatusSink& status, MessageSink& messag
     if (!operation) {
         return kExitUsage;
     }
-    DeviceLibrary library;
-    if (!library.Start(messages)) {
+    if (!operation(session, status, messages, CancelToken::Never())) {
         return kExitFailed;
     }
-    if (!SelectBoard(request, session, messages)) {
-        return kExitUsage;
+    if (request.serial) {
+        RememberLine(*request.serial); // offered again by 'ports' and the device dialog
     }
-    return operation(session, status, messages, CancelToken::Never()) ? kExitSuccess : kExitFailed;
+    return kExitSuccess;
+}
+
+void PrintPorts(const std::vector<SerialPortInfo>& ports, std::ostream& out, std::ostream& err) {
+    if (ports.empty()) {
+        err << "No serial lines found.\n";
+    }
+    for (const SerialPortInfo& port : ports) {
+        out << port.path;
+        if (port.label != port.path) {
+            out << "  " << port.label;
+        }
+        out << '\n';
+    }
+}
+
+int RunCommand(const Request& request, Outcome& outcome, StatusSink& status,
+               MessageSink& messages) {
+    switch (request.command) {
+    case Command::Devices:
+        return RunDevices(outcome, messages);
+    case Command::Ports:
+        return RunPorts(outcome);
+    case Command::Probe:
+        return RunProbe(request, outcome, messages);
+    default:
+        return RunOperation(request, status, messages);
+    }
 }
 
 void PrintDevices(const std::vector<DeviceInfo>& devices, std::ostream& out, std::ostream& err) {
@@ -48,7 +83,17 @@ void PrintDevices(const std::vector<DeviceInfo>& devices, std::ostream& out, std
         err << "The device table holds no devices.\n";
     }
     for (const DeviceInfo& device : devices) {
-        out << device.name << (device.isDefault ? "  (default)" : "") << '\n';
+        out << device.name << (device.isDefault ? "  (default)" : "");
+        if (device.configuration || device.registerBase) {
+            out << ' ';
+        }
+        if (device.configuration) {
+            out << " config=" << *device.configuration;
+        }
+        if (device.registerBase) {
+            out << " base=" << *device.registerBase;
+        }
+        out << '\n';
     }
 }
 
@@ -59,11 +104,12 @@ int Run(const Request& request, std::ostream& out, std::ostream& err, Progress* 
     outcome.command = CommandName(request.command);
     PrintingMessages messages(err, progress);
     PrintingStatus status(progress);
-    if (request.command == Command::Devices) {
-        outcome.exitCode = RunDevices(outcome, messages);
+    if (request.command == Command::Devices || request.command == Command::Ports ||
+        request.command == Command::Probe) {
+        outcome.exitCode = RunCommand(request, outcome, status, messages);
     } else {
         const ProgressTicker ticker(progress);
-        outcome.exitCode = RunOperation(request, status, messages);
+        outcome.exitCode = RunCommand(request, outcome, status, messages);
     }
     outcome.status = status.LastText();
     outcome.messages = messages.Shown();
@@ -74,6 +120,10 @@ int Run(const Request& request, std::ostream& out, std::ostream& err, Progress* 
         out << OutcomeJson(outcome) << '\n';
     } else if (outcome.devices) {
         PrintDevices(*outcome.devices, out, err);
+    } else if (outcome.ports) {
+        PrintPorts(*outcome.ports, out, err);
+    } else if (outcome.identity) {
+        out << *outcome.identity << '\n';
     } else if (outcome.status) {
         out << *outcome.status << '\n';
     }

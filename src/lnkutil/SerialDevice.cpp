@@ -1,6 +1,7 @@
 #include "SerialDevice.h"
 
 #include "FramedAccess.h"
+#include "IdentityFlash.h"
 
 #include <iostream>
 
@@ -67,6 +68,20 @@ bool SerialDevice::GetRegSet(const uint8_t* addresses, uint8_t* values, size_t c
         values[i] = pairs[i].data;
     }
     return true;
+}
+
+bool SerialDevice::Identity(std::string* text) {
+    char identity[64] = {};
+    if (!port_.GetIdentity(static_cast<int>(sizeof(identity)), identity)) {
+        return false;
+    }
+    *text = identity;
+    return true;
+}
+
+std::optional<uint32_t> SerialDevice::FlashSize() {
+    std::string identity;
+    return Identity(&identity) ? AnnouncedFlashSize(identity) : std::nullopt;
 }
 
 std::unique_ptr<Device> CreateSerialDevice(const DeviceEntry& entry) {

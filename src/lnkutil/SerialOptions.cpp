@@ -1,10 +1,18 @@
 #include "SerialOptions.h"
 
+#include "BoardSettings.h"
+
 namespace tessary::lnkutil {
 
 bool ValidateSerialOptions(const DeviceOptions& options, std::string* reason) {
     bool havePath = false;
     for (const auto& [key, value] : options) {
+        if (IsBoardSetting(key)) {
+            if (!CheckBoardSetting(key, value, reason)) {
+                return false;
+            }
+            continue;
+        }
         if (key != "path") {
             *reason = "unknown serial setting '" + key + "'";
             return false;

@@ -1,4 +1,5 @@
-// Settings of a board on a serial line: path=<tty> (required).
+// Settings of a board on a serial line: path=<tty> (required), and the board settings config= and
+// base= (BoardSettings.h).
 #pragma once
 
 #include "DeviceEntry.h"

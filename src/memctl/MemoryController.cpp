@@ -4,6 +4,7 @@
 #include "ControllerRegisters.h"
 #include "FlashGeometry.h"
 #include "FramedAccess.h"
+#include "IdentityFlash.h"
 #include "LibraryPort.h"
 #include "SerialLine.h"
 #include "SerialPort.h"
@@ -102,6 +103,14 @@ bool MemoryController::Connect(const char* deviceName) {
         errorCode_ = port_->ErrorCode();
     }
     return ok;
+}
+
+std::optional<uint32_t> MemoryController::BoardFlashSize() const {
+    if (const auto announced = AnnouncedFlashSize(identity_)) {
+        return announced;
+    }
+    const auto* library = dynamic_cast<const LibraryPort*>(port_.get());
+    return connected_ && library != nullptr ? library->FlashSize() : std::nullopt;
 }
 
 bool MemoryController::Disconnect() {

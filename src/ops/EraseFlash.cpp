@@ -1,5 +1,6 @@
 #include "EraseFlash.h"
 
+#include "BoardFlash.h"
 #include "FlashGeometry.h"
 #include "MemoryController.h"
 #include "OperationSupport.h"
@@ -30,6 +31,10 @@ bool EraseFlashBlocks(const Session& session, std::span<const int32_t> blocks, S
     status.SetStatusText("Connecting");
     if (!controller.Connect(session.deviceName.c_str())) {
         ShowStringTableError(messages, kStrFlashError);
+        return false;
+    }
+    if (!BoardFlashMatches(controller, session.memoryConfiguration, LoadResString(kStrErrorCaption),
+                           messages)) {
         return false;
     }
     const auto total = static_cast<int64_t>(blocks.size());

@@ -1,3 +1,4 @@
+#include "BoardFlash.h"
 #include "FlashGeometry.h"
 #include "FlashLimit.h"
 #include "LoadEngine.h"
@@ -29,10 +30,13 @@ class FlashTarget final : public LoadTarget {
         return false;
     }
 
-    // Auto erase: exactly the blocks that the first and the last byte of the range lie in, and
-    // those between.
+    // A board whose Flash is not the configuration's is refused first. Auto erase: exactly the
+    // blocks that the first and the last byte of the range lie in, and those between.
     bool Prepare(MemoryController& controller, const LoadRequest& request, int32_t length,
                  StatusSink& status, MessageSink& messages) override {
+        if (!BoardFlashMatches(controller, configuration_, kLoadFlashTexts.caption, messages)) {
+            return false;
+        }
         if (!request.autoErase || length <= 0) {
             return true;
         }

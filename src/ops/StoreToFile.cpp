@@ -23,6 +23,9 @@ StoreResult Transfer(const Session& session, const StoreRequest& request, StoreS
                              MessageIcon::Error, true);
         return StoreResult::Failed;
     }
+    if (!source.FitsBoard(controller, messages)) {
+        return StoreResult::Failed;
+    }
     auto address = static_cast<uint32_t>(request.startAddress);
     source.Prepare(controller, address);
     int32_t remaining = request.length;

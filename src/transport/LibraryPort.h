@@ -4,6 +4,9 @@
 #include "Session.h"
 #include "lnkutil.h"
 
+#include <cstdint>
+#include <optional>
+
 namespace tessary {
 
 // A RegisterPort that hands every operation to the device-access library (lnkutil), opening the
@@ -30,6 +33,8 @@ class LibraryPort final : public RegisterPort {
     bool GetRegSet(int32_t count, RegisterPair* pairs) override;
 
     LnkHandle Handle() const { return handle_; }
+    // The size of the open board's Flash, when the library knows it.
+    std::optional<uint32_t> FlashSize() const;
 
   private:
     const Session& session_;

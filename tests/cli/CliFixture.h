@@ -28,6 +28,10 @@ class CliTest : public ::testing::Test {
 
     void WriteTable(const std::string& table);
     CliResult Cli(const std::vector<std::string>& arguments) const;
+    // A variable of the environment of later runs.
+    void SetEnvironment(const std::string& name, const std::string& value) {
+        environment_.emplace_back(name, value);
+    }
 
     std::string Path(const std::string& name) const { return dir_ + "/" + name; }
     // A file of seeded pseudo-random bytes.
@@ -39,6 +43,7 @@ class CliTest : public ::testing::Test {
 
   private:
     std::string dir_;
+    std::vector<std::pair<std::string, std::string>> environment_;
 };
 
 } // namespace tessary::test

@@ -52,10 +52,10 @@ extern "C" bool ZmgrStartConfigureDevices(void* owner, LnkErc* erc) {
                                          "LNKUTIL_DEVICES, XDG_CONFIG_HOME or HOME."));
         return Fail(erc, LNK_ERC_NO_DIALOG);
     }
-    tessary::lnkutil::DeviceTable table;
+    tessary::lnkutil::TableDocument document;
     std::vector<std::string> skipped;
     std::string problem;
-    if (!tessary::lnkutil::ReadTableForEditing(path, &table, &skipped, &problem)) {
+    if (!tessary::lnkutil::ReadTableForEditing(path, &document, &skipped, &problem)) {
         QMessageBox::warning(parent, caption,
                              QObject::tr("%1\nThe device table is left as it is.")
                                  .arg(QString::fromStdString(problem)));
@@ -68,11 +68,11 @@ extern "C" bool ZmgrStartConfigureDevices(void* owner, LnkErc* erc) {
         }
         QMessageBox::warning(parent, caption,
                              QObject::tr("Some lines of the device table cannot be used:\n%1\n\n"
-                                         "Saving leaves them out; the file as it is now is "
-                                         "then kept as %2.bak.")
-                                 .arg(lines.join(QLatin1Char('\n')), QString::fromStdString(path)));
+                                         "They are not in the list; saving keeps them in the "
+                                         "file as they are.")
+                                 .arg(lines.join(QLatin1Char('\n'))));
     }
-    tessary::lnkutil::DeviceListDialog dialog(std::move(table), path, !skipped.empty(), parent);
+    tessary::lnkutil::DeviceListDialog dialog(std::move(document), path, parent);
     if (dialog.exec() == QDialog::Accepted) {
         library.ReloadTable();
     }
