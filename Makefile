@@ -1,6 +1,7 @@
 # The two commands of the README:
 #   make run   installs what is missing, builds, starts the desktop program on the simulated board
-#   make test  installs what is missing, builds, runs every test; then the Qt-free tests again under ASan + UBSan
+#   make test  installs what is missing, builds, runs every test; then the Qt-free tests again under ASan + UBSan,
+#              then each fuzz target for FUZZ_SECONDS
 JOBS ?= $(shell nproc)
 # Tests never read the developer's device table or touch the boards' image files: an empty
 # LNKUTIL_DEVICES is the built-in table, an empty LNKUTIL_DATA_DIR keeps memories in-process.
@@ -10,7 +11,7 @@ ASAN_BUILD ?= build-asan
 # ccache, where the machine has it, makes rebuilds in several work trees cheap.
 LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 
-.PHONY: deps build run test test-release test-asan bench format clean
+.PHONY: deps build run test test-release test-asan test-fuzz test-package bench format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -22,15 +23,25 @@ build: deps
 run: build
 	@scripts/run-gui.sh $(BUILD)/bin/tessary
 
-test: test-release test-asan
+# FUZZ_SECONDS per libFuzzer target (tests/fuzz), when clang is installed.
+FUZZ_SECONDS ?= 15
+
+test: test-release test-asan test-fuzz
 
 test-release: build
-	cd $(BUILD) && $(TEST_ENV) ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && $(TEST_ENV) ctest --output-on-failure -j $(JOBS) -LE package
+
+# The Debian package: built, checked with lintian, installed with dpkg, used, removed (as root).
+test-package: build
+	cd $(BUILD) && $(TEST_ENV) ctest --output-on-failure -L package
 
 test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) $(LAUNCHER) -DCMAKE_BUILD_TYPE=Debug -DTESSARY_SANITIZE=ON -DTESSARY_BENCH=OFF -DTESSARY_GUI=OFF >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && $(TEST_ENV) ctest --output-on-failure -j $(JOBS)
+
+test-fuzz: deps
+	FUZZ_JOBS=$(JOBS) scripts/fuzz.sh $(FUZZ_SECONDS)
 
 bench: build
 	scripts/run-benchmarks.sh $(BUILD)
@@ -39,4 +50,4 @@ format:
 	find src tests bench res -name '*.cpp' -o -name '*.h' -o -name '*.c' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz

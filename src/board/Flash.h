@@ -44,6 +44,8 @@ class Flash {
     void Reset();
 
     bool busy() const { return stuck_ || busyLeft_ > 0; }
+    // What a read of the data register returns now: the array or the status.
+    Mode mode() const { return mode_; }
     // The status byte as the next status read would see it, without counting down.
     uint8_t PeekStatus() const { return busy() ? errors_ : uint8_t(kStatusReady | errors_); }
     uint32_t size() const { return size_; }

@@ -1,9 +1,11 @@
 // tessary-board: a simulated board on a serial line, for tests, benchmarks and demonstrations
 // without hardware.
 #include "BoardPeer.h"
+#include "ImageClaim.h"
 #include "Interrupt.h"
 #include "SimBoard.h"
 #include "Terminal.h"
+#include "Version.h"
 
 #include <CLI/CLI.hpp>
 
@@ -76,6 +78,7 @@ int main(int argc, char** argv) {
     app.add_option("--stall-ms", settings.fault.stallMs, "Length of a stall in milliseconds")
         ->default_val(2000);
     app.add_flag("--verbose", settings.verbose, "Show every frame on stderr");
+    app.set_version_flag("-V,--version", std::string("tessary-board ") + version::kProductVersion);
     CLI11_PARSE(app, argc, argv);
 
     if (registerBase % 8 != 0) {
@@ -92,7 +95,9 @@ int main(int argc, char** argv) {
         config.flashImage = images + "/" + name + ".flash";
     }
     auto board = board::SimBoard::Create(config, &error);
-    if (!board) {
+    // A board whose memories live in image files holds them for as long as it runs.
+    board::ImageClaim claim;
+    if (!board || !claim.Claim({config.ramImage, config.flashImage}, &error)) {
         std::cerr << "tessary-board: " << error << "\n";
         return 1;
     }

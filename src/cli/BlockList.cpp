@@ -1,13 +1,10 @@
 #include "BlockList.h"
 
-#include <algorithm>
 #include <charconv>
+#include <optional>
 
 namespace tessary::cli {
 namespace {
-
-// More indexes than any Flash table has; keeps a range such as 0-2000000000 from filling memory.
-constexpr int32_t kLargestIndex = 4095;
 
 std::string_view Trim(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
@@ -17,21 +14,29 @@ std::string_view Trim(std::string_view text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+// A decimal index; nothing for anything else (a sign, other characters, beyond 32 bits).
 std::optional<int32_t> ParseIndex(std::string_view text) {
     text = Trim(text);
     int32_t value = 0;
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end || value < 0 || value > kLargestIndex) {
+    if (text.empty() || error != std::errc() || stop != end || value < 0) {
         return std::nullopt;
     }
     return value;
 }
 
+BlockList Failed(BlockList::Problem problem, int32_t index = -1) {
+    BlockList list;
+    list.problem = problem;
+    list.pastTheTable = index;
+    return list;
+}
+
 } // namespace
 
-std::optional<std::vector<int32_t>> ParseBlockList(std::string_view text) {
-    std::vector<int32_t> indexes;
+BlockList ParseBlockList(std::string_view text, int32_t blockCount) {
+    std::vector<bool> chosen(static_cast<size_t>(blockCount > 0 ? blockCount : 0));
     for (;;) {
         const auto comma = text.find(',');
         const std::string_view item = text.substr(0, comma);
@@ -40,19 +45,27 @@ std::optional<std::vector<int32_t>> ParseBlockList(std::string_view text) {
         const std::optional<int32_t> last =
             dash == std::string_view::npos ? first : ParseIndex(item.substr(dash + 1));
         if (!first || !last || *last < *first) {
-            return std::nullopt;
+            return Failed(BlockList::Problem::NotAList);
+        }
+        if (*first >= blockCount || *last >= blockCount) {
+            return Failed(BlockList::Problem::PastTheTable,
+                          *first >= blockCount ? *first : blockCount);
         }
         for (int32_t index = *first; index <= *last; ++index) {
-            indexes.push_back(index);
+            chosen[static_cast<size_t>(index)] = true;
         }
         if (comma == std::string_view::npos) {
             break;
         }
         text.remove_prefix(comma + 1);
     }
-    std::sort(indexes.begin(), indexes.end());
-    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
-    return indexes;
+    BlockList list;
+    for (size_t index = 0; index < chosen.size(); ++index) {
+        if (chosen[index]) {
+            list.indexes.push_back(static_cast<int32_t>(index));
+        }
+    }
+    return list;
 }
 
 } // namespace tessary::cli

@@ -1,11 +1,13 @@
 #include "Operations.h"
 
 #include "BlockList.h"
+#include "CliNumber.h"
 #include "EraseFlash.h"
 #include "FlashGeometry.h"
 #include "FormFields.h"
 #include "LoadOperations.h"
 #include "MemoryConfigurations.h"
+#include "QuoteText.h"
 #include "Refuse.h"
 #include "Sinks.h"
 #include "StoreOperations.h"
@@ -24,6 +26,44 @@ bool FileNameFits(const Request& request, MessageSink& messages) {
     return false;
 }
 
+// A number option as the page's field would hold it: empty stays empty (the field's default), a
+// strict command-line number becomes a text the page reads back unchanged. Refused otherwise.
+std::optional<std::string> FieldText(const std::string& text, const char* option,
+                                     MessageSink& messages) {
+    if (text.empty()) {
+        return text;
+    }
+    const CliNumber number = ParseCliNumber(text);
+    if (!number.value) {
+        Refuse(messages, std::string("Invalid ") + option + " '" + QuoteForMessage(text) +
+                             "': it " + number.problem + ".");
+        return std::nullopt;
+    }
+    return PageText(*number.value);
+}
+
+// The address, offset and length texts, checked strictly; false when one was refused.
+bool RangeTexts(const Request& request, std::string& address, std::string& offset,
+                std::string& length, MessageSink& messages) {
+    const std::optional<std::string> a = FieldText(request.address, "--address", messages);
+    if (!a) {
+        return false;
+    }
+    const std::optional<std::string> o =
+        FieldText(request.offset.value_or(""), "--offset", messages);
+    if (!o) {
+        return false;
+    }
+    const std::optional<std::string> l = FieldText(request.length, "--length", messages);
+    if (!l) {
+        return false;
+    }
+    address = *a;
+    offset = *o;
+    length = *l;
+    return true;
+}
+
 OutputMode ModeNamed(const std::string& name) {
     if (name == "append") {
         return OutputMode::Append;
@@ -36,8 +76,11 @@ PreparedOperation PrepareLoad(const Request& request, const Session& session,
     if (!FileNameFits(request, messages)) {
         return {};
     }
-    LoadForm form{request.file,   request.address,   request.offset.value_or(""),
-                  request.length, !request.noVerify, !request.noErase};
+    std::string address, offset, length;
+    if (!RangeTexts(request, address, offset, length, messages)) {
+        return {};
+    }
+    LoadForm form{request.file, address, offset, length, !request.noVerify, !request.noErase};
     if (request.command == Command::LoadRam) {
         const std::optional<LoadRequest> load = ValidateLoadRamForm(form, messages);
         if (!load) {
@@ -59,7 +102,8 @@ PreparedOperation PrepareLoad(const Request& request, const Session& session,
     };
 }
 
-PreparedOperation PrepareStore(const Request& request, MessageSink& messages) {
+PreparedOperation PrepareStore(const Request& request, const Session& session,
+                               MessageSink& messages) {
     if (!FileNameFits(request, messages)) {
         return {};
     }
@@ -68,12 +112,15 @@ PreparedOperation PrepareStore(const Request& request, MessageSink& messages) {
         Refuse(messages, "--offset applies to --mode overwrite only.");
         return {};
     }
-    StoreForm form{request.file, request.address, request.offset.value_or(""), request.length,
-                   mode};
+    std::string address, offset, length;
+    if (!RangeTexts(request, address, offset, length, messages)) {
+        return {};
+    }
+    StoreForm form{request.file, address, offset, length, mode};
     const bool ram = request.command == Command::StoreRam;
     const std::optional<StoreRequest> store =
         ValidateForm(form, ram ? kStoreRamTexts : kStoreFlashTexts, messages);
-    if (!store) {
+    if (!store || !AcceptStoreRange(*store, !ram, session.memoryConfiguration, messages)) {
         return {};
     }
     return [store = *store, ram](const Session& run, StatusSink& status, MessageSink& sink,
@@ -92,22 +139,22 @@ PreparedOperation PrepareErase(const Request& request, const Session& session,
                                     cancel);
         };
     }
-    const std::optional<std::vector<int32_t>> blocks = ParseBlockList(*request.blocks);
-    if (!blocks) {
-        Refuse(messages,
-               "Invalid block list '" + *request.blocks + "': give block indexes such as 0,3-5.");
+    const int32_t count = BlockCount(session.memoryConfiguration);
+    BlockList list = ParseBlockList(*request.blocks, count);
+    if (list.problem == BlockList::Problem::NotAList) {
+        Refuse(messages, "Invalid block list '" + QuoteForMessage(*request.blocks) +
+                             "': give block indexes such as 0,3-5.");
         return {};
     }
-    const int32_t count = BlockCount(session.memoryConfiguration);
-    if (blocks->back() >= count) {
-        Refuse(messages, "Block " + std::to_string(blocks->back()) + " is not in the " +
+    if (list.problem == BlockList::Problem::PastTheTable) {
+        Refuse(messages, "Block " + std::to_string(list.pastTheTable) + " is not in the " +
                              ConfigurationOfValue(session.memoryConfiguration).label +
                              " configuration, whose blocks are 0 to " + std::to_string(count - 1) +
                              ".");
         return {};
     }
-    return [blocks = *blocks](const Session& run, StatusSink& status, MessageSink& sink,
-                              const CancelToken& cancel) {
+    return [blocks = std::move(list.indexes)](const Session& run, StatusSink& status,
+                                              MessageSink& sink, const CancelToken& cancel) {
         return EraseFlashBlocks(run, blocks, status, sink, cancel);
     };
 }
@@ -122,7 +169,7 @@ PreparedOperation PrepareOperation(const Request& request, const Session& sessio
         return PrepareLoad(request, session, messages);
     case Command::StoreRam:
     case Command::StoreFlash:
-        return PrepareStore(request, messages);
+        return PrepareStore(request, session, messages);
     case Command::Erase:
         return PrepareErase(request, session, messages);
     case Command::Devices:

@@ -15,6 +15,7 @@ namespace tessary::cli {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailed = 1; // the operation failed: connection, transfer, verify, file
 inline constexpr int kExitUsage = 2;  // bad usage or invalid input; nothing was connected
+inline constexpr int kExitCancelled = 130; // SIGINT, SIGTERM, SIGHUP or SIGQUIT cancelled it
 
 // What one run of tessary-cli did, for --json.
 struct Outcome {
@@ -24,13 +25,14 @@ struct Outcome {
     std::vector<ShownMessage> messages;
     int64_t bytes = 0;  // bytes moved between file and board
     int64_t blocks = 0; // Flash blocks erased
+    bool cancelled = false;
     std::optional<std::vector<DeviceInfo>> devices;
     std::optional<std::vector<SerialPortInfo>> ports; // ports
     std::optional<std::string> identity;              // probe: what the board said it is
 };
 
-// One JSON object (a single line): command, ok, exitCode, status, messages, bytes, blocks, and
-// devices, ports or identity for those commands.
+// One JSON object (a single line): command, ok, exitCode, cancelled, status, messages (each with
+// the cause where one is known), bytes, blocks, and devices, ports or identity for those commands.
 std::string OutcomeJson(const Outcome& outcome);
 
 } // namespace tessary::cli

@@ -9,13 +9,18 @@ std::string OutcomeJson(const Outcome& outcome) {
     json["command"] = outcome.command;
     json["ok"] = outcome.exitCode == kExitSuccess;
     json["exitCode"] = outcome.exitCode;
+    json["cancelled"] = outcome.cancelled;
     json["status"] = outcome.status ? nlohmann::ordered_json(*outcome.status) : nullptr;
     json["messages"] = nlohmann::ordered_json::array();
     for (const ShownMessage& message : outcome.messages) {
-        json["messages"].push_back(
-            {{"text", message.text},
-             {"caption", message.caption},
-             {"icon", message.icon == MessageIcon::Error ? "error" : "none"}});
+        nlohmann::ordered_json shown = {
+            {"text", message.text},
+            {"caption", message.caption},
+            {"icon", message.icon == MessageIcon::Error ? "error" : "none"}};
+        if (!message.cause.empty()) {
+            shown["cause"] = message.cause;
+        }
+        json["messages"].push_back(std::move(shown));
     }
     json["bytes"] = outcome.bytes;
     json["blocks"] = outcome.blocks;

@@ -40,8 +40,13 @@ void PrintingStatus::EndProgress() {
 }
 
 void PrintingMessages::ShowMessage(const std::string& text, const std::string& caption,
-                                   MessageIcon icon, bool) {
-    shown_.push_back({text, caption, icon});
+                                   MessageIcon icon, bool ownedByPage) {
+    ShowMessageWithCause(text, caption, icon, ownedByPage, std::string());
+}
+
+void PrintingMessages::ShowMessageWithCause(const std::string& text, const std::string& caption,
+                                            MessageIcon icon, bool, const std::string& cause) {
+    shown_.push_back({text, caption, icon, cause});
     if (progress_ != nullptr) {
         progress_->Clear();
     }
@@ -49,7 +54,11 @@ void PrintingMessages::ShowMessage(const std::string& text, const std::string& c
     if (CaptionAddsMeaning(caption)) {
         err_ << " (" << caption << ')';
     }
-    err_ << '\n' << std::flush;
+    err_ << '\n';
+    if (!cause.empty()) {
+        err_ << "  cause: " << cause << '\n';
+    }
+    err_ << std::flush;
 }
 
 } // namespace tessary::cli

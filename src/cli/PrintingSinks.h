@@ -18,6 +18,7 @@ struct ShownMessage {
     std::string text;
     std::string caption;
     MessageIcon icon;
+    std::string cause; // empty when none is known
 };
 
 // Status texts become the progress display (none with --quiet); the sink keeps the last text,
@@ -44,13 +45,16 @@ class PrintingStatus final : public StatusSink {
 };
 
 // Message boxes become "error: TEXT" lines, with the caption in parentheses where it says more
-// than "Error"; the sink keeps every message for the JSON outcome.
+// than "Error", and the cause on a line "  cause: ..." below; the sink keeps every message for the
+// JSON outcome.
 class PrintingMessages final : public MessageSink {
   public:
     PrintingMessages(std::ostream& err, Progress* progress) : err_(err), progress_(progress) {}
 
     void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
                      bool ownedByPage) override;
+    void ShowMessageWithCause(const std::string& text, const std::string& caption, MessageIcon icon,
+                              bool ownedByPage, const std::string& cause) override;
 
     const std::vector<ShownMessage>& Shown() const { return shown_; }
 

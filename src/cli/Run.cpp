@@ -1,11 +1,13 @@
 #include "Run.h"
 
+#include "CancelSignals.h"
 #include "DeviceLibrary.h"
 #include "DeviceList.h"
 #include "Lines.h"
 #include "Operations.h"
 #include "Outcome.h"
 #include "PrintingSinks.h"
+#include "Progress.h"
 #include "ProgressTicker.h"
 #include "RecentLines.h"
 #include "Settings.h"
@@ -42,8 +44,10 @@ int RunOperation(const Request& given, StatusSink& status, MessageSink& messages
     if (!operation) {
         return kExitUsage;
     }
-    if (!operation(session, status, messages, CancelToken::Never())) {
-        return kExitFailed;
+    CancelToken cancel;
+    const CancelOnSignals signals(cancel);
+    if (!operation(session, status, messages, cancel)) {
+        return cancel.Cancelled() ? kExitCancelled : kExitFailed;
     }
     if (request.serial) {
         RememberLine(*request.serial); // offered again by 'ports' and the device dialog
@@ -115,7 +119,24 @@ int Run(const Request& request, std::ostream& out, std::ostream& err, Progress* 
     outcome.messages = messages.Shown();
     outcome.bytes = status.Bytes();
     outcome.blocks = status.Blocks();
+    outcome.cancelled = outcome.exitCode == kExitCancelled;
 
+    if (outcome.cancelled && outcome.status) {
+        if (progress != nullptr) {
+            progress->Clear();
+        }
+        err << *outcome.status << '\n'; // "Operation cancelled." and how far a load got
+        err.flush();
+    }
+    // A transfer that failed without a message (a board that stopped answering mid-way, a reply
+    // cut short or wrong) still leaves its cause on stderr, not only the status on stdout.
+    if (outcome.exitCode == kExitFailed && outcome.messages.empty() && outcome.status) {
+        if (progress != nullptr) {
+            progress->Clear();
+        }
+        err << "error: " << *outcome.status << ": the transfer with the board failed\n";
+        err.flush();
+    }
     if (request.json) {
         out << OutcomeJson(outcome) << '\n';
     } else if (outcome.devices) {
@@ -124,7 +145,7 @@ int Run(const Request& request, std::ostream& out, std::ostream& err, Progress* 
         PrintPorts(*outcome.ports, out, err);
     } else if (outcome.identity) {
         out << *outcome.identity << '\n';
-    } else if (outcome.status) {
+    } else if (outcome.status && !outcome.cancelled) {
         out << *outcome.status << '\n';
     }
     out.flush();

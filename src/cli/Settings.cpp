@@ -1,5 +1,6 @@
 #include "Settings.h"
 
+#include "CliNumber.h"
 #include "DeviceList.h"
 #include "MemoryConfigurations.h"
 #include "Refuse.h"
@@ -38,8 +39,9 @@ bool ApplyConfiguration(const Request& request, Session& session, MessageSink& m
 }
 
 bool ApplyRegisterBase(const Request& request, Session& session, MessageSink& messages) {
-    std::string text = request.registerBase;
-    const int32_t value = ParseRegisterBase(text);
+    const CliNumber number = ParseCliNumber(request.registerBase);
+    std::string text = number.value ? PageText(*number.value) : request.registerBase;
+    const int32_t value = number.value ? ParseRegisterBase(text) : -1;
     if (value < 0) {
         messages.ShowMessage(kRegisterBaseMessage, kRegisterBaseCaption, MessageIcon::None, true);
         return false;

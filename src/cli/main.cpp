@@ -5,10 +5,13 @@
 #include "Progress.h"
 #include "Request.h"
 #include "Run.h"
+#include "Suggest.h"
 #include "Terminal.h"
+#include "Version.h"
 
 #include <CLI/CLI.hpp>
 
+#include <csignal>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -70,7 +73,7 @@ void AddGlobalOptions(CLI::App& app, Request& request, OptionalTexts& texts) {
                                       "multiple of 8; default: the "
                                       "device's base= setting, else 0")
                            ->capture_default_str();
-    app.add_flag("--quiet", request.quiet, "No progress display");
+    app.add_flag("-q,--quiet", request.quiet, "No progress display");
     app.add_flag("--json", request.json, "Print one JSON object with the outcome on stdout");
 }
 
@@ -122,8 +125,32 @@ CLI::App* AddErase(CLI::App& app, OptionalTexts& texts) {
     return sub;
 }
 
-void PrintUsageError(const CLI::App& app, const CLI::ParseError& error, const Request& request) {
-    std::cerr << "error: " << error.what() << "\nRun 'tessary-cli --help' for the usage.\n";
+// The hint for a mistyped command or option, from every name the parser knows.
+std::string Hint(CLI::App& app, int argc, char** argv) {
+    std::vector<std::string> commands;
+    std::vector<std::string> options;
+    auto addOptions = [&options](const CLI::App& from) {
+        for (const CLI::Option* option : from.get_options()) {
+            for (const std::string& name : option->get_lnames()) {
+                options.push_back("--" + name);
+            }
+        }
+    };
+    addOptions(app);
+    for (const CLI::App* sub : app.get_subcommands({})) {
+        commands.push_back(sub->get_name());
+        addOptions(*sub);
+    }
+    return SuggestFor(std::vector<std::string>(argv + 1, argv + argc), commands, options);
+}
+
+void PrintUsageError(CLI::App& app, const CLI::ParseError& error, const Request& request,
+                     const std::string& hint) {
+    std::cerr << "error: " << error.what() << '\n';
+    if (!hint.empty()) {
+        std::cerr << hint << '\n';
+    }
+    std::cerr << "Run 'tessary-cli --help' for the usage.\n";
     if (!request.json) {
         return;
     }
@@ -131,18 +158,25 @@ void PrintUsageError(const CLI::App& app, const CLI::ParseError& error, const Re
     const std::vector<CLI::App*> chosen = app.get_subcommands();
     outcome.command = chosen.empty() ? "" : chosen.front()->get_name();
     outcome.exitCode = kExitUsage;
-    outcome.messages.push_back({error.what(), "", tessary::MessageIcon::None});
+    outcome.messages.push_back(
+        {hint.empty() ? error.what() : std::string(error.what()) + " " + hint, "",
+         tessary::MessageIcon::None, ""});
     std::cout << OutcomeJson(outcome) << '\n';
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    // A file-size limit makes a store's write fail (EFBIG), which the store reports and cleans up
+    // after; by default the signal would kill the tool in the middle of it.
+    std::signal(SIGXFSZ, SIG_IGN);
     Request request;
     OptionalTexts texts;
     CLI::App app{kDescription, "tessary-cli"};
     app.footer(kFooter);
     app.require_subcommand(1);
+    app.set_version_flag("-V,--version",
+                         std::string("tessary-cli ") + tessary::version::kProductVersion);
     app.fallthrough(); // global options are accepted after the command as well
     AddGlobalOptions(app, request, texts);
     const std::vector<std::pair<CLI::App*, Command>> commands = {
@@ -171,9 +205,9 @@ int main(int argc, char** argv) {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
         if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
-            return app.exit(error); // --help
+            return app.exit(error); // --help, --version
         }
-        PrintUsageError(app, error, request);
+        PrintUsageError(app, error, request, Hint(app, argc, argv));
         return kExitUsage;
     }
 

@@ -17,6 +17,16 @@ class MessageSink {
     // an owner window (controller, erase and verification failures).
     virtual void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
                              bool ownedByPage) = 0;
+    // The same message with its cause in words below it ("no such device /dev/ttyUSB0", "first
+    // difference at 0x00012345: wrote 0x5A, read 0x5B"): a message box shows it as its informative
+    // text, the command line on the line after the message. Sinks that do not override it show
+    // the message alone.
+    virtual void ShowMessageWithCause(const std::string& text, const std::string& caption,
+                                      MessageIcon icon, bool ownedByPage,
+                                      const std::string& cause) {
+        (void)cause;
+        ShowMessage(text, caption, icon, ownedByPage);
+    }
 };
 
 class StatusSink {

@@ -20,8 +20,8 @@ class Application {
     // shown main window (gMainWindow). False, with one line on stderr saying what failed and
     // nothing left standing, when the program cannot start.
     bool Start();
-    // Every page released and destroyed, then LnkTerm, then the application object, then the
-    // window. A second call does nothing.
+    // An operation still running cancelled and waited for; every page released and destroyed,
+    // then LnkTerm, then the application object, then the window. A second call does nothing.
     void Shutdown();
 
   private:

@@ -52,10 +52,14 @@ void ApplyConfigurationLayout(int32_t configuration) {
         ErasePage().ShowBlockList(EraseFlashPage::kLargeList);
         break;
     case 5:
+        EnableFlashPages(true);
+        EnableRamPages(true);
+        ErasePage().ShowBlockList(EraseFlashPage::kParvel4List);
+        break;
     case 6:
         EnableFlashPages(true);
         EnableRamPages(true);
-        ErasePage().HideBlockLists();
+        ErasePage().ShowBlockList(EraseFlashPage::kParvel16List);
         break;
     default:
         break;

@@ -2,13 +2,20 @@
 
 #include "AppContext.h"
 #include "EraseFlash.h"
+#include "FlashGeometry.h"
 #include "FormBuilder.h"
 #include "Forms.h"
-#include "MainWindowStatus.h"
+#include "WindowOperations.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
+#include <QGroupBox>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace tessary {
 namespace {
@@ -33,6 +40,8 @@ EraseFlashPage::EraseFlashPage(QWidget* parent) : Page(QSize(270, 152), parent) 
             RetainSizeWhenHidden(Control(list.firstCheck + k));
         }
     }
+    AddScrolledList(kParvel4List, 5);
+    AddScrolledList(kParvel16List, 6);
     static_cast<QGridLayout*>(layout())->setRowStretch(2, 1);
     const int buttonWidth = std::max(Control(kEraseAll)->sizeHint().width(),
                                      Control(kEraseSelected)->sizeHint().width());
@@ -40,8 +49,38 @@ EraseFlashPage::EraseFlashPage(QWidget* parent) : Page(QSize(270, 152), parent) 
     Control(kEraseSelected)->setMinimumWidth(buttonWidth);
 }
 
+// A group box like the others, in the same cell; its check boxes scroll, so that the page is no
+// taller than for the eleven-block list.
+void EraseFlashPage::AddScrolledList(const BlockList& list, int32_t configuration) {
+    auto* group = new QGroupBox(QStringLiteral("Blocks To Erase"), this);
+    auto* scroll = new QScrollArea(group);
+    auto* boxes = new QWidget(scroll);
+    auto* column = new QVBoxLayout(boxes);
+    for (int k = 0; k < list.count; ++k) {
+        char label[48];
+        std::snprintf(label, sizeof(label), "%06Xh - 128K Block", BlockAddress(configuration, k));
+        auto* check = new QCheckBox(QString::fromLatin1(label), boxes);
+        column->addWidget(check);
+        AddControl(list.firstCheck + k, check);
+    }
+    scroll->setWidget(boxes);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // As wide as its check boxes and the scroll bar; as tall as the cell it is given.
+    scroll->setMinimumWidth(boxes->sizeHint().width() +
+                            scroll->verticalScrollBar()->sizeHint().width());
+    scroll->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
+    (new QVBoxLayout(group))->addWidget(scroll);
+    group->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
+    AddControl(list.group, group);
+    RetainSizeWhenHidden(group);
+    static_cast<QGridLayout*>(layout())->addWidget(group, 0, 0, 3, 1);
+    SetListVisible(list, false);
+}
+
 void EraseFlashPage::OnInit() {
-    for (const BlockList& list : {kSmallList, kLargeList}) {
+    for (const BlockList& list : kLists) {
         for (int i = 0; i < list.count; ++i) {
             SetChecked(list.firstCheck + i, true);
         }
@@ -51,17 +90,26 @@ void EraseFlashPage::OnInit() {
 void EraseFlashPage::OnCommand(int id, Notification /*code*/) {
     if (id == kEraseAll) {
         // Every block of the configuration, whatever the boxes say.
-        const Session session = CurrentSession();
-        EraseFlashBlocks(session, AllFlashBlocks(session.memoryConfiguration), MainWindowStatus(),
-                         Messages());
+        RunInWindow(
+            [session = CurrentSession()](StatusSink& status, MessageSink& messages,
+                                         const CancelToken& cancel) {
+                return EraseFlashBlocks(session, AllFlashBlocks(session.memoryConfiguration),
+                                        status, messages, cancel);
+            },
+            Messages());
     } else if (id == kEraseSelected) {
-        EraseSelectedFlashBlocks(CurrentSession(), CheckedBlocks(), MainWindowStatus(), Messages());
+        RunInWindow(
+            [session = CurrentSession(), blocks = CheckedBlocks()](
+                StatusSink& status, MessageSink& messages, const CancelToken& cancel) {
+                return EraseSelectedFlashBlocks(session, blocks, status, messages, cancel);
+            },
+            Messages());
     }
 }
 
 std::vector<int32_t> EraseFlashPage::CheckedBlocks() const {
     std::vector<int32_t> blocks;
-    for (const BlockList& list : {kSmallList, kLargeList}) {
+    for (const BlockList& list : kLists) {
         if (Control(list.group)->isHidden()) {
             continue;
         }
@@ -75,16 +123,13 @@ std::vector<int32_t> EraseFlashPage::CheckedBlocks() const {
 }
 
 void EraseFlashPage::ShowBlockList(const BlockList& list) {
-    const BlockList& other = list.group == kSmallList.group ? kLargeList : kSmallList;
-    SetListVisible(other, false);
+    for (const BlockList& other : kLists) {
+        if (other.group != list.group) {
+            SetListVisible(other, false);
+        }
+    }
     SetListVisible(list, true);
     Control(kEraseSelected)->show();
-}
-
-void EraseFlashPage::HideBlockLists() {
-    SetListVisible(kSmallList, false);
-    SetListVisible(kLargeList, false);
-    Control(kEraseSelected)->hide();
 }
 
 void EraseFlashPage::SetListVisible(const BlockList& list, bool visible) {

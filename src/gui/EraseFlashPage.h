@@ -7,8 +7,9 @@
 
 namespace tessary {
 
-// "Erase Flash": the Flash erased block by block. Its two block lists (the 512K and the 1024K
-// layout) lie at the same place; at most one of them is shown.
+// "Erase Flash": the Flash erased block by block. Its four block lists (the 512K and the 1024K
+// layout, and the 32 and 128 blocks of the Parvel layouts, which scroll) lie at the same place;
+// at most one of them is shown.
 class EraseFlashPage : public Page {
   public:
     enum ControlId : int {
@@ -24,6 +25,10 @@ class EraseFlashPage : public Page {
     };
     static constexpr BlockList kSmallList{1085, 1020, 7};
     static constexpr BlockList kLargeList{1084, 1027, 11};
+    // The Parvel lists: a check box per 128K block, in a scroll area inside the group box.
+    static constexpr BlockList kParvel4List{2000, 2001, 32};
+    static constexpr BlockList kParvel16List{2200, 2201, 128};
+    static constexpr BlockList kLists[] = {kSmallList, kLargeList, kParvel4List, kParvel16List};
 
     explicit EraseFlashPage(QWidget* parent);
 
@@ -31,12 +36,11 @@ class EraseFlashPage : public Page {
     void OnInit() override;
     void OnCommand(int id, Notification code) override;
 
-    // Shows this list and "Erase Selected", and hides the other list.
+    // Shows this list and "Erase Selected", and hides the other lists.
     void ShowBlockList(const BlockList& list);
-    // Hides both lists and "Erase Selected"; only "Erase All" stays.
-    void HideBlockLists();
 
   private:
+    void AddScrolledList(const BlockList& list, int32_t configuration);
     void SetListVisible(const BlockList& list, bool visible);
     // The blocks whose boxes are checked in the list now shown (none when no list is shown).
     std::vector<int32_t> CheckedBlocks() const;

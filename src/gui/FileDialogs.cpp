@@ -1,19 +1,40 @@
 #include "FileDialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace tessary {
 namespace {
 
+// The folder of the file last chosen in any of the pages' dialogs; the next one opens there.
+QString& LastFolder() {
+    static QString folder;
+    return folder;
+}
+
 std::optional<QString> Run(QFileDialog& dialog, const QString& defaultSuffix) {
     dialog.setDefaultSuffix(defaultSuffix);
+    dialog.setNameFilters(FileDialogFilters());
+    if (!LastFolder().isEmpty()) {
+        dialog.setDirectory(LastFolder());
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return dialog.selectedFiles().constFirst();
+    const QString chosen = dialog.selectedFiles().constFirst();
+    LastFolder() = QFileInfo(chosen).absolutePath();
+    return chosen;
 }
 
 } // namespace
+
+QStringList FileDialogFilters() {
+    return {QObject::tr("Binary images (*.bin *.img *.raw)"), QObject::tr("All files (*)")};
+}
+
+QString LastFileDialogFolder() {
+    return LastFolder();
+}
 
 std::optional<QString> ChooseFileToOpen(QWidget* owner, const QString& defaultSuffix) {
     QFileDialog dialog(owner);

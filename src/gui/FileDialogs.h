@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -13,5 +14,10 @@ namespace tessary {
 // question about an existing file: the page's output mode says what happens to it.
 std::optional<QString> ChooseFileToOpen(QWidget* owner, const QString& defaultSuffix);
 std::optional<QString> ChooseFileToSave(QWidget* owner, const QString& defaultSuffix);
+
+// Both dialogs open in the folder of the file last chosen in either (for this run of the
+// program) and offer these filters, binary images first.
+QStringList FileDialogFilters();
+QString LastFileDialogFolder();
 
 } // namespace tessary

@@ -3,7 +3,7 @@
 #include "AppContext.h"
 #include "FileDialogs.h"
 #include "FormBuilder.h"
-#include "MainWindowStatus.h"
+#include "WindowOperations.h"
 
 namespace tessary {
 
@@ -42,7 +42,12 @@ void LoadPage::Load() {
     SetText(ids_.fileOffset, form.fileOffset);
     SetText(ids_.length, form.length);
     if (request) {
-        operation_.run(session, *request, MainWindowStatus(), Messages(), CancelToken::Never());
+        RunInWindow(
+            [run = operation_.run, session, request = *request](
+                StatusSink& status, MessageSink& messages, const CancelToken& cancel) {
+                return run(session, request, status, messages, cancel);
+            },
+            Messages());
     }
 }
 

@@ -3,6 +3,7 @@
 #include "EraseFlashPage.h"
 #include "LoadFlashPage.h"
 #include "LoadRamPage.h"
+#include "OperationRunner.h"
 #include "PropertiesPage.h"
 #include "StatusArea.h"
 #include "StoreFlashPage.h"
@@ -14,6 +15,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QPushButton>
 #include <QTabBar>
 
 #include <algorithm>
@@ -44,6 +46,9 @@ MainWindow::MainWindow()
                            Qt::WindowCloseButtonHint) {
     setObjectName(QString::fromUtf8(LoadResString(kStrClassName)));
     setWindowTitle(QString::fromUtf8(LoadResString(kStrTitle)));
+    runner = new OperationRunner(*this, this);
+    connect(runner, &OperationRunner::Started, this, [this] { SetBusy(true); });
+    connect(runner, &OperationRunner::Finished, this, &MainWindow::OnOperationEnd);
 }
 
 MainWindow::~MainWindow() {
@@ -72,6 +77,7 @@ void MainWindow::CreatePages() {
 void MainWindow::CreateBars() {
     statusBar = new StatusArea(this);
     statusBar->hide();
+    connect(statusBar, &StatusArea::CancelClicked, runner, &OperationRunner::Cancel);
     gTabControl = new TabControl(this);
     QTabBar* bar = gTabControl->Bar();
     for (int index = 0; index < kPageCount; ++index) {
@@ -131,7 +137,50 @@ void MainWindow::OnTabChange(int index) {
     currentPage = index;
 }
 
+// Nothing can be clicked into a page while an operation runs: the tab bar and the push buttons
+// are disabled for that time (check boxes and fields only shape the next operation).
+void MainWindow::SetBusy(bool busy) {
+    if (gTabControl != nullptr) {
+        gTabControl->Bar()->setEnabled(!busy);
+    }
+    if (busy) {
+        for (const Page* page : pages) {
+            if (page == nullptr) {
+                continue;
+            }
+            for (const int id : page->ControlIds()) {
+                QWidget* control = page->Control(id);
+                if (qobject_cast<QPushButton*>(control) != nullptr && control->isEnabled()) {
+                    control->setEnabled(false);
+                    heldButtons.push_back(control);
+                }
+            }
+        }
+    } else {
+        for (QWidget* control : heldButtons) {
+            control->setEnabled(true);
+        }
+        heldButtons.clear();
+    }
+    statusBar->SetRunning(busy);
+}
+
+void MainWindow::OnOperationEnd() {
+    SetBusy(false);
+    if (closeAfterOperation) {
+        close();
+    }
+}
+
+// During an operation the window stays until the cancelled operation has ended (within half a
+// second), so that its files and the board are left as a cancel leaves them.
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (runner->Busy()) {
+        closeAfterOperation = true;
+        runner->Cancel();
+        event->ignore();
+        return;
+    }
     QCoreApplication::exit(0);
     event->accept();
 }
@@ -149,6 +198,8 @@ void MainWindow::EndProgress() {
 }
 
 void MainWindow::DestroyPages() {
+    runner->CancelAndWait();
+    heldButtons.clear();
     for (Page*& page : pages) {
         if (page != nullptr) {
             page->Release();

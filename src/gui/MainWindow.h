@@ -6,9 +6,11 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 namespace tessary {
 
+class OperationRunner;
 class Page;
 class StatusArea;
 class TabControl;
@@ -27,8 +29,10 @@ enum PageIndex : int {
 // The program's one window: a tab control with the six pages and a status bar along the
 // bottom. It is exactly as large as its pages need (client area: the widest page by the tallest
 // page plus 57 pixels; tab control at (0, 5), pages at (0, 45) inside it) and cannot be resized
-// or maximized. Closing it ends the event loop with exit code 0; the pages stay until
-// DestroyPages.
+// or maximized. Operations run on its worker thread (Runner); while one runs, the tab bar and
+// every push button of the pages are disabled and the status bar offers Cancel. Closing it ends
+// the event loop with exit code 0 — during an operation once the operation, cancelled, has
+// ended; the pages stay until DestroyPages.
 class MainWindow : public QWidget, public StatusSink {
     Q_OBJECT
   public:
@@ -48,6 +52,7 @@ class MainWindow : public QWidget, public StatusSink {
     // Releases and destroys every page, then the tab control. A second call does nothing.
     void DestroyPages();
 
+    OperationRunner& Runner() const { return *runner; }
     Page* PageAt(int index) const { return pages[index]; }
     int CurrentPage() const { return currentPage; }
     StatusArea* StatusBar() const { return statusBar; }
@@ -63,8 +68,14 @@ class MainWindow : public QWidget, public StatusSink {
     void FitToPages();
     QSize LargestPage() const;
     void OnTabChange(int index);
+    void SetBusy(bool busy);
+    void OnOperationEnd();
 
     StatusArea* statusBar = nullptr;
+    OperationRunner* runner = nullptr;
+    // The buttons SetBusy disabled, to be enabled again when the operation ends.
+    std::vector<QWidget*> heldButtons;
+    bool closeAfterOperation = false;
     std::array<Page*, kPageCount> pages{};
     int currentPage = 0;
 };

@@ -3,7 +3,7 @@
 #include "AppContext.h"
 #include "ConfigurationLayout.h"
 #include "FormBuilder.h"
-#include "MainWindowStatus.h"
+#include "MainWindow.h"
 #include "MemoryConfigurations.h"
 #include "PropertiesForm.h"
 #include "RegisterBaseField.h"
@@ -144,8 +144,8 @@ void PropertiesPage::ApplyDeviceSettings(int32_t index, bool announce) {
             applied += (applied.empty() ? "" : ", ") + std::string("register base ") + *base;
         }
     }
-    if (announce && !applied.empty()) {
-        MainWindowStatus().SetStatusText(gApp->deviceName + ": " + applied);
+    if (announce && !applied.empty() && gMainWindow != nullptr) {
+        gMainWindow->SetStatusText(gApp->deviceName + ": " + applied);
     }
 }
 

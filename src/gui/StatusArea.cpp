@@ -1,50 +1,89 @@
 #include "StatusArea.h"
 
-#include <QCoreApplication>
+#include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 
 #include <algorithm>
 
 namespace tessary {
+namespace {
 
-StatusArea::StatusArea(QWidget* parent) : QStatusBar(parent), progress_(new QProgressBar(this)) {
+// The status text of each block of an erase; all other progress counts bytes.
+constexpr QLatin1StringView kErasingBlock("Erasing block: ");
+
+} // namespace
+
+StatusArea::StatusArea(QWidget* parent)
+    : QStatusBar(parent), rate_(new QLabel(this)), timeLeft_(new QLabel(this)),
+      progress_(new QProgressBar(this)), cancel_(new QPushButton(QStringLiteral("Cancel"), this)) {
     setObjectName(QStringLiteral("4098"));
     setSizeGripEnabled(false);
     progress_->setRange(0, 100);
     progress_->setTextVisible(true);
+    progress_->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000000000")));
+    // Wide enough for the longest texts, so that the bar does not jump as they change.
+    rate_->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00000 KB/s")));
+    timeLeft_->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("0:00:00 left")));
+    for (QLabel* label : {rate_, timeLeft_}) {
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    cancel_->setFocusPolicy(Qt::NoFocus); // outside the pages' Tab order
+    addPermanentWidget(rate_);
+    addPermanentWidget(timeLeft_);
     addPermanentWidget(progress_);
-    // The progress bar keeps off the window's right edge as far as the text keeps off its left.
+    addPermanentWidget(cancel_);
+    // The permanent widgets keep off the window's right edge as far as the text keeps off its
+    // left.
     setContentsMargins(0, 0, kTextIndent, 0);
-    // The bar is as tall with the progress bar as without it, so that nothing moves.
-    setFixedHeight(std::max(sizeHint().height(), progress_->sizeHint().height() + 4));
-    progress_->hide();
+    // The bar is as tall while an operation runs as when it is idle, so that nothing moves.
+    setFixedHeight(std::max({sizeHint().height(), progress_->sizeHint().height() + 4,
+                             cancel_->sizeHint().height() + 2}));
+    connect(cancel_, &QPushButton::clicked, this, [this] {
+        cancel_->setEnabled(false); // once is enough
+        emit CancelClicked();
+    });
+    HideProgress();
+    cancel_->hide();
 }
 
 void StatusArea::SetText(const QString& text) {
     showMessage(text);
-    PaintNow(false);
+}
+
+bool StatusArea::CountsBlocks() const {
+    return Text().startsWith(kErasingBlock);
 }
 
 void StatusArea::ShowProgress(int64_t done, int64_t total) {
+    const auto now = TransferEstimate::Clock::now();
+    if (!phaseOpen_ || phaseInBlocks_ != CountsBlocks()) {
+        phaseOpen_ = true;
+        phaseInBlocks_ = CountsBlocks();
+        estimate_.Begin(!phaseInBlocks_, now);
+    }
+    estimate_.Update(done, total, now);
     const int64_t percent = total > 0 ? std::clamp<int64_t>(done * 100 / total, 0, 100) : 0;
     progress_->setValue(static_cast<int>(percent));
+    rate_->setText(QString::fromStdString(estimate_.RateText()));
+    timeLeft_->setText(QString::fromStdString(estimate_.TimeLeftText()));
     progress_->show();
-    PaintNow(false);
+    rate_->show();
+    timeLeft_->show();
 }
 
 void StatusArea::HideProgress() {
+    phaseOpen_ = false;
     progress_->hide();
-    PaintNow(true);
+    rate_->hide();
+    timeLeft_->hide();
+    rate_->clear();
+    timeLeft_->clear();
 }
 
-void StatusArea::PaintNow(bool force) {
-    if (!isVisible() ||
-        (!force && sincePaint_.isValid() && sincePaint_.elapsed() < kPaintInterval)) {
-        return;
-    }
-    repaint();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    sincePaint_.start();
+void StatusArea::SetRunning(bool running) {
+    cancel_->setEnabled(running);
+    cancel_->setVisible(running);
 }
 
 } // namespace tessary

@@ -1,42 +1,55 @@
 #pragma once
 
-#include <QElapsedTimer>
+#include "TransferEstimate.h"
+
 #include <QStatusBar>
 
 #include <cstdint>
 
+class QLabel;
 class QProgressBar;
+class QPushButton;
 
 namespace tessary {
 
-// The status bar: one text, and a progress bar that shows while an operation reports progress.
-// Operations run synchronously on the user-interface thread, so the bar paints itself as soon as
-// it changes instead of waiting for the event loop; to keep painting from slowing a transfer
-// down, it does so at most every kPaintInterval (the event loop shows the last text anyway).
+// The status bar: one text and, while an operation runs, what it needs to be lived with: a
+// progress bar, the rate and the time left while it reports progress, and a Cancel button.
+// Operations run on a worker thread; the event loop paints whatever changed.
 class StatusArea : public QStatusBar {
     Q_OBJECT
   public:
-    static constexpr int kPaintInterval = 50; // milliseconds
-    static constexpr int kTextIndent = 6;     // pixels; where QStatusBar draws its text
+    static constexpr int kTextIndent = 6; // pixels; where QStatusBar draws its text
 
     explicit StatusArea(QWidget* parent);
 
     void SetText(const QString& text);
     QString Text() const { return currentMessage(); }
 
-    // done of total units; the progress bar shows the percentage.
+    // done of total units; the progress bar shows the percentage. Byte counts get a rate.
     void ShowProgress(int64_t done, int64_t total);
-    // Hides the progress bar and shows the last text at once.
+    // Hides the progress bar, the rate and the time left.
     void HideProgress();
+    // An operation began (the Cancel button shows) or ended (it goes).
+    void SetRunning(bool running);
+
     QProgressBar* Progress() const { return progress_; }
+    QLabel* Rate() const { return rate_; }
+    QLabel* TimeLeft() const { return timeLeft_; }
+    QPushButton* CancelButton() const { return cancel_; }
+
+  signals:
+    void CancelClicked();
 
   private:
-    // Paints now and lets the window handle its pending paint and window-system events (never
-    // user input), unless that was done less than kPaintInterval ago; force paints regardless.
-    void PaintNow(bool force);
+    bool CountsBlocks() const;
 
+    QLabel* rate_;
+    QLabel* timeLeft_;
     QProgressBar* progress_;
-    QElapsedTimer sincePaint_;
+    QPushButton* cancel_;
+    TransferEstimate estimate_;
+    bool phaseOpen_ = false;
+    bool phaseInBlocks_ = false;
 };
 
 } // namespace tessary

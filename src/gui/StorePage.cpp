@@ -3,7 +3,7 @@
 #include "AppContext.h"
 #include "FileDialogs.h"
 #include "FormBuilder.h"
-#include "MainWindowStatus.h"
+#include "WindowOperations.h"
 
 namespace tessary {
 
@@ -55,8 +55,12 @@ void StorePage::Store() {
     SetText(ids_.fileOffset, form.fileOffset);
     SetText(ids_.length, form.length);
     if (request) {
-        operation_(CurrentSession(), *request, MainWindowStatus(), Messages(),
-                   CancelToken::Never());
+        RunInWindow(
+            [run = operation_, session = CurrentSession(), request = *request](
+                StatusSink& status, MessageSink& messages, const CancelToken& cancel) {
+                return run(session, request, status, messages, cancel);
+            },
+            Messages());
     }
 }
 

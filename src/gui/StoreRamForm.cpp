@@ -9,7 +9,7 @@ using enum ControlKind;
 
 constexpr std::array kForm = {
     GridControl{1110, Group, "Store RAM Memory Contents To File", kPageFrame, 0, 0},
-    GridControl{1111, Group, "Flash Memory Source Address", 1110, 0, 0, 2},
+    GridControl{1111, Group, "RAM Memory Source Address", 1110, 0, 0, 2},
     GridControl{1114, Label, "Start Address:", 1111, 0, 0},
     GridControl{1054, Edit, "", 1111, 0, 1},
     GridControl{1115, Label, "Length:", 1111, 1, 0},

@@ -9,6 +9,8 @@ TabControl::TabControl(QWidget* parent) : QWidget(parent), bar_(new QTabBar(this
     setObjectName(QStringLiteral("4097"));
     bar_->setDrawBase(true);
     bar_->setExpanding(false);
+    // Tab and Shift+Tab move between the controls of the page shown, and never leave it.
+    bar_->setFocusPolicy(Qt::NoFocus);
 }
 
 void TabControl::resizeEvent(QResizeEvent* event) {

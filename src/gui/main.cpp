@@ -1,9 +1,12 @@
+#include "AppIcon.h"
 #include "Application.h"
+#include "Version.h"
 
 #include <QApplication>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -19,9 +22,33 @@ bool DisplayAvailable() {
     return false;
 }
 
+// --version and --help answer without a display; every other argument goes to Qt.
+bool AnsweredFromTheCommandLine(int argc, char* argv[]) {
+    for (int index = 1; index < argc; ++index) {
+        const char* argument = argv[index];
+        if (std::strcmp(argument, "--version") == 0 || std::strcmp(argument, "-V") == 0) {
+            std::printf("tessary %s\n", tessary::version::kProductVersion);
+            return true;
+        }
+        if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
+            std::printf("Usage: tessary [Qt options]\n"
+                        "The desktop program: moves data between files and the RAM and Flash "
+                        "of a board's memory controller.\n"
+                        "  -h, --help     this text\n"
+                        "  -V, --version  the version\n"
+                        "See tessary(1), tessary-cli(1) for the same operations in a shell.\n");
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (AnsweredFromTheCommandLine(argc, argv)) {
+        return 0;
+    }
     if (!DisplayAvailable()) {
         std::fprintf(stderr,
                      "tessary: cannot start: no display (DISPLAY and WAYLAND_DISPLAY are "
@@ -30,5 +57,6 @@ int main(int argc, char* argv[]) {
         return -1;
     }
     QApplication application(argc, argv);
+    tessary::ApplyAppIdentity(application);
     return tessary::RunTessary();
 }

@@ -25,6 +25,9 @@ class Device {
 
     virtual bool Open() = 0;
     virtual void Close() = 0;
+    // Why the last Open failed, in words for the user ("/dev/ttyUSB0: no such device"); empty
+    // when the kind has nothing to add.
+    virtual std::string OpenFailureText() const { return {}; }
 
     virtual bool PutReg(uint8_t address, uint8_t data) = 0;
     virtual bool PutRegRepeat(uint8_t address, const uint8_t* data, size_t count) = 0;

@@ -3,6 +3,10 @@
 #include "SerialOptions.h"
 #include "SimOptions.h"
 
+#include "QuoteText.h"
+
+#include <unordered_set>
+
 namespace tessary::lnkutil {
 
 std::optional<DeviceKind> ParseDeviceKind(std::string_view text) {
@@ -42,15 +46,15 @@ std::optional<std::string> DeviceEntry::Option(std::string_view key) const {
 
 bool ValidateEntry(const DeviceEntry& entry, std::string* reason) {
     if (!IsValidDeviceName(entry.name)) {
-        *reason = "bad device name '" + entry.name + "' (1 to 19 characters, no blanks)";
+        *reason =
+            "bad device name '" + QuoteForMessage(entry.name) + "' (1 to 19 characters, no blanks)";
         return false;
     }
-    for (size_t i = 0; i < entry.options.size(); ++i) {
-        for (size_t j = 0; j < i; ++j) {
-            if (entry.options[i].first == entry.options[j].first) {
-                *reason = "setting '" + entry.options[i].first + "' given twice";
-                return false;
-            }
+    std::unordered_set<std::string_view> keys;
+    for (const auto& [key, value] : entry.options) {
+        if (!keys.insert(key).second) {
+            *reason = "setting '" + QuoteForMessage(key) + "' given twice";
+            return false;
         }
     }
     if (entry.kind == DeviceKind::Serial) {

@@ -31,7 +31,7 @@ std::unique_ptr<Device> CreateSimDevice(const DeviceEntry& entry, const std::str
         erc = LNK_ERC_OPEN_FAILED;
         return nullptr;
     }
-    return std::make_unique<SimDevice>(std::move(board));
+    return std::make_unique<SimDevice>(entry.name, std::move(board));
 }
 
 } // namespace

@@ -1,10 +1,13 @@
 #include "DeviceTable.h"
 
+#include "QuoteText.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <unordered_set>
 
 namespace tessary::lnkutil {
 namespace {
@@ -41,6 +44,10 @@ DeviceEntry BuiltInSim(const char* name, const char* layout, const char* configu
 
 bool ParseDeviceLine(std::string_view line, DeviceEntry* entry, std::string* reason) {
     *entry = DeviceEntry{};
+    if (line.size() > kMaxDeviceLine) {
+        *reason = "line longer than " + std::to_string(kMaxDeviceLine) + " characters";
+        return false;
+    }
     const auto words = SplitWords(line.substr(0, line.find('#')));
     if (words.empty()) {
         return true;
@@ -52,7 +59,7 @@ bool ParseDeviceLine(std::string_view line, DeviceEntry* entry, std::string* rea
     entry->name = words[0];
     const auto kind = ParseDeviceKind(words[1]);
     if (!kind) {
-        *reason = "unknown device kind '" + std::string(words[1]) + "'";
+        *reason = "unknown device kind '" + QuoteForMessage(words[1]) + "'";
         return false;
     }
     entry->kind = *kind;
@@ -61,7 +68,7 @@ bool ParseDeviceLine(std::string_view line, DeviceEntry* entry, std::string* rea
         if (words[i] == "default") {
             entry->isDefault = true;
         } else if (eq == std::string_view::npos || eq == 0) {
-            *reason = "expected key=value, found '" + std::string(words[i]) + "'";
+            *reason = "expected key=value, found '" + QuoteForMessage(words[i]) + "'";
             return false;
         } else {
             entry->options.emplace_back(words[i].substr(0, eq), words[i].substr(eq + 1));
@@ -100,6 +107,9 @@ void DeviceTable::Parse(std::string_view text, std::string_view source, std::ost
     if (entryLines != nullptr) {
         entryLines->clear();
     }
+    // Names seen so far and whether a default was: a table of many lines is read in linear time.
+    std::unordered_set<std::string> names;
+    bool haveDefault = false;
     size_t lineNumber = 0;
     while (!text.empty()) {
         ++lineNumber;
@@ -112,17 +122,19 @@ void DeviceTable::Parse(std::string_view text, std::string_view source, std::ost
         if (ParseDeviceLine(line, &entry, &reason) && entry.name.empty()) {
             continue;
         }
-        if (reason.empty() && Find(entry.name) >= 0) {
+        if (reason.empty() && names.count(entry.name) > 0) {
             reason = "device '" + entry.name + "' defined twice";
         }
-        if (reason.empty() && entry.isDefault && DefaultIndex() >= 0) {
+        if (reason.empty() && entry.isDefault && haveDefault) {
             reason = "a second default device";
         }
         if (!reason.empty()) {
-            warnings << "lnkutil: " << source << ":" << lineNumber << ": " << reason
-                     << "; entry skipped\n";
+            warnings << "lnkutil: " << QuoteForMessage(source, 4096) << ":" << lineNumber << ": "
+                     << reason << "; entry skipped\n";
             continue;
         }
+        names.insert(entry.name);
+        haveDefault = haveDefault || entry.isDefault;
         entries_.push_back(std::move(entry));
         if (entryLines != nullptr) {
             entryLines->push_back(lineNumber - 1);

@@ -21,7 +21,7 @@ class DeviceTable {
 
     // Replaces the table with the file's entries; false (table untouched) when there is no
     // regular file to read. Malformed lines are skipped with a one-line warning naming the file and
-    // line.
+    // line, quoting at most 80 characters of what it found, control bytes escaped.
     bool Load(const std::string& path, std::ostream& warnings);
     // The same for text already in memory; `source` names it in warnings. With `entryLines`, the
     // 0-based line of each entry taken, in the table's order.
@@ -52,6 +52,9 @@ class DeviceTable {
 
     std::vector<DeviceEntry> entries_;
 };
+
+// The longest line a table may hold; a longer one is skipped with a warning, unparsed.
+inline constexpr size_t kMaxDeviceLine = 4096;
 
 // Splits one line into an entry; false with a reason when it is malformed. A blank or
 // comment-only line gives true with an empty name.

@@ -21,8 +21,15 @@ void Library::LoadTable() {
     if (path.empty()) {
         return;
     }
-    if (!table_.Load(path, std::cerr) && std::filesystem::exists(path)) {
+    if (table_.Load(path, std::cerr)) {
+        return;
+    }
+    // A missing file at the usual place is no table yet; one the user named is a mistake.
+    if (std::filesystem::exists(path)) {
         std::cerr << "lnkutil: " << path << ": cannot be read; using the built-in devices\n";
+    } else if (DeviceTableNamedByUser()) {
+        std::cerr << "lnkutil: warning: LNKUTIL_DEVICES names " << path
+                  << ", which does not exist; using the built-in devices\n";
     }
 }
 
@@ -105,14 +112,21 @@ Device* Library::Power(const DeviceEntry& entry, LnkErc& erc) {
     return powered_.emplace(entry.name, std::move(device)).first->second.get();
 }
 
+std::string Library::LastOpenFailure() const {
+    std::lock_guard lock(mutex_);
+    return lastOpenFailure_;
+}
+
 LnkErc Library::Open(const char* name, LnkHandle* handle) {
     std::lock_guard lock(mutex_);
     *handle = 0;
+    lastOpenFailure_.clear();
     if (!initialised_) {
         return LNK_ERC_NOT_INITIALISED;
     }
     const int index = table_.Find(name);
     if (index < 0) {
+        lastOpenFailure_ = "no device named '" + std::string(name) + "' in the device table";
         return LNK_ERC_UNKNOWN_DEVICE;
     }
     size_t slot = 0;
@@ -128,6 +142,7 @@ LnkErc Library::Open(const char* name, LnkHandle* handle) {
         return erc;
     }
     if (!device->Open()) {
+        lastOpenFailure_ = device->OpenFailureText();
         return LNK_ERC_OPEN_FAILED;
     }
     generation_ = (generation_ + 1) & 0xFFFFFF;

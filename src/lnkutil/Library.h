@@ -34,6 +34,8 @@ class Library {
     // The value of a setting of device `index`; LNK_ERC_NO_SETTING when it has none.
     LnkErc DeviceSetting(int32_t index, std::string_view key, std::string* value);
     LnkErc Open(const char* name, LnkHandle* handle);
+    // Why the last failed Open failed, in words; empty after a successful one.
+    std::string LastOpenFailure() const;
     LnkErc Close(LnkHandle handle);
 
     // Runs `call(Device&) -> bool` on the device behind the handle.
@@ -74,6 +76,7 @@ class Library {
     std::string dataDir_;
     std::map<std::string, std::unique_ptr<Device>> powered_;
     std::array<Slot, kMaxHandles> slots_{};
+    std::string lastOpenFailure_;
     uint32_t generation_ = 0;
 
     std::mutex hookMutex_;

@@ -30,6 +30,11 @@ std::string DeviceTablePath() {
     return XdgPath("XDG_CONFIG_HOME", ".config", "/devices.conf");
 }
 
+bool DeviceTableNamedByUser() {
+    const char* path = std::getenv("LNKUTIL_DEVICES");
+    return path != nullptr && path[0] != '\0';
+}
+
 std::string DataDirectory() {
     if (const char* dir = std::getenv("LNKUTIL_DATA_DIR")) {
         return dir;

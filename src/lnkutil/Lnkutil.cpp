@@ -4,6 +4,9 @@
 #include "Library.h"
 #include "lnkutil_erc.h"
 
+#include <algorithm>
+#include <string>
+
 namespace {
 
 using tessary::lnkutil::Device;
@@ -110,6 +113,17 @@ bool LnkOpenData(LnkHandle* handle, const char* device, LnkErc* erc, void* reser
         return Report(erc, LNK_ERC_RESERVED);
     }
     return Report(erc, Library::Instance().Open(device, handle));
+}
+
+bool LnkGetOpenFailure(char* text, int32_t capacity) {
+    if (text == nullptr || capacity < 1) {
+        return false;
+    }
+    const std::string failure = Library::Instance().LastOpenFailure();
+    const size_t length = std::min(failure.size(), static_cast<size_t>(capacity) - 1);
+    failure.copy(text, length);
+    text[length] = '\0';
+    return true;
 }
 
 bool LnkCloseData(LnkHandle handle, LnkErc* erc) {

@@ -22,6 +22,7 @@ class SerialDevice final : public Device {
     // opened (no such device, permission, busy) goes to stderr.
     bool Open() override;
     void Close() override;
+    std::string OpenFailureText() const override { return line_.OpenFailureText(); }
 
     bool PutReg(uint8_t address, uint8_t data) override;
     bool PutRegRepeat(uint8_t address, const uint8_t* data, size_t count) override;

@@ -1,6 +1,7 @@
 #include "SerialOptions.h"
 
 #include "BoardSettings.h"
+#include "QuoteText.h"
 
 namespace tessary::lnkutil {
 
@@ -14,7 +15,7 @@ bool ValidateSerialOptions(const DeviceOptions& options, std::string* reason) {
             continue;
         }
         if (key != "path") {
-            *reason = "unknown serial setting '" + key + "'";
+            *reason = "unknown serial setting '" + QuoteForMessage(key) + "'";
             return false;
         }
         if (value.empty()) {

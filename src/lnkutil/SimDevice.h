@@ -2,20 +2,25 @@
 #pragma once
 
 #include "Device.h"
+#include "ImageClaim.h"
 #include "SimBoard.h"
 
 #include <memory>
+#include <string>
 
 namespace tessary::lnkutil {
 
 class SimDevice final : public Device {
   public:
-    explicit SimDevice(std::unique_ptr<board::SimBoard> board) : board_(std::move(board)) {}
+    SimDevice(std::string name, std::unique_ptr<board::SimBoard> board)
+        : name_(std::move(name)), board_(std::move(board)) {}
 
     board::SimBoard& board() { return *board_; }
 
-    bool Open() override { return true; }
-    void Close() override {}
+    // The board's image files are claimed from the first open handle to the last close, so that
+    // no other process loads into or reads from the same memories meanwhile.
+    bool Open() override;
+    void Close() override;
 
     bool PutReg(uint8_t address, uint8_t data) override {
         return board_->WriteRegister(address, data);
@@ -47,7 +52,10 @@ class SimDevice final : public Device {
     }
 
   private:
+    std::string name_;
     std::unique_ptr<board::SimBoard> board_;
+    board::ImageClaim claim_;
+    int openHandles_ = 0;
 };
 
 } // namespace tessary::lnkutil

@@ -1,4 +1,5 @@
 #include "SimOptions.h"
+#include "QuoteText.h"
 
 #include "BoardSettings.h"
 
@@ -112,11 +113,11 @@ bool ParseSimOptions(const DeviceOptions& options, board::BoardConfig* config,
             continue;
         }
         if (!IsKnownKey(key)) {
-            *reason = "unknown sim setting '" + key + "'";
+            *reason = "unknown sim setting '" + QuoteForMessage(key) + "'";
             return false;
         }
         if (!ApplyOption(key, value, config)) {
-            *reason = "bad value '" + value + "' for " + key;
+            *reason = "bad value '" + QuoteForMessage(value) + "' for " + key;
             return false;
         }
     }

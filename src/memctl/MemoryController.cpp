@@ -245,6 +245,32 @@ std::string MemoryController::LineFailureText() const {
     return serialLine_ ? serialLine_->OpenFailureText() : std::string();
 }
 
+std::string MemoryController::ConnectFailureText() const {
+    std::string text = LineFailureText();
+    if (text.empty() && port_) {
+        text = port_->OpenFailureText();
+    }
+    if (!text.empty() || !connected_) {
+        return text;
+    }
+    if (session_.interfaceType != kInterfaceSerial) {
+        return "board '" + session_.deviceName + "' did not complete a register access";
+    }
+    const std::string where = "the board on " + session_.deviceName;
+    switch (errorCode_) {
+    case kErrNoReply:
+    case kErrReadIncomplete:
+        return "no answer from " + where + "; is it powered and running the memory controller?";
+    case kErrWrongReply:
+    case kErrReplyCutShort:
+    case kErrReplyTooLong:
+        return where + " answered, but not as the memory controller does; check the baud rate "
+                       "and the design loaded into the board";
+    default:
+        return where + " failed to respond (error " + std::to_string(errorCode_) + ")";
+    }
+}
+
 uint32_t MemoryController::BlockAddress(int32_t index) const {
     return tessary::BlockAddress(session_.memoryConfiguration, index);
 }

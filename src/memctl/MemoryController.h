@@ -58,6 +58,9 @@ class MemoryController {
     std::optional<uint32_t> BoardFlashSize() const;
     // Why the serial line could not be opened, in words for the user; empty otherwise.
     std::string LineFailureText() const;
+    // Why the last Connect failed, in words for the user: the line or device that could not be
+    // opened and why, or the board that did not answer; empty when nothing more is known.
+    std::string ConnectFailureText() const;
 
   private:
     bool CreateSerialPort();

@@ -30,7 +30,7 @@ bool EraseFlashBlocks(const Session& session, std::span<const int32_t> blocks, S
     }
     status.SetStatusText("Connecting");
     if (!controller.Connect(session.deviceName.c_str())) {
-        ShowStringTableError(messages, kStrFlashError);
+        ShowStringTableError(messages, kStrFlashError, controller.ConnectFailureText());
         return false;
     }
     if (!BoardFlashMatches(controller, session.memoryConfiguration, LoadResString(kStrErrorCaption),

@@ -1,5 +1,6 @@
 #include "FlashErase.h"
 
+#include "FlashStatus.h"
 #include "MemoryController.h"
 #include "OperationSupport.h"
 #include "Sinks.h"
@@ -10,30 +11,25 @@
 namespace tessary {
 namespace {
 
-constexpr uint8_t kStatusReady = 0x80;
-// Erase error, Vpp low, locked block.
-constexpr uint8_t kStatusEraseFailed = 0x20 | 0x08 | 0x02;
-
 // A chip usually finishes within a few status reads; after this long the poll sleeps between
 // reads so that a slow erase does not keep a core busy.
 constexpr std::chrono::microseconds kSpinTime{2000};
 constexpr std::chrono::milliseconds kPollPause{1};
 
-enum class WaitResult { Ready, Failed, LinkError, TimedOut, Cancelled };
+enum class WaitResult { Ready, Failed, LinkError, TimedOut };
 
-WaitResult WaitUntilReady(MemoryController& controller, const FlashWait& wait) {
+// Polls until the chip reports ready. A cancel does not stop the poll: a chip that is still
+// erasing ignores every command, read-array included, so the erase under way is waited for (a
+// few status reads on the simulated board) and the caller can then leave the chip readable.
+WaitResult WaitUntilReady(MemoryController& controller, const FlashWait& wait, uint8_t& status) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
     for (;;) {
-        uint8_t status = 0;
-        if (controller.CancelRequested()) {
-            return WaitResult::Cancelled;
-        }
         if (!controller.ReadFlashStatus(status)) {
             return WaitResult::LinkError;
         }
-        if ((status & kStatusReady) != 0) {
-            return (status & kStatusEraseFailed) != 0 ? WaitResult::Failed : WaitResult::Ready;
+        if ((status & kFlashStatusReady) != 0) {
+            return (status & kFlashStatusEraseFailed) != 0 ? WaitResult::Failed : WaitResult::Ready;
         }
         const Clock::duration waited = Clock::now() - start;
         if (waited >= wait.timeout) {
@@ -49,25 +45,32 @@ WaitResult WaitUntilReady(MemoryController& controller, const FlashWait& wait) {
 
 bool EraseFlashBlock(MemoryController& controller, int32_t index, const FlashWait& wait,
                      StatusSink& status, MessageSink& messages) {
+    if (controller.CancelRequested()) {
+        return false;
+    }
     status.SetStatusText(WithNumber("Erasing block: ", index + 1));
-    if (!controller.EraseBlock(controller.BlockAddress(index))) {
+    const uint32_t address = controller.BlockAddress(index);
+    if (!controller.EraseBlock(address)) {
         if (!controller.CancelRequested()) {
             ShowStringTableError(messages, kStrControllerError);
         }
         return false;
     }
-    switch (WaitUntilReady(controller, wait)) {
+    uint8_t chipStatus = 0;
+    switch (WaitUntilReady(controller, wait, chipStatus)) {
     case WaitResult::Ready:
         return true;
     case WaitResult::Failed:
-        ShowStringTableError(messages, kStrFlashError);
+        ShowStringTableError(messages, kStrFlashError,
+                             DescribeEraseFailure(index, address, chipStatus));
         controller.ClearStatus();
         return false;
     case WaitResult::LinkError:
-    case WaitResult::TimedOut:
         ShowStringTableError(messages, kStrControllerError);
         return false;
-    case WaitResult::Cancelled:
+    case WaitResult::TimedOut:
+        ShowStringTableError(messages, kStrControllerError,
+                             DescribeEraseTimeout(index, address, chipStatus));
         return false;
     }
     return false;

@@ -22,8 +22,10 @@ struct FlashWait {
 // "Erasing block: %d" (counted from 1), sends the erase sequence and polls the status. A failed
 // send or status read, or no ready within the wait, shows the communication-failure message; a
 // ready status with an error bit (erase error, Vpp low, locked block) shows "Flash memory error."
-// and clears the status so the chip accepts commands again. Returns false on any of them, and
-// when the controller's cancel is asked for (between status reads; nothing is shown then).
+// with the block, its address and the status as the cause, and clears the status so the chip
+// accepts commands again. Returns false on any of them, and when the controller's cancel was asked
+// for before the erase began (nothing is sent or shown then). A cancel during the wait lets the
+// erase under way finish, as the chip would ignore a return to read-array mode before then.
 bool EraseFlashBlock(MemoryController& controller, int32_t index, const FlashWait& wait,
                      StatusSink& status, MessageSink& messages);
 

@@ -16,7 +16,8 @@ inline constexpr std::size_t kNumberFieldMaxChars = 31;
 // The text a field of that many characters yields.
 std::string ReadField(const std::string& text, std::size_t maxChars);
 
-// Parses a number field into value. On success the field is given its cleaned text (separators
+// Parses a number field into value; negative numbers are not valid in any of the pages' fields.
+// On success the field is given its cleaned text (separators
 // removed); on failure the field keeps what the user typed, value is -1, and "Must enter valid
 // Decimal or Hex number to specify <what>." is shown under caption (owned by the page, no icon).
 bool ParseNumberField(std::string& field, const char* what, const char* caption,

@@ -14,8 +14,15 @@ InputFile::~InputFile() {
 }
 
 bool InputFile::Open(const std::string& path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not waiting in open for the writer of a pipe that has none; reads then wait as usual (and
+    // a pipe without a writer reads as an empty file).
+    fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) {
+        return false;
+    }
+    if (::fcntl(fd_, F_SETFL, 0) != 0) {
+        ::close(fd_);
+        fd_ = -1;
         return false;
     }
     struct stat info {};

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -34,8 +35,21 @@ bool ResolveLength(const LoadRequest& request, InputFile& file, const LoadPageTe
     return true;
 }
 
+// "first difference at 0x012345: wrote 0x5A, read 0x5B".
+std::string DescribeMismatch(uint32_t address, const uint8_t* written, const uint8_t* read,
+                             int32_t count) {
+    const auto end = written + count;
+    const auto [w, r] = std::mismatch(written, end, read);
+    char text[96];
+    std::snprintf(text, sizeof(text), "first difference at 0x%06X: wrote 0x%02X, read 0x%02X",
+                  address + static_cast<uint32_t>(w - written), *w, *r);
+    return text;
+}
+
+// Bytes written (and, with verify, compared) go to moved as the blocks complete.
 bool TransferBlocks(const LoadRequest& request, int32_t length, InputFile& file, LoadTarget& target,
-                    MemoryController& controller, StatusSink& status, MessageSink& messages) {
+                    MemoryController& controller, StatusSink& status, MessageSink& messages,
+                    int32_t& moved) {
     std::vector<uint8_t> block(TransferBlockSize);
     std::vector<uint8_t> readBack(request.verify ? TransferBlockSize : 0);
     auto address = static_cast<uint32_t>(request.startAddress);
@@ -59,11 +73,14 @@ bool TransferBlocks(const LoadRequest& request, int32_t length, InputFile& file,
                 return false;
             }
             if (std::memcmp(block.data(), readBack.data(), static_cast<std::size_t>(count)) != 0) {
-                ShowStringTableError(messages, kStrVerifyFailed);
+                ShowStringTableError(
+                    messages, kStrVerifyFailed,
+                    DescribeMismatch(address, block.data(), readBack.data(), count));
                 return false;
             }
         }
         address += static_cast<uint32_t>(count);
+        moved = length - remaining;
         status.ReportProgress(length - remaining, length);
     }
     return true;
@@ -72,8 +89,8 @@ bool TransferBlocks(const LoadRequest& request, int32_t length, InputFile& file,
 // Everything between building the controller and the final status text. The file is closed and
 // the controller torn down when this returns, whatever the outcome.
 bool LoadWithController(const Session& session, const LoadRequest& request, LoadTarget& target,
-                        MemoryController& controller, int32_t& length, StatusSink& status,
-                        MessageSink& messages) {
+                        MemoryController& controller, int32_t& length, int32_t& moved,
+                        StatusSink& status, MessageSink& messages) {
     const LoadPageTexts& texts = target.Texts();
     InputFile file;
     ControllerTeardown teardown(controller);
@@ -87,13 +104,14 @@ bool LoadWithController(const Session& session, const LoadRequest& request, Load
         return false;
     }
     if (!controller.Connect(session.deviceName.c_str())) {
-        messages.ShowMessage("Unable to connect to target board", texts.caption, MessageIcon::Error,
-                             true);
+        messages.ShowMessageWithCause("Unable to connect to target board", texts.caption,
+                                      MessageIcon::Error, true, controller.ConnectFailureText());
         return false;
     }
-    const bool loaded = target.Prepare(controller, request, length, status, messages) &&
-                        (request.fileOffset <= 0 || file.Seek(request.fileOffset)) &&
-                        TransferBlocks(request, length, file, target, controller, status, messages);
+    const bool loaded =
+        target.Prepare(controller, request, length, status, messages) &&
+        (request.fileOffset <= 0 || file.Seek(request.fileOffset)) &&
+        TransferBlocks(request, length, file, target, controller, status, messages, moved);
     if (!loaded && controller.CancelRequested()) {
         target.Stop(controller);
     }
@@ -112,10 +130,11 @@ bool RunLoad(const Session& session, const LoadRequest& request, LoadTarget& tar
         return false;
     }
     int32_t length = request.length;
+    int32_t moved = 0;
     const bool loaded =
-        LoadWithController(session, request, target, controller, length, status, messages);
+        LoadWithController(session, request, target, controller, length, moved, status, messages);
     if (!loaded && cancel.Cancelled()) {
-        status.SetStatusText(kCancelledText);
+        status.SetStatusText(CancelledLoadText(moved, length));
         return false;
     }
     status.SetStatusText(loaded ? WithNumber(texts.completePrefix, length) : texts.errorStatus);

@@ -1,6 +1,8 @@
 #include "LoadEngine.h"
 #include "LoadOperations.h"
 #include "MemoryController.h"
+#include "RamLimit.h"
+#include "Sinks.h"
 
 namespace tessary {
 namespace {
@@ -12,8 +14,15 @@ class RamTarget final : public LoadTarget {
   public:
     const LoadPageTexts& Texts() const override { return kLoadRamTexts; }
 
-    // RAM takes any address: only its low 24 bits reach the board.
-    bool AcceptRange(const LoadRequest&, int32_t, MessageSink&) override { return true; }
+    // The range must end inside the 24-bit address space: past it the controller's address
+    // wraps to 0 and the file's tail would overwrite the start of RAM.
+    bool AcceptRange(const LoadRequest& request, int32_t length, MessageSink& messages) override {
+        if (RamRangeFits(request.startAddress, length)) {
+            return true;
+        }
+        messages.ShowMessage(RamLimitMessage(), kLoadRamTexts.caption, MessageIcon::None, true);
+        return false;
+    }
 
     bool Prepare(MemoryController&, const LoadRequest&, int32_t, StatusSink&,
                  MessageSink&) override {

@@ -2,6 +2,7 @@
 #include "FlashLimit.h"
 #include "FormFields.h"
 #include "LoadForm.h"
+#include "RamLimit.h"
 #include "Sinks.h"
 
 namespace tessary {
@@ -45,7 +46,14 @@ std::optional<LoadRequest> Validate(LoadForm& form, const LoadFormTexts& texts,
 } // namespace
 
 std::optional<LoadRequest> ValidateLoadRamForm(LoadForm& form, MessageSink& messages) {
-    return Validate(form, kLoadRamFormTexts, messages);
+    std::optional<LoadRequest> request = Validate(form, kLoadRamFormTexts, messages);
+    // A typed length must end inside the address space; the rest of a file is checked once the
+    // file's size is known.
+    if (request && !form.length.empty() && !RamRangeFits(request->startAddress, request->length)) {
+        messages.ShowMessage(RamLimitMessage(), kLoadRamFormTexts.caption, MessageIcon::None, true);
+        return std::nullopt;
+    }
+    return request;
 }
 
 std::optional<LoadRequest> ValidateLoadFlashForm(LoadForm& form, int32_t configuration,

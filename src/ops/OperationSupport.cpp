@@ -10,10 +10,27 @@ std::string WithNumber(const char* prefix, int64_t number) {
     return prefix + std::to_string(number);
 }
 
+std::string CancelledLoadText(int64_t loaded, int64_t length) {
+    if (length < 0) {
+        return kCancelledText; // cancelled before the length was known
+    }
+    return std::string(kCancelledText) + " " + std::to_string(loaded) + " of " +
+           std::to_string(length) + " bytes loaded.";
+}
+
 void ShowStringTableError(MessageSink& messages, int entry) {
+    ShowStringTableError(messages, entry, std::string());
+}
+
+void ShowStringTableError(MessageSink& messages, int entry, const std::string& cause) {
     char caption[64];
     LoadResStringInto(kStrErrorCaption, sizeof(caption), caption);
-    messages.ShowMessage(LoadResString(entry), caption, MessageIcon::Error, false);
+    if (cause.empty()) {
+        messages.ShowMessage(LoadResString(entry), caption, MessageIcon::Error, false);
+    } else {
+        messages.ShowMessageWithCause(LoadResString(entry), caption, MessageIcon::Error, false,
+                                      cause);
+    }
 }
 
 ControllerTeardown::~ControllerTeardown() {

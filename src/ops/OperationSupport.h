@@ -12,12 +12,18 @@ class StatusSink;
 // The status text of an operation the person cancelled.
 inline constexpr const char* kCancelledText = "Operation cancelled.";
 
+// The status text of a cancelled load: kCancelledText and how far the load got, such as
+// "Operation cancelled. 40960 of 131072 bytes loaded.".
+std::string CancelledLoadText(int64_t loaded, int64_t length);
+
 // A status text that ends in a number, such as "Loading block: 3".
 std::string WithNumber(const char* prefix, int64_t number);
 
 // Shows the string-table entry as a controller, erase or verification failure: the caption of
 // entry 3, the error icon, no owner window.
 void ShowStringTableError(MessageSink& messages, int entry);
+// The same with the cause in words (empty: none).
+void ShowStringTableError(MessageSink& messages, int entry, const std::string& cause);
 
 // Ends an operation's use of its controller, on every path: disconnects when the port was opened,
 // then releases the port.

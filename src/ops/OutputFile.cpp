@@ -1,9 +1,11 @@
 #include "OutputFile.h"
 
+#include "StaleTemporaries.h"
+
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,9 +27,28 @@ bool WriteAll(int fd, const uint8_t* data, std::size_t count) {
     return true;
 }
 
-// Copies what is left of from into to, inside the kernel where the file systems allow it,
+bool WriteAllAt(int fd, const uint8_t* data, std::size_t count, off_t position) {
+    while (count > 0) {
+        const ssize_t done = ::pwrite(fd, data, count, position);
+        if (done < 0 && errno == EINTR) {
+            continue;
+        }
+        if (done <= 0) {
+            return false;
+        }
+        data += done;
+        position += done;
+        count -= static_cast<std::size_t>(done);
+    }
+    return true;
+}
+
+// Copies the whole of `from` into `to`, inside the kernel where the file systems allow it,
 // otherwise through scratch.
-bool CopyRest(int from, int to, uint8_t* scratch, std::size_t scratchSize) {
+bool CopyWhole(int from, int to, uint8_t* scratch, std::size_t scratchSize) {
+    if (::lseek(from, 0, SEEK_SET) < 0) {
+        return false;
+    }
     for (;;) {
         const ssize_t done = ::copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0);
         if (done == 0) {
@@ -55,6 +76,24 @@ bool CopyRest(int from, int to, uint8_t* scratch, std::size_t scratchSize) {
     }
 }
 
+// Reserves the disk space for `count` bytes at `position` without changing the file's size, so
+// that a full disk or a file-size limit fails here, before a byte of the file has changed. File
+// systems that cannot reserve are written without.
+bool Reserve(int fd, off_t position, std::size_t count) {
+    if (count == 0) {
+        return true;
+    }
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        static_cast<rlim_t>(position) + count > limit.rlim_cur) {
+        return false;
+    }
+    if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, position, static_cast<off_t>(count)) == 0) {
+        return true;
+    }
+    return errno == EOPNOTSUPP || errno == ENOSYS;
+}
+
 std::string DirectoryOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) {
@@ -63,10 +102,38 @@ std::string DirectoryOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The file a path names, symbolic links followed, so that replacing it keeps the links.
-std::string RealPath(const std::string& path) {
-    char resolved[PATH_MAX];
-    return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Whether renaming a new file into the target's place would change nothing a user notices
+// besides the contents: one name, our owner and group, a directory we may write.
+bool RenameIsHarmless(const std::string& path, const struct stat& info) {
+    return info.st_nlink == 1 && info.st_uid == ::geteuid() && info.st_gid == ::getegid() &&
+           ::faccessat(AT_FDCWD, DirectoryOf(path).c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+// Opens and locks an existing regular target. Busy when another store holds it; retries when the
+// name was given to another file meanwhile (a store renamed its result into place).
+OutputFile::Opened LockExisting(const std::string& path, int& fd, struct stat& info) {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            return OutputFile::Opened::Failed;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            fd = -1;
+            return errno == EWOULDBLOCK ? OutputFile::Opened::Busy : OutputFile::Opened::Failed;
+        }
+        struct stat named {};
+        if (::fstat(fd, &info) == 0 && ::stat(path.c_str(), &named) == 0 && SameFile(info, named)) {
+            return OutputFile::Opened::Yes;
+        }
+        ::close(fd);
+        fd = -1;
+    }
+    return OutputFile::Opened::Failed;
 }
 
 } // namespace
@@ -77,155 +144,196 @@ OutputFile::~OutputFile() {
     }
 }
 
-bool OutputFile::Open(const std::string& path, OutputMode mode, int32_t offset, uint8_t* scratch,
-                      std::size_t scratchSize) {
-    struct stat info {};
-    const bool exists = ::stat(path.c_str(), &info) == 0;
-    if (!exists && errno != ENOENT) {
-        return false;
+OutputFile::Opened OutputFile::Open(const std::string& path, OutputMode mode, int32_t offset,
+                                    int32_t length, uint8_t* scratch, std::size_t scratchSize) {
+    if (offset < 0 || length < 0) {
+        return Opened::Failed;
     }
-    if (exists && S_ISDIR(info.st_mode)) {
-        return false;
-    }
-    const off_t position = offset < 0 ? 0 : offset;
+    target_ = path;
+    mode_ = mode;
+    scratch_ = scratch;
+    scratchSize_ = scratchSize;
+    offset_ = mode == OutputMode::Overwrite ? offset : 0;
+    RemoveStaleTemporaries(DirectoryOf(path));
 
+    struct stat link {};
+    const bool named = ::lstat(path.c_str(), &link) == 0;
+    if (!named && errno != ENOENT) {
+        return Opened::Failed;
+    }
+    struct stat info {};
+    const bool exists = named && ::stat(path.c_str(), &info) == 0;
+    if (exists && S_ISDIR(info.st_mode)) {
+        return Opened::Failed;
+    }
     if (exists && !S_ISREG(info.st_mode)) {
-        fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-        if (fd_ < 0) {
-            return false;
+        // Not waiting in open for a reader of a pipe that has none.
+        fd_ = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd_ < 0 || ::fcntl(fd_, F_SETFL, 0) != 0) {
+            Abandon();
+            return Opened::Failed;
         }
         if (mode == OutputMode::Overwrite) {
-            ::lseek(fd_, position, SEEK_SET); // a pipe or terminal has no position to set
+            ::lseek(fd_, offset_, SEEK_SET); // a pipe or terminal has no position to set
         }
         kind_ = Kind::Direct;
-        return true;
-    }
-
-    if (mode == OutputMode::Append) {
-        fd_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-        if (fd_ < 0) {
-            return false;
-        }
-        target_ = path;
-        oldLength_ = exists ? info.st_size : 0;
-        kind_ = Kind::Appended;
-        return true;
-    }
-
-    const std::string target = exists ? RealPath(path) : path;
-    if (!OpenTemporary(target, exists && mode == OutputMode::Overwrite, scratch, scratchSize)) {
-        return false;
+        return Opened::Yes;
     }
     if (exists) {
-        ::fchmod(fd_, info.st_mode & 07777);
+        const Opened locked = LockExisting(path, lock_, info);
+        if (locked != Opened::Yes) {
+            return locked;
+        }
     }
-    if (mode == OutputMode::Overwrite && ::lseek(fd_, position, SEEK_SET) < 0) {
+    const bool symlink = named && S_ISLNK(link.st_mode);
+    rename_ = mode != OutputMode::Append && !symlink && (!exists || RenameIsHarmless(path, info));
+    if (static_cast<std::size_t>(length) > kBufferLimit) {
         Abandon();
-        return false;
+        return Opened::Failed;
     }
-    return true;
+    // A target that does not exist yet (a dangling link's target, a new file) is created only
+    // when there is data for it; one that could not be created fails here already.
+    if (!exists && !symlink &&
+        ::faccessat(AT_FDCWD, DirectoryOf(path).c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+        Abandon();
+        return Opened::Failed;
+    }
+    data_.reserve(static_cast<std::size_t>(length));
+    kind_ = Kind::Buffered;
+    return Opened::Yes;
 }
 
-bool OutputFile::OpenTemporary(const std::string& target, bool keepContents, uint8_t* scratch,
-                               std::size_t scratchSize) {
-    // The old file must be one the user may change, as it would be for writing it in place.
-    int old = -1;
-    if (keepContents) {
-        old = ::open(target.c_str(), O_RDWR | O_CLOEXEC);
-        if (old < 0) {
-            return false;
-        }
-    } else if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT) {
-        return false;
-    }
-
+bool OutputFile::OpenTemporary() {
     static unsigned counter = 0;
-    const std::string prefix =
-        DirectoryOf(target) + "/.tessary-" + std::to_string(::getpid()) + "-";
+    const std::string directory = DirectoryOf(target_);
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-        temporary_ = prefix + std::to_string(counter++) + ".tmp";
+        temporary_ = TemporaryName(directory, ::getpid(), counter++);
         fd_ = ::open(temporary_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ < 0 && errno != EEXIST) {
             break;
         }
     }
     if (fd_ < 0) {
-        if (old >= 0) {
-            ::close(old);
-        }
+        temporary_.clear();
         return false;
-    }
-    target_ = target;
-    kind_ = Kind::Temporary;
-    if (old >= 0) {
-        const bool copied = CopyRest(old, fd_, scratch, scratchSize);
-        ::close(old);
-        if (!copied) {
-            Abandon();
-            return false;
-        }
     }
     return true;
 }
 
 bool OutputFile::Write(const uint8_t* data, std::size_t count) {
+    if (kind_ == Kind::Buffered) {
+        if (data_.size() + count > kBufferLimit) {
+            return false;
+        }
+        data_.insert(data_.end(), data, data + count);
+        return true;
+    }
     return WriteAll(fd_, data, count);
 }
 
-bool OutputFile::CloseFile() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-}
-
 bool OutputFile::Commit() {
-    const Kind kind = kind_;
-    kind_ = Kind::None;
-    switch (kind) {
-    case Kind::Temporary: {
-        const bool flushed = ::fsync(fd_) == 0;
-        if (!CloseFile() || !flushed || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
-            ::unlink(temporary_.c_str());
-            return false;
-        }
-        const int directory = ::open(DirectoryOf(target_).c_str(), O_RDONLY | O_CLOEXEC);
-        if (directory >= 0) {
-            ::fsync(directory);
-            ::close(directory);
-        }
-        return true;
-    }
-    case Kind::Appended:
-        if (!CloseFile()) {
-            ::truncate(target_.c_str(), oldLength_);
-            return false;
-        }
-        return true;
+    bool committed = false;
+    switch (kind_) {
+    case Kind::Buffered:
+        committed = rename_ ? CommitTemporary() : CommitInPlace();
+        break;
     case Kind::Direct:
-        return CloseFile();
+        committed = ::close(fd_) == 0;
+        fd_ = -1;
+        break;
     case Kind::None:
         break;
     }
-    return false;
+    if (!committed) {
+        Abandon();
+        return false;
+    }
+    kind_ = Kind::None;
+    Unlock();
+    return true;
+}
+
+// The new contents go to a temporary file beside the target (Overwrite starts from a copy of the
+// old ones), which is renamed over the target once it is complete and on the disk.
+bool OutputFile::CommitTemporary() {
+    if (!OpenTemporary()) {
+        return false;
+    }
+    struct stat info {};
+    if (lock_ >= 0 && ::fstat(lock_, &info) == 0) {
+        ::fchmod(fd_, info.st_mode & 07777);
+        if (mode_ == OutputMode::Overwrite && !CopyWhole(lock_, fd_, scratch_, scratchSize_)) {
+            return false;
+        }
+    }
+    if (!Reserve(fd_, offset_, data_.size()) ||
+        !WriteAllAt(fd_, data_.data(), data_.size(), static_cast<off_t>(offset_))) {
+        return false;
+    }
+    const bool flushed = ::fsync(fd_) == 0;
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
+    if (!flushed || !closed || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        return false;
+    }
+    temporary_.clear();
+    const int directory = ::open(DirectoryOf(target_).c_str(), O_RDONLY | O_CLOEXEC);
+    if (directory >= 0) {
+        ::fsync(directory);
+        ::close(directory);
+    }
+    return true;
+}
+
+// All of the data is here: only now is the file itself touched. The space is reserved first, so
+// that the old contents are still whole when the disk is full. Append writes after the end it
+// finds and, should a write still fail, cuts off exactly the bytes it added.
+bool OutputFile::CommitInPlace() {
+    if (lock_ < 0) {
+        lock_ = ::open(target_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (lock_ < 0 || ::flock(lock_, LOCK_EX | LOCK_NB) != 0) {
+            return false;
+        }
+    }
+    struct stat info {};
+    if (::fstat(lock_, &info) != 0) {
+        return false;
+    }
+    const off_t start = mode_ == OutputMode::Append ? info.st_size : static_cast<off_t>(offset_);
+    if (!Reserve(lock_, start, data_.size())) {
+        return false;
+    }
+    if (!WriteAllAt(lock_, data_.data(), data_.size(), start)) {
+        if (mode_ == OutputMode::Append) {
+            ::ftruncate(lock_, info.st_size);
+        }
+        return false;
+    }
+    if (mode_ == OutputMode::Replace && ::ftruncate(lock_, static_cast<off_t>(data_.size())) != 0) {
+        return false;
+    }
+    return ::fsync(lock_) == 0;
 }
 
 void OutputFile::Abandon() {
-    switch (kind_) {
-    case Kind::Temporary:
-        CloseFile();
-        ::unlink(temporary_.c_str());
-        break;
-    case Kind::Appended:
-        ::ftruncate(fd_, oldLength_);
-        CloseFile();
-        break;
-    case Kind::Direct:
-        CloseFile();
-        break;
-    case Kind::None:
-        break;
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
     }
+    if (!temporary_.empty()) {
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+    }
+    data_.clear();
     kind_ = Kind::None;
+    Unlock();
+}
+
+void OutputFile::Unlock() {
+    if (lock_ >= 0) {
+        ::close(lock_);
+        lock_ = -1;
+    }
 }
 
 } // namespace tessary

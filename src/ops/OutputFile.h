@@ -5,45 +5,66 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tessary {
 
-// The file a store writes, written so that a failed store never destroys what the file held.
-// Replace and Overwrite build the new contents in a temporary file beside the target and put it
-// in the target's place only on Commit; Append remembers the old length and cuts the file back to
-// it when the store is abandoned. A target that is not a regular file (a terminal, a pipe, a
-// device) is written directly, as nothing of it could be kept anyway.
+// The file a store writes, written so that a failed store never destroys what the file held, and
+// locked (flock) for the whole store so that two stores to one file never mix their bytes.
+//
+// The data is kept in memory until the board has delivered all of it (at most kBufferLimit
+// bytes, the largest memory a board has): a store that fails, is cancelled or is killed while it
+// reads the board has not touched the file at all. Commit then writes it. Where that changes
+// nothing else about the file (a regular file of ours with one name, in a directory we may write,
+// Replace and Overwrite), the new contents go to a temporary file beside the target
+// (.tessary-PID-N.tmp) that is renamed into place. Everywhere else - Append, hard links, another
+// owner or group, a directory we may not write, a symbolic link (dangling ones included) - the
+// data is written into the file itself, after reserving the disk space it needs. A target that is
+// not a regular file (a terminal, a pipe, a device) is written directly as the data arrives, as
+// nothing of it could be kept anyway. Temporary files left by processes that no longer run (a
+// store killed while committing) are removed beside the target when the next store opens.
 class OutputFile {
   public:
+    enum class Opened { Yes, Failed, Busy };
+
+    // The most a store keeps in memory: the largest range a board has (16 MB of RAM or Flash).
+    static constexpr std::size_t kBufferLimit = std::size_t{1} << 24;
+
     OutputFile() = default;
     ~OutputFile(); // abandons an uncommitted file
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Prepares the file for the mode. Overwrite copies the old contents into the new file through
-    // scratch (or inside the kernel) and positions the data at offset (a negative offset counts
-    // as 0).
-    bool Open(const std::string& path, OutputMode mode, int32_t offset, uint8_t* scratch,
-              std::size_t scratchSize);
-    // Writes every byte or fails (disk full, I/O error).
+    // Prepares the file for a store of `length` bytes in the mode; Overwrite positions the data at
+    // offset. Busy when another store holds the file.
+    Opened Open(const std::string& path, OutputMode mode, int32_t offset, int32_t length,
+                uint8_t* scratch, std::size_t scratchSize);
+    // Takes every byte or fails (disk full, I/O error).
     bool Write(const uint8_t* data, std::size_t count);
-    // Makes the written contents the file's: flushed to the disk and moved into place.
+    // Makes the written data the file's, flushed to the disk.
     bool Commit();
     // Leaves the target as it was before Open.
     void Abandon();
 
   private:
-    enum class Kind { None, Direct, Appended, Temporary };
+    enum class Kind { None, Direct, Buffered };
 
-    bool OpenTemporary(const std::string& target, bool keepContents, uint8_t* scratch,
-                       std::size_t scratchSize);
-    bool CloseFile();
+    bool OpenTemporary();
+    bool CommitTemporary();
+    bool CommitInPlace();
+    void Unlock();
 
     Kind kind_ = Kind::None;
-    int fd_ = -1;
+    OutputMode mode_ = OutputMode::Replace;
+    int fd_ = -1;   // the target (Direct) or the temporary file (while committing)
+    int lock_ = -1; // the target, locked for the whole store
     std::string target_;
     std::string temporary_;
-    int64_t oldLength_ = 0;
+    int64_t offset_ = 0;
+    std::vector<uint8_t> data_; // Buffered
+    bool rename_ = false;
+    uint8_t* scratch_ = nullptr;
+    std::size_t scratchSize_ = 0;
 };
 
 } // namespace tessary

@@ -19,6 +19,7 @@ class StoreSource {
     virtual const StorePageTexts& Texts() const = 0;
     // After connecting: false (with the reason shown) when the board cannot be read from this way.
     virtual bool FitsBoard(const MemoryController&, MessageSink&) const { return true; }
+    virtual bool Flash() const = 0;
     // After connecting, before the first block.
     virtual void Prepare(MemoryController& controller, uint32_t startAddress) = 0;
     virtual bool ReadBlock(MemoryController& controller, uint32_t address, uint8_t* data,
@@ -32,6 +33,12 @@ class StoreSource {
 // the store succeeded.
 bool StoreToFile(const Session& session, const StoreRequest& request, StoreSource& source,
                  StatusSink& status, MessageSink& messages, const CancelToken& cancel);
+
+// Refuses, with the page's caption and a message that says where the memory ends, a range that
+// does not lie inside it: past 16 MB of RAM the controller's 24-bit address wraps to 0, past the
+// configuration's Flash size the chip is read again from its start.
+bool AcceptStoreRange(const StoreRequest& request, bool flash, int32_t configuration,
+                      MessageSink& messages);
 
 // Store RAM: blocks read from the RAM data register.
 bool StoreRamToFile(const Session& session, const StoreRequest& request, StatusSink& status,

@@ -1,5 +1,8 @@
 #include "BoardFlash.h"
+#include "FlashLimit.h"
 #include "MemoryController.h"
+#include "RamLimit.h"
+#include "Sinks.h"
 #include "StoreOperations.h"
 
 namespace tessary {
@@ -8,6 +11,7 @@ namespace {
 class RamSource final : public StoreSource {
   public:
     const StorePageTexts& Texts() const override { return kStoreRamTexts; }
+    bool Flash() const override { return false; }
 
     void Prepare(MemoryController&, uint32_t) override {}
 
@@ -22,6 +26,7 @@ class FlashSource final : public StoreSource {
     explicit FlashSource(int32_t configuration) : configuration_(configuration) {}
 
     const StorePageTexts& Texts() const override { return kStoreFlashTexts; }
+    bool Flash() const override { return true; }
 
     // Past the end of a smaller chip the addresses wrap: the file would hold the chip twice.
     bool FitsBoard(const MemoryController& controller, MessageSink& messages) const override {
@@ -47,6 +52,18 @@ class FlashSource final : public StoreSource {
 };
 
 } // namespace
+
+bool AcceptStoreRange(const StoreRequest& request, bool flash, int32_t configuration,
+                      MessageSink& messages) {
+    const bool fits = flash ? FlashRangeFits(configuration, request.startAddress, request.length)
+                            : RamRangeFits(request.startAddress, request.length);
+    if (!fits) {
+        messages.ShowMessage(flash ? FlashLimitMessage(configuration) : RamLimitMessage(),
+                             (flash ? kStoreFlashTexts : kStoreRamTexts).caption, MessageIcon::None,
+                             true);
+    }
+    return fits;
+}
 
 bool StoreRamToFile(const Session& session, const StoreRequest& request, StatusSink& status,
                     MessageSink& messages, const CancelToken& cancel) {

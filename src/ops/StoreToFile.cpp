@@ -1,6 +1,7 @@
 #include "MemoryController.h"
 #include "OperationSupport.h"
 #include "OutputFile.h"
+#include "QuoteText.h"
 #include "Sinks.h"
 #include "StoreOperations.h"
 
@@ -19,8 +20,8 @@ StoreResult Transfer(const Session& session, const StoreRequest& request, StoreS
                      StatusSink& status, MessageSink& messages) {
     ControllerTeardown teardown(controller);
     if (!controller.Connect(session.deviceName.c_str())) {
-        messages.ShowMessage("Unable to connect to target board", source.Texts().caption,
-                             MessageIcon::Error, true);
+        messages.ShowMessageWithCause("Unable to connect to target board", source.Texts().caption,
+                                      MessageIcon::Error, true, controller.ConnectFailureText());
         return StoreResult::Failed;
     }
     if (!source.FitsBoard(controller, messages)) {
@@ -55,8 +56,19 @@ bool StoreToFile(const Session& session, const StoreRequest& request, StoreSourc
     ProgressScope progress(status);
     const StorePageTexts& texts = source.Texts();
     std::vector<uint8_t> block(TransferBlockSize);
+    if (!AcceptStoreRange(request, source.Flash(), session.memoryConfiguration, messages)) {
+        return false;
+    }
     OutputFile file;
-    if (!file.Open(request.path, request.mode, request.fileOffset, block.data(), block.size())) {
+    const OutputFile::Opened opened = file.Open(request.path, request.mode, request.fileOffset,
+                                                request.length, block.data(), block.size());
+    if (opened == OutputFile::Opened::Busy) {
+        messages.ShowMessage("Another store is writing to " + QuoteForMessage(request.path, 259) +
+                                 "; try again when it has finished.",
+                             texts.openFailCaption, MessageIcon::None, true);
+        return false;
+    }
+    if (opened != OutputFile::Opened::Yes) {
         messages.ShowMessage("Unable to open specified file.", texts.openFailCaption,
                              MessageIcon::None, true);
         return false;

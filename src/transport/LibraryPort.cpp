@@ -16,7 +16,10 @@ void LibraryPort::Uninitialize() {
 
 bool LibraryPort::Open() {
     LnkErc error = 0;
+    openFailure_.clear();
     if (!LnkOpenData(&handle_, session_.deviceName.c_str(), &error, nullptr)) {
+        char text[256];
+        openFailure_ = LnkGetOpenFailure(text, sizeof(text)) ? text : "";
         return false;
     }
     flags_ |= kFlagOpen;

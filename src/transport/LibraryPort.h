@@ -31,6 +31,8 @@ class LibraryPort final : public RegisterPort {
     bool GetReg(uint8_t address, uint8_t& data) override;
     bool GetRegRepeat(int32_t count, uint8_t address, uint8_t* data) override;
     bool GetRegSet(int32_t count, RegisterPair* pairs) override;
+    // What the library said about the failed open.
+    std::string OpenFailureText() const override { return openFailure_; }
 
     LnkHandle Handle() const { return handle_; }
     // The size of the open board's Flash, when the library knows it.
@@ -39,6 +41,7 @@ class LibraryPort final : public RegisterPort {
   private:
     const Session& session_;
     LnkHandle handle_ = 0;
+    std::string openFailure_;
 };
 
 } // namespace tessary

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace tessary {
 
@@ -56,6 +57,8 @@ class RegisterPort {
     virtual bool GetReg(uint8_t address, uint8_t& data) = 0;
     virtual bool GetRegRepeat(int32_t count, uint8_t address, uint8_t* data) = 0;
     virtual bool GetRegSet(int32_t count, RegisterPair* pairs) = 0;
+    // Why the last Open failed, in words for the user; empty when the port has nothing to add.
+    virtual std::string OpenFailureText() const { return {}; }
 
     uint32_t Flags() const { return flags_; }
     int32_t ErrorCode() const { return errorCode_; }

@@ -26,7 +26,7 @@ void CliTest::WriteTable(const std::string& table) {
     std::ofstream(Path("devices.conf"), std::ios::trunc) << table;
 }
 
-CliResult CliTest::Cli(const std::vector<std::string>& arguments) const {
+std::vector<std::pair<std::string, std::string>> CliTest::Environment() const {
     std::vector<std::pair<std::string, std::string>> environment = {
         {"LNKUTIL_DEVICES", Path("devices.conf")},
         {"LNKUTIL_DATA_DIR", Path("data")},
@@ -35,7 +35,15 @@ CliResult CliTest::Cli(const std::vector<std::string>& arguments) const {
         {"XDG_DATA_HOME", Path("share")},
         {"XDG_STATE_HOME", Path("state")}};
     environment.insert(environment.end(), environment_.begin(), environment_.end());
-    return RunCli(arguments, environment);
+    return environment;
+}
+
+CliResult CliTest::Cli(const std::vector<std::string>& arguments) const {
+    return RunCli(arguments, Environment());
+}
+
+CliResult CliTest::Cli(const std::vector<std::string>& arguments, const CliWatcher& watch) const {
+    return RunCli(arguments, Environment(), watch);
 }
 
 std::vector<uint8_t> CliTest::MakeFile(const std::string& name, std::size_t size, uint32_t seed) {

@@ -28,6 +28,10 @@ class CliTest : public ::testing::Test {
 
     void WriteTable(const std::string& table);
     CliResult Cli(const std::vector<std::string>& arguments) const;
+    CliResult Cli(const std::vector<std::string>& arguments, const CliWatcher& watch) const;
+    // The environment Cli runs the tool in: this test's table, data directory and the variables
+    // SetEnvironment added.
+    std::vector<std::pair<std::string, std::string>> Environment() const;
     // A variable of the environment of later runs.
     void SetEnvironment(const std::string& name, const std::string& value) {
         environment_.emplace_back(name, value);

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <optional>
 #include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
@@ -46,18 +47,34 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
     return pointers;
 }
 
-// Reads both pipes until both are closed, so that neither side blocks on a full pipe.
-void Collect(int outFd, int errFd, pid_t pid, CliResult& result) {
+// Reads both pipes until both are closed, so that neither side blocks on a full pipe; sends the
+// interruption's signal when its time has come.
+void Collect(int outFd, int errFd, pid_t pid, const std::optional<Interruption>& interruption,
+             const CliWatcher& watch, CliResult& result) {
     std::array<pollfd, 2> fds{pollfd{outFd, POLLIN, 0}, pollfd{errFd, POLLIN, 0}};
     std::array<std::string*, 2> targets{&result.out, &result.err};
-    const auto deadline = std::chrono::steady_clock::now() + kLongestRun;
+    const auto start = std::chrono::steady_clock::now();
+    const auto deadline = start + kLongestRun;
+    bool signalled = !interruption;
     int open = 2;
     while (open > 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now > deadline) {
             kill(pid, SIGKILL);
             break;
         }
-        if (poll(fds.data(), fds.size(), 1000) < 0 && errno != EINTR) {
+        int wait = 1000;
+        if (!signalled) {
+            const auto due = start + interruption->after;
+            if (now >= due) {
+                kill(pid, interruption->signal);
+                signalled = true;
+            } else {
+                wait = static_cast<int>(
+                    std::chrono::ceil<std::chrono::milliseconds>(due - now).count());
+            }
+        }
+        if (poll(fds.data(), fds.size(), wait) < 0 && errno != EINTR) {
             break;
         }
         for (std::size_t i = 0; i < fds.size(); ++i) {
@@ -68,6 +85,9 @@ void Collect(int outFd, int errFd, pid_t pid, CliResult& result) {
             const ssize_t got = read(fds[i].fd, buffer, sizeof(buffer));
             if (got > 0) {
                 targets[i]->append(buffer, static_cast<std::size_t>(got));
+                if (watch && i == 1) {
+                    watch(pid, result.err);
+                }
             } else if (got == 0 || errno != EINTR) {
                 fds[i].fd = -1;
                 --open;
@@ -76,10 +96,9 @@ void Collect(int outFd, int errFd, pid_t pid, CliResult& result) {
     }
 }
 
-} // namespace
-
-CliResult RunCli(const std::vector<std::string>& arguments,
-                 const std::vector<std::pair<std::string, std::string>>& environment) {
+CliResult Run(const std::vector<std::string>& arguments,
+              const std::vector<std::pair<std::string, std::string>>& environment,
+              const std::optional<Interruption>& interruption, const CliWatcher& watch) {
     std::vector<std::string> args{TESSARY_CLI_PATH};
     args.insert(args.end(), arguments.begin(), arguments.end());
     std::vector<std::string> env = Environment(environment);
@@ -110,13 +129,32 @@ CliResult RunCli(const std::vector<std::string>& arguments,
         throw std::runtime_error(std::string("cannot start tessary-cli: ") +
                                  std::strerror(spawned));
     }
-    Collect(out[0], err[0], pid, result);
+    Collect(out[0], err[0], pid, interruption, watch, result);
     close(out[0]);
     close(err[0]);
     int status = 0;
     waitpid(pid, &status, 0);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return result;
+}
+
+} // namespace
+
+CliResult RunCli(const std::vector<std::string>& arguments,
+                 const std::vector<std::pair<std::string, std::string>>& environment) {
+    return Run(arguments, environment, std::nullopt, CliWatcher());
+}
+
+CliResult RunCli(const std::vector<std::string>& arguments,
+                 const std::vector<std::pair<std::string, std::string>>& environment,
+                 const Interruption& interruption) {
+    return Run(arguments, environment, interruption, CliWatcher());
+}
+
+CliResult RunCli(const std::vector<std::string>& arguments,
+                 const std::vector<std::pair<std::string, std::string>>& environment,
+                 const CliWatcher& watch) {
+    return Run(arguments, environment, std::nullopt, watch);
 }
 
 } // namespace tessary::test

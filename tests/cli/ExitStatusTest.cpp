@@ -42,7 +42,8 @@ TEST_F(ExitStatus, BoardThatDoesNotAnswerIsOneAndLeavesNoFile) {
     const CliResult result = Cli({"store-ram", Path("out.bin"), "--length", "100"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, "Ram Store error\n");
-    EXPECT_EQ(result.err, "error: Unable to connect to target board (RAM Store Error)\n");
+    EXPECT_EQ(result.err, "error: Unable to connect to target board (RAM Store Error)\n"
+                          "  cause: board 'Dead' did not complete a register access\n");
     EXPECT_FALSE(std::filesystem::exists(Path("out.bin")));
 }
 
@@ -95,15 +96,14 @@ INSTANTIATE_TEST_SUITE_P(
     FormsAndOptions, InvalidInput,
     ::testing::Values(
         BadInput{{"load-ram", "FILE", "--address", "zz"},
-                 "error: Must enter valid Decimal or Hex number to specify address.\n"},
+                 "error: Invalid --address 'zz': it is not a number.\n"},
         BadInput{{"load-ram", "FILE", "--offset", "0x"},
-                 "error: Must enter valid Decimal or Hex number to specify file offset.\n"},
-        BadInput{{"load-ram", "FILE", "--length", "00"},
-                 "error: Must enter valid Decimal or Hex number to specify length.\n"},
+                 "error: Invalid --offset '0x': it is not a number.\n"},
+        BadInput{{"load-ram", "FILE", "--length", "12abc"},
+                 "error: Invalid --length '12abc': it is not a number.\n"},
         BadInput{{"load-ram", ""}, "error: No file name entered.\n"},
         BadInput{{"load-flash", "FILE", "--address", "1a234567"},
-                 "error: Must enter valid Decimal or Hex number to specify address. (Flash Load "
-                 "Error)\n"},
+                 "error: Invalid --address '1a234567': it is not a number.\n"},
         BadInput{{"load-flash", "FILE", "--address", "0x70000", "--length", "0x10001"},
                  "error: Invalid Flash address:  maximum Flash address is 0x80000. (Flash Load "
                  "Error)\n"},
@@ -112,15 +112,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "error: Invalid Flash address:  maximum Flash address is 0x400000. (Flash Load "
                  "Error)\n"},
         BadInput{{"store-ram", "FILE", "--length", "abc"},
-                 "error: Must enter valid Decimal or Hex number to specify length.\n"},
+                 "error: Invalid --length 'abc': it is not a number.\n"},
         BadInput{{"store-ram", "FILE", "--length", ""},
                  "error: Must enter valid Decimal or Hex number to specify length.\n"},
         BadInput{{"store-ram", "FILE", "--length", "4", "--address", "0xG"},
-                 "error: Must enter valid Decimal or Hex number to specify address. (RAM Store "
-                 "Error)\n"},
+                 "error: Invalid --address '0xG': it is not a number.\n"},
         BadInput{{"store-flash", "FILE", "--length", "4", "--mode", "overwrite", "--offset", "-1"},
-                 "error: Must enter valid Decimal or Hex number to specify file offset. (Flash "
-                 "Store Error)\n"},
+                 "error: Invalid --offset '-1': it is negative.\n"},
         BadInput{{"store-flash", "", "--length", "4"},
                  "error: No file name specified. (Flash Store Error)\n"},
         // The window's field would cut the name to 259 characters: another file.

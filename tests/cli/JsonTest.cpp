@@ -42,7 +42,7 @@ TEST_F(Json, VerifyFailureCarriesTheMessageBox) {
 }
 
 TEST_F(Json, InvalidInputHasNoStatus) {
-    const CliResult result = Cli({"--json", "store-ram", Path("out.bin"), "--length", "x"});
+    const CliResult result = Cli({"--json", "store-ram", Path("out.bin"), "--length", ""});
     EXPECT_EQ(result.exitCode, 2);
     const nlohmann::json json = Parse(result);
     EXPECT_EQ(json["command"], "store-ram");

@@ -115,6 +115,30 @@ TEST_F(ErasePageTest, Q3ShowsTheElevenBlockListAndErasesItsCheckedBlocks) {
     ExpectErased("SimBoard-1M", {0, 1, 2, 4, 5, 6, 7, 8, 9});
 }
 
+// The Parvel 16MB layout: 128 check boxes in a scroll area, labelled with their addresses, and
+// Erase Selected erases exactly the checked ones.
+TEST_F(ErasePageTest, ParvelListScrollsAndEraseSelectedUsesIt) {
+    ChooseDevice("SimBoard-16M");
+    ChooseConfiguration(PropertiesPage::kParvel16M);
+    FillFlash("SimBoard-16M", 0x00);
+    ShowPage(kEraseFlashPage);
+    Page& erase = page(kEraseFlashPage);
+    const auto list = EraseFlashPage::kParvel16List;
+    ASSERT_TRUE(erase.Control(list.group)->isVisible());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(erase.rect().contains(erase.Control(list.group)->geometry()));
+    EXPECT_EQ(erase.Text(list.firstCheck), "000000h - 128K Block");
+    EXPECT_EQ(erase.Text(list.firstCheck + 127), "FE0000h - 128K Block");
+    for (int k = 0; k < list.count; ++k) {
+        EXPECT_TRUE(erase.IsChecked(list.firstCheck + k)) << k;
+        erase.SetChecked(list.firstCheck + k, k == 3 || k == 100);
+    }
+    Press(kEraseFlashPage, EraseFlashPage::kEraseSelected);
+    EXPECT_THAT(statusTexts, testing::IsSupersetOf({"Erasing block: 4", "Erasing block: 101"}));
+    EXPECT_EQ(statusTexts.back(), "Erase Complete");
+    ExpectErased("SimBoard-16M", {3, 100});
+}
+
 // One memory configuration: the radio button, a board with that Flash, and a range to load.
 struct FlashCase {
     const char* name;

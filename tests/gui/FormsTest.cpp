@@ -66,7 +66,7 @@ const std::vector<Expected> kLoadFlash = {
 };
 const std::vector<Expected> kStoreRam = {
     {1110, Kind::Group, "Store RAM Memory Contents To File"},
-    {1111, Kind::Group, "Flash Memory Source Address"},
+    {1111, Kind::Group, "RAM Memory Source Address"},
     {1054, Kind::Edit, ""},
     {1114, Kind::Label, "Start Address:"},
     {1055, Kind::Edit, ""},
@@ -167,7 +167,8 @@ TEST_F(FormsTest, EveryPageHoldsItsControlsWithTheirIdsAndTexts) {
     EXPECT_EQ(page(kLoadFlashPage).ControlIds().size(), kLoadFlash.size());
     EXPECT_EQ(page(kStoreRamPage).ControlIds().size(), kStoreRam.size());
     EXPECT_EQ(page(kStoreFlashPage).ControlIds().size(), kStoreFlash.size());
-    EXPECT_EQ(page(kEraseFlashPage).ControlIds().size(), 22u);
+    // the two specified lists and buttons, and the Parvel lists: 2 groups with 32 + 128 boxes
+    EXPECT_EQ(page(kEraseFlashPage).ControlIds().size(), 22u + 2u + 32u + 128u);
     EXPECT_EQ(page(kPropertiesPage).ControlIds().size(), 9u);
 }
 
@@ -288,6 +289,42 @@ TEST_F(BrowseTest, StorePagesSaveWithTheBinSuffix) {
     EXPECT_EQ(Browse(kStoreFlashPage, StoreFlashPage::kBrowse, StoreFlashPage::kFileName, "old.bin",
                      false),
               InDirectory("old.bin"));
+}
+
+// The next dialog, on any page, opens in the folder of the file chosen last, with the filters
+// for binary images and for all files.
+TEST_F(BrowseTest, DialogsOpenInTheLastFolderUsedWithTheirFilters) {
+    Start();
+    const std::filesystem::path folder = library_->directory() / "images";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "first.bin") << "data";
+    {
+        ModalAnswerer choose([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            dialog->setDirectory(QString::fromStdString(folder.string()));
+            dialog->selectFile(QStringLiteral("first.bin"));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        control<QAbstractButton>(kLoadRamPage, LoadRamPage::kBrowse)->click();
+        ASSERT_EQ(choose.answered(), 1);
+    }
+
+    QString opened;
+    QStringList filters;
+    ModalAnswerer look([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        opened = dialog->directory().absolutePath();
+        filters = dialog->nameFilters();
+        dialog->reject();
+    });
+    control<QAbstractButton>(kStoreFlashPage, StoreFlashPage::kBrowse)->click();
+    ASSERT_EQ(look.answered(), 1);
+    EXPECT_EQ(std::filesystem::canonical(opened.toStdString()), std::filesystem::canonical(folder));
+    ASSERT_EQ(filters.size(), 2);
+    EXPECT_TRUE(filters[0].contains(QStringLiteral("*.bin")));
+    EXPECT_TRUE(filters[1].contains(QStringLiteral("(*)")));
 }
 
 TEST_F(BrowseTest, CancelLeavesTheFieldAsItWas) {

@@ -6,8 +6,11 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTest>
+
+#include <set>
 
 namespace tessary::test {
 namespace {
@@ -138,28 +141,30 @@ TEST_F(MainWindowTest, StatusTextAndProgressShowWhileAnOperationRuns) {
     EXPECT_EQ(window().StatusBar()->Text(), "RAM load complete. Total bytes transferred: 32768");
 }
 
-// Tab moves through the shown page's controls only, never into a hidden page.
+// Tab and Shift+Tab cycle through the shown page's controls only: never into a hidden page, the
+// tab bar or the status bar.
 TEST_F(MainWindowTest, TabKeyStaysInsideTheShownPage) {
     Start();
     QApplication::setActiveWindow(&window());
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
-    for (const int shown : {kLoadRamPage, kStoreFlashPage}) {
+    for (const int shown : {kLoadRamPage, kStoreFlashPage, kEraseFlashPage}) {
         gTabControl->Bar()->setCurrentIndex(shown);
-        QWidget* first = page(shown).findChild<QLineEdit*>();
+        QWidget* first = page(shown).findChild<QPushButton*>();
         ASSERT_NE(first, nullptr);
         first->setFocus();
-        int insidePage = 0;
-        for (int step = 0; step < 30; ++step) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QWidget* focus = QApplication::focusWidget();
-            ASSERT_NE(focus, nullptr);
-            const bool inPage = page(shown).isAncestorOf(focus);
-            EXPECT_TRUE(inPage || focus == gTabControl->Bar())
-                << "step " << step << " " << focus->metaObject()->className() << " "
-                << focus->objectName().toStdString();
-            insidePage += inPage ? 1 : 0;
+        for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+            std::set<QWidget*> visited;
+            for (int step = 0; step < 30; ++step) {
+                QTest::keyClick(QApplication::focusWidget(), key);
+                QWidget* focus = QApplication::focusWidget();
+                ASSERT_NE(focus, nullptr);
+                EXPECT_TRUE(page(shown).isAncestorOf(focus))
+                    << "page " << shown << " step " << step << " "
+                    << focus->metaObject()->className() << " " << focus->objectName().toStdString();
+                visited.insert(focus);
+            }
+            EXPECT_GT(visited.size(), 2u) << "page " << shown;
         }
-        EXPECT_GT(insidePage, 3);
     }
 }
 

@@ -2,10 +2,13 @@
 
 #include "AppContext.h"
 #include "FlashGeometry.h"
+#include "OperationRunner.h"
 #include "SimBoard.h"
 #include "StatusArea.h"
 #include "lnkutil_sim.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <algorithm>
@@ -41,11 +44,33 @@ std::string PagesTest::FieldText(int pageIndex, int id) {
 }
 
 void PagesTest::Press(int pageIndex, int id) {
+    Click(pageIndex, id);
+    WaitUntilIdle();
+}
+
+void PagesTest::Click(int pageIndex, int id) {
     ShowPage(pageIndex);
     auto* button = control<QAbstractButton>(pageIndex, id);
     ASSERT_NE(button, nullptr) << id << " is no button";
     ASSERT_TRUE(button->isVisible() && button->isEnabled()) << id << " cannot be pressed";
     button->click();
+}
+
+void PagesTest::WaitUntilIdle() {
+    EXPECT_TRUE(WaitFor([this] { return !window().Runner().Busy(); }))
+        << "the operation did not end";
+}
+
+bool PagesTest::WaitFor(const std::function<bool()>& condition) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!condition()) {
+        if (waited.elapsed() > 30000) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
 }
 
 void PagesTest::ChooseDevice(const char* name) {

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,8 +51,15 @@ class PagesTest : public AppTest {
     void ShowPage(int index);
     void Type(int pageIndex, int id, const std::string& text);
     std::string FieldText(int pageIndex, int id);
-    // Shows the page and clicks the button (push, check or radio).
+    // Shows the page and clicks the button (push, check or radio); an operation the click starts
+    // has ended when it returns.
     void Press(int pageIndex, int id);
+    // The same, without waiting for the operation.
+    void Click(int pageIndex, int id);
+    // Handles events until no operation runs (at most 30 s).
+    void WaitUntilIdle();
+    // Handles events until the condition holds (at most 30 s); false when it never did.
+    bool WaitFor(const std::function<bool()>& condition);
     // Picks the device from the Properties page's list, as the user does.
     void ChooseDevice(const char* name);
     // Clicks a memory-configuration button of the Properties page.

@@ -252,12 +252,15 @@ TEST_F(PropertiesPageTest, Q3DisablesEveryRamControlAndShowsTheElevenBlockList) 
 
 class ParvelLayout : public PropertiesPageTest, public testing::WithParamInterface<int> {};
 
-TEST_P(ParvelLayout, LeavesOnlyEraseAllAndQ0BringsTheListBack) {
+TEST_P(ParvelLayout, ShowsItsScrolledBlockListAndQ0BringsTheSmallListBack) {
     Choose(GetParam());
-    EXPECT_EQ(MemoryConfiguration, GetParam() == PropertiesPage::kParvel4M ? 5 : 6);
+    const bool small = GetParam() == PropertiesPage::kParvel4M;
+    EXPECT_EQ(MemoryConfiguration, small ? 5 : 6);
     ExpectShown(EraseFlashPage::kSmallList, false);
     ExpectShown(EraseFlashPage::kLargeList, false);
-    EXPECT_FALSE(EraseSelectedShown());
+    ExpectShown(EraseFlashPage::kParvel4List, small);
+    ExpectShown(EraseFlashPage::kParvel16List, !small);
+    EXPECT_TRUE(EraseSelectedShown());
     EXPECT_FALSE(page(kEraseFlashPage).Control(EraseFlashPage::kEraseAll)->isHidden());
     ExpectEnabled(kEraseFlashPage, kEraseFlashIds, true);
     ExpectEnabled(kLoadRamPage, kLoadRamIds, true);
@@ -265,6 +268,8 @@ TEST_P(ParvelLayout, LeavesOnlyEraseAllAndQ0BringsTheListBack) {
 
     Choose(PropertiesPage::kQ0);
     ExpectShown(EraseFlashPage::kSmallList, true);
+    ExpectShown(EraseFlashPage::kParvel4List, false);
+    ExpectShown(EraseFlashPage::kParvel16List, false);
     EXPECT_TRUE(EraseSelectedShown());
 }
 

@@ -3,10 +3,14 @@
 // Xvfb: scripts/screenshots.sh).
 #include "AppContext.h"
 #include "Application.h"
+#include "LoadRamPage.h"
 #include "MainWindow.h"
+#include "OperationRunner.h"
+#include "PropertiesPage.h"
 #include "TabControl.h"
 #include "lnkutil.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -22,15 +26,37 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <string>
+
+namespace {
+
+// The window as the window system shows it.
+bool Save(QWidget& window, const QDir& output, const QString& name) {
+    const QPixmap picture = window.screen()->grabWindow(window.winId());
+    if (!picture.save(output.filePath(name))) {
+        std::fprintf(stderr, "tessary-screenshots: cannot write %s\n",
+                     output.filePath(name).toLocal8Bit().constData());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s OUTPUT_DIRECTORY\n", argv[0]);
         return 2;
     }
-    // The built-in table and a data directory of our own: nothing of the user's shows.
+    // A table and a data directory of our own: nothing of the user's shows. Slow moves a
+    // megabyte a second, so that a transfer can be caught in progress.
     QTemporaryDir data;
-    ::setenv("LNKUTIL_DEVICES", QDir(data.path()).filePath("none").toLocal8Bit().constData(), 1);
+    const QString table = QDir(data.path()).filePath(QStringLiteral("devices.conf"));
+    std::ofstream(table.toStdString()) << "SimBoard sim default flash=512k\n"
+                                          "SimBoard-16M sim flash=16m\n"
+                                          "Slow sim flash=512k speed=1000000\n";
+    ::setenv("LNKUTIL_DEVICES", table.toLocal8Bit().constData(), 1);
     ::setenv("LNKUTIL_DATA_DIR", data.path().toLocal8Bit().constData(), 1);
 
     QApplication application(argc, argv);
@@ -51,13 +77,39 @@ int main(int argc, char* argv[]) {
         const QString name = QStringLiteral("%1-%2.png")
                                  .arg(index + 1)
                                  .arg(bar->tabText(index).toLower().replace(' ', '-'));
-        const QPixmap picture = window.screen()->grabWindow(window.winId());
-        if (!picture.save(output.filePath(name))) {
-            std::fprintf(stderr, "tessary-screenshots: cannot write %s\n",
-                         output.filePath(name).toLocal8Bit().constData());
+        if (!Save(window, output, name)) {
             return 1;
         }
     }
+    // A RAM load in progress: status text, progress, rate, time left and Cancel.
+    const std::string input = QDir(data.path()).filePath(QStringLiteral("in.bin")).toStdString();
+    std::ofstream(input, std::ios::binary) << std::string(2 << 20, '\x5A');
+    tessary::gApp->SetDevice("Slow");
+    bar->setCurrentIndex(tessary::kLoadRamPage);
+    tessary::Page* load = tessary::gMainWindow->PageAt(tessary::kLoadRamPage);
+    load->SetText(tessary::LoadRamPage::kFileName, input);
+    static_cast<QAbstractButton*>(load->Control(tessary::LoadRamPage::kLoad))->click();
+    QTest::qWait(1200);
+    if (!Save(window, output, QStringLiteral("load-ram-progress.png"))) {
+        return 1;
+    }
+    tessary::gMainWindow->Runner().Cancel();
+    QTest::qWait(500);
+    // The Erase Flash page under the Parvel 16MB configuration: its blocks scroll.
+    tessary::gApp->SetDevice("SimBoard-16M");
+    bar->setCurrentIndex(tessary::kPropertiesPage);
+    static_cast<QAbstractButton*>(tessary::gMainWindow->PageAt(tessary::kPropertiesPage)
+                                      ->Control(tessary::PropertiesPage::kParvel16M))
+        ->click();
+    bar->setCurrentIndex(tessary::kEraseFlashPage);
+    QTest::qWait(200);
+    if (!Save(window, output, QStringLiteral("erase-flash-parvel.png"))) {
+        return 1;
+    }
+    static_cast<QAbstractButton*>(tessary::gMainWindow->PageAt(tessary::kPropertiesPage)
+                                      ->Control(tessary::PropertiesPage::kQ0))
+        ->click();
+
     // The library's device dialog over the Properties page: the list, one device in the editor,
     // and the editor after a Test of a serial line that is not there.
     bar->setCurrentIndex(2);

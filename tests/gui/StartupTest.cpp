@@ -5,10 +5,14 @@
 #include "AppContext.h"
 #include "Application.h"
 #include "MainWindow.h"
+#include "OperationRunner.h"
 #include "Page.h"
+#include "StatusArea.h"
+#include "StoreRamPage.h"
 #include "TestSupport.h"
 #include "lnkutil.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QProcess>
 #include <QTimer>
@@ -17,6 +21,9 @@
 
 #include <dlfcn.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -111,6 +118,48 @@ TEST_F(StartupTest, ClosingTheWindowExitsWithZeroAfterReleasingEveryPageBeforeLn
     EXPECT_EQ(gApp, nullptr);
     EXPECT_EQ(gMainWindow, nullptr);
     EXPECT_EQ(VisibleWindows(), 0);
+}
+
+// Closing the window during a transfer cancels it, waits for it to end, then shuts down in the
+// same order, with 0; the file the store was writing is left as it was.
+TEST_F(StartupTest, ClosingTheWindowMidTransferCancelsWaitsAndExitsWithZero) {
+    const LibraryEnvironment slow("Slow sim default flash=512k speed=1000000\n");
+    const std::string target = (slow.directory() / "kept.bin").string();
+    { std::ofstream(target, std::ios::binary) << "old contents"; }
+    QTimer poll;
+    QTimer::singleShot(0, [&] {
+        for (int index = 0; index < kPageCount; ++index) {
+            QObject::connect(gMainWindow->PageAt(index), &QObject::destroyed,
+                             [index] { gEvents.push_back("page " + std::to_string(index)); });
+        }
+        QObject::connect(
+            &gMainWindow->Runner(), &OperationRunner::Finished,
+            [](bool, bool cancelled) { gEvents.push_back(cancelled ? "cancelled" : "finished"); });
+        Page* store = gMainWindow->PageAt(kStoreRamPage);
+        store->SetText(StoreRamPage::kFileName, target);
+        store->SetText(StoreRamPage::kLength, "0x80000");
+        static_cast<QAbstractButton*>(store->Control(StoreRamPage::kReplace))->click();
+        static_cast<QAbstractButton*>(store->Control(StoreRamPage::kStore))->click();
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            // Status reports arrive in batches, so "Reading block: 3" itself may be skipped.
+            const QString text = gMainWindow->StatusBar()->Text();
+            const QString prefix = QStringLiteral("Reading block: ");
+            if (text.startsWith(prefix) && text.mid(prefix.size()).toInt() >= 3) {
+                poll.stop();
+                gMainWindow->close();
+            }
+        });
+        poll.start(1);
+    });
+    EXPECT_EQ(RunTessary(), 0);
+    const std::vector<std::string> expected = {"cancelled", "page 0", "page 1", "page 2",
+                                               "page 3",    "page 4", "page 5", "LnkTerm"};
+    EXPECT_EQ(gEvents, expected);
+    std::ifstream in(target, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "old contents");
+    for (const auto& entry : std::filesystem::directory_iterator(slow.directory())) {
+        EXPECT_NE(entry.path().extension(), ".tmp") << "left behind: " << entry.path();
+    }
 }
 
 TEST_F(StartupTest, SessionEndQuitsWithZero) {

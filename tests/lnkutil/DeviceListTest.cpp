@@ -58,6 +58,31 @@ TEST_F(DeviceListTest, TableFileReplacesTheBuiltInTable) {
     EXPECT_EQ(handle, 0u);
 }
 
+// Why an open failed, for the message that reports it: the missing tty or table entry; nothing
+// after a success; cut to the caller's capacity.
+TEST_F(DeviceListTest, OpenFailureSaysWhy) {
+    WriteTable("Bench sim\n"
+               "Lab serial path=/dev/tessary-no-such-tty\n");
+    Init();
+    char text[128];
+    LnkHandle handle = 0;
+    LnkErc erc = 0;
+    EXPECT_FALSE(LnkOpenData(&handle, "Lab", &erc, nullptr));
+    ASSERT_TRUE(LnkGetOpenFailure(text, sizeof(text)));
+    EXPECT_STREQ(text, "/dev/tessary-no-such-tty: no such device");
+    EXPECT_FALSE(LnkOpenData(&handle, "Nowhere", &erc, nullptr));
+    ASSERT_TRUE(LnkGetOpenFailure(text, sizeof(text)));
+    EXPECT_STREQ(text, "no device named 'Nowhere' in the device table");
+    ASSERT_TRUE(LnkGetOpenFailure(text, 8));
+    EXPECT_STREQ(text, "no devi");
+    EXPECT_FALSE(LnkGetOpenFailure(text, 0));
+    EXPECT_FALSE(LnkGetOpenFailure(nullptr, 8));
+    EXPECT_TRUE(LnkOpenData(&handle, "Bench", &erc, nullptr));
+    ASSERT_TRUE(LnkGetOpenFailure(text, sizeof(text)));
+    EXPECT_STREQ(text, "");
+    LnkCloseData(handle, &erc);
+}
+
 TEST_F(DeviceListTest, MalformedEntriesAreSkippedWithAWarningNamingFileAndLine) {
     WriteTable("Good sim\n"
                "TwentyCharactersLong sim\n"

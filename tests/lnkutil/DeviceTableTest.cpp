@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace tessary::lnkutil::test {
 namespace {
@@ -113,6 +116,63 @@ TEST(DeviceTableSave, WhatIsSavedLoadsBackTheSame) {
     EXPECT_FALSE(loaded.Load(path + ".missing", warnings));
     EXPECT_EQ(loaded.size(), 6u); // a failed load keeps the table
     std::filesystem::remove_all(pattern);
+}
+
+// What a broken file says about itself reaches a terminal short and harmless: at most 80 of its
+// characters, control bytes (ESC, NUL) escaped, and a line of any length is not parsed at all.
+TEST(DeviceTableParse, WarningsQuoteLittleAndEscapeControlBytes) {
+    DeviceTable table;
+    std::ostringstream warnings;
+    const std::string word(100000, 'w');
+    std::string text = "A sim " + word + "\n";
+    text += "B sim flash=\x1b[31mred\n";
+    text += std::string("C sim\0 x", 9) + "\n";
+    text += "D sim " + std::string(5000, ' ') + "\n";
+    table.Parse(text, "t.conf", warnings);
+    std::istringstream lines(warnings.str());
+    std::vector<std::string> got;
+    for (std::string line; std::getline(lines, line);) {
+        got.push_back(line);
+    }
+    ASSERT_EQ(got.size(), 4u) << warnings.str();
+    EXPECT_EQ(got[0], "lnkutil: t.conf:1: line longer than 4096 characters; entry skipped");
+    EXPECT_EQ(got[1],
+              "lnkutil: t.conf:2: bad value '\\x1B[31mred' for flash; entry skipped");
+    EXPECT_NE(got[2].find("\\x00"), std::string::npos) << got[2];
+    EXPECT_EQ(got[3], "lnkutil: t.conf:4: line longer than 4096 characters; entry skipped");
+    for (const std::string& line : got) {
+        EXPECT_LT(line.size(), 400u);
+        for (const char c : line) {
+            EXPECT_GE(static_cast<unsigned char>(c), 0x20);
+        }
+    }
+
+    // A long word inside the cap is quoted with its first 80 characters.
+    std::ostringstream more;
+    table.Parse("E sim " + std::string(3000, 'k') + "=1\n", "t.conf", more);
+    EXPECT_EQ(more.str(), "lnkutil: t.conf:1: unknown sim setting '" + std::string(80, 'k') +
+                              "...'; entry skipped\n");
+}
+
+// 200,000 devices, and one line with as many settings as fit: both are read in linear time (the
+// test would take minutes with a scan of the table for every line).
+TEST(DeviceTableParse, LargeTablesAreReadInLinearTime) {
+    std::string text;
+    for (int i = 0; i < 200000; ++i) {
+        text += "D" + std::to_string(i) + " sim\n";
+    }
+    DeviceTable table;
+    std::ostringstream warnings;
+    const auto start = std::chrono::steady_clock::now();
+    table.Parse(text, "big.conf", warnings);
+    EXPECT_EQ(table.size(), 200000u);
+    std::string settings = "Many sim";
+    while (settings.size() < kMaxDeviceLine - 20) {
+        settings += " speed=1";
+    }
+    table.Parse(settings + "\n", "long.conf", warnings);
+    EXPECT_NE(warnings.str().find("setting 'speed' given twice"), std::string::npos);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
 } // namespace

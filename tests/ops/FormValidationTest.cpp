@@ -136,16 +136,16 @@ INSTANTIATE_TEST_SUITE_P(
                       LimitCase{6, "0", "0x1000000", true, ""},
                       LimitCase{6, "1", "0x1000000", false,
                                 "Invalid Flash address:  maximum Flash address is 0x1000000."},
-                      // the end is the 32-bit sum the board would see
+                      // a negative length is no number at all
                       LimitCase{0, "0", "-5", false,
-                                "Invalid Flash address:  maximum Flash address is 0x80000."},
+                                "Must enter valid Decimal or Hex number to specify length."},
                       // an empty length is checked once the file's size is known
                       LimitCase{0, "0x7FFFF", "", true, ""},
                       // a negative start would wrap into the erase range
                       LimitCase{0, "-4096", "0x2000", false,
-                                "Invalid Flash address:  maximum Flash address is 0x80000."},
+                                "Must enter valid Decimal or Hex number to specify address."},
                       LimitCase{0, "-4096", "", false,
-                                "Invalid Flash address:  maximum Flash address is 0x80000."}));
+                                "Must enter valid Decimal or Hex number to specify address."}));
 
 struct StoreCase {
     StoreForm form;

@@ -71,7 +71,6 @@ TEST_F(LoadRamTest, NothingToTransferStillConnectsAndReportsTheLength) {
     const std::vector<std::pair<LoadForm, std::string>> cases = {
         {{TempPath("empty.bin"), "", "", ""}, "RAM load complete. Total bytes transferred: 0"},
         {{TempPath("in.bin"), "", "", "0"}, "RAM load complete. Total bytes transferred: 0"},
-        {{TempPath("in.bin"), "", "", "-5"}, "RAM load complete. Total bytes transferred: -5"},
     };
     for (auto [form, text] : cases) {
         trace.clear();
@@ -85,13 +84,45 @@ TEST_F(LoadRamTest, NothingToTransferStillConnectsAndReportsTheLength) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(LoadRamTest, OnlyTheLow24AddressBitsReachTheBoard) {
-    const auto file = MakeFile(TempPath("in.bin"), 300);
-    LoadForm form{TempPath("in.bin"), "0x1000000", "", "", true};
-    Load(form);
-    EXPECT_EQ(Transfers(LnkTraceCall::PutRegRepeat, kRamData), (std::vector<Transfer>{{0, 300}}));
-    EXPECT_EQ(Ram(0, 300), file);
+// Past the 24-bit address space the controller's address would wrap to 0 and the file's tail
+// overwrite the start of RAM: such a range is refused before the board is contacted, whether its
+// end comes from a typed length or from the file's size.
+TEST_F(LoadRamTest, RangePastTheAddressSpaceIsRefusedBeforeConnecting) {
+    MakeFile(TempPath("in.bin"), 300);
+    const std::string limit = "Invalid RAM address:  the RAM address space ends at 0x1000000.";
+    for (const char* address : {"0x1000000", "0xFFFF00"}) {
+        trace.clear();
+        messages.shown.clear();
+        LoadForm form{TempPath("in.bin"), address, "", "", true};
+        Load(form);
+        ASSERT_EQ(messages.shown.size(), 1u) << address;
+        EXPECT_EQ(messages.shown[0].text, limit);
+        EXPECT_EQ(messages.shown[0].caption, "RAM Load Error");
+        EXPECT_TRUE(trace.empty());
+    }
+    // Exactly up to the end is fine.
+    messages.shown.clear();
+    LoadForm fits{TempPath("in.bin"), "0xFFFED4", "", "", true};
+    Load(fits);
+    EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(status.Last(), "RAM load complete. Total bytes transferred: 300");
+}
+
+TEST_F(LoadRamTest, NegativeNumbersAreNoNumbers) {
+    MakeFile(TempPath("in.bin"), 300);
+    for (const auto& [form, what] : std::vector<std::pair<LoadForm, std::string>>{
+             {{TempPath("in.bin"), "", "", "-5"}, "length"},
+             {{TempPath("in.bin"), "-16", "", ""}, "address"},
+             {{TempPath("in.bin"), "", "-2", ""}, "file offset"}}) {
+        messages.shown.clear();
+        trace.clear();
+        LoadForm copy = form;
+        Load(copy);
+        ASSERT_EQ(messages.shown.size(), 1u) << what;
+        EXPECT_EQ(messages.shown[0].text,
+                  "Must enter valid Decimal or Hex number to specify " + what + ".");
+        EXPECT_TRUE(trace.empty());
+    }
 }
 
 TEST_F(LoadRamTest, CorruptedReadBackFailsVerifyOnce) {

@@ -30,8 +30,15 @@ class RecordingMessages : public MessageSink {
     void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
                      bool ownedByPage) override {
         shown.push_back({text, caption, icon, ownedByPage});
+        causes.emplace_back();
+    }
+    void ShowMessageWithCause(const std::string& text, const std::string& caption, MessageIcon icon,
+                              bool ownedByPage, const std::string& cause) override {
+        ShowMessage(text, caption, icon, ownedByPage);
+        causes.back() = cause;
     }
     std::vector<Message> shown;
+    std::vector<std::string> causes; // one per message shown, empty when it came without a cause
 };
 
 class RecordingStatus : public StatusSink {

@@ -1,11 +1,8 @@
-// ZmgrStartConfigureDevices with the device configuration dialog: modal to the caller's widget,
-// on the device table file the library reads; the library reads it again after a save.
+// The dialog module's entry: the device configuration dialog, modal to the caller's widget, on
+// the device table file the library reads. The library reads the file again after a save.
 #include "DeviceListDialog.h"
-#include "Library.h"
-#include "LibraryPaths.h"
+#include "DialogModule.h"
 #include "TableFile.h"
-#include "lnkutil.h"
-#include "lnkutil_erc.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -13,13 +10,10 @@
 
 namespace {
 
-using tessary::lnkutil::Library;
+using tessary::lnkutil::DialogOutcome;
 
-bool Fail(LnkErc* erc, LnkErc code) {
-    if (erc != nullptr) {
-        *erc = code;
-    }
-    return false;
+int Report(DialogOutcome outcome) {
+    return static_cast<int>(outcome);
 }
 
 // The owner the caller named, when it is one of this program's widgets; no owner otherwise.
@@ -34,23 +28,19 @@ QWidget* OwnerWidget(void* owner) {
 
 } // namespace
 
-extern "C" bool ZmgrStartConfigureDevices(void* owner, LnkErc* erc) {
+extern "C" __attribute__((visibility("default"))) int LnkRunDeviceDialog(void* owner,
+                                                                         const char* tablePath) {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
-        return Fail(erc, LNK_ERC_NO_DIALOG);
-    }
-    Library& library = Library::Instance();
-    int32_t count = 0;
-    if (library.DeviceCount(&count) != LNK_ERC_OK) {
-        return Fail(erc, LNK_ERC_NOT_INITIALISED);
+        return Report(DialogOutcome::Unavailable);
     }
     QWidget* parent = OwnerWidget(owner);
     const QString caption = QObject::tr("Devices");
-    const std::string path = tessary::lnkutil::DeviceTablePath();
+    const std::string path = tablePath != nullptr ? tablePath : "";
     if (path.empty()) {
         QMessageBox::warning(parent, caption,
                              QObject::tr("There is no file to keep the device table in: set "
                                          "LNKUTIL_DEVICES, XDG_CONFIG_HOME or HOME."));
-        return Fail(erc, LNK_ERC_NO_DIALOG);
+        return Report(DialogOutcome::Unavailable);
     }
     tessary::lnkutil::TableDocument document;
     std::vector<std::string> skipped;
@@ -59,7 +49,7 @@ extern "C" bool ZmgrStartConfigureDevices(void* owner, LnkErc* erc) {
         QMessageBox::warning(parent, caption,
                              QObject::tr("%1\nThe device table is left as it is.")
                                  .arg(QString::fromStdString(problem)));
-        return Fail(erc, LNK_ERC_NO_DIALOG);
+        return Report(DialogOutcome::Unavailable);
     }
     if (!skipped.empty()) {
         QStringList lines;
@@ -73,11 +63,6 @@ extern "C" bool ZmgrStartConfigureDevices(void* owner, LnkErc* erc) {
                                  .arg(lines.join(QLatin1Char('\n'))));
     }
     tessary::lnkutil::DeviceListDialog dialog(std::move(document), path, parent);
-    if (dialog.exec() == QDialog::Accepted) {
-        library.ReloadTable();
-    }
-    if (erc != nullptr) {
-        *erc = LNK_ERC_OK;
-    }
-    return true;
+    return Report(dialog.exec() == QDialog::Accepted ? DialogOutcome::Saved
+                                                     : DialogOutcome::Closed);
 }

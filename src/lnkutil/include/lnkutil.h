@@ -36,6 +36,12 @@ bool LnkGetRegRepeat(LnkHandle h, uint8_t address, uint8_t* data, int32_t count,
 bool LnkGetRegSet(LnkHandle h, const uint8_t* addresses, uint8_t* values, int32_t count,
                   LnkErc* erc, void* reserved);
 
+/* An extension of this implementation: why the last LnkOpenData of the process failed, in words
+ * for the user ("no device named 'X' in the device table", "/dev/ttyUSB0: permission denied; ..."),
+ * NUL-terminated and cut to capacity bytes; an empty text when it succeeded or the library has
+ * nothing to add. False when text is null or capacity below 1. */
+bool LnkGetOpenFailure(char* text, int32_t capacity);
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,4 +1,4 @@
-#include "MainWindowStatus.h"
+#include "WindowOperations.h"
 
 #include "AppContext.h"
 #include "MainWindow.h"
@@ -6,8 +6,8 @@
 namespace tessary {
 
 // Pages exist only inside the main window, so it is there whenever one of their buttons is used.
-StatusSink& MainWindowStatus() {
-    return *gApp->mainWindow;
+bool RunInWindow(OperationRunner::Work work, MessageSink& messages) {
+    return gApp->mainWindow->Runner().Start(std::move(work), messages);
 }
 
 } // namespace tessary

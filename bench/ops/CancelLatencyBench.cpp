@@ -1,0 +1,147 @@
+// How long a cancel takes to stop a running operation: from CancelToken::Cancel on another
+// thread to the operation's return (the board disconnected, the file put back). On a simulated
+// board slowed to 1 MB/s through the library, and on tessary-board over a pty paced at 115200
+// baud through the serial interface. Target: under 0.5 s.
+#include "BoardProcess.h"
+#include "LoadOperations.h"
+#include "Session.h"
+#include "Sinks.h"
+#include "StoreOperations.h"
+#include "lnkutil.h"
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class DiscardStatus : public tessary::StatusSink {
+  public:
+    void SetStatusText(const std::string&) override {}
+};
+
+class DiscardMessages : public tessary::MessageSink {
+  public:
+    void ShowMessage(const std::string&, const std::string&, tessary::MessageIcon, bool) override {}
+};
+
+// Runs the operation, cancels it after `after` from another thread and reports the time from
+// the cancel to its return.
+template <class Operation>
+void MeasureCancel(benchmark::State& state, std::chrono::milliseconds after, Operation run) {
+    double worst = 0;
+    double total = 0;
+    for (auto _ : state) {
+        tessary::CancelToken cancel;
+        std::atomic<Clock::time_point> cancelledAt{};
+        std::thread canceller([&] {
+            std::this_thread::sleep_for(after);
+            cancelledAt = Clock::now();
+            cancel.Cancel();
+        });
+        const bool succeeded = run(cancel);
+        const Clock::time_point returned = Clock::now();
+        canceller.join();
+        if (succeeded || !cancel.Cancelled()) {
+            state.SkipWithError("the operation ended before the cancel");
+            return;
+        }
+        const double latency = std::chrono::duration<double>(returned - cancelledAt.load()).count();
+        worst = std::max(worst, latency);
+        total += latency;
+        state.SetIterationTime(latency);
+    }
+    state.counters["cancel_latency_ms_mean"] =
+        1000 * total / static_cast<double>(state.iterations());
+    state.counters["cancel_latency_ms_worst"] = 1000 * worst;
+}
+
+std::string BenchPath(const char* name) {
+    const char* dir = std::getenv("TESSARY_BENCH_DIR");
+    return std::string(dir != nullptr ? dir : "/tmp") + "/" + name;
+}
+
+void WriteFile(const std::string& path, std::size_t size) {
+    std::ofstream(path, std::ios::binary) << std::string(size, '\x5A');
+}
+
+// Load RAM with verify of 4 MB on a simulated board moving 1 MB/s, cancelled after 300 ms.
+void BM_CancelLoadOnSlowSim(benchmark::State& state) {
+    const std::string table = BenchPath("tessary-cancel-devices.conf");
+    std::ofstream(table) << "Slow sim default speed=1000000\n";
+    ::setenv("LNKUTIL_DEVICES", table.c_str(), 1);
+    ::setenv("LNKUTIL_DATA_DIR", "", 1);
+    LnkErc erc = 0;
+    LnkInit(&erc);
+    const std::string input = BenchPath("tessary-cancel-in.bin");
+    WriteFile(input, 4 << 20);
+    tessary::Session session;
+    session.deviceName = "Slow";
+    tessary::LoadRequest request;
+    request.fileName = input;
+    request.verify = true;
+    DiscardStatus status;
+    DiscardMessages messages;
+    MeasureCancel(state, std::chrono::milliseconds(300), [&](const tessary::CancelToken& cancel) {
+        return tessary::LoadRamOperation(session, request, status, messages, cancel);
+    });
+    LnkTerm();
+    ::unlink(input.c_str());
+    ::unlink(table.c_str());
+}
+
+// Store RAM (Replace) of 1 MB from tessary-board over a pty paced at 115200 baud, cancelled
+// after 300 ms: the frame under way is finished, the temporary file removed.
+void BM_CancelStoreOverSerial115200(benchmark::State& state) {
+    tessary::test::BoardProcess board({"--baud", "115200"});
+    tessary::Session session;
+    session.interfaceType = tessary::kInterfaceSerial;
+    session.deviceName = board.Path();
+    const std::string output = BenchPath("tessary-cancel-out.bin");
+    tessary::StoreRequest request{output, 0, 1 << 20, tessary::OutputMode::Replace, 0};
+    DiscardStatus status;
+    DiscardMessages messages;
+    MeasureCancel(state, std::chrono::milliseconds(300), [&](const tessary::CancelToken& cancel) {
+        return tessary::StoreRamToFile(session, request, status, messages, cancel);
+    });
+}
+
+// Load RAM of 1 MB to tessary-board paced at 115200 baud, cancelled after 300 ms.
+void BM_CancelLoadOverSerial115200(benchmark::State& state) {
+    tessary::test::BoardProcess board({"--baud", "115200"});
+    tessary::Session session;
+    session.interfaceType = tessary::kInterfaceSerial;
+    session.deviceName = board.Path();
+    const std::string input = BenchPath("tessary-cancel-serial-in.bin");
+    WriteFile(input, 1 << 20);
+    tessary::LoadRequest request;
+    request.fileName = input;
+    request.verify = true;
+    DiscardStatus status;
+    DiscardMessages messages;
+    MeasureCancel(state, std::chrono::milliseconds(300), [&](const tessary::CancelToken& cancel) {
+        return tessary::LoadRamOperation(session, request, status, messages, cancel);
+    });
+    ::unlink(input.c_str());
+}
+
+} // namespace
+
+BENCHMARK(BM_CancelLoadOnSlowSim)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CancelStoreOverSerial115200)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CancelLoadOverSerial115200)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);

@@ -1,0 +1,46 @@
+#include "FlashStatus.h"
+
+#include <cstdio>
+
+namespace tessary {
+namespace {
+
+std::string Hex(uint32_t value, int digits) {
+    char text[16];
+    std::snprintf(text, sizeof(text), "0x%0*X", digits, value);
+    return text;
+}
+
+std::string BlockAt(int32_t index, uint32_t address) {
+    return "block " + std::to_string(index + 1) + " at " + Hex(address, 6);
+}
+
+} // namespace
+
+std::string DescribeEraseFailure(int32_t index, uint32_t address, uint8_t status) {
+    std::string bits;
+    const auto add = [&bits](const char* name) {
+        bits += (bits.empty() ? "" : ", ") + std::string(name);
+    };
+    if ((status & kFlashStatusEraseError) != 0) {
+        add("erase error");
+    }
+    if ((status & kFlashStatusProgramError) != 0) {
+        add("program error");
+    }
+    if ((status & kFlashStatusVppLow) != 0) {
+        add("programming voltage low");
+    }
+    if ((status & kFlashStatusLocked) != 0) {
+        add("block locked");
+    }
+    std::string text = BlockAt(index, address) + ": status " + Hex(status, 2);
+    return bits.empty() ? text : text + " (" + bits + ")";
+}
+
+std::string DescribeEraseTimeout(int32_t index, uint32_t address, uint8_t status) {
+    return BlockAt(index, address) + " still busy (status " + Hex(status, 2) +
+           ") when the wait for the chip ran out";
+}
+
+} // namespace tessary

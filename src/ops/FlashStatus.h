@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tessary {
+
+// Bits of the Intel-style Flash status register.
+inline constexpr uint8_t kFlashStatusReady = 0x80;
+inline constexpr uint8_t kFlashStatusEraseError = 0x20;
+inline constexpr uint8_t kFlashStatusProgramError = 0x10;
+inline constexpr uint8_t kFlashStatusVppLow = 0x08;
+inline constexpr uint8_t kFlashStatusLocked = 0x02;
+// The bits that make a finished erase a failed one.
+inline constexpr uint8_t kFlashStatusEraseFailed =
+    kFlashStatusEraseError | kFlashStatusVppLow | kFlashStatusLocked;
+
+// "block 3 at 0x040000: status 0xA2 (erase error, block locked)"; index counts from 0 and is shown
+// counted from 1, as the status texts count blocks.
+std::string DescribeEraseFailure(int32_t index, uint32_t address, uint8_t status);
+
+// "block 3 at 0x040000 still busy (status 0x00) when the wait for the chip ran out".
+std::string DescribeEraseTimeout(int32_t index, uint32_t address, uint8_t status);
+
+} // namespace tessary
