@@ -2,6 +2,7 @@
 
 #include "DeviceLibrary.h"
 #include "LineProbe.h"
+#include "QuoteText.h"
 #include "RecentLines.h"
 #include "Refuse.h"
 #include "Settings.h"
@@ -35,7 +36,7 @@ int ProbeDevice(const std::string& name, Outcome& outcome, MessageSink& messages
         Fail(messages, "The board of device '" + name + "' did not answer.");
         return kExitFailed;
     }
-    outcome.identity = identity;
+    outcome.identity = QuoteForMessage(identity, sizeof(identity));
     return kExitSuccess;
 }
 
@@ -55,7 +56,7 @@ int RunProbe(const Request& given, Outcome& outcome, MessageSink& messages) {
             return kExitFailed;
         }
         RememberLine(*given.serial);
-        outcome.identity = result.identity;
+        outcome.identity = QuoteForMessage(result.identity, 64);
         return kExitSuccess;
     }
     DeviceLibrary library;

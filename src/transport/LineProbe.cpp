@@ -1,5 +1,6 @@
 #include "LineProbe.h"
 
+#include "QuoteText.h"
 #include "SerialLine.h"
 #include "SerialPort.h"
 
@@ -18,11 +19,12 @@ LineProbeResult ProbeLine(const std::string& path) {
     bool present = false;
     char identity[64] = {};
     if (!port.Probe(present) || !present) {
-        result.failure = path +
+        result.failure = QuoteForMessage(path, 4096) +
                          ": no answer; is the board powered, its design loaded, and the line "
                          "at the board's baud rate?";
     } else if (!port.GetIdentity(static_cast<int>(sizeof(identity)), identity)) {
-        result.failure = path + ": the board answered the probe but not the identity request";
+        result.failure = QuoteForMessage(path, 4096) +
+                         ": the board answered the probe but not the identity request";
     } else {
         result.ok = true;
         result.identity = identity;
