@@ -17,7 +17,7 @@ deps:
 	@scripts/install-deps.sh
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER) >/dev/null
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARY_REQUIRE_VERILATOR=ON $(LAUNCHER) >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build

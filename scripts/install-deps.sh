@@ -10,6 +10,8 @@ packages=(
     xvfb xauth fonts-dejavu-core
     clang libclang-rt-14-dev
     desktop-file-utils appstream man-db bash-completion file dpkg-dev lintian
+    ser2net
+    verilator
 )
 
 missing=()

@@ -12,6 +12,8 @@ namespace tessary::peer {
 namespace {
 
 constexpr auto kBrokenFrame = std::chrono::milliseconds(500);
+// After an overflow the receiver takes input again once the line has been quiet this long.
+constexpr auto kQuietToResync = std::chrono::milliseconds(50);
 constexpr auto kIdleWait = std::chrono::hours(1);
 constexpr auto kWriteAllowance = std::chrono::seconds(1);
 constexpr uint8_t kWrongReplyCode = 0x80;
@@ -20,7 +22,8 @@ constexpr uint8_t kWrongReplyCode = 0x80;
 
 BoardPeer::BoardPeer(int fd, board::SimBoard& board, const PeerSettings& settings,
                      Interrupt& interrupt)
-    : fd_(fd), handler_(board, settings.identity), settings_(settings), interrupt_(interrupt) {
+    : fd_(fd), handler_(board, settings.identity, settings.fast), settings_(settings),
+      interrupt_(interrupt) {
     if (settings_.baud != 0) {
         byteTime_ =
             std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(10)) / settings_.baud;
@@ -29,27 +32,32 @@ BoardPeer::BoardPeer(int fd, board::SimBoard& board, const PeerSettings& setting
 
 bool BoardPeer::Run() {
     for (;;) {
-        const auto deadline =
-            pending_.empty() ? Clock::now() + kIdleWait : pendingSince_ + kBrokenFrame;
-        if (!interrupt_.Wait(fd_, deadline)) {
+        const auto now = Clock::now();
+        Advance(now);
+        Deliver(now);
+        DropBrokenFrame(now);
+        if (!interrupt_.Wait(fd_, NextEvent())) {
             return true;
         }
         if (!TakeInput()) {
             return false;
         }
-        while (!pending_.empty() && pending_.size() >= pending_[0] + 2u) {
-            const std::vector<uint8_t> frame(pending_.begin(), pending_.begin() + pending_[0] + 2);
-            pending_.erase(pending_.begin(), pending_.begin() + pending_[0] + 2);
-            if (!Answer(frame)) {
-                return true;
-            }
-            pendingSince_ = Clock::now();
-        }
-        if (!pending_.empty() && Clock::now() - pendingSince_ >= kBrokenFrame) {
-            Log("dropped", pending_.data(), pending_.size());
-            pending_.clear();
-        }
     }
+}
+
+Clock::time_point BoardPeer::NextEvent() const {
+    auto next = Clock::now() + kIdleWait;
+    if (!outbox_.empty()) {
+        next = std::min(next, outbox_.front().due);
+    }
+    const size_t complete = CompleteBytes();
+    if (complete > 0) {
+        const size_t size = received_[0].value + frame::kOverhead;
+        next = std::min(next, std::max(received_[size - 1].at, engineFree_));
+    } else if (!received_.empty()) {
+        next = std::min(next, received_.front().at + kBrokenFrame);
+    }
+    return next;
 }
 
 bool BoardPeer::TakeInput() {
@@ -57,10 +65,10 @@ bool BoardPeer::TakeInput() {
         uint8_t chunk[512];
         const ssize_t n = read(fd_, chunk, sizeof(chunk));
         if (n > 0) {
-            if (pending_.empty()) {
-                pendingSince_ = Clock::now();
+            const auto now = Clock::now();
+            for (ssize_t i = 0; i < n; ++i) {
+                Receive(chunk[i], now);
             }
-            pending_.insert(pending_.end(), chunk, chunk + n);
             continue;
         }
         if (n < 0 && errno == EINTR) {
@@ -71,26 +79,77 @@ bool BoardPeer::TakeInput() {
     }
 }
 
-// False when a signal arrived meanwhile.
-bool BoardPeer::Answer(const std::vector<uint8_t>& frame) {
+// The host's bytes reach the board one byte time apart at the earliest, from when the host
+// wrote them.
+void BoardPeer::Receive(uint8_t value, Clock::time_point now) {
+    const auto at = std::max(now, lastArrival_) + byteTime_;
+    const bool afterQuiet = at - lastArrival_ >= byteTime_ + kQuietToResync;
+    lastArrival_ = at;
+    if (discarding_ && !afterQuiet) {
+        return;
+    }
+    discarding_ = false;
+    // Requests the board takes up before this byte arrives have left the receiver.
+    Advance(at);
+    if (settings_.rxBuffer != 0 && received_.size() >= settings_.rxBuffer) {
+        const size_t complete = CompleteBytes();
+        Log("receiver overflow, dropped", nullptr, 0);
+        received_.resize(complete);
+        discarding_ = true;
+        return;
+    }
+    received_.push_back({value, at});
+}
+
+// Bytes at the front of the receiver that form whole frames.
+size_t BoardPeer::CompleteBytes() const {
+    size_t position = 0;
+    while (position < received_.size()) {
+        const size_t size = received_[position].value + frame::kOverhead;
+        if (received_.size() - position < size) {
+            break;
+        }
+        position += size;
+    }
+    return position;
+}
+
+// Takes up, in order, every whole request the board starts on by `until`: it starts on one when
+// the request has arrived and the reply before it has left.
+void BoardPeer::Advance(Clock::time_point until) {
+    while (!received_.empty()) {
+        const size_t size = received_[0].value + frame::kOverhead;
+        if (received_.size() < size) {
+            return;
+        }
+        const auto start = std::max(received_[size - 1].at, engineFree_);
+        if (start > until) {
+            return;
+        }
+        std::vector<uint8_t> frame(size);
+        for (size_t i = 0; i < size; ++i) {
+            frame[i] = received_[i].value;
+        }
+        received_.erase(received_.begin(), received_.begin() + static_cast<ptrdiff_t>(size));
+        Answer(frame, start);
+    }
+}
+
+void BoardPeer::Answer(const std::vector<uint8_t>& frame, Clock::time_point start) {
     ++requests_;
     Log("<-", frame.data(), frame.size());
-    if (settings_.baud != 0) {
-        // The request took its time on the line from its first byte on; the reply follows it.
-        lineFree_ = std::max(lineFree_, pendingSince_) + byteTime_ * frame.size();
-    }
     const int length = frame[0];
     if (frame::Checksum(frame.data() + 1, length) != frame[1 + length]) {
         Log("bad checksum, ignored", nullptr, 0);
-        return true;
+        return;
     }
     if (!handler_.Handle(frame.data() + 1, length, reply_)) {
         Log("no answer", nullptr, 0);
-        return true;
+        return;
     }
     const FaultKind fault = settings_.fault.For(requests_);
     if (fault == FaultKind::NoReply) {
-        return true;
+        return;
     }
     if (fault == FaultKind::WrongCode) {
         reply_[0] = kWrongReplyCode;
@@ -103,53 +162,59 @@ bool BoardPeer::Answer(const std::vector<uint8_t>& frame) {
     if (fault == FaultKind::FlipByte) {
         bytes[bytes.size() - 2] ^= 0x01;
     }
+    Transmit(start, std::move(bytes), fault);
+}
+
+// The reply leaves the board byte by byte at the line's pace (a stall pauses it) and reaches the
+// host the adapter's latency later. Paced, the bytes of one piece are handed over together once
+// the line would have carried the last of them: the host waits for a whole reply either way.
+void BoardPeer::Transmit(Clock::time_point start, std::vector<uint8_t> bytes, FaultKind fault) {
+    const auto latency = std::chrono::milliseconds(settings_.latencyMs);
+    engineFree_ = std::max(engineFree_, start);
+    auto send = [&](std::vector<uint8_t> piece) {
+        engineFree_ += byteTime_ * static_cast<int64_t>(piece.size());
+        outbox_.push_back({engineFree_ + latency, std::move(piece)});
+    };
     if (fault == FaultKind::Dribble) {
-        return Dribble(bytes);
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            if (i > 0) {
+                engineFree_ += std::chrono::milliseconds(settings_.fault.stallMs);
+            }
+            send({bytes[i]});
+        }
+        return;
     }
     const size_t cut = std::min<size_t>(settings_.fault.cutAfter, bytes.size());
     if (fault == FaultKind::CutShort) {
         bytes.resize(cut);
     }
     if (fault == FaultKind::Stall) {
-        if (!Send(bytes.data(), cut)) {
-            return false;
-        }
-        if (!interrupt_.SleepUntil(Clock::now() +
-                                   std::chrono::milliseconds(settings_.fault.stallMs))) {
-            return false;
-        }
-        return Send(bytes.data() + cut, bytes.size() - cut);
+        send(std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(cut)));
+        engineFree_ += std::chrono::milliseconds(settings_.fault.stallMs);
+        send(std::vector<uint8_t>(bytes.begin() + static_cast<ptrdiff_t>(cut), bytes.end()));
+        return;
     }
-    return Send(bytes.data(), bytes.size());
+    send(std::move(bytes));
 }
 
-// False only when a signal arrived.
-bool BoardPeer::Dribble(const std::vector<uint8_t>& bytes) {
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (i > 0 && !interrupt_.SleepUntil(Clock::now() +
-                                            std::chrono::milliseconds(settings_.fault.stallMs))) {
-            return false;
-        }
-        if (!Send(bytes.data() + i, 1)) {
-            return false;
-        }
+void BoardPeer::Deliver(Clock::time_point now) {
+    while (!outbox_.empty() && outbox_.front().due <= now) {
+        const std::vector<uint8_t>& bytes = outbox_.front().bytes;
+        Log("->", bytes.data(), bytes.size());
+        WriteAll(bytes.data(), bytes.size());
+        outbox_.pop_front();
     }
-    return true;
 }
 
-// False only when a signal arrived. Paced, the bytes go out together once the line would have
-// carried the last of them: the client waits for a whole reply either way, and one wait per reply
-// keeps the pacing accurate where a wait per byte would add the scheduler's delay to every byte.
-bool BoardPeer::Send(const uint8_t* bytes, size_t count) {
-    Log("->", bytes, count);
-    if (settings_.baud != 0) {
-        lineFree_ = std::max(lineFree_, Clock::now()) + byteTime_ * count;
-        if (!interrupt_.SleepUntil(lineFree_)) {
-            return false;
+void BoardPeer::DropBrokenFrame(Clock::time_point now) {
+    if (!received_.empty() && CompleteBytes() == 0 && now - received_.front().at >= kBrokenFrame) {
+        std::vector<uint8_t> bytes;
+        for (const Received& r : received_) {
+            bytes.push_back(r.value);
         }
+        Log("dropped", bytes.data(), bytes.size());
+        received_.clear();
     }
-    WriteAll(bytes, count);
-    return true;
 }
 
 // A client that stops reading cannot hold the board: what does not fit within a second is lost.

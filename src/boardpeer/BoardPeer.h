@@ -1,10 +1,13 @@
 #pragma once
 
+#include "FastAnnouncement.h"
 #include "FaultPlan.h"
 #include "Interrupt.h"
 #include "RequestHandler.h"
 
 #include <cstdint>
+#include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,16 +16,28 @@ namespace tessary::peer {
 struct PeerSettings {
     std::string identity = "Tessary simulated board";
     // Bytes go over the line no faster than a line of this many baud (10 bits a byte) carries
-    // them, in both directions; 0 = as fast as the terminal takes them.
+    // them, each direction on its own (the line is full duplex); 0 = as fast as the terminal
+    // takes them.
     uint32_t baud = 0;
+    // Every reply reaches the host this long after the board sent it, as behind a USB adapter
+    // that holds what it received until its latency timer runs out.
+    uint32_t latencyMs = 0;
+    // Bytes the board's receiver holds while the board is busy sending a reply; bytes past them
+    // are lost. 0 = no limit.
+    size_t rxBuffer = 0;
+    // What the board announces at the end of its identity; none = a basic board.
+    std::optional<protocol::FastCapabilities> fast;
     FaultPlan fault;
     // Every request and reply on stderr.
     bool verbose = false;
 };
 
-// Answers request frames arriving on a terminal, one reply each, until SIGINT or SIGTERM.
-// Frames with a wrong checksum, and broken frames that stop arriving for half a second, are
-// dropped unanswered.
+// Answers request frames arriving on a terminal, one reply each, in order, until SIGINT or
+// SIGTERM. The board takes up one request at a time and is busy until its reply has left; what
+// arrives meanwhile waits in the receiver. Frames with a wrong checksum, and broken frames that
+// stop arriving for half a second, are dropped unanswered. A receiver that overflows loses the
+// frame it was receiving and everything after it until the line has been quiet for a moment,
+// so a host that sends too much sees missing replies, never a wrong write.
 class BoardPeer {
   public:
     BoardPeer(int fd, board::SimBoard& board, const PeerSettings& settings, Interrupt& interrupt);
@@ -31,10 +46,24 @@ class BoardPeer {
     bool Run();
 
   private:
+    struct Received {
+        uint8_t value;
+        Clock::time_point at; // when its last bit is on the board's side of the line
+    };
+    struct Outgoing {
+        Clock::time_point due; // when the host can read it
+        std::vector<uint8_t> bytes;
+    };
+
     bool TakeInput();
-    bool Answer(const std::vector<uint8_t>& frame);
-    bool Send(const uint8_t* bytes, size_t count);
-    bool Dribble(const std::vector<uint8_t>& bytes);
+    void Receive(uint8_t value, Clock::time_point now);
+    size_t CompleteBytes() const;
+    void Advance(Clock::time_point until);
+    void Answer(const std::vector<uint8_t>& frame, Clock::time_point start);
+    void Transmit(Clock::time_point start, std::vector<uint8_t> bytes, FaultKind fault);
+    void Deliver(Clock::time_point now);
+    void DropBrokenFrame(Clock::time_point now);
+    Clock::time_point NextEvent() const;
     void WriteAll(const uint8_t* bytes, size_t count);
     void Log(const char* direction, const uint8_t* bytes, size_t count) const;
 
@@ -43,9 +72,14 @@ class BoardPeer {
     PeerSettings settings_;
     Interrupt& interrupt_;
     Clock::duration byteTime_{};
-    Clock::time_point lineFree_{};
-    std::vector<uint8_t> pending_;
-    Clock::time_point pendingSince_{};
+    // When the last byte received finished arriving.
+    Clock::time_point lastArrival_{};
+    // When the board has sent its last reply and takes up the next request.
+    Clock::time_point engineFree_{};
+    // Overflowed: input is dropped until the line goes quiet.
+    bool discarding_ = false;
+    std::deque<Received> received_;
+    std::deque<Outgoing> outbox_;
     std::vector<uint8_t> reply_;
     uint64_t requests_ = 0;
 };

@@ -8,16 +8,32 @@ namespace tessary::peer {
 
 using namespace protocol;
 
-RequestHandler::RequestHandler(board::SimBoard& board, std::string identity)
-    : board_(board), identity_(std::move(identity)) {
-    if (identity_.size() > frame::kReplyCapacity - 1u) {
-        identity_.resize(frame::kReplyCapacity - 1u);
+RequestHandler::RequestHandler(board::SimBoard& board, std::string identity,
+                               std::optional<FastCapabilities> fast)
+    : board_(board), identity_(std::move(identity)),
+      maxPayload_(fast ? static_cast<size_t>(fast->maxPayload) : frame::kMaxPayload),
+      fast_(fast.has_value()) {
+    // The announcement ends the text and always fits in what a host reads: the board's own
+    // words give way to it. A basic board keeps at most a reply's worth of text, as it always did.
+    const std::string group = fast ? FormatFastAnnouncement(*fast) : std::string();
+    const size_t limit = fast ? kMaxIdentity : frame::kReplyCapacity - 1u;
+    if (identity_.size() + group.size() > limit) {
+        identity_.resize(limit - group.size());
     }
+    identity_ += group;
+}
+
+bool RequestHandler::ReadRepeat(uint8_t reg, size_t count, std::vector<uint8_t>& reply) {
+    if (count + 1 > maxPayload_) {
+        return false;
+    }
+    reply.assign(1 + count, kReplyRepeatValues);
+    return board_.ReadRepeat(reg, reply.data() + 1, count);
 }
 
 bool RequestHandler::Handle(const uint8_t* payload, int length, std::vector<uint8_t>& reply) {
     reply.clear();
-    if (length < 1) {
+    if (length < 1 || static_cast<size_t>(length) > maxPayload_) {
         return false;
     }
     const uint8_t* args = payload + 1;
@@ -60,14 +76,13 @@ bool RequestHandler::Handle(const uint8_t* payload, int length, std::vector<uint
     case kCmdGetRegRepeat: {
         // Count, register, then one filler byte per value asked for.
         const size_t count = argc >= 2 ? args[0] : 0;
-        if (argc != count + 2 || count + 1 > frame::kMaxPayload) {
-            return false;
-        }
-        reply.assign(1 + count, kReplyRepeatValues);
-        return board_.ReadRepeat(args[1], reply.data() + 1, count);
+        return argc == count + 2 && ReadRepeat(args[1], count, reply);
     }
+    case kCmdGetRegCompact:
+        // Register and count, nothing else; a basic board does not know the request.
+        return fast_ && argc == 2 && args[1] >= 1 && ReadRepeat(args[0], args[1], reply);
     case kCmdGetRegSet: {
-        if (2 * argc + 1 > frame::kMaxPayload) {
+        if (2 * argc + 1 > maxPayload_) {
             return false;
         }
         scratch_.resize(argc);

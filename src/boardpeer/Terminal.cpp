@@ -45,10 +45,10 @@ bool Terminal::OpenPseudoTerminal(std::string* error) {
     return true;
 }
 
-bool Terminal::OpenTty(const std::string& path, std::string* error) {
+bool Terminal::OpenTty(const std::string& path, uint32_t baud, std::string* error) {
     path_ = path;
     fd_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0 || !ConfigureTty(fd_)) {
+    if (fd_ < 0 || !ConfigureTty(fd_, baud)) {
         return Failed(error, path);
     }
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tessary::peer {
@@ -15,8 +16,8 @@ class Terminal {
     // A new pseudo-terminal, raw. The board keeps the slave side open as well, so that the line
     // survives clients closing and reopening it. False with a reason on failure.
     bool OpenPseudoTerminal(std::string* error);
-    // A tty, raw at 115200 baud. False with a reason on failure.
-    bool OpenTty(const std::string& path, std::string* error);
+    // A tty, raw at `baud`. False with a reason on failure.
+    bool OpenTty(const std::string& path, uint32_t baud, std::string* error);
 
     int fd() const { return fd_; }
     // The path a client opens.

@@ -1,5 +1,6 @@
 // tessary-board: a simulated board on a serial line, for tests, benchmarks and demonstrations
 // without hardware.
+#include "Announcement.h"
 #include "BoardPeer.h"
 #include "ImageClaim.h"
 #include "Interrupt.h"
@@ -29,9 +30,13 @@ int main(int argc, char** argv) {
     std::string images;
     std::string name = "SimBoard";
     std::string fault = "none";
+    std::string protocolName = "fast";
+    int maxPayload = protocol::kMaxFastPayload;
+    int window = 0;
     int registerBase = 0;
 
-    app.add_option("--tty", tty, "Answer on this tty (115200 8N1 raw) instead of a new pty");
+    app.add_option("--tty", tty,
+                   "Answer on this tty (8N1 raw, at --baud or 115200) instead of a new pty");
     app.add_option("--register-base", registerBase,
                    "First register of the memory controller: 0 to 0xF8, a multiple of 8")
         ->check(CLI::Range(0, 0xF8))
@@ -54,8 +59,31 @@ int main(int argc, char** argv) {
                    "Identification text the board answers (at most 64 characters)")
         ->default_val(settings.identity);
     app.add_option("--baud", settings.baud,
-                   "Carry bytes no faster than a line of this speed (10 bits a byte), in both "
-                   "directions; 0 = as fast as the terminal takes them")
+                   "Carry bytes no faster than a line of this speed (10 bits a byte), each "
+                   "direction on its own; 0 = as fast as the terminal takes them")
+        ->default_val(0);
+    app.add_option("--latency-ms", settings.latencyMs,
+                   "Hold every reply this many milliseconds before the host can read it, like a "
+                   "USB-serial adapter's latency timer")
+        ->default_val(0);
+    app.add_option("--rx-buffer", settings.rxBuffer,
+                   "The board's receiver holds this many bytes while the board is busy replying; "
+                   "bytes past them are lost (0 = no limit)")
+        ->default_val(0);
+    app.add_option("--protocol", protocolName,
+                   "basic: the basic frames only, an identity without announcement; fast: "
+                   "announce and answer the fast protocol (long frames, compact read, a window "
+                   "of requests)")
+        ->check(CLI::IsMember({"basic", "fast"}))
+        ->default_val("fast");
+    app.add_option("--max-payload", maxPayload,
+                   "Fast protocol: the longest payload taken in a request and sent in a reply")
+        ->check(CLI::Range(protocol::kMinFastPayload, protocol::kMaxFastPayload))
+        ->default_val(protocol::kMaxFastPayload);
+    app.add_option("--window", window,
+                   "Fast protocol: requests the board announces it can hold at once (1 to 32); "
+                   "default: what --rx-buffer holds of the longest requests, or 16 without a limit")
+        ->check(CLI::Range(0, protocol::kMaxFastWindow))
         ->default_val(0);
     app.add_option("--fault", fault,
                    "Fault on the replies: none, no-reply, cut-short (only --cut-after bytes of "
@@ -88,6 +116,10 @@ int main(int argc, char** argv) {
     config.registerBase = static_cast<uint8_t>(registerBase);
     config.flashLayout = *board::ParseFlashLayout(layout);
     settings.fault.kind = *peer::ParseFaultKind(fault);
+    if (protocolName == "fast") {
+        settings.fast = peer::Announcement(maxPayload, window, settings.rxBuffer,
+                                           board::FlashLayoutSize(config.flashLayout));
+    }
     std::string error;
     if (!images.empty()) {
         std::filesystem::create_directories(images);
@@ -105,7 +137,8 @@ int main(int argc, char** argv) {
     peer::Interrupt interrupt;
     peer::Terminal terminal;
     const bool open =
-        tty.empty() ? terminal.OpenPseudoTerminal(&error) : terminal.OpenTty(tty, &error);
+        tty.empty() ? terminal.OpenPseudoTerminal(&error)
+                    : terminal.OpenTty(tty, settings.baud != 0 ? settings.baud : 115200, &error);
     if (!interrupt.ok() || !open) {
         std::cerr << "tessary-board: " << error << "\n";
         return 1;

@@ -50,7 +50,7 @@ int RunPorts(Outcome& outcome) {
 
 int RunProbe(const Request& given, Outcome& outcome, MessageSink& messages) {
     if (given.serial) {
-        const LineProbeResult result = ProbeLine(*given.serial);
+        const LineProbeResult result = ProbeLine(*given.serial, given.baud);
         if (!result.ok) {
             Fail(messages, result.failure);
             return kExitFailed;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -18,6 +19,8 @@ struct Request {
     // global
     std::optional<std::string> device;
     std::optional<std::string> serial;
+    uint32_t baud = 115200;
+    int32_t window = 0; // 0 = what the board announces
     std::string configuration = "q0";
     std::string registerBase = "0";
     // Given on the command line; otherwise the device's table entry may supply them.

@@ -69,6 +69,8 @@ bool SelectBoard(Request& request, Session& session, MessageSink& messages) {
     if (request.serial) {
         session.interfaceType = kInterfaceSerial;
         session.deviceName = *request.serial;
+        session.serialBaud = request.baud;
+        session.serialWindow = request.window;
         return true;
     }
     session.interfaceType = kInterfaceLibrary;

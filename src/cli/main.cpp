@@ -33,7 +33,8 @@ constexpr const char* kFooter =
     "(00010000); commas and blanks are ignored.\n"
     "Exit status: 0 success, 1 the operation failed (connection, transfer, verify, file), 2 bad "
     "usage or invalid input (nothing was connected).\n"
-    "Global options (--device, --serial, --config, --register-base, --quiet, --json) come "
+    "Global options (--device, --serial, --baud, --window, --config, --register-base, --quiet, "
+    "--json) come "
     "before the command. Run 'tessary-cli COMMAND --help' for a command's options; see "
     "docs/cli.md.";
 
@@ -56,6 +57,16 @@ void AddGlobalOptions(CLI::App& app, Request& request, OptionalTexts& texts) {
         app.add_option("--serial", texts.serial,
                        "A board on this serial line (e.g. /dev/ttyUSB0) instead of the library");
     texts.deviceOption->excludes(texts.serialOption);
+    app.add_option("--baud", request.baud,
+                   "Speed of the --serial line in baud; any rate the adapter can make")
+        ->check(CLI::Range(50u, 100'000'000u))
+        ->needs(texts.serialOption)
+        ->capture_default_str();
+    app.add_option("--window", request.window,
+                   "Requests in flight on the --serial line, 1 to 32 (default: what the board "
+                   "announces, 1 for a board that announces nothing)")
+        ->check(CLI::Range(1, 32))
+        ->needs(texts.serialOption);
     std::vector<std::string> names;
     for (const Configuration& configuration : Configurations()) {
         names.emplace_back(configuration.name);

@@ -22,6 +22,10 @@ struct Session {
     int32_t interfaceType = kInterfaceLibrary;
     int32_t registerBase = 0; // 0x00 to 0xF8 in steps of 8
     int32_t memoryConfiguration = kConfigurationQ0;
+    // Serial line only: its speed, and how many requests may be in flight at once (0 = what the
+    // board announces, 1 for a board that announces nothing).
+    uint32_t serialBaud = 115200;
+    int32_t serialWindow = 0;
 };
 
 } // namespace tessary

@@ -1,16 +1,18 @@
 #include "SerialDevice.h"
 
+#include "FastAnnouncement.h"
 #include "FramedAccess.h"
-#include "IdentityFlash.h"
 
 #include <iostream>
 
 namespace tessary::lnkutil {
 
-SerialDevice::SerialDevice(std::string name, std::string path)
-    : name_(std::move(name)), path_(std::move(path)) {
+SerialDevice::SerialDevice(std::string name, SerialSettings settings)
+    : name_(std::move(name)), path_(std::move(settings.path)) {
     line_.Initialize();
+    line_.SetBaud(settings.baud);
     port_.Initialize(line_);
+    port_.SetWindow(settings.window);
 }
 
 SerialDevice::~SerialDevice() {
@@ -18,9 +20,16 @@ SerialDevice::~SerialDevice() {
 }
 
 bool SerialDevice::Open() {
-    if (opens_ == 0 && !port_.OpenPath(path_.c_str())) {
-        std::cerr << "lnkutil: " << name_ << ": " << line_.OpenFailureText() << "\n";
-        return false;
+    if (opens_ == 0) {
+        if (!port_.OpenPath(path_.c_str())) {
+            std::cerr << "lnkutil: " << name_ << ": " << line_.OpenFailureText() << "\n";
+            return false;
+        }
+        // The library has no identity call of its own: the board's identity is read once per
+        // opening, to learn whether it speaks the fast protocol. A board that does not answer is
+        // spoken to with the basic frames.
+        char identity[64] = {};
+        (void)port_.GetIdentity(static_cast<int>(sizeof(identity)), identity);
     }
     ++opens_;
     return true;
@@ -81,11 +90,15 @@ bool SerialDevice::Identity(std::string* text) {
 
 std::optional<uint32_t> SerialDevice::FlashSize() {
     std::string identity;
-    return Identity(&identity) ? AnnouncedFlashSize(identity) : std::nullopt;
+    if (!Identity(&identity)) {
+        return std::nullopt;
+    }
+    const auto fast = protocol::ParseFastAnnouncement(identity);
+    return fast ? fast->flashSize : std::nullopt;
 }
 
 std::unique_ptr<Device> CreateSerialDevice(const DeviceEntry& entry) {
-    return std::make_unique<SerialDevice>(entry.name, entry.Option("path").value_or(""));
+    return std::make_unique<SerialDevice>(entry.name, SerialSettingsOf(entry));
 }
 
 } // namespace tessary::lnkutil

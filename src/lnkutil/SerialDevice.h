@@ -1,11 +1,13 @@
-// A board on a serial line (kind `serial`, path=<tty>), spoken to with the framed register
-// protocol of Tessary's serial line; repeated accesses and register lists longer than a frame
-// go out as several frames.
+// A board on a serial line (kind `serial`: path=<tty or network line>, baud=, window=), spoken
+// to with the framed register protocol of Tessary's serial line, the fast one when the board
+// announces it; repeated accesses and register lists longer than a frame go out as several
+// frames, up to the window's worth in flight.
 #pragma once
 
 #include "Device.h"
 #include "DeviceEntry.h"
 #include "SerialLine.h"
+#include "SerialOptions.h"
 #include "SerialPort.h"
 
 #include <memory>
@@ -15,7 +17,7 @@ namespace tessary::lnkutil {
 
 class SerialDevice final : public Device {
   public:
-    SerialDevice(std::string name, std::string path);
+    SerialDevice(std::string name, SerialSettings settings);
     ~SerialDevice() override;
 
     // The tty is opened by the first Open and closed by the last Close. Why it could not be

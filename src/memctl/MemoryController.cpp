@@ -2,9 +2,9 @@
 
 #include "Cancel.h"
 #include "ControllerRegisters.h"
+#include "FastAnnouncement.h"
 #include "FlashGeometry.h"
 #include "FramedAccess.h"
-#include "IdentityFlash.h"
 #include "LibraryPort.h"
 #include "SerialLine.h"
 #include "SerialPort.h"
@@ -78,7 +78,10 @@ bool MemoryController::CreateSerialPort() {
         return false;
     }
     serialLine_->Initialize();
+    serialLine_->SetBaud(session_.serialBaud);
     port->Initialize(*serialLine_);
+    port->SetWindow(session_.serialWindow);
+    serialPort_ = port.get();
     port_ = std::move(port);
     return true;
 }
@@ -86,7 +89,10 @@ bool MemoryController::CreateSerialPort() {
 bool MemoryController::Connect(const char* deviceName) {
     identity_[0] = '\0';
     port_->SetDeviceName(deviceName);
-    if (!port_->Open()) {
+    // A serial line's name may be longer than the device-name field holds (a network line, a
+    // /dev/serial/by-id/ name): it is opened as given.
+    const bool opened = serialPort_ != nullptr ? serialPort_->OpenPath(deviceName) : port_->Open();
+    if (!opened) {
         connected_ = false;
         return false;
     }
@@ -106,8 +112,8 @@ bool MemoryController::Connect(const char* deviceName) {
 }
 
 std::optional<uint32_t> MemoryController::BoardFlashSize() const {
-    if (const auto announced = AnnouncedFlashSize(identity_)) {
-        return announced;
+    if (const auto fast = protocol::ParseFastAnnouncement(identity_); fast && fast->flashSize) {
+        return fast->flashSize;
     }
     const auto* library = dynamic_cast<const LibraryPort*>(port_.get());
     return connected_ && library != nullptr ? library->FlashSize() : std::nullopt;
@@ -122,6 +128,7 @@ bool MemoryController::Disconnect() {
 }
 
 void MemoryController::Release() {
+    serialPort_ = nullptr;
     if (port_) {
         port_->Uninitialize();
         port_.reset();
@@ -135,8 +142,9 @@ void MemoryController::Release() {
 // Over the serial line one frame carries a limited number of bytes; there repeated accesses and
 // register lists go out as several frames. The library takes each in one call.
 bool MemoryController::SendSet(const RegisterPair* pairs, int32_t count) {
-    const bool sent = serialLine_ ? PutRegSetInFrames(*port_, count, pairs, cancel_)
-                                  : port_->PutRegSet(count, pairs);
+    const bool sent = serialPort_ != nullptr
+                          ? PutRegSetInFrames(*serialPort_, count, pairs, cancel_)
+                          : port_->PutRegSet(count, pairs);
     if (!sent) {
         return FailFromPort();
     }
@@ -152,13 +160,28 @@ bool MemoryController::SetAddress(uint32_t address) {
     return SendSet(pairs, 3);
 }
 
+// On a serial line the address goes out in the same window as the data that follows it: no
+// wait for its reply between the two.
+bool MemoryController::SetAddressAhead(uint32_t address) {
+    if (serialPort_ == nullptr) {
+        return SetAddress(address);
+    }
+    const RegisterPair pairs[] = {
+        {Reg(kRegAddressLow), static_cast<uint8_t>(address)},
+        {Reg(kRegAddressMid), static_cast<uint8_t>(address >> 8)},
+        {Reg(kRegAddressHigh), static_cast<uint8_t>(address >> 16)},
+    };
+    return serialPort_->IssuePutRegSet(3, pairs) || FailFromPort();
+}
+
 bool MemoryController::WriteRepeat(uint8_t reg, uint32_t address, const uint8_t* buffer,
                                    int32_t count) {
-    if (!SetAddress(address)) {
+    if (!SetAddressAhead(address)) {
         return false;
     }
-    const bool sent = serialLine_ ? PutRegRepeatInFrames(*port_, count, Reg(reg), buffer, cancel_)
-                                  : port_->PutRegRepeat(count, Reg(reg), buffer);
+    const bool sent = serialPort_ != nullptr
+                          ? PutRegRepeatInFrames(*serialPort_, count, Reg(reg), buffer, cancel_)
+                          : port_->PutRegRepeat(count, Reg(reg), buffer);
     if (!sent) {
         return FailFromPort();
     }
@@ -166,16 +189,61 @@ bool MemoryController::WriteRepeat(uint8_t reg, uint32_t address, const uint8_t*
 }
 
 bool MemoryController::ReadRepeat(uint8_t reg, uint32_t address, uint8_t* buffer, int32_t count) {
-    if (!SetAddress(address)) {
+    if (!SetAddressAhead(address)) {
         return false;
     }
-    const bool received = serialLine_
-                              ? GetRegRepeatInFrames(*port_, count, Reg(reg), buffer, cancel_)
+    const bool received = serialPort_ != nullptr
+                              ? GetRegRepeatInFrames(*serialPort_, count, Reg(reg), buffer, cancel_)
                               : port_->GetRegRepeat(count, Reg(reg), buffer);
     if (!received) {
         return FailFromPort();
     }
     return true;
+}
+
+bool MemoryController::InterleavesReadBack() const {
+    return serialPort_ != nullptr && serialPort_->Limits().compactRead;
+}
+
+bool MemoryController::WriteReadBack(uint8_t reg, uint32_t address, const uint8_t* buffer,
+                                     uint8_t* readBack, int32_t count, bool readArray) {
+    if (!InterleavesReadBack()) {
+        return WriteRepeat(reg, address, buffer, count) && (!readArray || ReadArrayMode()) &&
+               ReadRepeat(reg, address, readBack, count);
+    }
+    if (!SetAddressAhead(address)) {
+        return false;
+    }
+    // Before each read: the chip back to its array (Flash), the address back to the piece.
+    auto rewind = [&](int32_t offset, RegisterPair* pairs) {
+        int32_t listed = 0;
+        if (readArray) {
+            pairs[listed++] = {Reg(kRegFlashCommand), kFlashReadArray};
+            pairs[listed++] = {Reg(kRegControl), kControlStrobeOn};
+            pairs[listed++] = {Reg(kRegControl), kControlStrobeOff};
+            pairs[listed++] = {Reg(kRegControl), kControlIdle};
+        }
+        const uint32_t at = address + static_cast<uint32_t>(offset);
+        pairs[listed++] = {Reg(kRegAddressLow), static_cast<uint8_t>(at)};
+        pairs[listed++] = {Reg(kRegAddressMid), static_cast<uint8_t>(at >> 8)};
+        pairs[listed++] = {Reg(kRegAddressHigh), static_cast<uint8_t>(at >> 16)};
+        return listed;
+    };
+    if (!PutRegRepeatReadBackInFrames(*serialPort_, count, Reg(reg), buffer, readBack, rewind,
+                                      cancel_)) {
+        return FailFromPort();
+    }
+    return true;
+}
+
+bool MemoryController::WriteRamReadBack(uint32_t address, const uint8_t* buffer, uint8_t* readBack,
+                                        int32_t count) {
+    return WriteReadBack(kRegRamData, address, buffer, readBack, count, false);
+}
+
+bool MemoryController::WriteFlashReadBack(uint32_t address, const uint8_t* buffer,
+                                          uint8_t* readBack, int32_t count) {
+    return WriteReadBack(kRegFlashData, address, buffer, readBack, count, true);
 }
 
 bool MemoryController::WriteRam(uint32_t address, const uint8_t* buffer, int32_t count) {

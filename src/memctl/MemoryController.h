@@ -13,6 +13,7 @@ namespace tessary {
 class CancelToken;
 class MessageSink;
 class SerialLine;
+class SerialPort;
 
 // Bytes moved per transfer call by every load and store.
 inline constexpr int32_t TransferBlockSize = 8192;
@@ -43,6 +44,14 @@ class MemoryController {
     bool ReadRam(uint32_t address, uint8_t* buffer, int32_t count);
     bool WriteFlash(uint32_t address, const uint8_t* buffer, int32_t count);
     bool ReadFlash(uint32_t address, uint8_t* buffer, int32_t count);
+    // True when a written block is best read back piece by piece as it is written (a serial
+    // board with the compact read: the reads then share the line with the writes).
+    bool InterleavesReadBack() const;
+    // Writes a block and reads each piece back right after it (Flash: in read-array mode).
+    bool WriteRamReadBack(uint32_t address, const uint8_t* buffer, uint8_t* readBack,
+                          int32_t count);
+    bool WriteFlashReadBack(uint32_t address, const uint8_t* buffer, uint8_t* readBack,
+                            int32_t count);
     bool EraseBlock(uint32_t blockAddress);
     bool ReadArrayMode();
     bool ClearStatus();
@@ -67,9 +76,12 @@ class MemoryController {
     uint8_t Reg(uint8_t offset) const;
     bool FailFromPort();
     bool SendSet(const RegisterPair* pairs, int32_t count);
+    bool SetAddressAhead(uint32_t address);
     bool FlashCommand(uint8_t command);
     bool WriteRepeat(uint8_t reg, uint32_t address, const uint8_t* buffer, int32_t count);
     bool ReadRepeat(uint8_t reg, uint32_t address, uint8_t* buffer, int32_t count);
+    bool WriteReadBack(uint8_t reg, uint32_t address, const uint8_t* buffer, uint8_t* readBack,
+                       int32_t count, bool readArray);
 
     MessageSink* owner_ = nullptr;
     const Session& session_;
@@ -77,6 +89,8 @@ class MemoryController {
     std::unique_ptr<SerialLine> serialLine_;
     bool connected_ = false;
     std::unique_ptr<RegisterPort> port_;
+    // port_ itself when it is a serial port: long transfers go out through its window.
+    SerialPort* serialPort_ = nullptr;
     int32_t errorCode_ = 0;
     char identity_[64] = {};
 };

@@ -64,11 +64,17 @@ bool TransferBlocks(const LoadRequest& request, int32_t length, InputFile& file,
             return false;
         }
         status.SetStatusText(WithNumber("Loading block: ", number));
-        if (!target.WriteBlock(controller, address, block.data(), count)) {
+        // Read back as it is written where the line carries both at once, else block by block.
+        const bool interleaved = request.verify && controller.InterleavesReadBack();
+        const bool written =
+            interleaved
+                ? target.WriteAndReadBack(controller, address, block.data(), readBack.data(), count)
+                : target.WriteBlock(controller, address, block.data(), count);
+        if (!written) {
             return false;
         }
         if (request.verify) {
-            if (!target.ReadBack(controller, address, readBack.data(), count) ||
+            if ((!interleaved && !target.ReadBack(controller, address, readBack.data(), count)) ||
                 controller.CancelRequested()) {
                 return false;
             }

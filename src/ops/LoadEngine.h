@@ -34,6 +34,10 @@ class LoadTarget {
     // Reads a written block back for the comparison.
     virtual bool ReadBack(MemoryController& controller, uint32_t address, uint8_t* data,
                           int32_t count) = 0;
+    // Writes a block and reads each piece back as it is written (when the controller
+    // InterleavesReadBack); the memory is left as after WriteBlock and ReadBack.
+    virtual bool WriteAndReadBack(MemoryController& controller, uint32_t address,
+                                  const uint8_t* data, uint8_t* readBack, int32_t count) = 0;
     // The load was cancelled while connected: leave the memory as the next user expects it.
     virtual void Stop(MemoryController& controller) { (void)controller; }
 };

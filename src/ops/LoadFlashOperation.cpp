@@ -66,6 +66,11 @@ class FlashTarget final : public LoadTarget {
         return controller.ReadFlash(address, data, count);
     }
 
+    bool WriteAndReadBack(MemoryController& controller, uint32_t address, const uint8_t* data,
+                          uint8_t* readBack, int32_t count) override {
+        return controller.WriteFlashReadBack(address, data, readBack, count);
+    }
+
     void Stop(MemoryController& controller) override { controller.ReadArrayMode(); }
 
   private:

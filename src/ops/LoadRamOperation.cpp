@@ -38,6 +38,11 @@ class RamTarget final : public LoadTarget {
                   int32_t count) override {
         return controller.ReadRam(address, data, count);
     }
+
+    bool WriteAndReadBack(MemoryController& controller, uint32_t address, const uint8_t* data,
+                          uint8_t* readBack, int32_t count) override {
+        return controller.WriteRamReadBack(address, data, readBack, count);
+    }
 };
 
 } // namespace

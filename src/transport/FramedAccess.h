@@ -4,23 +4,42 @@
 #include "RegisterPort.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace tessary {
 
-// Repeated accesses and register lists of any length over a port that carries at most one
-// frame's worth per call (SerialPort): the pieces go out one after another, in order. The memory
-// controller advances its address after every data byte, so each piece of a repeated access
-// continues where the last one ended. The first failing piece ends the access with the port's
-// error code; a negative count is handed to the port, which refuses it. A cancel is looked at
-// between pieces: a cancelled access stops between frames and returns false, and an access of
-// one frame (a command sent while cleaning up after a cancel) always goes out.
-bool PutRegRepeatInFrames(RegisterPort& port, int32_t count, uint8_t address, const uint8_t* data,
+class SerialPort;
+
+// Repeated accesses and register lists of any length over a serial port, which carries at most
+// one frame's worth per request: the pieces go out in order, as many in flight as the port's
+// window allows, each as long as the board takes. The memory controller advances its address
+// after every data byte, so each piece of a repeated access continues where the last one ended.
+// The first failing piece ends the access with the port's error code (the replies still due are
+// drained); a negative count is handed to the port, which refuses it. A cancel is looked at
+// between pieces: a cancelled access sends nothing more, takes the replies of what it sent, and
+// returns false; an access of one frame (a command sent while cleaning up after a cancel) always
+// goes out.
+bool PutRegRepeatInFrames(SerialPort& port, int32_t count, uint8_t address, const uint8_t* data,
                           const CancelToken& cancel = CancelToken::Never());
-bool GetRegRepeatInFrames(RegisterPort& port, int32_t count, uint8_t address, uint8_t* data,
+bool GetRegRepeatInFrames(SerialPort& port, int32_t count, uint8_t address, uint8_t* data,
                           const CancelToken& cancel = CancelToken::Never());
-bool PutRegSetInFrames(RegisterPort& port, int32_t count, const RegisterPair* pairs,
+bool PutRegSetInFrames(SerialPort& port, int32_t count, const RegisterPair* pairs,
                        const CancelToken& cancel = CancelToken::Never());
-bool GetRegSetInFrames(RegisterPort& port, int32_t count, RegisterPair* pairs,
+bool GetRegSetInFrames(SerialPort& port, int32_t count, RegisterPair* pairs,
                        const CancelToken& cancel = CancelToken::Never());
+
+// The most pairs `rewind` of PutRegRepeatReadBackInFrames may list.
+inline constexpr int32_t kMaxRewindPairs = 8;
+
+// Writes `count` bytes to register `reg` and reads every piece back as soon as it is written:
+// the write, then the register list rewind(offset, pairs) (at most kMaxRewindPairs; it sets the
+// address back to the piece's start, after whatever makes the memory readable), then the read
+// into `readBack`. The address then stands after the piece again, where the next write goes on.
+// With a window, on a full-duplex line, the reads come back while the next writes go out. A
+// cancel is looked at between pieces, as above.
+bool PutRegRepeatReadBackInFrames(SerialPort& port, int32_t count, uint8_t reg, const uint8_t* data,
+                                  uint8_t* readBack,
+                                  const std::function<int32_t(int32_t, RegisterPair*)>& rewind,
+                                  const CancelToken& cancel = CancelToken::Never());
 
 } // namespace tessary

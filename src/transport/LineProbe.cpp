@@ -6,11 +6,12 @@
 
 namespace tessary {
 
-LineProbeResult ProbeLine(const std::string& path) {
+LineProbeResult ProbeLine(const std::string& path, uint32_t baud) {
     LineProbeResult result;
     SerialLine line;
     SerialPort port;
     line.Initialize();
+    line.SetBaud(baud);
     port.Initialize(line);
     if (!port.OpenPath(path.c_str())) {
         result.failure = line.OpenFailureText();

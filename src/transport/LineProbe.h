@@ -2,6 +2,7 @@
 // it is there and what it is, and closes it again.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tessary {
@@ -12,6 +13,7 @@ struct LineProbeResult {
     std::string failure;  // why not, in words the person can act on, when not ok
 };
 
-LineProbeResult ProbeLine(const std::string& path);
+// `baud` is the rate a tty is set to, or what a network line asks its server for.
+LineProbeResult ProbeLine(const std::string& path, uint32_t baud);
 
 } // namespace tessary

@@ -1,6 +1,7 @@
 #include "SerialLine.h"
 
 #include "FrameCodec.h"
+#include "NetworkLine.h"
 #include "RegisterPort.h"
 #include "ReplyDecode.h"
 #include "TtyConfig.h"
@@ -13,6 +14,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -28,6 +30,12 @@ using std::chrono::milliseconds;
 // cannot stretch the wait by sending one now and then. Writes get the same allowance.
 constexpr milliseconds kTotal{1000};
 constexpr milliseconds kPerByte{10};
+// How long a network line may take to accept the connection.
+constexpr int kConnectTimeoutMs = 3000;
+// After a failure the replies still due arrive back to back; a pause of twice the longest frame's
+// time on the line (at least kQuiet) means none is left. kDiscardLimit bounds the whole drain.
+constexpr milliseconds kQuiet{100};
+constexpr std::chrono::seconds kDiscardLimit{3};
 
 Clock::time_point DeadlineFor(Clock::time_point start, int bytes) {
     return start + kTotal + kPerByte * bytes;
@@ -82,6 +90,19 @@ OpenFailure Classify(int osError) {
     }
 }
 
+OpenFailure ClassifyNetwork(int osError) {
+    switch (osError) {
+    case ECONNREFUSED:
+        return OpenFailure::ConnectionRefused;
+    case EHOSTUNREACH:
+    case ENETUNREACH:
+    case ETIMEDOUT:
+        return OpenFailure::Unreachable;
+    default:
+        return OpenFailure::Other;
+    }
+}
+
 } // namespace
 
 std::string TtyPath(const char* portName) {
@@ -104,6 +125,13 @@ std::string DescribeOpenFailure(OpenFailure failure, int osError) {
         return "device busy; another program is using it";
     case OpenFailure::NotASerialDevice:
         return "not a serial device";
+    case OpenFailure::ConnectionRefused:
+        return "connection refused: nothing accepts connections there; is the serial server "
+               "(ser2net) running, and on that port?";
+    case OpenFailure::Unreachable:
+        return std::string("cannot reach the server (") + std::strerror(osError) + ")";
+    case OpenFailure::BadNetworkAddress:
+        return "not a network line: write tcp://HOST:PORT or rfc2217://HOST:PORT";
     case OpenFailure::Other:
         break;
     }
@@ -128,9 +156,13 @@ bool SerialLine::Open(const char* portName) {
     }
     path_ = TtyPath(portName);
     openFailure_ = OpenFailure::None;
+    bool malformed = false;
+    if (const auto network = ParseNetworkLine(path_, malformed); network || malformed) {
+        return OpenNetwork(network);
+    }
     const int fd = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     // One user of the line at a time: another program holding it makes this Open fail as busy.
-    const bool usable = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 && ConfigureTty(fd);
+    const bool usable = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 && ConfigureTty(fd, baud_);
     if (!usable) {
         openErrno_ = errno;
         openFailure_ = Classify(openErrno_);
@@ -148,14 +180,45 @@ bool SerialLine::Open(const char* portName) {
     return true;
 }
 
+bool SerialLine::OpenNetwork(const std::optional<NetworkLine>& network) {
+    const int fd = network ? ConnectNetworkLine(*network, kConnectTimeoutMs) : -1;
+    if (fd < 0) {
+        openErrno_ = errno;
+        openFailure_ = network ? ClassifyNetwork(openErrno_) : OpenFailure::BadNetworkAddress;
+        return Fail(kErrLineOpenFailed);
+    }
+    handle_ = fd;
+    socket_ = true;
+    flags_ |= kFlagOpen;
+    errorCode_ = 0;
+    if (network->kind == NetworkLine::Kind::Rfc2217) {
+        telnet_.emplace();
+        const std::vector<uint8_t> opening = telnet_->Open(baud_);
+        if (!WriteRaw(opening.data(), opening.size())) {
+            openErrno_ = errno;
+            openFailure_ = OpenFailure::Other;
+            CloseHandle();
+            flags_ &= ~kFlagOpen;
+            return Fail(kErrLineOpenFailed);
+        }
+    }
+    return true;
+}
+
 void SerialLine::CloseHandle() {
     if (handle_ >= 0) {
         // Exclusive mode stays on the tty for as long as anyone holds it (a board simulator keeps
         // its pty open): left set, it would turn away every later open by an ordinary user.
-        (void)ioctl(handle_, TIOCNXCL);
+        if (!socket_) {
+            (void)ioctl(handle_, TIOCNXCL);
+        }
         ::close(handle_);
         handle_ = -1;
     }
+    socket_ = false;
+    telnet_.reset();
+    decoded_.clear();
+    decodedAt_ = 0;
 }
 
 bool SerialLine::Close() {
@@ -185,12 +248,23 @@ std::string SerialLine::OpenFailureText() const {
 }
 
 bool SerialLine::WriteAll(const uint8_t* bytes, int count) {
-    const auto deadline = DeadlineFor(Clock::now(), count);
-    int written = 0;
+    if (!telnet_) {
+        return WriteRaw(bytes, static_cast<size_t>(count));
+    }
+    std::vector<uint8_t> escaped;
+    TelnetComPort::Escape(bytes, static_cast<size_t>(count), escaped);
+    return WriteRaw(escaped.data(), escaped.size());
+}
+
+bool SerialLine::WriteRaw(const uint8_t* bytes, size_t count) {
+    const auto deadline = DeadlineFor(Clock::now(), static_cast<int>(count));
+    size_t written = 0;
     while (written < count) {
-        const ssize_t n = ::write(handle_, bytes + written, static_cast<size_t>(count - written));
+        // A server that closed the connection is an error here, never a SIGPIPE.
+        const ssize_t n = socket_ ? ::send(handle_, bytes + written, count - written, MSG_NOSIGNAL)
+                                  : ::write(handle_, bytes + written, count - written);
         if (n > 0) {
-            written += static_cast<int>(n);
+            written += static_cast<size_t>(n);
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else if (n < 0 && errno != EAGAIN) {
@@ -207,7 +281,7 @@ int SerialLine::ReadUntil(uint8_t* buffer, int wanted, Clock::time_point deadlin
     int got = 0;
     bool polledReadable = false;
     while (got < wanted) {
-        const ssize_t n = ::read(handle_, buffer + got, static_cast<size_t>(wanted - got));
+        const ssize_t n = ReadData(buffer + got, static_cast<size_t>(wanted - got));
         if (n > 0) {
             got += static_cast<int>(n);
             polledReadable = false;
@@ -218,8 +292,8 @@ int SerialLine::ReadUntil(uint8_t* buffer, int wanted, Clock::time_point deadlin
         }
         // A raw tty answers 0 or EAGAIN while its queue is empty. An error, or nothing to read
         // right after poll reported input (a hung-up tty reads as end of file), is a dead line:
-        // it ends the read at once.
-        if ((n < 0 && errno != EAGAIN) || polledReadable) {
+        // it ends the read at once. A Telnet line may poll readable for commands alone.
+        if ((n < 0 && errno != EAGAIN) || (polledReadable && !telnet_)) {
             break;
         }
         if (WaitFor(handle_, POLLIN, deadline) != Wait::Ready) {
@@ -230,14 +304,76 @@ int SerialLine::ReadUntil(uint8_t* buffer, int wanted, Clock::time_point deadlin
     return got;
 }
 
+ssize_t SerialLine::ReadData(uint8_t* buffer, size_t count) {
+    if (!telnet_) {
+        const ssize_t n = ::read(handle_, buffer, count);
+        if (n == 0 && socket_) {
+            errno = ECONNRESET; // the server closed the connection
+            return -1;
+        }
+        return n;
+    }
+    while (decodedAt_ == decoded_.size()) {
+        decoded_.clear();
+        decodedAt_ = 0;
+        uint8_t raw[512];
+        const ssize_t n = ::read(handle_, raw, sizeof(raw));
+        if (n == 0) {
+            errno = ECONNRESET;
+            return -1;
+        }
+        if (n < 0) {
+            return n;
+        }
+        std::vector<uint8_t> answers;
+        telnet_->Take(raw, static_cast<size_t>(n), decoded_, answers);
+        if (!answers.empty() && !WriteRaw(answers.data(), answers.size())) {
+            return -1;
+        }
+    }
+    const size_t n = std::min(count, decoded_.size() - decodedAt_);
+    std::memcpy(buffer, decoded_.data() + decodedAt_, n);
+    decodedAt_ += n;
+    return static_cast<ssize_t>(n);
+}
+
+void SerialLine::DiscardInput() {
+    if ((flags_ & kFlagOpen) == 0) {
+        return;
+    }
+    const auto longestFrame = std::chrono::microseconds(
+        int64_t{frame::kMaxPayload + frame::kOverhead} * 10'000'000 / std::max(baud_, 1u));
+    const auto quiet = std::max<Clock::duration>(kQuiet, 2 * longestFrame);
+    const auto giveUp = Clock::now() + kDiscardLimit;
+    uint8_t scratch[frame::kMaxPayload + frame::kOverhead];
+    while (Clock::now() < giveUp) {
+        const auto deadline = Clock::now() + quiet;
+        bool any = false;
+        for (;;) {
+            const ssize_t n = ReadData(scratch, sizeof(scratch));
+            if (n > 0) {
+                any = true;
+                continue;
+            }
+            if ((n < 0 && errno != EAGAIN && errno != EINTR) ||
+                WaitFor(handle_, POLLIN, deadline) != Wait::Ready) {
+                break;
+            }
+        }
+        if (!any) {
+            return;
+        }
+    }
+}
+
 bool SerialLine::SendFrame(int length, const uint8_t* payload) {
     if ((flags_ & kFlagOpen) == 0) {
         return Fail(kErrLineNotOpen);
     }
-    if (length < 0 || length > frame::kMaxRequestPayload) {
+    if (length < 0 || length > requestLimit_ || length > frame::kMaxPayload) {
         return Fail(kErrFrameTooLong);
     }
-    uint8_t bytes[frame::kMaxRequestPayload + frame::kOverhead];
+    uint8_t bytes[frame::kMaxPayload + frame::kOverhead];
     const int size = frame::Encode(payload, length, bytes);
     // The whole frame goes out in one write: the line carries the same bytes as one write per
     // byte would, without a system call for each of them.

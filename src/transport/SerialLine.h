@@ -1,8 +1,13 @@
 #pragma once
 
+#include "TelnetComPort.h"
+
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <sys/types.h>
+#include <vector>
 
 namespace tessary {
 
@@ -13,12 +18,19 @@ enum class OpenFailure {
     PermissionDenied,
     Busy,
     NotASerialDevice,
+    ConnectionRefused,
+    Unreachable,
+    BadNetworkAddress,
     Other,
 };
 
-// The serial line to a board: a tty at 115200 baud, 8 data bits, no parity, one stop bit, raw,
-// without flow control, DTR and RTS held off. It sends and receives whole frames of the register
-// protocol and keeps the error code of its last failure.
+struct NetworkLine;
+
+// The serial line to a board: a tty at 115200 baud (or the rate set), 8 data bits, no parity, one
+// stop bit, raw, without flow control, DTR and RTS held off; or a serial line behind a network
+// server (tcp://HOST:PORT raw, rfc2217://HOST:PORT with Telnet COM-PORT-CONTROL), with the same
+// frames, time-outs and errors. It sends and receives whole frames of the register protocol and
+// keeps the error code of its last failure.
 class SerialLine {
   public:
     static constexpr uint32_t kFlagOpen = 0x1u;
@@ -30,10 +42,19 @@ class SerialLine {
     SerialLine& operator=(const SerialLine&) = delete;
 
     bool Initialize();
-    // The name is a tty path; a name without '/' is looked up under /dev/.
+    // The name is a tty path (a name without '/' is looked up under /dev/), tcp://HOST:PORT or
+    // rfc2217://HOST:PORT.
     bool Open(const char* portName);
+    // The rate the next Open sets: any rate the tty's driver can make, or what a network line
+    // asks its server for. 115200 until set.
+    void SetBaud(uint32_t baud) { baud_ = baud; }
+    // The longest request payload SendFrame sends: 65 (the basic protocol) until set, at most 255.
+    void SetRequestLimit(int limit) { requestLimit_ = limit; }
+    // Reads and drops whatever arrives until the line has been quiet for a while: the replies
+    // still due after a failure, so that the next request starts clean.
+    void DiscardInput();
     bool Close();
-    // Sends one frame carrying `length` payload bytes (at most 65).
+    // Sends one frame carrying `length` payload bytes (at most the request limit).
     bool SendFrame(int length, const uint8_t* payload);
     // Receives one frame; its payload goes to `buffer`, which takes at most `capacity` bytes.
     // The whole frame must arrive within one allowance (1000 ms + 10 ms a byte); a peer that
@@ -55,7 +76,12 @@ class SerialLine {
         return false;
     }
     void CloseHandle();
+    bool OpenNetwork(const std::optional<NetworkLine>& network);
     bool WriteAll(const uint8_t* bytes, int count);
+    bool WriteRaw(const uint8_t* bytes, size_t count);
+    // Like read(2) on the line's data: a Telnet line's commands are taken out (and answered), a
+    // connection the server closed is an error, an empty queue is -1 with EAGAIN or 0.
+    ssize_t ReadData(uint8_t* buffer, size_t count);
     int ReadUntil(uint8_t* buffer, int wanted, std::chrono::steady_clock::time_point deadline);
 
     uint32_t flags_ = 0;
@@ -64,6 +90,12 @@ class SerialLine {
     OpenFailure openFailure_ = OpenFailure::None;
     int openErrno_ = 0;
     std::string path_;
+    uint32_t baud_ = 115200;
+    int requestLimit_ = 65;
+    bool socket_ = false;
+    std::optional<TelnetComPort> telnet_;
+    std::vector<uint8_t> decoded_;
+    size_t decodedAt_ = 0;
 };
 
 // Where a port name lives: "COM1" is /dev/COM1, a name with a '/' is taken as it stands.

@@ -3,9 +3,10 @@
 #include "FrameCodec.h"
 #include "ReplyDecode.h"
 #include "SerialLine.h"
-#include "SerialProtocol.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 
 namespace tessary {
 
@@ -42,6 +43,9 @@ bool SerialPort::OpenPath(const char* path) {
     if (line_ == nullptr) {
         return Fail(kErrLineNotInitialised);
     }
+    // A board is basic until its identity says otherwise.
+    fast_.reset();
+    line_->SetRequestLimit(LimitsFor(fast_).payload);
     if (!line_->Open(path)) {
         return LineFailed();
     }
@@ -57,24 +61,92 @@ bool SerialPort::Close() {
         return LineFailed();
     }
     flags_ &= ~kFlagOpen;
+    inFlightCount_ = 0;
     return true;
 }
 
-bool SerialPort::Exchange(uint8_t* buffer, int requestLength, uint8_t expected, int& replyLength) {
+int32_t SerialPort::Window() const {
+    if (forcedWindow_ > 0) {
+        return std::min<int32_t>(forcedWindow_, kMaxInFlight);
+    }
+    return fast_ ? fast_->window : 1;
+}
+
+bool SerialPort::Issue(const uint8_t* payload, int length, const Pending& pending) {
     if (line_ == nullptr) {
         return Fail(kErrLineNotInitialised);
     }
-    if (!line_->SendFrame(requestLength, buffer)) {
-        return LineFailed();
+    if (inFlightCount_ >= static_cast<size_t>(Window()) && !TakeOldest()) {
+        return false;
     }
-    if (!line_->ReceiveFrame(frame::kReplyCapacity, replyLength, buffer)) {
-        return LineFailed();
+    if (!line_->SendFrame(length, payload)) {
+        return Abandon(line_->ErrorCode());
     }
-    return Taken(reply::CheckCode(buffer, replyLength, expected));
+    inFlight_[(oldest_ + inFlightCount_) % kMaxInFlight] = pending;
+    ++inFlightCount_;
+    return true;
 }
 
-bool SerialPort::Taken(int32_t refused) {
-    return refused == 0 || Fail(refused);
+bool SerialPort::TakeOldest() {
+    const Pending pending = inFlight_[oldest_];
+    uint8_t payload[frame::kMaxPayload + frame::kOverhead];
+    int length = 0;
+    if (!line_->ReceiveFrame(Limits().payload, length, payload)) {
+        return Abandon(line_->ErrorCode());
+    }
+    oldest_ = (oldest_ + 1) % kMaxInFlight;
+    --inFlightCount_;
+    if (const int32_t refused = reply::CheckCode(payload, length, pending.expected); refused != 0) {
+        return Abandon(refused);
+    }
+    return Deliver(pending, payload, length);
+}
+
+bool SerialPort::Deliver(const Pending& pending, const uint8_t* payload, int length) {
+    int32_t refused = 0;
+    switch (pending.delivery) {
+    case Delivery::Nothing:
+        break;
+    case Delivery::Identity:
+        refused =
+            reply::TakeIdentity(payload, length, pending.count, static_cast<char*>(pending.out));
+        if (refused == 0) {
+            // The announcement is read from all the board said, whatever the caller kept of it.
+            fast_ = ParseFastAnnouncement(std::string_view(
+                reinterpret_cast<const char*>(payload) + 1, static_cast<size_t>(length - 1)));
+            line_->SetRequestLimit(Limits().payload);
+        }
+        break;
+    case Delivery::Register:
+        refused = reply::TakeRegister(payload, length, *static_cast<uint8_t*>(pending.out));
+        break;
+    case Delivery::RepeatValues:
+        refused = reply::TakeRepeatValues(payload, length, pending.count,
+                                          static_cast<uint8_t*>(pending.out));
+        break;
+    case Delivery::SetPairs:
+        refused = reply::TakeSetPairs(payload, length, pending.count,
+                                      static_cast<RegisterPair*>(pending.out));
+        break;
+    }
+    return refused == 0 || Abandon(refused);
+}
+
+bool SerialPort::Complete() {
+    while (inFlightCount_ > 0) {
+        if (!TakeOldest()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SerialPort::Abandon(int32_t code) {
+    if (inFlightCount_ > 0) {
+        inFlightCount_ = 0;
+        line_->DiscardInput();
+    }
+    return Fail(code);
 }
 
 bool SerialPort::Probe(bool& present) {
@@ -82,9 +154,8 @@ bool SerialPort::Probe(bool& present) {
     if (!IsOpen()) {
         return false;
     }
-    uint8_t buffer[frame::kBufferSize] = {kCmdProbe};
-    int length = 0;
-    if (!Exchange(buffer, 1, kReplyDone, length)) {
+    const uint8_t request[] = {kCmdProbe};
+    if (!Issue(request, 1, {kReplyDone}) || !Complete()) {
         return false;
     }
     present = true;
@@ -95,96 +166,99 @@ bool SerialPort::GetIdentity(int capacity, char* text) {
     if (!IsOpen()) {
         return false;
     }
-    uint8_t buffer[frame::kBufferSize] = {kCmdGetIdentity};
-    int length = 0;
-    if (!Exchange(buffer, 1, kReplyIdentity, length)) {
-        return false;
-    }
-    return Taken(reply::TakeIdentity(buffer, length, capacity, text));
+    const uint8_t request[] = {kCmdGetIdentity};
+    return Issue(request, 1, {kReplyIdentity, Delivery::Identity, capacity, text}) && Complete();
 }
 
 bool SerialPort::PutReg(uint8_t address, uint8_t data) {
     if (!IsOpen()) {
         return false;
     }
-    uint8_t buffer[frame::kBufferSize] = {kCmdPutReg, address, data};
-    int length = 0;
-    return Exchange(buffer, 3, kReplyDone, length);
+    const uint8_t request[] = {kCmdPutReg, address, data};
+    return Issue(request, 3, {kReplyDone}) && Complete();
 }
 
 bool SerialPort::PutRegRepeat(int32_t count, uint8_t address, const uint8_t* data) {
+    return IssuePutRegRepeat(count, address, data) && Complete();
+}
+
+bool SerialPort::IssuePutRegRepeat(int32_t count, uint8_t address, const uint8_t* data) {
     if (!IsOpen()) {
         return false;
     }
-    if (!Fits(count, kMaxRepeatWrite)) {
+    if (!Fits(count, Limits().repeatWrite)) {
         return Fail(kErrFrameTooLong);
     }
     // The register travels with the data: the board writes RAM and Flash through different ones.
-    uint8_t buffer[frame::kBufferSize] = {kCmdPutRegRepeat, address};
-    std::memcpy(buffer + 2, data, static_cast<size_t>(count));
-    int length = 0;
-    return Exchange(buffer, count + 2, kReplyDone, length);
+    uint8_t request[frame::kMaxPayload] = {kCmdPutRegRepeat, address};
+    std::memcpy(request + 2, data, static_cast<size_t>(count));
+    return Issue(request, count + 2, {kReplyDone});
 }
 
 bool SerialPort::PutRegSet(int32_t count, const RegisterPair* pairs) {
+    return IssuePutRegSet(count, pairs) && Complete();
+}
+
+bool SerialPort::IssuePutRegSet(int32_t count, const RegisterPair* pairs) {
     if (!IsOpen()) {
         return false;
     }
-    if (!Fits(count, kMaxSetPairs)) {
+    if (!Fits(count, Limits().setPairs)) {
         return Fail(kErrFrameTooLong);
     }
-    uint8_t buffer[frame::kBufferSize] = {kCmdPutRegSet};
-    std::memcpy(buffer + 1, pairs, sizeof(RegisterPair) * static_cast<size_t>(count));
-    int length = 0;
-    return Exchange(buffer, 2 * count + 1, kReplyDone, length);
+    uint8_t request[frame::kMaxPayload] = {kCmdPutRegSet};
+    std::memcpy(request + 1, pairs, sizeof(RegisterPair) * static_cast<size_t>(count));
+    return Issue(request, 2 * count + 1, {kReplyDone});
 }
 
 bool SerialPort::GetReg(uint8_t address, uint8_t& data) {
     if (!IsOpen()) {
         return false;
     }
-    uint8_t buffer[frame::kBufferSize] = {kCmdGetReg, address};
-    int length = 0;
-    if (!Exchange(buffer, 2, kReplyRegister, length)) {
-        return false;
-    }
-    return Taken(reply::TakeRegister(buffer, length, data));
+    const uint8_t request[] = {kCmdGetReg, address};
+    return Issue(request, 2, {kReplyRegister, Delivery::Register, 1, &data}) && Complete();
 }
 
 bool SerialPort::GetRegRepeat(int32_t count, uint8_t address, uint8_t* data) {
+    return IssueGetRegRepeat(count, address, data) && Complete();
+}
+
+bool SerialPort::IssueGetRegRepeat(int32_t count, uint8_t address, uint8_t* data) {
     if (!IsOpen()) {
         return false;
     }
-    if (!Fits(count, kMaxRepeatRead)) {
+    const FrameLimits limits = Limits();
+    if (!Fits(count, limits.repeatRead)) {
         return Fail(kErrFrameTooLong);
     }
-    // The count filler bytes after the register are zeros (the buffer starts zeroed).
-    uint8_t buffer[frame::kBufferSize] = {kCmdGetRegRepeat, static_cast<uint8_t>(count), address};
-    int length = 0;
-    if (!Exchange(buffer, count + 3, kReplyRepeatValues, length)) {
-        return false;
+    const Pending pending{kReplyRepeatValues, Delivery::RepeatValues, count, data};
+    if (limits.compactRead && count > 0) {
+        const uint8_t request[] = {kCmdGetRegCompact, address, static_cast<uint8_t>(count)};
+        return Issue(request, 3, pending);
     }
-    return Taken(reply::TakeRepeatValues(buffer, length, count, data));
+    // The count filler bytes after the register are zeros.
+    uint8_t request[frame::kMaxPayload] = {kCmdGetRegRepeat, static_cast<uint8_t>(count), address};
+    return Issue(request, count + 3, pending);
 }
 
 bool SerialPort::GetRegSet(int32_t count, RegisterPair* pairs) {
+    return IssueGetRegSet(count, pairs) && Complete();
+}
+
+bool SerialPort::IssueGetRegSet(int32_t count, RegisterPair* pairs) {
     if (!IsOpen()) {
         return false;
     }
-    // The reply carries two bytes per pair, so a list longer than kMaxSetPairs could never be
-    // answered within a frame; it is refused before the board reads (and advances) anything.
-    if (!Fits(count, kMaxSetPairs)) {
+    // The reply carries two bytes per pair, so a longer list could never be answered within a
+    // frame; it is refused before the board reads (and advances) anything.
+    if (!Fits(count, Limits().setPairs)) {
         return Fail(kErrFrameTooLong);
     }
-    uint8_t buffer[frame::kBufferSize] = {kCmdGetRegSet};
+    uint8_t request[frame::kMaxPayload] = {kCmdGetRegSet};
     for (int32_t i = 0; i < count; ++i) {
-        buffer[1 + i] = pairs[i].address;
+        request[1 + i] = pairs[i].address;
     }
-    int length = 0;
-    if (!Exchange(buffer, count + 1, kReplySetValues, length)) {
-        return false;
-    }
-    return Taken(reply::TakeSetPairs(buffer, length, count, pairs));
+    return Issue(request, count + 1, {kReplySetValues, Delivery::SetPairs, count, pairs});
 }
 
 } // namespace tessary

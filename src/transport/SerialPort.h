@@ -1,15 +1,29 @@
 #pragma once
 
+#include "FastAnnouncement.h"
 #include "RegisterPort.h"
+#include "SerialProtocol.h"
+
+#include <array>
+#include <cstddef>
+#include <optional>
 
 namespace tessary {
 
 class SerialLine;
 
-// A RegisterPort over a serial line: every operation sends one request frame and waits for one
+// A RegisterPort over a serial line. Every operation sends one request frame and receives its
 // reply frame. The line belongs to the caller; the port only uses it. A repeated access or a
 // register list that does not fit one frame is refused with kErrFrameTooLong before anything is
 // sent (FramedAccess.h carries longer ones as several frames).
+//
+// A board that announces the fast protocol at the end of its identity (read by GetIdentity) gets
+// longer frames and the compact read. The Issue calls keep up to Window() requests in flight: each
+// sends its request at once, first taking the oldest reply when the window is full; Complete takes
+// every reply still due. Replies are taken in order; the first that is missing, short or wrong
+// fails the call that takes it with its error code, delivers nothing more, and the replies still
+// due are drained from the line so that the next request starts clean. With a window of 1 the
+// port sends exactly the frames, in exactly the turn, of one request and one reply at a time.
 class SerialPort final : public RegisterPort {
   public:
     bool Initialize(SerialLine& line);
@@ -17,7 +31,7 @@ class SerialPort final : public RegisterPort {
     // Opens the line at the device name.
     bool Open() override;
     // Opens the line at `path`, which may be longer than the device-name field holds (as the
-    // /dev/serial/by-id/ names of USB adapters are).
+    // /dev/serial/by-id/ names of USB adapters and network lines are).
     bool OpenPath(const char* path);
     bool Close() override;
     bool Probe(bool& present) override;
@@ -29,15 +43,45 @@ class SerialPort final : public RegisterPort {
     bool GetRegRepeat(int32_t count, uint8_t address, uint8_t* data) override;
     bool GetRegSet(int32_t count, RegisterPair* pairs) override;
 
+    // Requests in flight at once: `window` (1 to 32) forces it; 0 takes the board's announcement,
+    // and 1 for a board that announces nothing.
+    void SetWindow(int32_t window) { forcedWindow_ = window; }
+    int32_t Window() const;
+    // What the board announced when its identity was last read; nothing for a basic board.
+    const std::optional<protocol::FastCapabilities>& Fast() const { return fast_; }
+    // What one frame carries with this board.
+    protocol::FrameLimits Limits() const { return protocol::LimitsFor(fast_); }
+
+    bool IssuePutRegRepeat(int32_t count, uint8_t address, const uint8_t* data);
+    bool IssueGetRegRepeat(int32_t count, uint8_t address, uint8_t* data);
+    bool IssuePutRegSet(int32_t count, const RegisterPair* pairs);
+    bool IssueGetRegSet(int32_t count, RegisterPair* pairs);
+    bool Complete();
+
   private:
-    // Sends `requestLength` payload bytes from `buffer` and receives the reply into it; true
-    // when the reply carries `expected` as its code. `replyLength` is the reply's payload size.
-    bool Exchange(uint8_t* buffer, int requestLength, uint8_t expected, int& replyLength);
+    // What a reply delivers, and where.
+    enum class Delivery { Nothing, Identity, Register, RepeatValues, SetPairs };
+    struct Pending {
+        uint8_t expected = 0;
+        Delivery delivery = Delivery::Nothing;
+        int32_t count = 0; // values, pairs, or the identity's capacity
+        void* out = nullptr;
+    };
+    static constexpr size_t kMaxInFlight = protocol::kMaxFastWindow;
+
+    bool Issue(const uint8_t* payload, int length, const Pending& pending);
+    bool TakeOldest();
+    bool Deliver(const Pending& pending, const uint8_t* payload, int length);
+    // Fails with `code` and drains the replies still due.
+    bool Abandon(int32_t code);
     bool LineFailed();
-    // True for 0; otherwise keeps the error code and returns false.
-    bool Taken(int32_t refused);
 
     SerialLine* line_ = nullptr;
+    int32_t forcedWindow_ = 0;
+    std::optional<protocol::FastCapabilities> fast_;
+    std::array<Pending, kMaxInFlight> inFlight_{};
+    size_t oldest_ = 0;
+    size_t inFlightCount_ = 0;
 };
 
 } // namespace tessary

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "FastAnnouncement.h"
+
 #include <cstdint>
+#include <optional>
 
 // Requests and replies of the serial-line register protocol (payload byte 0 of a frame).
 //
@@ -13,6 +16,7 @@
 //   0x46 read one register           46 reg                                   83 xx value
 //   0x47 read bytes from a register  47 count reg 00... (count zeros, <= 62)  85 values...
 //   0x48 read register list          48 reg reg...             (<= 32 regs)   84 reg value...
+//   0x49 compact read (fast boards)  49 reg count              (count <= M-1) 85 values...
 namespace tessary::protocol {
 
 enum Command : uint8_t {
@@ -24,6 +28,8 @@ enum Command : uint8_t {
     kCmdGetReg = 0x46,
     kCmdGetRegRepeat = 0x47,
     kCmdGetRegSet = 0x48,
+    // Fast boards only: payload 49 reg count, answered like 0x47.
+    kCmdGetRegCompact = 0x49,
 };
 
 enum Reply : uint8_t {
@@ -34,9 +40,28 @@ enum Reply : uint8_t {
     kReplyRepeatValues = 0x85,
 };
 
-// What one frame carries at most.
+// What one frame of the basic protocol carries at most.
 inline constexpr int32_t kMaxRepeatWrite = 63;
 inline constexpr int32_t kMaxRepeatRead = 62;
 inline constexpr int32_t kMaxSetPairs = 32;
+inline constexpr int kBasicPayload = 65;
+
+// What one frame carries with a board: the basic limits, or those of a fast board's longest
+// payload M (M - 2 data bytes written, M - 1 values read, (M - 1) / 2 pairs either way).
+struct FrameLimits {
+    int payload;
+    int32_t repeatWrite;
+    int32_t repeatRead;
+    int32_t setPairs;
+    bool compactRead;
+};
+
+inline FrameLimits LimitsFor(const std::optional<FastCapabilities>& fast) {
+    if (!fast) {
+        return {kBasicPayload, kMaxRepeatWrite, kMaxRepeatRead, kMaxSetPairs, false};
+    }
+    const int m = fast->maxPayload;
+    return {m, m - 2, m - 1, (m - 1) / 2, true};
+}
 
 } // namespace tessary::protocol

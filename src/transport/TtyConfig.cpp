@@ -1,11 +1,13 @@
 #include "TtyConfig.h"
 
+#include "LineSpeed.h"
+
 #include <sys/ioctl.h>
 #include <termios.h>
 
 namespace tessary {
 
-bool ConfigureTty(int fd) {
+bool ConfigureTty(int fd, uint32_t baud) {
     termios settings{};
     if (tcgetattr(fd, &settings) != 0) {
         return false;
@@ -21,6 +23,11 @@ bool ConfigureTty(int fd) {
     if (tcsetattr(fd, TCSANOW, &settings) != 0) {
         return false;
     }
+    // Any other rate, standard or not, through the driver's own rate field.
+    if (baud != 115200 && !SetLineSpeed(fd, baud)) {
+        return false;
+    }
+    RequestLowLatency(fd);
     // Pseudo-terminals have no modem lines; there the request fails and changes nothing.
     int lines = TIOCM_DTR | TIOCM_RTS;
     (void)ioctl(fd, TIOCMBIC, &lines);

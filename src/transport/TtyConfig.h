@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstdint>
+
 namespace tessary {
 
-// Puts an open tty into the state the register protocol needs: raw, 115200 baud, 8N1, no flow
-// control, receiver on, modem lines ignored, reads that never block. DTR and RTS are dropped where
-// the device has them. False (errno set) when the descriptor is not a tty.
-bool ConfigureTty(int fd);
+// Puts an open tty into the state the register protocol needs: raw, `baud` (any rate the driver
+// can make), 8N1, no flow control, receiver on, modem lines ignored, reads that never block, low
+// latency where the driver offers it. DTR and RTS are dropped where the device has them. False
+// (errno set) when the descriptor is not a tty or the driver refuses the rate.
+bool ConfigureTty(int fd, uint32_t baud = 115200);
 
 } // namespace tessary

@@ -35,6 +35,25 @@ TEST_F(Serial, FlashRoundTripWithEraseAndVerify) {
     EXPECT_EQ(Read("out.bin"), data);
 }
 
+TEST_F(Serial, AnyBaudRateAndAForcedWindow) {
+    BoardProcess fast({"--baud", "3000000", "--protocol", "basic"});
+    const std::vector<uint8_t> data = MakeFile("in.bin", 5000);
+    const CliResult load = Cli({"--serial", fast.Path(), "--baud", "3000000", "--window", "4",
+                                "load-ram", Path("in.bin")});
+    ASSERT_EQ(load.exitCode, 0) << load.err;
+    const CliResult store = Cli({"--serial", fast.Path(), "--baud", "3000000", "store-ram",
+                                 Path("out.bin"), "--length", "5000"});
+    ASSERT_EQ(store.exitCode, 0) << store.err;
+    EXPECT_EQ(Read("out.bin"), data);
+}
+
+TEST_F(Serial, BaudAndWindowBelongToASerialLine) {
+    MakeFile("in.bin", 100);
+    EXPECT_EQ(Cli({"--baud", "9600", "load-ram", Path("in.bin")}).exitCode, 2);
+    EXPECT_EQ(
+        Cli({"--serial", board.Path(), "--window", "33", "load-ram", Path("in.bin")}).exitCode, 2);
+}
+
 TEST_F(Serial, LineThatCannotBeOpenedIsOne) {
     MakeFile("in.bin", 100);
     const CliResult result = Cli({"--serial", Path("no-such-tty"), "load-ram", Path("in.bin")});

@@ -1,12 +1,16 @@
 // The board's side of the protocol: what tessary-board answers to well-formed and malformed
 // requests, carried out on the simulated board.
 #include "BoardProcess.h"
+#include "FastAnnouncement.h"
 #include "FrameCodec.h"
 #include "RequestHandler.h"
 #include "SimBoard.h"
 #include "TtyConfig.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -71,6 +75,80 @@ TEST_F(RequestHandlerTest, MalformedRequestsGetNoReply) {
     }
 }
 
+TEST_F(RequestHandlerTest, ABasicBoardDoesNotKnowTheCompactRead) {
+    Bytes reply;
+    EXPECT_FALSE(Answer({0x49, 0x06, 0x02}, reply));
+}
+
+// A fast board that takes payloads of up to 100 bytes.
+class FastHandlerTest : public RequestHandlerTest {
+  protected:
+    static protocol::FastCapabilities Capabilities() {
+        protocol::FastCapabilities fast;
+        fast.window = 4;
+        fast.maxPayload = 100;
+        fast.flashSize = 0x80000;
+        return fast;
+    }
+    peer::RequestHandler fast{*board, "Bench board", Capabilities()};
+
+    Bytes FastReply(const Bytes& request) {
+        Bytes reply;
+        EXPECT_TRUE(fast.Handle(request.data(), static_cast<int>(request.size()), reply));
+        return reply;
+    }
+    bool Refused(const Bytes& request) {
+        Bytes reply;
+        return !fast.Handle(request.data(), static_cast<int>(request.size()), reply);
+    }
+};
+
+TEST_F(FastHandlerTest, AnnouncesItselfAtTheEndOfItsIdentity) {
+    const Bytes identity = FastReply({0x41});
+    EXPECT_EQ(std::string(identity.begin() + 1, identity.end()),
+              "Bench board {fast w=4 m=100 f=80000}");
+}
+
+TEST_F(FastHandlerTest, TheAnnouncementAlwaysFitsWhatAHostReads) {
+    peer::RequestHandler longName(*board, std::string(100, 'x'), Capabilities());
+    const std::string& text = longName.Identity();
+    EXPECT_EQ(text.size(), peer::kMaxIdentity);
+    const auto parsed = protocol::ParseFastAnnouncement(text);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->maxPayload, 100);
+}
+
+TEST_F(FastHandlerTest, LongFramesAndTheCompactRead) {
+    Bytes write{0x44, 0x06};
+    for (int i = 0; i < 98; ++i) {
+        write.push_back(static_cast<uint8_t>(i + 1));
+    }
+    FastReply({0x45, 0x01, 0x00, 0x02, 0x20, 0x03, 0x00});
+    EXPECT_EQ(FastReply(write), (Bytes{0x81}));
+    FastReply({0x45, 0x01, 0x00, 0x02, 0x20, 0x03, 0x00});
+    const Bytes values = FastReply({0x49, 0x06, 99});
+    ASSERT_EQ(values.size(), 100u);
+    EXPECT_EQ(values[0], 0x85);
+    EXPECT_EQ(values[1], 1);
+    EXPECT_EQ(values[98], 98);
+    EXPECT_EQ(values[99], 0); // one past what was written
+}
+
+TEST_F(FastHandlerTest, NothingLongerThanItsPayloadLimitInEitherDirection) {
+    EXPECT_TRUE(Refused(Bytes(101, 0x44)));  // a request over 100 bytes
+    EXPECT_TRUE(Refused({0x49, 0x06, 100})); // a reply of 101 bytes
+    EXPECT_TRUE(Refused({0x49, 0x06, 0}));   // nothing to read
+    EXPECT_TRUE(Refused({0x49, 0x06}));      // no count
+    Bytes longList(51, 0x06);
+    longList[0] = 0x48;
+    EXPECT_TRUE(Refused(longList)); // 50 registers: a reply of 101 bytes
+    longList.pop_back();
+    EXPECT_EQ(FastReply(longList).size(), 99u);
+    Bytes longRead{0x47, 97, 0x06};
+    longRead.resize(100);
+    EXPECT_EQ(FastReply(longRead).size(), 98u); // 0x47 with its filler stays valid
+}
+
 TEST_F(RequestHandlerTest, IdentityFitsOneReply) {
     peer::RequestHandler longName(*board, std::string(100, 'x'));
     Bytes reply;
@@ -81,8 +159,13 @@ TEST_F(RequestHandlerTest, IdentityFitsOneReply) {
 // The board process itself, spoken to with raw bytes.
 class RawLineTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        fd = open(process.Path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    void SetUp() override { Start({}); }
+    void Start(const std::vector<std::string>& options) {
+        if (fd >= 0) {
+            close(fd);
+        }
+        process = std::make_unique<BoardProcess>(options);
+        fd = open(process->Path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         ASSERT_GE(fd, 0);
         ASSERT_TRUE(ConfigureTty(fd));
     }
@@ -106,9 +189,72 @@ class RawLineTest : public ::testing::Test {
         return bytes;
     }
 
-    BoardProcess process;
+    // Whole frames arriving within `ms` of the last one.
+    std::vector<Bytes> ReceiveFrames(int ms) {
+        const Bytes bytes = Receive(ms);
+        std::vector<Bytes> frames;
+        for (size_t at = 0; at < bytes.size() && at + bytes[at] + 2 <= bytes.size();) {
+            const size_t size = bytes[at] + 2u;
+            frames.emplace_back(bytes.begin() + static_cast<ptrdiff_t>(at),
+                                bytes.begin() + static_cast<ptrdiff_t>(at + size));
+            at += size;
+        }
+        return frames;
+    }
+
+    std::unique_ptr<BoardProcess> process;
     int fd = -1;
 };
+
+Bytes RequestFrame(const Bytes& payload) {
+    Bytes bytes(payload.size() + frame::kOverhead);
+    frame::Encode(payload.data(), static_cast<int>(payload.size()), bytes.data());
+    return bytes;
+}
+
+TEST_F(RawLineTest, ABasicBoardAnswersItsIdentityAsItStands) {
+    Start({"--protocol", "basic", "--identity", "Plain"});
+    Send({0x01, 0x41, 0xBE});
+    EXPECT_EQ(Receive(200), RequestFrame({0x82, 'P', 'l', 'a', 'i', 'n'}));
+}
+
+TEST_F(RawLineTest, LatencyHoldsEveryReplyButRepliesInFlightOverlap) {
+    Start({"--latency-ms", "150"});
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    Bytes two = RequestFrame({0x40});
+    const Bytes probe = two;
+    two.insert(two.end(), probe.begin(), probe.end());
+    Send(two);
+    const std::vector<Bytes> replies = ReceiveFrames(400);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+    ASSERT_EQ(replies.size(), 2u);
+    // Both replies were held 150 ms, at the same time: together well under 300 ms (+ 400 ms of
+    // waiting for more).
+    EXPECT_GE(ms.count(), 150 + 400);
+    EXPECT_LT(ms.count(), 300 + 400);
+}
+
+TEST_F(RawLineTest, AnOverflowingReceiverLosesRequestsNeverCorruptsThem) {
+    // Each request is 5 bytes and its reply 203: while the board sends one reply, only three
+    // more requests fit its 16-byte receiver. The fourth is cut and dropped with all that
+    // follows until the line is quiet again.
+    Start({"--baud", "115200", "--rx-buffer", "16"});
+    Bytes requests;
+    for (int i = 0; i < 8; ++i) {
+        const Bytes read = RequestFrame({0x49, 0x06, 200});
+        requests.insert(requests.end(), read.begin(), read.end());
+    }
+    Send(requests);
+    const std::vector<Bytes> replies = ReceiveFrames(300);
+    ASSERT_EQ(replies.size(), 4u);
+    for (const Bytes& reply : replies) {
+        EXPECT_EQ(reply.size(), 203u);
+        EXPECT_EQ(reply[1], 0x85);
+    }
+    Send(RequestFrame({0x40}));
+    EXPECT_EQ(Receive(200), RequestFrame({0x81}));
+}
 
 TEST_F(RawLineTest, FrameWithAWrongChecksumIsIgnored) {
     Send({0x01, 0x40, 0xBE});

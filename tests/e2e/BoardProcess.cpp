@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
@@ -22,7 +24,7 @@ std::string ReadFirstLine(int fd) {
         pollfd entry{fd, POLLIN, 0};
         char c = 0;
         if (poll(&entry, 1, 5000) <= 0 || read(fd, &c, 1) != 1) {
-            throw std::runtime_error("tessary-board printed no terminal path");
+            throw std::runtime_error("the board printed no terminal path");
         }
         if (c == '\n') {
             return line;
@@ -31,10 +33,19 @@ std::string ReadFirstLine(int fd) {
     }
 }
 
+std::string DefaultPeer() {
+    const char* peer = std::getenv("TESSARY_SERIAL_PEER");
+    return peer != nullptr && *peer != '\0' ? peer : TESSARY_BOARD_EXE;
+}
+
 } // namespace
 
-BoardProcess::BoardProcess(const std::vector<std::string>& options) {
-    std::vector<std::string> args{TESSARY_BOARD_EXE};
+BoardProcess::BoardProcess(const std::vector<std::string>& options, const std::string& stderrPath)
+    : BoardProcess(DefaultPeer(), options, stderrPath) {}
+
+BoardProcess::BoardProcess(const std::string& executable, const std::vector<std::string>& options,
+                           const std::string& stderrPath) {
+    std::vector<std::string> args{executable};
     args.insert(args.end(), options.begin(), options.end());
     std::vector<char*> argv;
     for (std::string& arg : args) {
@@ -51,12 +62,16 @@ BoardProcess::BoardProcess(const std::vector<std::string>& options) {
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, out[0]);
     posix_spawn_file_actions_addclose(&actions, out[1]);
+    if (!stderrPath.empty()) {
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, stderrPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    }
     const int spawned = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
     if (spawned != 0) {
         close(out[0]);
-        throw std::runtime_error("cannot start tessary-board");
+        throw std::runtime_error("cannot start " + executable);
     }
     try {
         path_ = ReadFirstLine(out[0]);

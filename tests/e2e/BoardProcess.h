@@ -6,11 +6,17 @@
 
 namespace tessary::test {
 
-// tessary-board running in its own process on a new pseudo-terminal, for as long as this object
-// lives.
+// A board program (tessary-board, or tessary-rtl-board where it is built) running in its own
+// process on a new pseudo-terminal, for as long as this object lives. TESSARY_SERIAL_PEER names
+// another program to run in place of tessary-board with the same options: it prints the path of
+// its terminal as its first line on stdout and ends on SIGTERM.
 class BoardProcess {
   public:
-    explicit BoardProcess(const std::vector<std::string>& options = {});
+    // What the board writes to stderr (its --verbose log, say) goes to `stderrPath` when given.
+    explicit BoardProcess(const std::vector<std::string>& options = {},
+                          const std::string& stderrPath = {});
+    BoardProcess(const std::string& executable, const std::vector<std::string>& options,
+                 const std::string& stderrPath = {});
     ~BoardProcess();
     BoardProcess(const BoardProcess&) = delete;
     BoardProcess& operator=(const BoardProcess&) = delete;

@@ -52,9 +52,15 @@ class SerialControllerTest : public SerialBoardFixture {
 };
 
 TEST_F(SerialControllerTest, ConnectFetchesTheIdentity) {
-    StartBoard({"--identity", "Board on the bench"});
+    StartBoard({"--identity", "Board on the bench", "--protocol", "basic"});
     ASSERT_TRUE(Connect()) << controller.ErrorCode();
     EXPECT_STREQ(controller.Identity(), "Board on the bench");
+}
+
+TEST_F(SerialControllerTest, AFastBoardAnnouncesItselfAtTheEndOfItsIdentity) {
+    StartBoard({"--identity", "Board on the bench", "--flash", "1m"});
+    ASSERT_TRUE(Connect()) << controller.ErrorCode();
+    EXPECT_STREQ(controller.Identity(), "Board on the bench {fast w=16 m=255 f=100000}");
 }
 
 TEST_F(SerialControllerTest, WholeBlocksOfRamRoundTrip) {
@@ -128,7 +134,8 @@ class SerialFaultTest : public SerialControllerTest,
 // read it back (the address, then 133 frames): request 150 is a full 62-value reply.
 TEST_P(SerialFaultTest, FaultOnAReplyOfTheReadBack) {
     std::vector<std::string> options = GetParam().options;
-    options.insert(options.end(), {"--fault-at", "150", "--fault-count", "1"});
+    options.insert(options.end(),
+                   {"--fault-at", "150", "--fault-count", "1", "--protocol", "basic"});
     StartBoard(options);
     ASSERT_TRUE(Connect());
     const auto data = Pattern(TransferBlockSize, 5);

@@ -94,7 +94,7 @@ TEST_F(SerialOperationsTest, LoadFlashWithEraseAndVerifyThenStoreFlashBack) {
 }
 
 TEST_F(SerialOperationsTest, BoardThatStopsAnsweringEndsTheLoadWithItsError) {
-    StartBoard({"--fault", "no-reply", "--fault-at", "100"});
+    StartBoard({"--fault", "no-reply", "--fault-at", "100", "--protocol", "basic"});
     const auto start = std::chrono::steady_clock::now();
     LoadRamOperation(session, Load(0), status, messages);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
@@ -102,7 +102,7 @@ TEST_F(SerialOperationsTest, BoardThatStopsAnsweringEndsTheLoadWithItsError) {
 }
 
 TEST_F(SerialOperationsTest, BoardThatStopsAnsweringEndsTheStoreAndKeepsTheFile) {
-    StartBoard({"--fault", "no-reply", "--fault-at", "100"});
+    StartBoard({"--fault", "no-reply", "--fault-at", "100", "--protocol", "basic"});
     std::ofstream(output, std::ios::binary) << "before";
     const auto start = std::chrono::steady_clock::now();
     StoreRamToFile(session, Store(0), status, messages);
@@ -114,7 +114,8 @@ TEST_F(SerialOperationsTest, BoardThatStopsAnsweringEndsTheStoreAndKeepsTheFile)
 // A byte changed on the line fails the store; a wrong byte never reaches the file as good data.
 TEST_F(SerialOperationsTest, RepliesChangedOnTheLineFailTheStore) {
     for (const char* fault : {"bad-checksum", "flip-byte"}) {
-        StartBoard({"--fault", fault, "--fault-at", "100", "--fault-count", "1"});
+        StartBoard(
+            {"--fault", fault, "--fault-at", "100", "--fault-count", "1", "--protocol", "basic"});
         std::ofstream(output, std::ios::binary) << "before";
         StoreRamToFile(session, Store(0), status, messages);
         EXPECT_EQ(status.Last(), kStoreRamTexts.errorStatus) << fault;
@@ -125,7 +126,8 @@ TEST_F(SerialOperationsTest, RepliesChangedOnTheLineFailTheStore) {
 // One byte every 300 ms: each byte comes well within a second, the reply never within its
 // allowance. The store ends at the first such reply instead of crawling on for minutes.
 TEST_F(SerialOperationsTest, BoardThatDribblesItsRepliesEndsTheStoreSoon) {
-    StartBoard({"--fault", "dribble", "--stall-ms", "300", "--fault-at", "20"});
+    StartBoard(
+        {"--fault", "dribble", "--stall-ms", "300", "--fault-at", "20", "--protocol", "basic"});
     std::ofstream(output, std::ios::binary) << "before";
     const auto start = std::chrono::steady_clock::now();
     StoreRamToFile(session, Store(0), status, messages);

@@ -158,6 +158,8 @@ TEST_F(DeviceDialogTest, AddsASerialBoardMakesItTheDefaultAndSaves) {
                 Find<QLineEdit>(editor, "name")->setText("LabBoard");
                 Find<QComboBox>(editor, "kind")->setCurrentIndex(1);
                 Find<QLineEdit>(editor, "path")->setText("/dev/ttyUSB7");
+                // A rate that is not among those offered.
+                Find<QComboBox>(editor, "baud")->setCurrentText("250000");
                 PressOk(editor);
             }),
             OnList(
@@ -174,7 +176,9 @@ TEST_F(DeviceDialogTest, AddsASerialBoardMakesItTheDefaultAndSaves) {
     EXPECT_EQ(DeviceName(2), "LabBoard");
     EXPECT_EQ(DefaultDevice(), 2);
     const std::string saved = ReadFile(library_->tablePath());
-    EXPECT_NE(saved.find("LabBoard serial default path=/dev/ttyUSB7"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("LabBoard serial default path=/dev/ttyUSB7 baud=250000"),
+              std::string::npos)
+        << saved;
     EXPECT_NE(saved.find("SimBoard sim flash=512k"), std::string::npos) << saved;
 }
 

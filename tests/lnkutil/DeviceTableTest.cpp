@@ -1,5 +1,6 @@
 // The device table text format: parsing, editing, saving.
 #include "DeviceTable.h"
+#include "SerialOptions.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +39,9 @@ INSTANTIATE_TEST_SUITE_P(
                       BadLine{"A sim colour=red", "unknown"}, BadLine{"A sim fast", "key=value"},
                       BadLine{"A sim busy=1 busy=2", "twice"}, BadLine{"A serial", "path"},
                       BadLine{"A serial path=", "path"}, BadLine{"A serial path=/x baud=9", "baud"},
+                      BadLine{"A serial path=/x baud=fast", "baud"},
+                      BadLine{"A serial path=/x window=0", "window"},
+                      BadLine{"A serial path=/x window=33", "window"},
                       BadLine{"A sim never-ready=maybe", "never-ready"}));
 
 TEST(DeviceLine, NineteenCharactersAndEverySimSetting) {
@@ -52,6 +56,21 @@ TEST(DeviceLine, NineteenCharactersAndEverySimSetting) {
     EXPECT_TRUE(entry.isDefault);
     EXPECT_EQ(entry.options.size(), 9u);
     EXPECT_EQ(entry.Option("locked"), "0,10");
+}
+
+TEST(DeviceLine, EverySerialSetting) {
+    DeviceEntry entry;
+    std::string reason;
+    ASSERT_TRUE(ParseDeviceLine("Shared serial path=rfc2217://lab:3001 baud=3000000 window=4",
+                                &entry, &reason))
+        << reason;
+    const SerialSettings settings = SerialSettingsOf(entry);
+    EXPECT_EQ(settings.path, "rfc2217://lab:3001");
+    EXPECT_EQ(settings.baud, 3000000u);
+    EXPECT_EQ(settings.window, 4);
+    ASSERT_TRUE(ParseDeviceLine("Plain serial path=/dev/ttyUSB0", &entry, &reason)) << reason;
+    EXPECT_EQ(SerialSettingsOf(entry).baud, 115200u);
+    EXPECT_EQ(SerialSettingsOf(entry).window, 0);
 }
 
 TEST(DeviceLine, BlankAndCommentLinesAreNoEntry) {

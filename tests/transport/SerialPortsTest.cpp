@@ -1,7 +1,6 @@
 // Finding the serial lines of a machine (in a /dev and /sys of the test's own), and what a fast
 // board's identity says about its Flash.
 #include "SerialPorts.h"
-#include "IdentityFlash.h"
 #include "RecentLines.h"
 
 #include <gtest/gtest.h>
@@ -102,20 +101,6 @@ TEST(RecentLines, MostRecentFirstWithoutRepeats) {
     EXPECT_FALSE(RememberLine("two\nlines"));
     unsetenv("XDG_STATE_HOME");
     fs::remove_all(pattern);
-}
-
-TEST(AnnouncedFlashSize, OnlyAWellFormedFastGroupAtTheEndCounts) {
-    EXPECT_EQ(AnnouncedFlashSize("Board {fast w=8 m=255 f=400000}"), 0x400000u);
-    EXPECT_EQ(AnnouncedFlashSize("Board {fast f=80000 m=65 w=1 x=7}"), 0x80000u);
-    EXPECT_EQ(AnnouncedFlashSize("Board {fast w=8 m=255}"), std::nullopt);
-    EXPECT_EQ(AnnouncedFlashSize("Board"), std::nullopt);
-    EXPECT_EQ(AnnouncedFlashSize(""), std::nullopt);
-    EXPECT_EQ(AnnouncedFlashSize("Board {fast w=8 m=255 f=400000} "), std::nullopt);
-    EXPECT_EQ(AnnouncedFlashSize("Board {fast w=0 m=255 f=400000}"), std::nullopt);
-    EXPECT_EQ(AnnouncedFlashSize("Board {fast w=8 m=64 f=400000}"), std::nullopt);
-    EXPECT_EQ(AnnouncedFlashSize("Board {fast w=8 m=255 f=xyz}"), std::nullopt);
-    EXPECT_EQ(AnnouncedFlashSize("Board {fast w=8  m=255 f=400000}"), std::nullopt);
-    EXPECT_EQ(AnnouncedFlashSize("Board{fast w=8 m=255 f=400000}"), std::nullopt);
 }
 
 } // namespace

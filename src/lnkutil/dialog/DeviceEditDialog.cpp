@@ -10,6 +10,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -28,6 +29,11 @@ constexpr std::array<std::pair<const char*, const char*>, 4> kFlashLayouts = {{
     {"4m", "4 MB (Parvel 4MB)"},
     {"16m", "16 MB (Parvel 16MB)"},
 }};
+
+// Rates offered for a serial line; any other number may be typed.
+constexpr std::array<int, 11> kCommonBauds = {9600,   19200,  38400,   57600,   115200, 230400,
+                                              460800, 921600, 1000000, 2000000, 3000000};
+constexpr const char* kDefaultBaud = "115200";
 
 // The option's value, or the empty text.
 QString OptionText(const DeviceEntry& entry, std::string_view key) {
@@ -65,7 +71,8 @@ DeviceEditDialog::DeviceEditDialog(const QString& title, DeviceEntry start, Chec
     : QDialog(parent), entry_(std::move(start)), check_(std::move(check)), form_(new QFormLayout),
       name_(new QLineEdit(QString::fromStdString(entry_.name))), kind_(new QComboBox),
       flash_(new QComboBox), line_(new QComboBox), test_(new QPushButton(tr("&Test"))),
-      lineRow_(new QWidget), result_(new QLabel), config_(new QComboBox), base_(new QLineEdit) {
+      lineRow_(new QWidget), result_(new QLabel), baud_(new QComboBox), config_(new QComboBox),
+      base_(new QLineEdit) {
     setWindowTitle(title);
     name_->setObjectName(QStringLiteral("name"));
     kind_->setObjectName(QStringLiteral("kind"));
@@ -78,6 +85,7 @@ DeviceEditDialog::DeviceEditDialog(const QString& title, DeviceEntry start, Chec
     result_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     config_->setObjectName(QStringLiteral("config"));
     base_->setObjectName(QStringLiteral("base"));
+    baud_->setObjectName(QStringLiteral("baud"));
 
     kind_->addItem(tr("Simulated board"), QStringLiteral("sim"));
     kind_->addItem(tr("Board on a serial line"), QStringLiteral("serial"));
@@ -116,11 +124,20 @@ DeviceEditDialog::DeviceEditDialog(const QString& title, DeviceEntry start, Chec
     base_->setText(OptionText(entry_, "base"));
     base_->setPlaceholderText(tr("not set: the program's choice stays"));
 
+    baud_->setEditable(true);
+    baud_->setValidator(new QIntValidator(50, 100'000'000, baud_));
+    for (const int rate : kCommonBauds) {
+        baud_->addItem(QString::number(rate));
+    }
+    const QString baud = OptionText(entry_, "baud");
+    baud_->setCurrentText(baud.isEmpty() ? QString::fromLatin1(kDefaultBaud) : baud);
+
     form_->addRow(tr("&Name:"), name_);
     form_->addRow(tr("&Kind:"), kind_);
     form_->addRow(tr("&Flash:"), flash_);
     form_->addRow(tr("Serial &line:"), lineRow_);
     form_->addRow(QString(), result_);
+    form_->addRow(tr("Baud &rate:"), baud_);
     form_->addRow(tr("Memory &configuration:"), config_);
     form_->addRow(tr("Register &base:"), base_);
     // The labels of the one form line up; so do its fields.
@@ -147,6 +164,7 @@ void DeviceEditDialog::ShowKind() {
     const bool serial = kind_->currentIndex() == 1;
     form_->setRowVisible(flash_, !serial);
     form_->setRowVisible(lineRow_, serial);
+    form_->setRowVisible(baud_, serial);
     form_->setRowVisible(result_, serial && !result_->text().isEmpty());
 }
 
@@ -174,7 +192,8 @@ void DeviceEditDialog::Test() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     result_->setText(tr("Testing %1...").arg(Escaped(path)));
     result_->repaint();
-    const LineProbeResult probe = ProbeLine(path);
+    const unsigned typed = baud_->currentText().toUInt();
+    const LineProbeResult probe = ProbeLine(path, typed != 0 ? typed : 115200u);
     QApplication::restoreOverrideCursor();
     if (probe.ok) {
         RememberLine(path);
@@ -200,6 +219,9 @@ DeviceEntry DeviceEditDialog::Edited() const {
         SetOption(edited.options, "flash", flash_->currentData().toString().toStdString());
     } else {
         SetOption(edited.options, "path", line_->currentText().trimmed().toStdString());
+        // The default rate is not written out: the line stays as short as before.
+        const std::string baud = baud_->currentText().trimmed().toStdString();
+        SetOption(edited.options, "baud", baud == kDefaultBaud ? std::string() : baud);
     }
     SetOption(edited.options, "config", config_->currentData().toString().toStdString());
     SetOption(edited.options, "base", base_->text().trimmed().toStdString());

@@ -1,8 +1,8 @@
 // One device of the table, in one form: its name and kind; for a simulated board its Flash, for a
-// board on a serial line the line (ports present offered, any text taken) with a Test that shows
-// what answers there; for both the board's memory configuration and register base. OK takes the
-// entry only when `check` finds nothing wrong with it; otherwise the reason is shown and
-// everything typed stays as it was.
+// board on a serial line the line (ports present offered, any text taken; tty or network path)
+// with a Test that shows what answers there, and its baud rate; for both the board's memory
+// configuration and register base. OK takes the entry only when `check` finds nothing wrong with
+// it; otherwise the reason is shown and everything typed stays as it was.
 #pragma once
 
 #include "DeviceEntry.h"
@@ -49,6 +49,7 @@ class DeviceEditDialog : public QDialog {
     QPushButton* test_;
     QWidget* lineRow_;
     QLabel* result_;
+    QComboBox* baud_;
     QComboBox* config_;
     QLineEdit* base_;
 };

@@ -1,0 +1,414 @@
+// The board's side of the serial register protocol. A frame is N, N payload bytes and a
+// checksum that makes all N + 2 bytes add up to 0. The engine takes a whole request into its
+// frame buffer, checks it, carries it out on the register block and sends the reply; requests
+// with a wrong checksum, an unknown command, a payload that does not match its command or more
+// payload than the board accepts are dropped without a reply (and without touching anything).
+//
+// With `fast` high the identity ends with " {fast w=W m=M[ f=F]}" and the board takes request
+// payloads up to MAX_PAYLOAD bytes, replies up to MAX_PAYLOAD bytes and the compact read 0x49;
+// with `fast` low it is a basic board: no announcement, 65 bytes at most.
+//
+// Lost input (a full receive FIFO or a broken stop bit) leaves the byte stream without its frame
+// boundaries: the engine then drops everything until the line has been quiet for QUIET_BITS bit
+// times, so nothing it carries out is built from a misread frame. A frame that stops arriving for
+// GAP_BITS bit times is dropped too.
+`default_nettype none
+module tsy_frame_engine #(
+    parameter MAX_PAYLOAD = 255,
+    parameter WINDOW      = 4,
+    parameter IDENTITY    = "Tessary RTL controller",
+    parameter QUIET_BITS  = 512,
+    parameter GAP_BITS    = 65535
+) (
+    input  wire        clk,
+    input  wire        rst,
+    input  wire        fast,
+    input  wire [31:0] flash_bytes, // 0 = not announced
+    input  wire [15:0] div,
+
+    // Receive side: bytes from the receive FIFO.
+    input  wire        in_empty,
+    output reg         in_rd,
+    input  wire [7:0]  in_data,
+    input  wire        in_lost,    // a byte was lost on its way in
+    input  wire        line_busy,  // the receiver is inside a byte
+    output reg         in_clear,
+
+    // Transmit side: bytes into the transmit FIFO (`out_full` high while one more byte than it
+    // holds could be on its way in).
+    input  wire        out_full,
+    output reg         out_wr,
+    output reg  [7:0]  out_data,
+
+    // The register block.
+    output reg         bus_req,
+    output reg         bus_we,
+    output reg  [7:0]  bus_addr,
+    output reg  [7:0]  bus_wdata,
+    input  wire        bus_ack,
+    input  wire [7:0]  bus_rdata,
+
+    output wire        waiting // nothing under way: waiting for the first byte of a frame
+);
+    localparam [7:0] CMD_PROBE = 8'h40, CMD_IDENTITY = 8'h41, CMD_PUT_REG = 8'h43,
+                     CMD_PUT_REPEAT = 8'h44, CMD_PUT_SET = 8'h45, CMD_GET_REG = 8'h46,
+                     CMD_GET_REPEAT = 8'h47, CMD_GET_SET = 8'h48, CMD_GET_COMPACT = 8'h49;
+    localparam [7:0] REPLY_DONE = 8'h81, REPLY_IDENTITY = 8'h82, REPLY_REGISTER = 8'h83,
+                     REPLY_SET = 8'h84, REPLY_VALUES = 8'h85;
+    localparam [7:0] BASIC_PAYLOAD = 8'd65;
+
+    // ---- The identity text: the parameter, then the announcement, NULs skipped. ----
+    localparam ID_CHARS = 32;
+    /* verilator lint_off WIDTH */
+    localparam [8*ID_CHARS-1:0] ID_TEXT = IDENTITY; // shorter text: NULs in front
+    /* verilator lint_on WIDTH */
+
+    // Decimal digits of 0..255, leading zeros as NUL.
+    /* verilator lint_off UNUSEDSIGNAL */
+    function [23:0] dec3;
+        input integer v;
+        integer hundreds, tens, units;
+        begin
+            hundreds = v / 100;
+            tens     = (v / 10) % 10;
+            units    = v % 10;
+            dec3 = {v >= 100 ? 8'd48 + hundreds[7:0] : 8'd0,
+                    v >= 10 ? 8'd48 + tens[7:0] : 8'd0, 8'd48 + units[7:0]};
+        end
+    endfunction
+    /* verilator lint_on UNUSEDSIGNAL */
+
+    localparam HEAD_CHARS = 18;
+    localparam [8*HEAD_CHARS-1:0] FAST_HEAD = {" {fast w=", dec3(WINDOW), " m=", dec3(MAX_PAYLOAD)};
+    localparam TEXT_CHARS = ID_CHARS + HEAD_CHARS + 11 + 1;
+
+    reg [87:0] flash_text; // " f=" and eight hex digits, leading zeros as NUL
+    integer k;
+    reg seen;
+    reg [3:0] nib;
+    always @* begin
+        flash_text = {" f=", 64'd0};
+        seen = 1'b0;
+        for (k = 7; k >= 0; k = k - 1) begin
+            nib = flash_bytes[4*k +: 4];
+            seen = seen || nib != 4'd0;
+            flash_text[8*k +: 8] = !seen ? 8'd0 : (nib < 4'd10 ? 8'd48 + {4'd0, nib} : 8'd87 + {4'd0, nib});
+        end
+        if (flash_bytes == 32'd0 || !fast) flash_text = 88'd0;
+    end
+    wire [8*TEXT_CHARS-1:0] text = {ID_TEXT, fast ? FAST_HEAD : {8*HEAD_CHARS{1'b0}}, flash_text,
+                                    fast ? "}" : 8'd0};
+
+    // ---- State ----
+    localparam [4:0] S_LEN = 5'd0, S_PAYLOAD = 5'd1, S_CHECK = 5'd2, S_SKIP = 5'd3,
+                     S_DISCARD = 5'd4, S_DECODE = 5'd5, S_FETCH = 5'd6, S_FETCHED = 5'd7,
+                     S_WRITE = 5'd8, S_BUS = 5'd9, S_REPLY = 5'd10, S_SEND = 5'd11,
+                     S_BODY = 5'd12, S_READ = 5'd13, S_ID_COUNT = 5'd14, S_ID_SEND = 5'd15,
+                     S_SUM = 5'd16, S_TAKE = 5'd17, S_TAKE_WAIT = 5'd18,
+                     S_READ_WAIT = 5'd19;
+
+    reg [4:0]  state;
+    reg [4:0]  after;       // where S_SEND, S_BUS and S_TAKE return to
+    reg [4:0]  take_state;  // the receiving state that asked for a byte
+    reg [7:0]  frame_len;   // N
+    reg [8:0]  index;
+    reg [8:0]  skip_left;
+    reg [7:0]  sum;
+    reg [7:0]  cmd, arg1, arg2;
+    reg [7:0]  reply_len;
+    reg [7:0]  send_byte;
+    reg [7:0]  loop_left;
+    reg [7:0]  read_reg;
+    reg        pair_data;   // register list write: the next fetched byte is the value
+    reg        set_value;   // register list read: the register went out, its value follows
+    reg [5:0]  text_pos;
+    reg        lost;
+    reg [15:0] bit_clocks;
+    reg [15:0] quiet_bits;
+    reg [15:0] gap_bits;
+
+    reg [7:0]  frame [0:255];
+    reg [7:0]  fetch_addr;
+    reg [7:0]  fetched;
+
+    wire [7:0] accept_limit = fast ? MAX_PAYLOAD[7:0] : BASIC_PAYLOAD;
+    wire [7:0] argc = frame_len - 8'd1;
+    wire [7:0] text_char = text[8*(TEXT_CHARS - 1 - text_pos) +: 8];
+    wire       receiving = (state == S_PAYLOAD || state == S_CHECK || state == S_SKIP ||
+                            state == S_TAKE_WAIT || state == S_TAKE);
+
+    assign waiting = (state == S_LEN) && in_empty && !line_busy && !lost;
+
+    always @(posedge clk) fetched <= frame[fetch_addr];
+
+    // Bit times, for the quiet and gap counters.
+    wire bit_tick = (bit_clocks == 16'd0);
+    always @(posedge clk) begin
+        if (rst || bit_tick) bit_clocks <= div - 16'd1;
+        else bit_clocks <= bit_clocks - 16'd1;
+    end
+
+    always @(posedge clk) begin
+        in_rd    <= 1'b0;
+        in_clear <= 1'b0;
+        out_wr   <= 1'b0;
+        bus_req  <= 1'b0;
+        if (in_lost) lost <= 1'b1;
+        if (rst) begin
+            state <= S_LEN;
+            lost  <= 1'b0;
+        end else if (lost && (state == S_LEN || receiving)) begin
+            // Everything up to a quiet line goes, the frames already received with it.
+            lost       <= 1'b0;
+            in_clear   <= 1'b1;
+            quiet_bits <= 16'd0;
+            state      <= S_DISCARD;
+        end else begin
+            case (state)
+            S_DISCARD: begin
+                in_clear <= 1'b1;
+                if (line_busy || !in_empty) quiet_bits <= 16'd0;
+                else if (bit_tick) quiet_bits <= quiet_bits + 16'd1;
+                if (quiet_bits >= QUIET_BITS) begin
+                    in_clear <= 1'b0;
+                    state    <= S_LEN;
+                end
+            end
+            S_LEN: if (!in_empty) begin
+                in_rd      <= 1'b1;
+                take_state <= S_LEN;
+                gap_bits   <= 16'd0;
+                state      <= S_TAKE_WAIT;
+            end
+            S_PAYLOAD, S_CHECK, S_SKIP: begin
+                if (!in_empty) begin
+                    in_rd      <= 1'b1;
+                    take_state <= state;
+                    gap_bits   <= 16'd0;
+                    state      <= S_TAKE_WAIT;
+                end else if (bit_tick) begin
+                    gap_bits <= gap_bits + 16'd1;
+                    if (gap_bits >= GAP_BITS) state <= S_LEN;
+                end
+            end
+            S_TAKE_WAIT: state <= S_TAKE; // the FIFO reads at the end of this cycle
+            S_TAKE: begin
+                sum <= sum + in_data;
+                case (take_state)
+                S_LEN: begin
+                    frame_len <= in_data;
+                    sum       <= in_data;
+                    index     <= 9'd0;
+                    if (in_data == 8'd0 || in_data > accept_limit) begin
+                        skip_left <= {1'b0, in_data} + 9'd1;
+                        state     <= S_SKIP;
+                    end else begin
+                        state <= S_PAYLOAD;
+                    end
+                end
+                S_PAYLOAD: begin
+                    frame[index[7:0]] <= in_data;
+                    if (index == 9'd0) cmd <= in_data;
+                    if (index == 9'd1) arg1 <= in_data;
+                    if (index == 9'd2) arg2 <= in_data;
+                    index <= index + 9'd1;
+                    state <= (index + 9'd1 == {1'b0, frame_len}) ? S_CHECK : S_PAYLOAD;
+                end
+                S_CHECK: state <= (sum + in_data == 8'd0) ? S_DECODE : S_LEN;
+                default: begin // S_SKIP
+                    skip_left <= skip_left - 9'd1;
+                    state     <= (skip_left == 9'd1) ? S_LEN : S_SKIP;
+                end
+                endcase
+            end
+            S_DECODE: begin
+                state <= S_LEN; // dropped unless it is a request we carry out
+                case (cmd)
+                CMD_PROBE: if (argc == 8'd0) begin
+                    reply_len <= 8'd1;
+                    state     <= S_REPLY;
+                end
+                CMD_IDENTITY: if (argc == 8'd0) begin
+                    text_pos  <= 6'd0;
+                    reply_len <= 8'd1;
+                    state     <= S_ID_COUNT;
+                end
+                CMD_PUT_REG: if (argc == 8'd2) begin
+                    bus_we    <= 1'b1;
+                    bus_addr  <= arg1;
+                    bus_wdata <= arg2;
+                    bus_req   <= 1'b1;
+                    reply_len <= 8'd1;
+                    after     <= S_REPLY;
+                    state     <= S_BUS;
+                end
+                CMD_PUT_REPEAT: if (argc >= 8'd1) begin
+                    index     <= 9'd2;
+                    pair_data <= 1'b1;
+                    reply_len <= 8'd1;
+                    state     <= S_WRITE;
+                end
+                CMD_PUT_SET: if (!argc[0]) begin
+                    index     <= 9'd1;
+                    pair_data <= 1'b0;
+                    reply_len <= 8'd1;
+                    state     <= S_WRITE;
+                end
+                CMD_GET_REG: if (argc == 8'd1) begin
+                    set_value <= 1'b0;
+                    reply_len <= 8'd3;
+                    state     <= S_REPLY;
+                end
+                CMD_GET_REPEAT:
+                    if (argc >= 8'd2 && argc == arg1 + 8'd2 && arg1 < accept_limit) begin
+                        reply_len <= arg1 + 8'd1;
+                        loop_left <= arg1;
+                        read_reg  <= arg2;
+                        state     <= S_REPLY;
+                    end
+                CMD_GET_SET: if ({argc, 1'b1} <= {1'b0, accept_limit}) begin
+                    reply_len <= {argc[6:0], 1'b1};
+                    index     <= 9'd1;
+                    set_value <= 1'b0;
+                    state     <= S_REPLY;
+                end
+                CMD_GET_COMPACT:
+                    if (fast && argc == 8'd2 && arg2 != 8'd0 && arg2 < accept_limit) begin
+                        reply_len <= arg2 + 8'd1;
+                        loop_left <= arg2;
+                        read_reg  <= arg1;
+                        state     <= S_REPLY;
+                    end
+                default: ;
+                endcase
+            end
+            // Writes: 0x44 stores frame[2..] to arg1; 0x45 takes register, value pairs.
+            S_WRITE: begin
+                if (index >= {1'b0, frame_len}) begin
+                    state <= S_REPLY;
+                end else begin
+                    fetch_addr <= index[7:0];
+                    state      <= S_FETCH;
+                end
+            end
+            S_FETCH: state <= S_FETCHED;
+            S_FETCHED: begin
+                index <= index + 9'd1;
+                if (cmd == CMD_GET_SET) begin
+                    // A register of the list: it goes out, then its value.
+                    read_reg  <= fetched;
+                    send_byte <= fetched;
+                    set_value <= 1'b1;
+                    after     <= S_BODY;
+                    state     <= S_SEND;
+                end else if (!pair_data) begin
+                    bus_addr  <= fetched;
+                    pair_data <= 1'b1;
+                    state     <= S_WRITE;
+                end else begin
+                    if (cmd == CMD_PUT_REPEAT) bus_addr <= arg1;
+                    else pair_data <= 1'b0;
+                    bus_we    <= 1'b1;
+                    bus_wdata <= fetched;
+                    bus_req   <= 1'b1;
+                    after     <= S_WRITE;
+                    state     <= S_BUS;
+                end
+            end
+            S_BUS: if (bus_ack) state <= after;
+            // The reply: length, code, body, checksum.
+            S_REPLY: if (!out_full) begin
+                out_wr   <= 1'b1;
+                out_data <= reply_len;
+                sum      <= reply_len;
+                case (cmd)
+                CMD_IDENTITY:   send_byte <= REPLY_IDENTITY;
+                CMD_GET_REG:    send_byte <= REPLY_REGISTER;
+                CMD_GET_SET:    send_byte <= REPLY_SET;
+                CMD_GET_REPEAT, CMD_GET_COMPACT: send_byte <= REPLY_VALUES;
+                default:        send_byte <= REPLY_DONE;
+                endcase
+                text_pos <= 6'd0;
+                after    <= (cmd == CMD_IDENTITY) ? S_ID_SEND : S_BODY;
+                state    <= S_SEND;
+            end
+            S_SEND: if (!out_full) begin
+                out_wr   <= 1'b1;
+                out_data <= send_byte;
+                sum      <= sum + send_byte;
+                state    <= after;
+            end
+            S_BODY: begin
+                case (cmd)
+                CMD_GET_REG: begin
+                    if (set_value) begin
+                        state <= S_SUM; // the value went out
+                    end else begin
+                        set_value <= 1'b1;
+                        read_reg  <= arg1;
+                        send_byte <= arg1;
+                        after     <= S_READ;
+                        state     <= S_SEND;
+                    end
+                end
+                CMD_GET_REPEAT, CMD_GET_COMPACT: begin
+                    if (loop_left == 8'd0) begin
+                        state <= S_SUM;
+                    end else begin
+                        loop_left <= loop_left - 8'd1;
+                        state     <= S_READ;
+                    end
+                end
+                CMD_GET_SET: begin
+                    if (set_value) begin
+                        set_value <= 1'b0;
+                        state     <= S_READ;
+                    end else if (index >= {1'b0, frame_len}) begin
+                        state <= S_SUM;
+                    end else begin
+                        fetch_addr <= index[7:0];
+                        state      <= S_FETCH;
+                    end
+                end
+                default: state <= S_SUM;
+                endcase
+            end
+            S_READ: begin
+                // One register read; its value is sent and the body goes on.
+                bus_we   <= 1'b0;
+                bus_addr <= read_reg;
+                bus_req  <= 1'b1;
+                state    <= S_READ_WAIT;
+            end
+            S_READ_WAIT: if (bus_ack) begin
+                send_byte <= bus_rdata;
+                after     <= S_BODY;
+                state     <= S_SEND;
+            end
+            S_ID_COUNT: begin
+                if (text_char != 8'd0) reply_len <= reply_len + 8'd1;
+                text_pos <= text_pos + 6'd1;
+                if (text_pos == TEXT_CHARS - 1) state <= S_REPLY;
+            end
+            S_ID_SEND: begin
+                if (text_pos == TEXT_CHARS) begin
+                    state <= S_SUM;
+                end else if (text_char == 8'd0) begin
+                    text_pos <= text_pos + 6'd1;
+                end else begin
+                    send_byte <= text_char;
+                    text_pos  <= text_pos + 6'd1;
+                    after     <= S_ID_SEND;
+                    state     <= S_SEND;
+                end
+            end
+            default: if (!out_full) begin // S_SUM
+                out_wr   <= 1'b1;
+                out_data <= 8'd0 - sum;
+                state    <= S_LEN;
+            end
+            endcase
+        end
+    end
+endmodule
+`default_nettype wire

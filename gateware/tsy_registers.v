@@ -1,0 +1,214 @@
+// The memory controller's eight registers, from `base` (a multiple of 8) on:
+//   +0 control   0xFF idle; 0xF5 then 0xF7 writes the command byte to the Flash;
+//                0xF6 lets reads of +5 see the Flash's status
+//   +1..+3       address bits 0-7, 8-15, 16-23
+//   +4           Flash command byte
+//   +5           Flash status (0x00 unless control holds 0xF6)
+//   +6           RAM data      } every access advances the address by one,
+//   +7           Flash data    } wrapping from 0xFFFFFF to 0
+// Registers outside the block ignore writes and read as 0xFF.
+//
+// One access at a time: `req` for one cycle, then `ack` for one cycle when it is done (`rdata`
+// valid with it for reads).
+//
+// RAM port: synchronous. `ram_en` is high for one cycle with `ram_addr` (and `ram_we`,
+// `ram_wdata` for a write); read data is taken at the end of the RAM_LATENCY-th cycle after it
+// (1: a block RAM's registered output).
+//
+// Flash port: an Intel-style asynchronous bus. Each bus cycle holds CE# low with the address
+// (and for a write the data) one cycle before and one cycle after a WE# or OE# pulse of
+// FLASH_PULSE cycles; read data is taken in the last cycle of the OE# pulse. A data write is
+// two bus cycles, the program command 0x40 and the byte; a status read is one read cycle (the
+// chip answers its status after an erase or a program until it is told to read its array).
+`default_nettype none
+module tsy_registers #(
+    parameter FLASH_PULSE = 6,
+    parameter RAM_LATENCY = 1
+) (
+    input  wire        clk,
+    input  wire        rst,
+    /* verilator lint_off UNUSEDSIGNAL */
+    input  wire [7:0]  base, // bits 2..0 are not looked at
+    /* verilator lint_on UNUSEDSIGNAL */
+
+    input  wire        req,
+    input  wire        we,
+    input  wire [7:0]  addr,
+    input  wire [7:0]  wdata,
+    output reg         ack,
+    output reg  [7:0]  rdata,
+
+    output reg  [23:0] ram_addr,
+    output reg  [7:0]  ram_wdata,
+    output reg         ram_en,
+    output reg         ram_we,
+    input  wire [7:0]  ram_rdata,
+
+    output wire [23:0] flash_addr,
+    output reg         flash_ce_n,
+    output reg         flash_oe_n,
+    output reg         flash_we_n,
+    output reg  [7:0]  flash_dq_o,
+    output reg         flash_dq_oe,
+    input  wire [7:0]  flash_dq_i
+);
+    localparam [7:0] CONTROL_STROBE_ON  = 8'hF5;
+    localparam [7:0] CONTROL_STROBE_OFF = 8'hF7;
+    localparam [7:0] CONTROL_STATUS     = 8'hF6;
+    localparam [7:0] FLASH_PROGRAM      = 8'h40;
+
+    localparam [2:0] S_IDLE = 3'd0, S_RAM = 3'd1, S_SETUP = 3'd2, S_PULSE = 3'd3,
+                     S_HOLD = 3'd4;
+
+    reg [7:0]  control;
+    reg [7:0]  command;
+    reg [23:0] address;
+    reg [2:0]  state;
+    reg [7:0]  wait_count;
+    reg        cycle_write;  // the Flash bus cycle under way writes
+    reg        program_next; // a program command went out; its data byte follows
+    reg [7:0]  program_data;
+    reg        advance;      // the access steps the address on when done
+
+    assign flash_addr = address;
+
+    wire       in_block = (addr[7:3] == base[7:3]);
+    wire [2:0] offset   = addr[2:0];
+
+    always @(posedge clk) begin
+        ack    <= 1'b0;
+        ram_en <= 1'b0;
+        if (rst) begin
+            control     <= 8'hFF;
+            command     <= 8'hFF;
+            address     <= 24'd0;
+            state       <= S_IDLE;
+            flash_ce_n  <= 1'b1;
+            flash_oe_n  <= 1'b1;
+            flash_we_n  <= 1'b1;
+            flash_dq_oe <= 1'b0;
+            flash_dq_o  <= 8'hFF;
+            ram_we      <= 1'b0;
+            program_next <= 1'b0;
+            advance     <= 1'b0;
+        end else begin
+            case (state)
+            S_IDLE: if (req) begin
+                advance      <= 1'b0;
+                program_next <= 1'b0;
+                if (!in_block) begin
+                    rdata <= 8'hFF;
+                    ack   <= 1'b1;
+                end else if (we) begin
+                    case (offset)
+                    3'd0: begin
+                        control <= wdata;
+                        // The command reaches the Flash on the edge that ends the strobe.
+                        if (wdata == CONTROL_STROBE_OFF && control == CONTROL_STROBE_ON) begin
+                            flash_dq_o  <= command;
+                            cycle_write <= 1'b1;
+                            state       <= S_SETUP;
+                        end else begin
+                            ack <= 1'b1;
+                        end
+                    end
+                    3'd1: begin address[7:0]   <= wdata; ack <= 1'b1; end
+                    3'd2: begin address[15:8]  <= wdata; ack <= 1'b1; end
+                    3'd3: begin address[23:16] <= wdata; ack <= 1'b1; end
+                    3'd4: begin command <= wdata; ack <= 1'b1; end
+                    3'd5: ack <= 1'b1; // the status register cannot be written
+                    3'd6: begin
+                        ram_en    <= 1'b1;
+                        ram_we    <= 1'b1;
+                        ram_addr  <= address;
+                        ram_wdata <= wdata;
+                        address   <= address + 24'd1;
+                        ack       <= 1'b1;
+                    end
+                    default: begin
+                        flash_dq_o   <= FLASH_PROGRAM;
+                        program_data <= wdata;
+                        program_next <= 1'b1;
+                        advance      <= 1'b1;
+                        cycle_write  <= 1'b1;
+                        state        <= S_SETUP;
+                    end
+                    endcase
+                end else begin
+                    case (offset)
+                    3'd0: begin rdata <= control;         ack <= 1'b1; end
+                    3'd1: begin rdata <= address[7:0];    ack <= 1'b1; end
+                    3'd2: begin rdata <= address[15:8];   ack <= 1'b1; end
+                    3'd3: begin rdata <= address[23:16];  ack <= 1'b1; end
+                    3'd4: begin rdata <= command;         ack <= 1'b1; end
+                    3'd5: begin
+                        // The status drives the bus only while the control register asks.
+                        if (control == CONTROL_STATUS) begin
+                            cycle_write <= 1'b0;
+                            state       <= S_SETUP;
+                        end else begin
+                            rdata <= 8'h00;
+                            ack   <= 1'b1;
+                        end
+                    end
+                    3'd6: begin
+                        ram_en     <= 1'b1;
+                        ram_we     <= 1'b0;
+                        ram_addr   <= address;
+                        wait_count <= RAM_LATENCY;
+                        state      <= S_RAM;
+                    end
+                    default: begin
+                        cycle_write <= 1'b0;
+                        advance     <= 1'b1;
+                        state       <= S_SETUP;
+                    end
+                    endcase
+                end
+            end
+            S_RAM: begin
+                if (wait_count == 8'd0) begin
+                    rdata   <= ram_rdata;
+                    address <= address + 24'd1;
+                    ack     <= 1'b1;
+                    state   <= S_IDLE;
+                end else begin
+                    wait_count <= wait_count - 8'd1;
+                end
+            end
+            S_SETUP: begin
+                flash_ce_n  <= 1'b0;
+                flash_dq_oe <= cycle_write;
+                wait_count  <= FLASH_PULSE;
+                state       <= S_PULSE;
+            end
+            S_PULSE: begin
+                if (cycle_write) flash_we_n <= 1'b0;
+                else flash_oe_n <= 1'b0;
+                if (wait_count == 8'd0) begin
+                    flash_we_n <= 1'b1;
+                    flash_oe_n <= 1'b1;
+                    if (!cycle_write) rdata <= flash_dq_i;
+                    state <= S_HOLD;
+                end else begin
+                    wait_count <= wait_count - 8'd1;
+                end
+            end
+            default: begin // S_HOLD
+                flash_ce_n  <= 1'b1;
+                flash_dq_oe <= 1'b0;
+                if (program_next) begin
+                    program_next <= 1'b0;
+                    flash_dq_o   <= program_data;
+                    state        <= S_SETUP;
+                end else begin
+                    if (advance) address <= address + 24'd1;
+                    ack   <= 1'b1;
+                    state <= S_IDLE;
+                end
+            end
+            endcase
+        end
+    end
+endmodule
+`default_nettype wire

@@ -1,0 +1,40 @@
+// The verilated controller (gateware/tsy_core.v) on its board: a 16 MB synchronous RAM on its RAM
+// port and the simulated board's Flash model on its Flash bus. Free of Verilator's headers.
+#pragma once
+
+#include "Flash.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+namespace tessary::rtl {
+
+struct RtlSettings {
+    uint32_t baudDivisor = 16;
+    uint8_t registerBase = 0;
+    bool fast = true;
+    uint32_t announcedFlashSize = 0;
+};
+
+class RtlModel {
+  public:
+    // `ram` holds 16 MB; both outlive the model.
+    RtlModel(const RtlSettings& settings, std::span<uint8_t> ram, board::Flash& flash);
+    ~RtlModel();
+    RtlModel(const RtlModel&) = delete;
+    RtlModel& operator=(const RtlModel&) = delete;
+
+    // One clock cycle with `rxPin` on the controller's receive pin; returns its transmit pin.
+    bool Cycle(bool rxPin);
+    // The controller has nothing received, under way or left to send.
+    bool Idle() const;
+    uint64_t Cycles() const { return cycles_; }
+
+  private:
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
+    uint64_t cycles_ = 0;
+};
+
+} // namespace tessary::rtl

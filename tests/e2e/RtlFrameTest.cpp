@@ -1,0 +1,245 @@
+// The gateware's frame engine, verilated in tessary-rtl-board, spoken to with raw frames: the
+// fast protocol's announcement, long frames and the compact read, a window of requests in flight,
+// and what a window larger than its receive FIFO does (it fails cleanly: every reply that comes is
+// right, and memory holds a prefix of the writes and nothing else).
+#include "BoardProcess.h"
+#include "FrameCodec.h"
+#include "TtyConfig.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace tessary::test {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+constexpr uint8_t kRamData = 6;
+
+Bytes Frame(const Bytes& payload) {
+    Bytes frame(payload.size() + frame::kOverhead);
+    frame::Encode(payload.data(), static_cast<int>(payload.size()), frame.data());
+    return frame;
+}
+
+Bytes SetAddress(uint32_t address) {
+    return Frame({0x45, 1, static_cast<uint8_t>(address), 2, static_cast<uint8_t>(address >> 8), 3,
+                  static_cast<uint8_t>(address >> 16)});
+}
+
+Bytes Pattern(size_t count, uint8_t seed) {
+    Bytes bytes(count);
+    for (size_t i = 0; i < count; ++i) {
+        bytes[i] = static_cast<uint8_t>(seed * 13 + i * 7 + 1);
+    }
+    return bytes;
+}
+
+class RtlFrameTest : public ::testing::Test {
+  protected:
+    void Start(const std::vector<std::string>& options) {
+        std::vector<std::string> all{"--baud", "3000000"};
+        all.insert(all.end(), options.begin(), options.end());
+        process = std::make_unique<BoardProcess>(TESSARY_RTL_BOARD_EXE, all);
+        fd = open(process->Path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(fd, 0);
+        ASSERT_TRUE(ConfigureTty(fd));
+    }
+    void TearDown() override {
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
+
+    // Sends all of `bytes` at once, reading what comes back meanwhile, then reads until the line
+    // has been quiet for `quietMs`.
+    Bytes Exchange(const Bytes& bytes, int quietMs = 300) {
+        Bytes back;
+        size_t sent = 0;
+        for (;;) {
+            pollfd entry{fd, static_cast<short>(POLLIN | (sent < bytes.size() ? POLLOUT : 0)), 0};
+            if (poll(&entry, 1, sent < bytes.size() ? 1000 : quietMs) <= 0) {
+                return back;
+            }
+            if ((entry.revents & POLLIN) != 0) {
+                uint8_t chunk[4096];
+                const ssize_t n = read(fd, chunk, sizeof(chunk));
+                if (n > 0) {
+                    back.insert(back.end(), chunk, chunk + n);
+                }
+            }
+            if ((entry.revents & POLLOUT) != 0 && sent < bytes.size()) {
+                const ssize_t n = write(fd, bytes.data() + sent, bytes.size() - sent);
+                if (n > 0) {
+                    sent += static_cast<size_t>(n);
+                }
+            }
+        }
+    }
+    Bytes Reply(const Bytes& payload) {
+        const Bytes back = Exchange(Frame(payload));
+        if (back.size() < 2 || back.size() != back[0] + 2u) {
+            return {};
+        }
+        return Bytes(back.begin() + 1, back.end() - 1);
+    }
+    // `count` RAM bytes from `address`, in compact reads.
+    Bytes ReadRam(uint32_t address, size_t count) {
+        EXPECT_EQ(
+            Reply({0x45, 1, static_cast<uint8_t>(address), 2, static_cast<uint8_t>(address >> 8), 3,
+                   static_cast<uint8_t>(address >> 16)}),
+            Bytes{0x81});
+        Bytes bytes;
+        while (bytes.size() < count) {
+            const auto n = static_cast<uint8_t>(std::min<size_t>(254, count - bytes.size()));
+            const Bytes reply = Reply({0x49, kRamData, n});
+            EXPECT_EQ(reply.size(), n + 1u);
+            if (reply.size() != n + 1u) {
+                return bytes;
+            }
+            bytes.insert(bytes.end(), reply.begin() + 1, reply.end());
+        }
+        return bytes;
+    }
+
+    std::unique_ptr<BoardProcess> process;
+    int fd = -1;
+};
+
+TEST_F(RtlFrameTest, FastBoardAnnouncesItsWindowFrameLengthAndFlash) {
+    Start({"--flash", "16m"});
+    const Bytes reply = Reply({0x41});
+    ASSERT_FALSE(reply.empty());
+    EXPECT_EQ(reply[0], 0x82);
+    EXPECT_EQ(std::string(reply.begin() + 1, reply.end()),
+              "Tessary RTL controller {fast w=4 m=255 f=1000000}");
+}
+
+TEST_F(RtlFrameTest, BasicBoardAnnouncesNothingAndRefusesLongFrames) {
+    Start({"--protocol", "basic"});
+    const Bytes reply = Reply({0x41});
+    EXPECT_EQ(std::string(reply.begin() + 1, reply.end()), "Tessary RTL controller");
+    Bytes write{0x44, kRamData};
+    const Bytes data = Pattern(64, 1);
+    write.insert(write.end(), data.begin(), data.end());
+    EXPECT_EQ(Reply({0x45, 1, 0, 2, 0, 3, 0}), Bytes{0x81});
+    EXPECT_TRUE(Reply(write).empty()); // 66 payload bytes
+    EXPECT_TRUE(Reply({0x49, kRamData, 4}).empty());
+    // 0x47 with its filler: the refused write left the RAM alone.
+    const Bytes values = Reply({0x47, 4, kRamData, 0, 0, 0, 0});
+    EXPECT_EQ(values, (Bytes{0x85, 0, 0, 0, 0}));
+}
+
+TEST_F(RtlFrameTest, LongWritesAndCompactReadsRoundTrip) {
+    Start({});
+    const Bytes data = Pattern(253, 3);
+    Bytes write{0x44, kRamData};
+    write.insert(write.end(), data.begin(), data.end());
+    EXPECT_EQ(Reply({0x45, 1, 0xFE, 2, 0xFF, 3, 0xFF}), Bytes{0x81});
+    EXPECT_EQ(Reply(write), Bytes{0x81});
+    // The address ran on through 0xFFFFFF to 0.
+    EXPECT_EQ(ReadRam(0xFFFFFE, 2), Bytes(data.begin(), data.begin() + 2));
+    EXPECT_EQ(ReadRam(0, 251), Bytes(data.begin() + 2, data.end()));
+    // A list read of 127 registers is the longest reply: 255 payload bytes.
+    Bytes list{0x48};
+    list.insert(list.end(), 127, 0x01);
+    const Bytes listed = Reply(list);
+    ASSERT_EQ(listed.size(), 255u);
+    EXPECT_EQ(listed[1], 0x01);
+    list.push_back(0x01); // one more would not fit a reply
+    EXPECT_TRUE(Reply(list).empty());
+}
+
+TEST_F(RtlFrameTest, WrongChecksumGetsNoReplyAndWritesNothing) {
+    Start({});
+    Bytes bad = Frame({0x44, kRamData, 0x11, 0x22});
+    bad.back() ^= 0x01;
+    EXPECT_TRUE(Exchange(bad).empty());
+    EXPECT_EQ(ReadRam(0, 2), (Bytes{0, 0}));
+}
+
+// Frames that hold the engine longest for their length: list reads answer with twice the bytes
+// they ask with; a long write follows every three.
+Bytes Window(size_t requests, Bytes& expectedReplies, Bytes& written) {
+    Bytes stream = SetAddress(0x1000);
+    expectedReplies = Frame({0x81});
+    Bytes list{0x48};
+    list.insert(list.end(), 127, 0x04); // the Flash command register: 0xFF after reset
+    Bytes listReply{0x84};
+    for (int i = 0; i < 127; ++i) {
+        listReply.insert(listReply.end(), {0x04, 0xFF});
+    }
+    for (size_t i = 0; i < requests; ++i) {
+        const bool isList = i % 4 != 3;
+        const Bytes frame = isList ? Frame(list) : Bytes{};
+        Bytes payload{0x44, kRamData};
+        const Bytes data = Pattern(200, static_cast<uint8_t>(i));
+        payload.insert(payload.end(), data.begin(), data.end());
+        if (isList) {
+            stream.insert(stream.end(), frame.begin(), frame.end());
+            const Bytes reply = Frame(listReply);
+            expectedReplies.insert(expectedReplies.end(), reply.begin(), reply.end());
+        } else {
+            const Bytes write = Frame(payload);
+            stream.insert(stream.end(), write.begin(), write.end());
+            const Bytes reply = Frame({0x81});
+            expectedReplies.insert(expectedReplies.end(), reply.begin(), reply.end());
+            written.insert(written.end(), data.begin(), data.end());
+        }
+    }
+    return stream;
+}
+
+TEST_F(RtlFrameTest, AnnouncedWindowIsServedInOrder) {
+    Start({});
+    // Four requests in flight: the host sends the next one when the first reply is complete.
+    Bytes expected;
+    Bytes written;
+    const Bytes stream = Window(16, expected, written);
+    Bytes back;
+    size_t frameStart = 0;
+    // Send in windows of 4 frames; each window waits for its own replies.
+    std::vector<size_t> bounds{0};
+    for (size_t at = 0; at < stream.size(); at += stream[at] + 2u) {
+        bounds.push_back(at + stream[at] + 2u);
+    }
+    for (size_t first = 0; first + 1 < bounds.size(); first += 4) {
+        const size_t last = std::min(first + 4, bounds.size() - 1);
+        const Bytes part(stream.begin() + static_cast<long>(bounds[first]),
+                         stream.begin() + static_cast<long>(bounds[last]));
+        const Bytes replies = Exchange(part, 100);
+        back.insert(back.end(), replies.begin(), replies.end());
+        frameStart = last;
+    }
+    EXPECT_EQ(frameStart, bounds.size() - 1);
+    EXPECT_EQ(back, expected);
+    EXPECT_EQ(ReadRam(0x1000, written.size()), written);
+}
+
+TEST_F(RtlFrameTest, WindowLargerThanTheReceiveFifoFailsCleanly) {
+    Start({});
+    Bytes expected;
+    Bytes written;
+    const Bytes stream = Window(32, expected, written);
+    const Bytes back = Exchange(stream, 500);
+    // Replies stop; those that came are the right ones, in order.
+    ASSERT_LT(back.size(), expected.size());
+    EXPECT_EQ(back, Bytes(expected.begin(), expected.begin() + static_cast<long>(back.size())));
+    // Memory holds the writes of a prefix of the requests, exactly, and nothing after it.
+    const Bytes memory = ReadRam(0x1000, written.size() + 16);
+    size_t intact = 0;
+    while (intact < written.size() && memory[intact] == written[intact]) {
+        ++intact;
+    }
+    EXPECT_EQ(intact % 200, 0u);
+    EXPECT_EQ(Bytes(memory.begin() + static_cast<long>(intact), memory.end()),
+              Bytes(memory.size() - intact, 0));
+    // The board is in step again.
+    EXPECT_EQ(Reply({0x40}), Bytes{0x81});
+}
+
+} // namespace
+} // namespace tessary::test
