@@ -3,8 +3,8 @@ _tessary_cli() {
     local cur prev words cword
     _init_completion || return
 
-    local commands="devices load-ram store-ram load-flash store-flash erase blank-check"
-    local global="--device --serial --config --register-base -q --quiet --json -h --help -V --version"
+    local commands="devices ports probe load-ram store-ram load-flash store-flash erase blank-check"
+    local global="--device --serial --baud --window --config --register-base -q --quiet --json -h --help -V --version"
     local command="" word
     for word in "${words[@]:1:cword-1}"; do
         case " $commands " in *" $word "*) command=$word; break ;; esac
@@ -17,7 +17,9 @@ _tessary_cli() {
             COMPREPLY=($(compgen -W "$names" -- "$cur"))
             return ;;
         --serial)
-            COMPREPLY=($(compgen -W "$(compgen -G '/dev/serial/by-id/*'; compgen -G '/dev/tty[UA]*')" -- "$cur"))
+            local lines
+            lines=$(tessary-cli ports 2>/dev/null | awk '{print $1}')
+            COMPREPLY=($(compgen -W "$lines" -- "$cur"))
             return ;;
         --config)
             COMPREPLY=($(compgen -W "q0 q1 q2 q3 parvel4 parvel16" -- "$cur"))
@@ -39,13 +41,13 @@ _tessary_cli() {
         load-flash) options="--address --length --offset --format --no-erase --no-preserve --no-verify -h --help" ;;
         store-ram | store-flash) options="--address --length --offset --mode --format -h --help" ;;
         erase | blank-check) options="--blocks -h --help" ;;
-        devices) options="-h --help" ;;
+        devices | ports | probe) options="-h --help" ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
     elif [[ -z $command ]]; then
         COMPREPLY=($(compgen -W "$commands" -- "$cur"))
-    elif [[ $command != devices && $command != erase && $command != blank-check ]]; then
+    elif [[ $command == *-ram || $command == *-flash ]]; then
         _filedir
     fi
 }

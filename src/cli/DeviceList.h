@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,9 @@ namespace tessary::cli {
 struct DeviceInfo {
     std::string name;
     bool isDefault = false;
+    // The board's memory configuration and register base, when its table entry gives them.
+    std::optional<std::string> configuration;
+    std::optional<std::string> registerBase;
 };
 
 // The devices of the library's table, in its order (the library must be initialised).

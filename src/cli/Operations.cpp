@@ -2,11 +2,11 @@
 
 #include "BlockList.h"
 #include "CliNumber.h"
-#include "Configurations.h"
 #include "EraseFlash.h"
 #include "FlashGeometry.h"
 #include "FormFields.h"
 #include "LoadOperations.h"
+#include "MemoryConfigurations.h"
 #include "QuoteText.h"
 #include "Refuse.h"
 #include "Sinks.h"
@@ -163,6 +163,8 @@ PreparedOperation PrepareOperation(const Request& request, const Session& sessio
     case Command::Erase:
         return PrepareErase(request, session, messages);
     case Command::Devices:
+    case Command::Ports:
+    case Command::Probe:
     case Command::BlankCheck:
         break;
     }
@@ -183,7 +185,7 @@ std::optional<std::vector<int32_t>> SelectBlocks(const Request& request, const S
     }
     if (list.problem == BlockList::Problem::PastTheTable) {
         Refuse(messages, "Block " + std::to_string(list.pastTheTable) + " is not in the " +
-                             ConfigurationNamed(request.configuration).label +
+                             ConfigurationOfValue(session.memoryConfiguration).label +
                              " configuration, whose blocks are 0 to " + std::to_string(count - 1) +
                              ".");
         return std::nullopt;

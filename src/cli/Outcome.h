@@ -2,6 +2,7 @@
 
 #include "DeviceList.h"
 #include "PrintingSinks.h"
+#include "SerialPorts.h"
 
 #include <cstdint>
 #include <optional>
@@ -34,11 +35,13 @@ struct Outcome {
     int64_t blocks = 0; // Flash blocks erased
     bool cancelled = false;
     std::optional<std::vector<DeviceInfo>> devices;
-    std::optional<std::vector<BlankBlock>> blank; // blank-check
+    std::optional<std::vector<BlankBlock>> blank;     // blank-check
+    std::optional<std::vector<SerialPortInfo>> ports; // ports
+    std::optional<std::string> identity;              // probe: what the board said it is
 };
 
 // One JSON object (a single line): command, ok, exitCode, cancelled, status, messages (each with
-// the cause where one is known), bytes, blocks, and devices for the devices command.
+// the cause where one is known), bytes, blocks, and devices, ports or identity for those commands.
 std::string OutcomeJson(const Outcome& outcome);
 
 } // namespace tessary::cli

@@ -27,7 +27,14 @@ std::string OutcomeJson(const Outcome& outcome) {
     if (outcome.devices) {
         json["devices"] = nlohmann::ordered_json::array();
         for (const DeviceInfo& device : *outcome.devices) {
-            json["devices"].push_back({{"name", device.name}, {"default", device.isDefault}});
+            nlohmann::ordered_json entry = {{"name", device.name}, {"default", device.isDefault}};
+            if (device.configuration) {
+                entry["config"] = *device.configuration;
+            }
+            if (device.registerBase) {
+                entry["base"] = *device.registerBase;
+            }
+            json["devices"].push_back(std::move(entry));
         }
     }
     if (outcome.blank) {
@@ -36,6 +43,15 @@ std::string OutcomeJson(const Outcome& outcome) {
             json["blank"].push_back(
                 {{"block", block.index}, {"address", block.address}, {"erased", block.erased}});
         }
+    }
+    if (outcome.ports) {
+        json["ports"] = nlohmann::ordered_json::array();
+        for (const SerialPortInfo& port : *outcome.ports) {
+            json["ports"].push_back({{"path", port.path}, {"label", port.label}});
+        }
+    }
+    if (outcome.identity) {
+        json["identity"] = *outcome.identity;
     }
     // Invalid UTF-8 (a file name in another encoding) is replaced rather than thrown at.
     return json.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);

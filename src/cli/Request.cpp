@@ -6,6 +6,10 @@ const char* CommandName(Command command) {
     switch (command) {
     case Command::Devices:
         return "devices";
+    case Command::Ports:
+        return "ports";
+    case Command::Probe:
+        return "probe";
     case Command::LoadRam:
         return "load-ram";
     case Command::StoreRam:

@@ -6,7 +6,17 @@
 
 namespace tessary::cli {
 
-enum class Command { Devices, LoadRam, StoreRam, LoadFlash, StoreFlash, Erase, BlankCheck };
+enum class Command {
+    Devices,
+    Ports,
+    Probe,
+    LoadRam,
+    StoreRam,
+    LoadFlash,
+    StoreFlash,
+    Erase,
+    BlankCheck
+};
 
 // The subcommand's name on the command line, e.g. "load-ram".
 const char* CommandName(Command command);
@@ -23,6 +33,9 @@ struct Request {
     int32_t window = 0; // 0 = what the board announces
     std::string configuration = "q0";
     std::string registerBase = "0";
+    // Given on the command line; otherwise the device's table entry may supply them.
+    bool configurationGiven = false;
+    bool registerBaseGiven = false;
     bool quiet = false;
     bool json = false;
 

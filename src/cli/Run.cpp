@@ -5,11 +5,13 @@
 #include "DeviceLibrary.h"
 #include "DeviceList.h"
 #include "FlashGeometry.h"
+#include "Lines.h"
 #include "Operations.h"
 #include "Outcome.h"
 #include "PrintingSinks.h"
 #include "Progress.h"
 #include "ProgressTicker.h"
+#include "RecentLines.h"
 #include "Settings.h"
 
 #include <cstdio>
@@ -27,10 +29,17 @@ int RunDevices(Outcome& outcome, MessageSink& messages) {
     return kExitSuccess;
 }
 
-// Every check comes before the library is started and a board contacted.
-int RunOperation(const Request& request, StatusSink& status, MessageSink& messages) {
+// The library is started to read its device table (the chosen device's configuration and
+// register base are the defaults); every check comes before a board is contacted.
+int RunOperation(const Request& given, StatusSink& status, MessageSink& messages) {
+    DeviceLibrary library;
+    if (!library.Start(messages)) {
+        return kExitFailed;
+    }
+    Request request = given;
     Session session;
-    if (!ApplyConfiguration(request, session, messages) ||
+    if (!SelectBoard(request, session, messages) ||
+        !ApplyConfiguration(request, session, messages) ||
         !ApplyRegisterBase(request, session, messages)) {
         return kExitUsage;
     }
@@ -38,39 +47,47 @@ int RunOperation(const Request& request, StatusSink& status, MessageSink& messag
     if (!operation) {
         return kExitUsage;
     }
-    DeviceLibrary library;
-    if (!library.Start(messages)) {
-        return kExitFailed;
-    }
-    if (!SelectBoard(request, session, messages)) {
-        return kExitUsage;
-    }
     CancelToken cancel;
     const CancelOnSignals signals(cancel);
-    if (operation(session, status, messages, cancel)) {
-        return kExitSuccess;
+    if (!operation(session, status, messages, cancel)) {
+        return cancel.Cancelled() ? kExitCancelled : kExitFailed;
     }
-    return cancel.Cancelled() ? kExitCancelled : kExitFailed;
+    if (request.serial) {
+        RememberLine(*request.serial); // offered again by 'ports' and the device dialog
+    }
+    return kExitSuccess;
+}
+
+void PrintPorts(const std::vector<SerialPortInfo>& ports, std::ostream& out, std::ostream& err) {
+    if (ports.empty()) {
+        err << "No serial lines found.\n";
+    }
+    for (const SerialPortInfo& port : ports) {
+        out << port.path;
+        if (port.label != port.path) {
+            out << "  " << port.label;
+        }
+        out << '\n';
+    }
 }
 
 // Which blocks are erased: the same checks and board selection as an operation, then the blocks
 // read one by one.
-int RunBlankCheck(const Request& request, Outcome& outcome, StatusSink& status,
+int RunBlankCheck(const Request& given, Outcome& outcome, StatusSink& status,
                   MessageSink& messages) {
+    DeviceLibrary library;
+    if (!library.Start(messages)) {
+        return kExitFailed;
+    }
+    Request request = given;
     Session session;
-    if (!ApplyConfiguration(request, session, messages) ||
+    if (!SelectBoard(request, session, messages) ||
+        !ApplyConfiguration(request, session, messages) ||
         !ApplyRegisterBase(request, session, messages)) {
         return kExitUsage;
     }
     const std::optional<std::vector<int32_t>> blocks = SelectBlocks(request, session, messages);
     if (!blocks) {
-        return kExitUsage;
-    }
-    DeviceLibrary library;
-    if (!library.Start(messages)) {
-        return kExitFailed;
-    }
-    if (!SelectBoard(request, session, messages)) {
         return kExitUsage;
     }
     CancelToken cancel;
@@ -88,6 +105,22 @@ int RunBlankCheck(const Request& request, Outcome& outcome, StatusSink& status,
     return cancel.Cancelled() ? kExitCancelled : kExitFailed;
 }
 
+int RunCommand(const Request& request, Outcome& outcome, StatusSink& status,
+               MessageSink& messages) {
+    switch (request.command) {
+    case Command::Devices:
+        return RunDevices(outcome, messages);
+    case Command::Ports:
+        return RunPorts(outcome);
+    case Command::Probe:
+        return RunProbe(request, outcome, messages);
+    case Command::BlankCheck:
+        return RunBlankCheck(request, outcome, status, messages);
+    default:
+        return RunOperation(request, status, messages);
+    }
+}
+
 void PrintBlank(const std::vector<BlankBlock>& blocks, std::ostream& out) {
     for (const BlankBlock& block : blocks) {
         char line[64];
@@ -102,7 +135,17 @@ void PrintDevices(const std::vector<DeviceInfo>& devices, std::ostream& out, std
         err << "The device table holds no devices.\n";
     }
     for (const DeviceInfo& device : devices) {
-        out << device.name << (device.isDefault ? "  (default)" : "") << '\n';
+        out << device.name << (device.isDefault ? "  (default)" : "");
+        if (device.configuration || device.registerBase) {
+            out << ' ';
+        }
+        if (device.configuration) {
+            out << " config=" << *device.configuration;
+        }
+        if (device.registerBase) {
+            out << " base=" << *device.registerBase;
+        }
+        out << '\n';
     }
 }
 
@@ -113,14 +156,12 @@ int Run(const Request& request, std::ostream& out, std::ostream& err, Progress* 
     outcome.command = CommandName(request.command);
     PrintingMessages messages(err, progress);
     PrintingStatus status(progress);
-    if (request.command == Command::Devices) {
-        outcome.exitCode = RunDevices(outcome, messages);
-    } else if (request.command == Command::BlankCheck) {
-        const ProgressTicker ticker(progress);
-        outcome.exitCode = RunBlankCheck(request, outcome, status, messages);
+    if (request.command == Command::Devices || request.command == Command::Ports ||
+        request.command == Command::Probe) {
+        outcome.exitCode = RunCommand(request, outcome, status, messages);
     } else {
         const ProgressTicker ticker(progress);
-        outcome.exitCode = RunOperation(request, status, messages);
+        outcome.exitCode = RunCommand(request, outcome, status, messages);
     }
     outcome.status = status.LastText();
     outcome.messages = messages.Shown();
@@ -148,6 +189,10 @@ int Run(const Request& request, std::ostream& out, std::ostream& err, Progress* 
         out << OutcomeJson(outcome) << '\n';
     } else if (outcome.devices) {
         PrintDevices(*outcome.devices, out, err);
+    } else if (outcome.ports) {
+        PrintPorts(*outcome.ports, out, err);
+    } else if (outcome.identity) {
+        out << *outcome.identity << '\n';
     } else {
         if (outcome.blank) {
             PrintBlank(*outcome.blank, out); // the blocks checked, also before a cancel

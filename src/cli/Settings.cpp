@@ -1,8 +1,8 @@
 #include "Settings.h"
 
 #include "CliNumber.h"
-#include "Configurations.h"
 #include "DeviceList.h"
+#include "MemoryConfigurations.h"
 #include "Refuse.h"
 #include "RegisterBaseField.h"
 #include "Sinks.h"
@@ -50,7 +50,22 @@ bool ApplyRegisterBase(const Request& request, Session& session, MessageSink& me
     return true;
 }
 
-bool SelectBoard(const Request& request, Session& session, MessageSink& messages) {
+namespace {
+
+void TakeDeviceDefaults(const DeviceInfo& device, Request& request) {
+    if (!request.configurationGiven && device.configuration) {
+        if (const Configuration* configuration = FindConfiguration(*device.configuration)) {
+            request.configuration = configuration->name;
+        }
+    }
+    if (!request.registerBaseGiven && device.registerBase) {
+        request.registerBase = *device.registerBase;
+    }
+}
+
+} // namespace
+
+bool SelectBoard(Request& request, Session& session, MessageSink& messages) {
     if (request.serial) {
         session.interfaceType = kInterfaceSerial;
         session.deviceName = *request.serial;
@@ -60,25 +75,20 @@ bool SelectBoard(const Request& request, Session& session, MessageSink& messages
     }
     session.interfaceType = kInterfaceLibrary;
     const std::vector<DeviceInfo> devices = ListDevices();
-    if (request.device) {
-        const bool known = std::any_of(devices.begin(), devices.end(), [&](const DeviceInfo& d) {
-            return d.name == *request.device;
+    const auto chosen =
+        std::find_if(devices.begin(), devices.end(), [&request](const DeviceInfo& d) {
+            return request.device ? d.name == *request.device : d.isDefault;
         });
-        if (!known) {
-            Refuse(messages, "No device named '" + *request.device +
-                                 "' in the device table; 'tessary-cli devices' lists them.");
-            return false;
-        }
-        session.deviceName = *request.device;
-        return true;
-    }
-    const auto chosen = std::find_if(devices.begin(), devices.end(),
-                                     [](const DeviceInfo& d) { return d.isDefault; });
     if (chosen == devices.end()) {
-        Refuse(messages, "The device table marks no default device; choose one with --device.");
+        Refuse(messages, request.device
+                             ? "No device named '" + *request.device +
+                                   "' in the device table; 'tessary-cli devices' lists them."
+                             : "The device table marks no default device; choose one with "
+                               "--device.");
         return false;
     }
     session.deviceName = chosen->name;
+    TakeDeviceDefaults(*chosen, request);
     return true;
 }
 

@@ -20,7 +20,9 @@ bool ApplyConfiguration(const Request& request, Session& session, MessageSink& m
 bool ApplyRegisterBase(const Request& request, Session& session, MessageSink& messages);
 
 // Points the session at the board: a serial line (--serial), a device of the library's table
-// (--device), or the table's default device. The library must be initialised.
-bool SelectBoard(const Request& request, Session& session, MessageSink& messages);
+// (--device), or the table's default device. The device's config= and base= settings become the
+// request's configuration and register base where the command line gave none. The library must
+// be initialised.
+bool SelectBoard(Request& request, Session& session, MessageSink& messages);
 
 } // namespace tessary::cli

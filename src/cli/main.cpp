@@ -1,6 +1,6 @@
 // tessary-cli: Tessary's operations from a shell, for scripts, CI jobs and machines without a
 // display. The options are defined here; everything they drive is in the tessary_cli library.
-#include "Configurations.h"
+#include "MemoryConfigurations.h"
 #include "Outcome.h"
 #include "Progress.h"
 #include "Request.h"
@@ -18,6 +18,8 @@
 #include <vector>
 
 using namespace tessary::cli;
+using tessary::Configuration;
+using tessary::Configurations;
 
 namespace {
 
@@ -43,6 +45,8 @@ struct OptionalTexts {
     CLI::Option* serialOption = nullptr;
     std::vector<CLI::Option*> offsetOptions;
     std::vector<CLI::Option*> blocksOptions;
+    CLI::Option* configOption = nullptr;
+    CLI::Option* baseOption = nullptr;
 };
 
 void AddGlobalOptions(CLI::App& app, Request& request, OptionalTexts& texts) {
@@ -67,15 +71,19 @@ void AddGlobalOptions(CLI::App& app, Request& request, OptionalTexts& texts) {
     for (const Configuration& configuration : Configurations()) {
         names.emplace_back(configuration.name);
     }
-    app.add_option("--config", request.configuration,
-                   "Memory configuration: q0 (512K Flash, 128K RAM), q1 (512K Flash, 512K RAM), "
-                   "q2 (1024K RAM), q3 (1024K Flash), parvel4 (4MB Flash, 16MB RAM), parvel16 "
-                   "(16MB Flash, 16MB RAM)")
-        ->check(CLI::IsMember(names, CLI::ignore_case))
-        ->capture_default_str();
-    app.add_option("--register-base", request.registerBase,
-                   "First register of the memory controller: 0x00 to 0xF8, a multiple of 8")
-        ->capture_default_str();
+    texts.configOption =
+        app.add_option(
+               "--config", request.configuration,
+               "Memory configuration: q0 (512K Flash, 128K RAM), q1 (512K Flash, 512K RAM), "
+               "q2 (1024K RAM), q3 (1024K Flash), parvel4 (4MB Flash, 16MB RAM), parvel16 "
+               "(16MB Flash, 16MB RAM); default: the device's config= setting, else q0")
+            ->check(CLI::IsMember(names, CLI::ignore_case))
+            ->capture_default_str();
+    texts.baseOption = app.add_option("--register-base", request.registerBase,
+                                      "First register of the memory controller: 0x00 to 0xF8, a "
+                                      "multiple of 8; default: the "
+                                      "device's base= setting, else 0")
+                           ->capture_default_str();
     app.add_flag("-q,--quiet", request.quiet, "No progress display");
     app.add_flag("--json", request.json, "Print one JSON object with the outcome on stdout");
 }
@@ -192,8 +200,14 @@ int main(int argc, char** argv) {
     app.fallthrough(); // global options are accepted after the command as well
     AddGlobalOptions(app, request, texts);
     const std::vector<std::pair<CLI::App*, Command>> commands = {
-        {app.add_subcommand("devices", "List the library's devices, the default marked"),
+        {app.add_subcommand("devices", "List the library's devices, the default marked, with the "
+                                       "configuration and register base their entries give"),
          Command::Devices},
+        {app.add_subcommand("ports", "List the serial lines present, USB adapters by name first"),
+         Command::Ports},
+        {app.add_subcommand("probe", "Test the board on the --serial line or the device: its "
+                                     "identity (exit 0), or why it cannot be reached (exit 1)"),
+         Command::Probe},
         {AddLoad(app, "load-ram", "Load a file, or a slice of it, into RAM", request, texts, false),
          Command::LoadRam},
         {AddStore(app, "store-ram", "Store a range of RAM into a file", request, texts),
@@ -233,6 +247,8 @@ int main(int argc, char** argv) {
     if (texts.serialOption->count() > 0) {
         request.serial = texts.serial;
     }
+    request.configurationGiven = texts.configOption->count() > 0;
+    request.registerBaseGiven = texts.baseOption->count() > 0;
     for (const CLI::Option* offset : texts.offsetOptions) {
         if (offset->count() > 0) {
             request.offset = texts.offset;

@@ -3,13 +3,19 @@
 #include "AppContext.h"
 #include "ConfigurationLayout.h"
 #include "FormBuilder.h"
+#include "MainWindow.h"
+#include "MemoryConfigurations.h"
 #include "PropertiesForm.h"
 #include "RegisterBaseField.h"
+#include "Sinks.h"
 #include "lnkutil.h"
+#include "lnkutil_ext.h"
 
 #include <QComboBox>
 
 #include <array>
+#include <optional>
+#include <string>
 #include <utility>
 
 namespace tessary {
@@ -41,6 +47,16 @@ int32_t DefaultDevice() {
     return ZmgrGetDefaultDev(&error);
 }
 
+std::optional<std::string> DeviceSetting(int32_t index, const char* key) {
+    std::array<char, 64> value{};
+    LnkErc error = 0;
+    if (index < 0 ||
+        !ZmgrGetDevSetting(index, key, value.data(), static_cast<int32_t>(value.size()), &error)) {
+        return std::nullopt;
+    }
+    return std::string(value.data());
+}
+
 } // namespace
 
 PropertiesPage::PropertiesPage(QWidget* parent) : Page(QSize(250, 192), parent) {
@@ -56,6 +72,7 @@ void PropertiesPage::OnInit() {
     SetText(kRegisterBase, "0x00");
     RegisterBase = 0;
     SetChecked(kQ0, true);
+    ApplyDeviceSettings(DefaultDevice(), false);
 }
 
 void PropertiesPage::OnCommand(int id, Notification code) {
@@ -92,12 +109,43 @@ void PropertiesPage::Configure() {
     FillDeviceList();
     const bool chosen = list->currentIndex() >= 0 && DefaultDevice() != -1;
     gApp->SetDevice(chosen ? list->currentText().toStdString() : std::string());
+    if (chosen) {
+        ApplyDeviceSettings(list->currentIndex(), true);
+    }
 }
 
 void PropertiesPage::ChooseDevice() {
     const auto* list = static_cast<const QComboBox*>(Control(kDeviceList));
     if (list->currentIndex() >= 0) {
         gApp->SetDevice(list->currentText().toStdString());
+        ApplyDeviceSettings(list->currentIndex(), true);
+    }
+}
+
+void PropertiesPage::ApplyDeviceSettings(int32_t index, bool announce) {
+    std::string applied;
+    const std::optional<std::string> config = DeviceSetting(index, "config");
+    const Configuration* configuration = config ? FindConfiguration(*config) : nullptr;
+    if (configuration != nullptr) {
+        for (const auto& [button, value] : kConfigurations) {
+            if (value == configuration->value) {
+                SetChecked(button, true);
+                ChooseConfiguration(button);
+            }
+        }
+        applied = configuration->label;
+    }
+    if (const std::optional<std::string> base = DeviceSetting(index, "base")) {
+        std::string text = *base;
+        const int32_t value = ParseRegisterBase(text);
+        if (value >= 0) {
+            SetText(kRegisterBase, *base);
+            RegisterBase = value;
+            applied += (applied.empty() ? "" : ", ") + std::string("register base ") + *base;
+        }
+    }
+    if (announce && !applied.empty() && gMainWindow != nullptr) {
+        gMainWindow->SetStatusText(gApp->deviceName + ": " + applied);
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include "Page.h"
 
+#include <cstdint>
+
 namespace tessary {
 
 // "Properties": the device the operations talk to, the board's memory configuration and the
@@ -33,6 +35,9 @@ class PropertiesPage : public Page {
     void ChooseDevice();
     void ChooseConfiguration(int id);
     void CheckRegisterBase();
+    // The device's config= and base= settings, applied as if the person had chosen them; the
+    // status bar says so when `announce`.
+    void ApplyDeviceSettings(int32_t index, bool announce);
 };
 
 } // namespace tessary

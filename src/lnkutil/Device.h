@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tessary::lnkutil {
@@ -34,6 +35,11 @@ class Device {
     virtual bool GetReg(uint8_t address, uint8_t* data) = 0;
     virtual bool GetRegRepeat(uint8_t address, uint8_t* data, size_t count) = 0;
     virtual bool GetRegSet(const uint8_t* addresses, uint8_t* values, size_t count) = 0;
+
+    // What the board says about itself while it is open; false when it does not answer.
+    virtual bool Identity(std::string* text) = 0;
+    // The size of the board's Flash, when the board makes it known.
+    virtual std::optional<uint32_t> FlashSize() = 0;
 };
 
 } // namespace tessary::lnkutil

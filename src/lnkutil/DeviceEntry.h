@@ -30,6 +30,8 @@ struct DeviceEntry {
 
     // The value of `key`, or nullopt.
     std::optional<std::string> Option(std::string_view key) const;
+
+    bool operator==(const DeviceEntry&) const = default;
 };
 
 // Checks the name and the options of the entry's kind; false with a reason when malformed.

@@ -2,6 +2,7 @@
 
 #include "QuoteText.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -28,12 +29,14 @@ std::vector<std::string_view> SplitWords(std::string_view line) {
     }
 }
 
-DeviceEntry BuiltInSim(const char* name, const char* layout, bool isDefault) {
+// A simulated board with the memory configuration that matches its Flash.
+DeviceEntry BuiltInSim(const char* name, const char* layout, const char* configuration,
+                       bool isDefault) {
     DeviceEntry entry;
     entry.name = name;
     entry.kind = DeviceKind::Sim;
     entry.isDefault = isDefault;
-    entry.options = {{"flash", layout}};
+    entry.options = {{"flash", layout}, {"config", configuration}};
     return entry;
 }
 
@@ -76,9 +79,10 @@ bool ParseDeviceLine(std::string_view line, DeviceEntry* entry, std::string* rea
 
 DeviceTable DeviceTable::BuiltIn() {
     DeviceTable table;
-    table.entries_ = {BuiltInSim("SimBoard", "512k", true), BuiltInSim("SimBoard-1M", "1m", false),
-                      BuiltInSim("SimBoard-4M", "4m", false),
-                      BuiltInSim("SimBoard-16M", "16m", false)};
+    table.entries_ = {BuiltInSim("SimBoard", "512k", "q0", true),
+                      BuiltInSim("SimBoard-1M", "1m", "q3", false),
+                      BuiltInSim("SimBoard-4M", "4m", "parvel4", false),
+                      BuiltInSim("SimBoard-16M", "16m", "parvel16", false)};
     return table;
 }
 
@@ -97,8 +101,12 @@ bool DeviceTable::Load(const std::string& path, std::ostream& warnings) {
     return true;
 }
 
-void DeviceTable::Parse(std::string_view text, std::string_view source, std::ostream& warnings) {
+void DeviceTable::Parse(std::string_view text, std::string_view source, std::ostream& warnings,
+                        std::vector<size_t>* entryLines) {
     entries_.clear();
+    if (entryLines != nullptr) {
+        entryLines->clear();
+    }
     // Names seen so far and whether a default was: a table of many lines is read in linear time.
     std::unordered_set<std::string> names;
     bool haveDefault = false;
@@ -128,20 +136,31 @@ void DeviceTable::Parse(std::string_view text, std::string_view source, std::ost
         names.insert(entry.name);
         haveDefault = haveDefault || entry.isDefault;
         entries_.push_back(std::move(entry));
+        if (entryLines != nullptr) {
+            entryLines->push_back(lineNumber - 1);
+        }
     }
 }
 
 std::string DeviceTable::Format() const {
+    // Names and kinds in columns, as a person would lay the table out.
+    size_t nameWidth = 0;
+    for (const DeviceEntry& entry : entries_) {
+        nameWidth = std::max(nameWidth, entry.name.size());
+    }
     std::string text = "# lnkutil devices: name kind [default] [key=value ...]\n";
     for (const DeviceEntry& entry : entries_) {
-        text += entry.name;
-        text += ' ';
-        text += DeviceKindName(entry.kind);
-        if (entry.isDefault) {
-            text += " default";
-        }
+        std::string settings = entry.isDefault ? " default" : "";
         for (const auto& [key, value] : entry.options) {
-            text += ' ' + key + '=' + value;
+            settings += ' ' + key + '=' + value;
+        }
+        const std::string_view kind = DeviceKindName(entry.kind);
+        text += entry.name;
+        text.append(nameWidth + 2 - entry.name.size(), ' ');
+        text += kind;
+        if (!settings.empty()) {
+            text.append(sizeof("serial") - 1 - kind.size(), ' ');
+            text += settings;
         }
         text += '\n';
     }

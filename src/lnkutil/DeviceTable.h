@@ -23,8 +23,10 @@ class DeviceTable {
     // regular file to read. Malformed lines are skipped with a one-line warning naming the file and
     // line, quoting at most 80 characters of what it found, control bytes escaped.
     bool Load(const std::string& path, std::ostream& warnings);
-    // The same for text already in memory; `source` names it in warnings.
-    void Parse(std::string_view text, std::string_view source, std::ostream& warnings);
+    // The same for text already in memory; `source` names it in warnings. With `entryLines`, the
+    // 0-based line of each entry taken, in the table's order.
+    void Parse(std::string_view text, std::string_view source, std::ostream& warnings,
+               std::vector<size_t>* entryLines = nullptr);
     // Writes Format() to the file through a temporary beside it; false with a reason. The folder
     // must exist.
     bool Save(const std::string& path, std::string* error) const;

@@ -84,6 +84,22 @@ LnkErc Library::DefaultDevice(int32_t* index) {
     return initialised_ ? LNK_ERC_OK : LNK_ERC_NOT_INITIALISED;
 }
 
+LnkErc Library::DeviceSetting(int32_t index, std::string_view key, std::string* value) {
+    std::lock_guard lock(mutex_);
+    if (!initialised_) {
+        return LNK_ERC_NOT_INITIALISED;
+    }
+    if (index < 0 || static_cast<size_t>(index) >= table_.size()) {
+        return LNK_ERC_BAD_INDEX;
+    }
+    const auto setting = table_.entries()[static_cast<size_t>(index)].Option(key);
+    if (!setting) {
+        return LNK_ERC_NO_SETTING;
+    }
+    *value = *setting;
+    return LNK_ERC_OK;
+}
+
 Device* Library::Power(const DeviceEntry& entry, LnkErc& erc) {
     auto found = powered_.find(entry.name);
     if (found != powered_.end()) {

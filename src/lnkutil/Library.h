@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 namespace tessary::lnkutil {
 
@@ -30,6 +31,8 @@ class Library {
     LnkErc DeviceCount(int32_t* count);
     LnkErc DeviceName(int32_t index, char* name);
     LnkErc DefaultDevice(int32_t* index);
+    // The value of a setting of device `index`; LNK_ERC_NO_SETTING when it has none.
+    LnkErc DeviceSetting(int32_t index, std::string_view key, std::string* value);
     LnkErc Open(const char* name, LnkHandle* handle);
     // Why the last failed Open failed, in words; empty after a successful one.
     std::string LastOpenFailure() const;

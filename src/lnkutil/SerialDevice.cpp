@@ -1,5 +1,6 @@
 #include "SerialDevice.h"
 
+#include "FastAnnouncement.h"
 #include "FramedAccess.h"
 
 #include <iostream>
@@ -76,6 +77,24 @@ bool SerialDevice::GetRegSet(const uint8_t* addresses, uint8_t* values, size_t c
         values[i] = pairs[i].data;
     }
     return true;
+}
+
+bool SerialDevice::Identity(std::string* text) {
+    char identity[64] = {};
+    if (!port_.GetIdentity(static_cast<int>(sizeof(identity)), identity)) {
+        return false;
+    }
+    *text = identity;
+    return true;
+}
+
+std::optional<uint32_t> SerialDevice::FlashSize() {
+    std::string identity;
+    if (!Identity(&identity)) {
+        return std::nullopt;
+    }
+    const auto fast = protocol::ParseFastAnnouncement(identity);
+    return fast ? fast->flashSize : std::nullopt;
 }
 
 std::unique_ptr<Device> CreateSerialDevice(const DeviceEntry& entry) {

@@ -32,6 +32,9 @@ class SerialDevice final : public Device {
     bool GetReg(uint8_t address, uint8_t* data) override;
     bool GetRegRepeat(uint8_t address, uint8_t* data, size_t count) override;
     bool GetRegSet(const uint8_t* addresses, uint8_t* values, size_t count) override;
+    // The board's answer to the identity request; its f= announces the Flash size.
+    bool Identity(std::string* text) override;
+    std::optional<uint32_t> FlashSize() override;
 
   private:
     std::string name_;

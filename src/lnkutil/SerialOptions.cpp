@@ -1,6 +1,8 @@
 #include "SerialOptions.h"
 
+#include "BoardSettings.h"
 #include "QuoteText.h"
+
 #include <charconv>
 
 namespace tessary::lnkutil {
@@ -22,6 +24,12 @@ std::optional<uint32_t> Whole(const std::string& text, uint32_t low, uint32_t hi
 bool ValidateSerialOptions(const DeviceOptions& options, std::string* reason) {
     bool havePath = false;
     for (const auto& [key, value] : options) {
+        if (IsBoardSetting(key)) {
+            if (!CheckBoardSetting(key, value, reason)) {
+                return false;
+            }
+            continue;
+        }
         if (key == "baud") {
             if (!Whole(value, kMinBaud, kMaxBaud)) {
                 *reason = "baud must be a whole number of baud from 50 to 100000000";

@@ -1,6 +1,6 @@
 // Settings of a board on a serial line: path=<tty, tcp://HOST:PORT or rfc2217://HOST:PORT>
-// (required), baud=<rate> (default 115200) and window=<requests in flight, 1 to 32> (default: what
-// the board announces).
+// (required), baud=<rate> (default 115200), window=<requests in flight, 1 to 32> (default: what
+// the board announces), and the board settings config= and base= (BoardSettings.h).
 #pragma once
 
 #include "DeviceEntry.h"

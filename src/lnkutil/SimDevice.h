@@ -41,6 +41,16 @@ class SimDevice final : public Device {
         return board_->ReadSet(addresses, values, count);
     }
 
+    bool Identity(std::string* text) override {
+        *text = "Tessary simulated board, " +
+                std::to_string(board::FlashLayoutSize(board_->config().flashLayout) / 1024) +
+                "K Flash";
+        return true;
+    }
+    std::optional<uint32_t> FlashSize() override {
+        return board::FlashLayoutSize(board_->config().flashLayout);
+    }
+
   private:
     std::string name_;
     std::unique_ptr<board::SimBoard> board_;

@@ -1,6 +1,8 @@
 #include "SimOptions.h"
 #include "QuoteText.h"
 
+#include "BoardSettings.h"
+
 #include <charconv>
 #include <optional>
 #include <string_view>
@@ -62,13 +64,14 @@ bool ApplyOption(const std::string& key, const std::string& value, board::BoardC
         config->neverReady = yes.value_or(false);
         return yes.has_value();
     }
+    if (key == "base") {
+        const auto base = ParseRegisterBaseSetting(value);
+        config->registerBase = base.value_or(0);
+        return base.has_value();
+    }
     const auto number = ParseUnsigned(value);
     if (!number) {
         return false;
-    }
-    if (key == "base") {
-        config->registerBase = static_cast<uint8_t>(*number);
-        return *number <= 0xF8 && *number % 8 == 0;
     }
     if (key == "busy") {
         config->busyReads = static_cast<uint32_t>(*number);
@@ -103,6 +106,12 @@ bool IsKnownKey(std::string_view key) {
 bool ParseSimOptions(const DeviceOptions& options, board::BoardConfig* config,
                      std::string* reason) {
     for (const auto& [key, value] : options) {
+        if (key == "config") {
+            if (!CheckBoardSetting(key, value, reason)) {
+                return false;
+            }
+            continue;
+        }
         if (!IsKnownKey(key)) {
             *reason = "unknown sim setting '" + QuoteForMessage(key) + "'";
             return false;

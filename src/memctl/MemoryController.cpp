@@ -2,6 +2,7 @@
 
 #include "Cancel.h"
 #include "ControllerRegisters.h"
+#include "FastAnnouncement.h"
 #include "FlashGeometry.h"
 #include "FramedAccess.h"
 #include "LibraryPort.h"
@@ -112,6 +113,14 @@ bool MemoryController::Connect(const char* deviceName) {
         errorCode_ = port_->ErrorCode();
     }
     return ok;
+}
+
+std::optional<uint32_t> MemoryController::BoardFlashSize() const {
+    if (const auto fast = protocol::ParseFastAnnouncement(identity_); fast && fast->flashSize) {
+        return fast->flashSize;
+    }
+    const auto* library = dynamic_cast<const LibraryPort*>(port_.get());
+    return connected_ && library != nullptr ? library->FlashSize() : std::nullopt;
 }
 
 bool MemoryController::Disconnect() {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace tessary {
@@ -64,6 +65,9 @@ class MemoryController {
     void HoldCancel(bool held) { cancelHeld_ = held; }
     int32_t ErrorCode() const { return errorCode_; }
     const char* Identity() const { return identity_; }
+    // The size of the board's Flash, when the board made it known while connecting (a fast
+    // board's identity) or the device library knows it (a simulated board).
+    std::optional<uint32_t> BoardFlashSize() const;
     // Why the serial line could not be opened, in words for the user; empty otherwise.
     std::string LineFailureText() const;
     // Why the last Connect failed, in words for the user: the line or device that could not be

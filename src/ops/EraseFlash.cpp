@@ -1,6 +1,7 @@
 #include "EraseFlash.h"
 
 #include "BlankCheck.h"
+#include "BoardFlash.h"
 #include "FlashGeometry.h"
 #include "MemoryController.h"
 #include "OperationSupport.h"
@@ -36,6 +37,10 @@ bool EraseBlocks(const Session& session, std::span<const int32_t> blocks, bool s
     status.SetStatusText("Connecting");
     if (!controller.Connect(session.deviceName.c_str())) {
         ShowStringTableError(messages, kStrFlashError, controller.ConnectFailureText());
+        return false;
+    }
+    if (!BoardFlashMatches(controller, session.memoryConfiguration, LoadResString(kStrErrorCaption),
+                           messages)) {
         return false;
     }
     const auto total = static_cast<int64_t>(blocks.size());

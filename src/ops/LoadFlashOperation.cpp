@@ -1,3 +1,4 @@
+#include "BoardFlash.h"
 #include "FlashGeometry.h"
 #include "FlashKeep.h"
 #include "FlashLimit.h"
@@ -36,13 +37,17 @@ class FlashTarget final : public LoadTarget {
         return fit;
     }
 
-    // Auto erase: exactly the blocks that hold a byte of the ranges. With preservation the bytes
-    // of those blocks that the ranges do not cover are read before anything is erased (a failed
-    // read erases nothing) and programmed back right after their block's erase; a cancel waits
-    // until such a block is whole again. Progress counts saved, erased and restored blocks.
+    // A board whose Flash is not the configuration's is refused first. Auto erase: exactly the
+    // blocks that hold a byte of the ranges. With preservation the bytes of those blocks that the
+    // ranges do not cover are read before anything is erased (a failed read erases nothing) and
+    // programmed back right after their block's erase; a cancel waits until such a block is whole
+    // again. Progress counts saved, erased and restored blocks.
     bool Prepare(MemoryController& controller, const LoadRequest& request,
                  const std::vector<LoadRange>& ranges, StatusSink& status,
                  MessageSink& messages) override {
+        if (!BoardFlashMatches(controller, configuration_, kLoadFlashTexts.caption, messages)) {
+            return false;
+        }
         if (!request.autoErase) {
             return true;
         }

@@ -17,6 +17,8 @@ class StoreSource {
   public:
     virtual ~StoreSource() = default;
     virtual const StorePageTexts& Texts() const = 0;
+    // After connecting: false (with the reason shown) when the board cannot be read from this way.
+    virtual bool FitsBoard(const MemoryController&, MessageSink&) const { return true; }
     virtual bool Flash() const = 0;
     // After connecting, before the first block.
     virtual void Prepare(MemoryController& controller, uint32_t startAddress) = 0;

@@ -1,3 +1,4 @@
+#include "BoardFlash.h"
 #include "FlashLimit.h"
 #include "MemoryController.h"
 #include "RamLimit.h"
@@ -22,8 +23,15 @@ class RamSource final : public StoreSource {
 
 class FlashSource final : public StoreSource {
   public:
+    explicit FlashSource(int32_t configuration) : configuration_(configuration) {}
+
     const StorePageTexts& Texts() const override { return kStoreFlashTexts; }
     bool Flash() const override { return true; }
+
+    // Past the end of a smaller chip the addresses wrap: the file would hold the chip twice.
+    bool FitsBoard(const MemoryController& controller, MessageSink& messages) const override {
+        return BoardFlashMatches(controller, configuration_, kStoreFlashTexts.caption, messages);
+    }
 
     // An erase or programming may have left the chip reporting status: back to reading its
     // array. A broken link shows in the first block read, so the results are not examined here.
@@ -38,6 +46,9 @@ class FlashSource final : public StoreSource {
                    int32_t count) override {
         return controller.ReadFlash(address, data, count);
     }
+
+  private:
+    int32_t configuration_;
 };
 
 } // namespace
@@ -62,7 +73,7 @@ bool StoreRamToFile(const Session& session, const StoreRequest& request, StatusS
 
 bool StoreFlashToFile(const Session& session, const StoreRequest& request, StatusSink& status,
                       MessageSink& messages, const CancelToken& cancel) {
-    FlashSource source;
+    FlashSource source(session.memoryConfiguration);
     return StoreToFile(session, request, source, status, messages, cancel);
 }
 

@@ -74,6 +74,9 @@ StoreResult Transfer(const Session& session, const StoreRequest& request, StoreS
                                       MessageIcon::Error, true, controller.ConnectFailureText());
         return StoreResult::Failed;
     }
+    if (!source.FitsBoard(controller, messages)) {
+        return StoreResult::Failed;
+    }
     auto address = static_cast<uint32_t>(request.startAddress);
     source.Prepare(controller, address);
     FileFormatter formatter(request);

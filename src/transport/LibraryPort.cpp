@@ -1,5 +1,7 @@
 #include "LibraryPort.h"
 
+#include "lnkutil_ext.h"
+
 namespace tessary {
 
 bool LibraryPort::Initialize() {
@@ -38,12 +40,24 @@ bool LibraryPort::Probe(bool& present) {
     return true;
 }
 
-bool LibraryPort::GetIdentity(int /*capacity*/, char* text) {
+bool LibraryPort::GetIdentity(int capacity, char* text) {
     if (!IsOpen()) {
         return false;
     }
-    text[0] = '\0';
+    LnkErc error = 0;
+    if (!LnkGetIdentity(handle_, text, capacity, &error)) {
+        return Fail(kErrReadIncomplete);
+    }
     return true;
+}
+
+std::optional<uint32_t> LibraryPort::FlashSize() const {
+    uint32_t bytes = 0;
+    LnkErc error = 0;
+    if (handle_ == 0 || !LnkGetFlashSize(handle_, &bytes, &error)) {
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 bool LibraryPort::PutReg(uint8_t address, uint8_t data) {

@@ -4,6 +4,9 @@
 #include "Session.h"
 #include "lnkutil.h"
 
+#include <cstdint>
+#include <optional>
+
 namespace tessary {
 
 // A RegisterPort that hands every operation to the device-access library (lnkutil), opening the
@@ -32,6 +35,8 @@ class LibraryPort final : public RegisterPort {
     std::string OpenFailureText() const override { return openFailure_; }
 
     LnkHandle Handle() const { return handle_; }
+    // The size of the open board's Flash, when the library knows it.
+    std::optional<uint32_t> FlashSize() const;
 
   private:
     const Session& session_;

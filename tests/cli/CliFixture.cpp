@@ -27,11 +27,15 @@ void CliTest::WriteTable(const std::string& table) {
 }
 
 std::vector<std::pair<std::string, std::string>> CliTest::Environment() const {
-    return {{"LNKUTIL_DEVICES", Path("devices.conf")},
-            {"LNKUTIL_DATA_DIR", Path("data")},
-            {"HOME", dir_},
-            {"XDG_CONFIG_HOME", Path("config")},
-            {"XDG_DATA_HOME", Path("share")}};
+    std::vector<std::pair<std::string, std::string>> environment = {
+        {"LNKUTIL_DEVICES", Path("devices.conf")},
+        {"LNKUTIL_DATA_DIR", Path("data")},
+        {"HOME", dir_},
+        {"XDG_CONFIG_HOME", Path("config")},
+        {"XDG_DATA_HOME", Path("share")},
+        {"XDG_STATE_HOME", Path("state")}};
+    environment.insert(environment.end(), environment_.begin(), environment_.end());
+    return environment;
 }
 
 CliResult CliTest::Cli(const std::vector<std::string>& arguments) const {

@@ -29,8 +29,13 @@ class CliTest : public ::testing::Test {
     void WriteTable(const std::string& table);
     CliResult Cli(const std::vector<std::string>& arguments) const;
     CliResult Cli(const std::vector<std::string>& arguments, const CliWatcher& watch) const;
-    // The environment Cli runs the tool in: this test's table and data directory.
+    // The environment Cli runs the tool in: this test's table, data directory and the variables
+    // SetEnvironment added.
     std::vector<std::pair<std::string, std::string>> Environment() const;
+    // A variable of the environment of later runs.
+    void SetEnvironment(const std::string& name, const std::string& value) {
+        environment_.emplace_back(name, value);
+    }
 
     std::string Path(const std::string& name) const { return dir_ + "/" + name; }
     // A file of seeded pseudo-random bytes.
@@ -42,6 +47,7 @@ class CliTest : public ::testing::Test {
 
   private:
     std::string dir_;
+    std::vector<std::pair<std::string, std::string>> environment_;
 };
 
 } // namespace tessary::test

@@ -58,7 +58,7 @@ TEST_F(ExitStatus, MissingInputFileIsOne) {
 TEST_F(ExitStatus, RegisterBaseMustMatchTheBoard) {
     WriteTable("High sim default base=0x40\n");
     MakeFile("in.bin", 100);
-    EXPECT_EQ(Cli({"load-ram", Path("in.bin")}).exitCode, 1);
+    EXPECT_EQ(Cli({"--register-base", "0", "load-ram", Path("in.bin")}).exitCode, 1);
     const CliResult result = Cli({"--register-base", "0x40", "load-ram", Path("in.bin")});
     EXPECT_EQ(result.exitCode, 0) << result.err;
 }

@@ -1,6 +1,7 @@
 #include "PropertiesPage.h"
 #include "AppFixture.h"
 #include "EraseFlashPage.h"
+#include "StatusArea.h"
 #include "lnkutil.h"
 
 #include <QAbstractButton>
@@ -327,6 +328,56 @@ TEST_F(WithoutDefaultDevice, NothingIsSelectedAndConfigureLeavesNoDevice) {
     EXPECT_EQ(deviceList()->count(), 2);
     EXPECT_EQ(deviceList()->currentIndex(), -1);
     EXPECT_EQ(gApp->deviceName, "");
+}
+
+} // namespace
+} // namespace tessary::test
+
+namespace tessary::test {
+namespace {
+
+// A board carries its configuration: choosing its device checks the matching radio button, fills
+// the register base field, lays the pages out and says so in the status bar.
+class DeviceSettingsTest : public PropertiesPageTest {
+  protected:
+    void SetUp() override {
+        table_ = "SimBoard sim default flash=512k\n"
+                 "Big      sim flash=16m config=parvel16 base=0x40\n"
+                 "Q3Only   sim flash=1m config=q3\n";
+        PropertiesPageTest::SetUp();
+    }
+    bool Checked(int radio) {
+        return control<QAbstractButton>(kPropertiesPage, radio)->isChecked();
+    }
+};
+
+TEST_F(DeviceSettingsTest, ChoosingADeviceAppliesItsConfigurationAndBase) {
+    QTest::keyClick(deviceList(), Qt::Key_Down);
+    ASSERT_EQ(gApp->deviceName, "Big");
+    EXPECT_TRUE(Checked(PropertiesPage::kParvel16M));
+    EXPECT_FALSE(Checked(PropertiesPage::kQ0));
+    EXPECT_EQ(MemoryConfiguration, 6);
+    EXPECT_EQ(baseField()->text(), "0x40");
+    EXPECT_EQ(RegisterBase, 0x40);
+    ExpectShown(EraseFlashPage::kSmallList, false);
+    EXPECT_EQ(window().StatusBar()->Text(),
+              "Big: Parvel (16MB Flash, 16MB RAM), register base 0x40");
+
+    // Without base= the field keeps what it held; the layout follows the configuration.
+    QTest::keyClick(deviceList(), Qt::Key_Down);
+    EXPECT_TRUE(Checked(PropertiesPage::kQ3));
+    EXPECT_EQ(MemoryConfiguration, 3);
+    EXPECT_EQ(baseField()->text(), "0x40");
+    ExpectEnabled(kLoadRamPage, kLoadRamIds, false);
+    EXPECT_EQ(window().StatusBar()->Text(), "Q3Only: Q3 (1024K Flash)");
+}
+
+TEST_F(DeviceSettingsTest, ADeviceWithoutSettingsChangesNothing) {
+    Choose(PropertiesPage::kQ1);
+    QTest::keyClick(deviceList(), Qt::Key_Down);
+    QTest::keyClick(deviceList(), Qt::Key_Up);
+    EXPECT_EQ(gApp->deviceName, "SimBoard");
+    EXPECT_TRUE(Checked(PropertiesPage::kParvel16M));
 }
 
 } // namespace

@@ -12,13 +12,17 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <cstdio>
 #include <cstdlib>
@@ -106,20 +110,40 @@ int main(int argc, char* argv[]) {
                                       ->Control(tessary::PropertiesPage::kQ0))
         ->click();
 
-    // The library's device dialog, over the Properties page.
+    // The library's device dialog over the Properties page: the list, one device in the editor,
+    // and the editor after a Test of a serial line that is not there.
     bar->setCurrentIndex(2);
     bool saved = false;
     QTimer::singleShot(300, [&] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            saved = dialog->grab().save(output.filePath(QStringLiteral("7-devices.png")));
-            dialog->reject();
+        auto* list = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (list == nullptr) {
+            return;
         }
+        auto* devices = list->findChild<QTreeWidget*>(QStringLiteral("devices"));
+        devices->setCurrentItem(devices->topLevelItem(2));
+        saved = list->grab().save(output.filePath(QStringLiteral("7-devices.png")));
+        QTimer::singleShot(300, [&, list] {
+            auto* editor = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (editor != nullptr && editor != list) {
+                saved = saved && editor->grab().save(output.filePath("8-device-edit.png"));
+                editor->findChild<QComboBox*>(QStringLiteral("kind"))->setCurrentIndex(1);
+                editor->findChild<QLineEdit*>(QStringLiteral("path"))->setText("/dev/ttyUSB9");
+                editor->findChild<QPushButton*>(QStringLiteral("test"))->click();
+                QTest::qWait(200);
+                saved = saved && editor->grab().save(output.filePath("9-device-test.png"));
+                editor->reject();
+            } else {
+                saved = false;
+            }
+            list->reject();
+        });
+        list->findChild<QPushButton*>(QStringLiteral("edit"))->click();
     });
     LnkErc error = 0;
     ZmgrStartConfigureDevices(tessary::gTabControl, &error);
     program.Shutdown();
     if (!saved) {
-        std::fprintf(stderr, "tessary-screenshots: no picture of the device dialog\n");
+        std::fprintf(stderr, "tessary-screenshots: no pictures of the device dialog\n");
         return 1;
     }
     return 0;

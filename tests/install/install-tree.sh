@@ -69,6 +69,8 @@ complete_line tessary-cli store-ram out.bin --mo | grep -x -- --mode >/dev/null 
 [[ $(complete_line tessary-cli bla | tr '\n' ' ') == "blank-check " ]] || fail "blank-check command"
 complete_line tessary-cli load-flash fw.hex --no-p | grep -x -- --no-preserve >/dev/null || fail "load-flash options"
 [[ $(complete_line tessary-cli store-flash dump.hex --format i | tr '\n' ' ') == "ihex " ]] || fail "formats"
+[[ $(complete_line tessary-cli p | sort | tr '\n' ' ') == "ports probe " ]] ||
+    fail "commands: $(complete_line tessary-cli p)"
 [[ $(complete_line tessary-cli --config parv | tr '\n' ' ') == "parvel4 parvel16 " ]] || fail "configurations"
 complete_line tessary-cli --dev | grep -x -- --device >/dev/null || fail "global options"
 [[ -s $share/zsh/vendor-completions/_tessary-cli ]] || fail "no zsh completion"

@@ -46,7 +46,7 @@ TEST_F(MemoryControllerTest, ConnectOpensProbesAndLeavesTheControllerIdle) {
     ASSERT_TRUE(controller.CreatePort(&messages));
     ASSERT_TRUE(controller.Connect(session.deviceName.c_str()));
     EXPECT_TRUE(controller.IsConnected());
-    EXPECT_STREQ(controller.Identity(), "");
+    EXPECT_STREQ(controller.Identity(), "Tessary simulated board, 512K Flash");
     ASSERT_EQ(trace.size(), 1u);
     EXPECT_EQ(trace[0].call, LnkTraceCall::PutReg);
     EXPECT_EQ(trace[0].address, 0);

@@ -42,10 +42,10 @@ extern "C" __attribute__((visibility("default"))) int LnkRunDeviceDialog(void* o
                                          "LNKUTIL_DEVICES, XDG_CONFIG_HOME or HOME."));
         return Report(DialogOutcome::Unavailable);
     }
-    tessary::lnkutil::DeviceTable table;
+    tessary::lnkutil::TableDocument document;
     std::vector<std::string> skipped;
     std::string problem;
-    if (!tessary::lnkutil::ReadTableForEditing(path, &table, &skipped, &problem)) {
+    if (!tessary::lnkutil::ReadTableForEditing(path, &document, &skipped, &problem)) {
         QMessageBox::warning(parent, caption,
                              QObject::tr("%1\nThe device table is left as it is.")
                                  .arg(QString::fromStdString(problem)));
@@ -58,11 +58,11 @@ extern "C" __attribute__((visibility("default"))) int LnkRunDeviceDialog(void* o
         }
         QMessageBox::warning(parent, caption,
                              QObject::tr("Some lines of the device table cannot be used:\n%1\n\n"
-                                         "Saving leaves them out; the file as it is now is "
-                                         "then kept as %2.bak.")
-                                 .arg(lines.join(QLatin1Char('\n')), QString::fromStdString(path)));
+                                         "They are not in the list; saving keeps them in the "
+                                         "file as they are.")
+                                 .arg(lines.join(QLatin1Char('\n'))));
     }
-    tessary::lnkutil::DeviceListDialog dialog(std::move(table), path, !skipped.empty(), parent);
+    tessary::lnkutil::DeviceListDialog dialog(std::move(document), path, parent);
     return Report(dialog.exec() == QDialog::Accepted ? DialogOutcome::Saved
                                                      : DialogOutcome::Closed);
 }

@@ -1,14 +1,22 @@
 #include "DeviceEditDialog.h"
 
+#include "LineProbe.h"
+#include "MemoryConfigurations.h"
+#include "RecentLines.h"
+#include "SerialPorts.h"
+
+#include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QIntValidator>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QStackedWidget>
-#include <QVBoxLayout>
+#include <QPushButton>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -32,27 +40,51 @@ QString OptionText(const DeviceEntry& entry, std::string_view key) {
     return QString::fromStdString(entry.Option(key).value_or(std::string()));
 }
 
+// Sets a setting where it stands (new ones go last), or removes it for an empty value, so that the
+// table file's line changes no more than it must. A Flash or configuration name the same but for
+// letter case is kept as the user wrote it.
 void SetOption(DeviceOptions& options, const std::string& key, const std::string& value) {
-    std::erase_if(options, [&key](const auto& option) { return option.first == key; });
-    if (!value.empty()) {
+    const auto found = std::find_if(options.begin(), options.end(),
+                                    [&key](const auto& option) { return option.first == key; });
+    if (value.empty()) {
+        if (found != options.end()) {
+            options.erase(found);
+        }
+    } else if (found == options.end()) {
         options.emplace_back(key, value);
+    } else if (QString::fromStdString(found->second)
+                   .compare(QString::fromStdString(value), key == "path" || key == "base"
+                                                               ? Qt::CaseSensitive
+                                                               : Qt::CaseInsensitive) != 0) {
+        found->second = value;
     }
+}
+
+QString Escaped(const std::string& text) {
+    return QString::fromStdString(text).toHtmlEscaped();
 }
 
 } // namespace
 
 DeviceEditDialog::DeviceEditDialog(const QString& title, DeviceEntry start, Check check,
                                    QWidget* parent)
-    : QDialog(parent), entry_(std::move(start)), check_(std::move(check)),
+    : QDialog(parent), entry_(std::move(start)), check_(std::move(check)), form_(new QFormLayout),
       name_(new QLineEdit(QString::fromStdString(entry_.name))), kind_(new QComboBox),
-      settings_(new QStackedWidget), flash_(new QComboBox), base_(new QLineEdit),
-      path_(new QLineEdit), baud_(new QComboBox) {
+      flash_(new QComboBox), line_(new QComboBox), test_(new QPushButton(tr("&Test"))),
+      lineRow_(new QWidget), result_(new QLabel), baud_(new QComboBox), config_(new QComboBox),
+      base_(new QLineEdit) {
     setWindowTitle(title);
     name_->setObjectName(QStringLiteral("name"));
     kind_->setObjectName(QStringLiteral("kind"));
     flash_->setObjectName(QStringLiteral("flash"));
+    line_->setObjectName(QStringLiteral("line"));
+    test_->setObjectName(QStringLiteral("test"));
+    test_->setAutoDefault(false);
+    result_->setObjectName(QStringLiteral("result"));
+    result_->setWordWrap(true);
+    result_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    config_->setObjectName(QStringLiteral("config"));
     base_->setObjectName(QStringLiteral("base"));
-    path_->setObjectName(QStringLiteral("path"));
     baud_->setObjectName(QStringLiteral("baud"));
 
     kind_->addItem(tr("Simulated board"), QStringLiteral("sim"));
@@ -64,10 +96,34 @@ DeviceEditDialog::DeviceEditDialog(const QString& title, DeviceEntry start, Chec
     }
     const int layout = flash_->findData(OptionText(entry_, "flash").toLower());
     flash_->setCurrentIndex(layout >= 0 ? layout : 0);
+
+    // Any text is a line; the list offers the ports present by their readable names.
+    line_->setEditable(true);
+    line_->setInsertPolicy(QComboBox::NoInsert);
+    line_->lineEdit()->setObjectName(QStringLiteral("path"));
+    line_->lineEdit()->setPlaceholderText(QStringLiteral("/dev/ttyUSB0"));
+    line_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    line_->setMinimumContentsLength(28);
+    FillLines();
+    line_->setEditText(OptionText(entry_, "path"));
+    connect(line_, &QComboBox::activated, this, &DeviceEditDialog::TakeLine);
+    connect(test_, &QPushButton::clicked, this, &DeviceEditDialog::Test);
+    auto* lineLayout = new QHBoxLayout(lineRow_);
+    lineLayout->setContentsMargins(0, 0, 0, 0);
+    lineLayout->addWidget(line_, 1);
+    lineLayout->addWidget(test_);
+
+    config_->addItem(tr("Not set: the program's choice stays"), QString());
+    for (const Configuration& configuration : Configurations()) {
+        config_->addItem(QString::fromLatin1(configuration.label),
+                         QString::fromLatin1(configuration.name));
+    }
+    const Configuration* chosen = FindConfiguration(OptionText(entry_, "config").toStdString());
+    config_->setCurrentIndex(
+        chosen != nullptr ? config_->findData(QString::fromLatin1(chosen->name)) : 0);
     base_->setText(OptionText(entry_, "base"));
-    base_->setPlaceholderText(QStringLiteral("0x00"));
-    path_->setText(OptionText(entry_, "path"));
-    path_->setPlaceholderText(QStringLiteral("/dev/ttyUSB0 or rfc2217://host:port"));
+    base_->setPlaceholderText(tr("not set: the program's choice stays"));
+
     baud_->setEditable(true);
     baud_->setValidator(new QIntValidator(50, 100'000'000, baud_));
     for (const int rate : kCommonBauds) {
@@ -76,32 +132,76 @@ DeviceEditDialog::DeviceEditDialog(const QString& title, DeviceEntry start, Chec
     const QString baud = OptionText(entry_, "baud");
     baud_->setCurrentText(baud.isEmpty() ? QString::fromLatin1(kDefaultBaud) : baud);
 
-    auto* sim = new QWidget;
-    auto* simForm = new QFormLayout(sim);
-    simForm->setContentsMargins(0, 0, 0, 0);
-    simForm->addRow(tr("Flash:"), flash_);
-    simForm->addRow(tr("Register base:"), base_);
-    auto* serial = new QWidget;
-    auto* serialForm = new QFormLayout(serial);
-    serialForm->setContentsMargins(0, 0, 0, 0);
-    serialForm->addRow(tr("Serial line:"), path_);
-    serialForm->addRow(tr("Baud rate:"), baud_);
-    settings_->addWidget(sim);
-    settings_->addWidget(serial);
-    settings_->setCurrentIndex(kind_->currentIndex());
-    connect(kind_, &QComboBox::currentIndexChanged, settings_, &QStackedWidget::setCurrentIndex);
+    form_->addRow(tr("&Name:"), name_);
+    form_->addRow(tr("&Kind:"), kind_);
+    form_->addRow(tr("&Flash:"), flash_);
+    form_->addRow(tr("Serial &line:"), lineRow_);
+    form_->addRow(QString(), result_);
+    form_->addRow(tr("Baud &rate:"), baud_);
+    form_->addRow(tr("Memory &configuration:"), config_);
+    form_->addRow(tr("Register &base:"), base_);
+    // The labels of the one form line up; so do its fields.
+    form_->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    form_->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    if (auto* label = qobject_cast<QLabel*>(form_->labelForField(lineRow_))) {
+        label->setBuddy(line_);
+    }
+    connect(kind_, &QComboBox::currentIndexChanged, this, &DeviceEditDialog::ShowKind);
 
-    auto* form = new QFormLayout;
-    form->addRow(tr("Name:"), name_);
-    form->addRow(tr("Kind:"), kind_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &DeviceEditDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &DeviceEditDialog::reject);
     auto* layoutBox = new QVBoxLayout(this);
-    layoutBox->addLayout(form);
-    layoutBox->addWidget(settings_);
+    layoutBox->addLayout(form_);
     layoutBox->addStretch(1);
     layoutBox->addWidget(buttons);
+    ShowKind();
+    name_->setFocus();
+}
+
+void DeviceEditDialog::ShowKind() {
+    const bool serial = kind_->currentIndex() == 1;
+    form_->setRowVisible(flash_, !serial);
+    form_->setRowVisible(lineRow_, serial);
+    form_->setRowVisible(baud_, serial);
+    form_->setRowVisible(result_, serial && !result_->text().isEmpty());
+}
+
+void DeviceEditDialog::FillLines() {
+    for (const SerialPortInfo& port : FindSerialPorts("/", RecentLines())) {
+        line_->addItem(QString::fromStdString(port.label), QString::fromStdString(port.path));
+    }
+}
+
+// The list shows readable names; the field takes the path behind the one chosen.
+void DeviceEditDialog::TakeLine(int index) {
+    const QString path = line_->itemData(index).toString();
+    if (!path.isEmpty()) {
+        line_->setEditText(path);
+    }
+}
+
+void DeviceEditDialog::Test() {
+    const std::string path = line_->currentText().trimmed().toStdString();
+    if (path.empty()) {
+        result_->setText(tr("Enter the serial line first."));
+        ShowKind();
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    result_->setText(tr("Testing %1...").arg(Escaped(path)));
+    result_->repaint();
+    const unsigned typed = baud_->currentText().toUInt();
+    const LineProbeResult probe = ProbeLine(path, typed != 0 ? typed : 115200u);
+    QApplication::restoreOverrideCursor();
+    if (probe.ok) {
+        RememberLine(path);
+        result_->setText(tr("<b>A board answers:</b> %1").arg(Escaped(probe.identity)));
+    } else {
+        result_->setText(tr("<b>No board here:</b> %1").arg(Escaped(probe.failure)));
+    }
+    ShowKind();
 }
 
 DeviceEntry DeviceEditDialog::Edited() const {
@@ -109,19 +209,22 @@ DeviceEntry DeviceEditDialog::Edited() const {
     edited.name = name_->text().trimmed().toStdString();
     const DeviceKind kind = kind_->currentIndex() == 1 ? DeviceKind::Serial : DeviceKind::Sim;
     if (kind != edited.kind) {
-        // The settings of one kind mean nothing to the other.
-        edited.options.clear();
+        // The settings of one kind mean nothing to the other; those of the board stay.
+        std::erase_if(edited.options, [](const auto& option) {
+            return option.first != "config" && option.first != "base";
+        });
         edited.kind = kind;
     }
     if (kind == DeviceKind::Sim) {
         SetOption(edited.options, "flash", flash_->currentData().toString().toStdString());
-        SetOption(edited.options, "base", base_->text().trimmed().toStdString());
     } else {
-        SetOption(edited.options, "path", path_->text().trimmed().toStdString());
+        SetOption(edited.options, "path", line_->currentText().trimmed().toStdString());
         // The default rate is not written out: the line stays as short as before.
         const std::string baud = baud_->currentText().trimmed().toStdString();
         SetOption(edited.options, "baud", baud == kDefaultBaud ? std::string() : baud);
     }
+    SetOption(edited.options, "config", config_->currentData().toString().toStdString());
+    SetOption(edited.options, "base", base_->text().trimmed().toStdString());
     return edited;
 }
 

@@ -1,6 +1,8 @@
-// One device of the table: its name, and a simulated board (Flash layout, register base) or a
-// board on a serial line (tty or network path, baud rate). OK takes the entry only when `check`
-// finds nothing wrong with it; otherwise the reason is shown and everything typed stays as it was.
+// One device of the table, in one form: its name and kind; for a simulated board its Flash, for a
+// board on a serial line the line (ports present offered, any text taken; tty or network path)
+// with a Test that shows what answers there, and its baud rate; for both the board's memory
+// configuration and register base. OK takes the entry only when `check` finds nothing wrong with
+// it; otherwise the reason is shown and everything typed stays as it was.
 #pragma once
 
 #include "DeviceEntry.h"
@@ -11,8 +13,10 @@
 #include <string>
 
 class QComboBox;
+class QFormLayout;
+class QLabel;
 class QLineEdit;
-class QStackedWidget;
+class QPushButton;
 
 namespace tessary::lnkutil {
 
@@ -30,16 +34,24 @@ class DeviceEditDialog : public QDialog {
 
   private:
     DeviceEntry Edited() const;
+    void ShowKind();
+    void FillLines();
+    void TakeLine(int index);
+    void Test();
 
     DeviceEntry entry_;
     Check check_;
+    QFormLayout* form_;
     QLineEdit* name_;
     QComboBox* kind_;
-    QStackedWidget* settings_;
     QComboBox* flash_;
-    QLineEdit* base_;
-    QLineEdit* path_;
+    QComboBox* line_;
+    QPushButton* test_;
+    QWidget* lineRow_;
+    QLabel* result_;
     QComboBox* baud_;
+    QComboBox* config_;
+    QLineEdit* base_;
 };
 
 } // namespace tessary::lnkutil

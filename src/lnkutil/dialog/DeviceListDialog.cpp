@@ -3,6 +3,7 @@
 #include "DeviceEditDialog.h"
 #include "TableFile.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -10,6 +11,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace tessary::lnkutil {
 namespace {
@@ -33,11 +36,11 @@ QPushButton* Button(const QString& text, const char* name) {
 
 } // namespace
 
-DeviceListDialog::DeviceListDialog(DeviceTable table, std::string path, bool keepOld,
-                                   QWidget* parent)
-    : QDialog(parent), table_(std::move(table)), path_(std::move(path)), keepOld_(keepOld),
-      list_(new QTreeWidget), edit_(Button(tr("Edit..."), "edit")),
-      remove_(Button(tr("Remove"), "remove")), default_(Button(tr("Make Default"), "default")) {
+DeviceListDialog::DeviceListDialog(TableDocument document, std::string path, QWidget* parent)
+    : QDialog(parent), document_(std::move(document)), path_(std::move(path)),
+      list_(new QTreeWidget), edit_(Button(tr("&Edit..."), "edit")),
+      remove_(Button(tr("&Remove"), "remove")),
+      default_(new QCheckBox(tr("De&fault device: opened when no device is named"))) {
     setWindowTitle(tr("Devices"));
     list_->setObjectName(QStringLiteral("devices"));
     list_->setRootIsDecorated(false);
@@ -47,11 +50,20 @@ DeviceListDialog::DeviceListDialog(DeviceTable table, std::string path, bool kee
     connect(list_, &QTreeWidget::itemSelectionChanged, this, &DeviceListDialog::UpdateButtons);
     connect(list_, &QTreeWidget::itemDoubleClicked, this, &DeviceListDialog::Edit);
 
-    QPushButton* add = Button(tr("Add..."), "add");
+    QPushButton* add = Button(tr("&Add..."), "add");
+    default_->setObjectName(QStringLiteral("default"));
     connect(add, &QPushButton::clicked, this, &DeviceListDialog::Add);
     connect(edit_, &QPushButton::clicked, this, &DeviceListDialog::Edit);
     connect(remove_, &QPushButton::clicked, this, &DeviceListDialog::Remove);
-    connect(default_, &QPushButton::clicked, this, &DeviceListDialog::ToggleDefault);
+    connect(default_, &QCheckBox::clicked, this, &DeviceListDialog::ChooseDefault);
+    // The side buttons share one width, whatever their texts.
+    int width = 0;
+    for (QPushButton* button : {add, edit_, remove_}) {
+        width = std::max(width, button->sizeHint().width());
+    }
+    for (QPushButton* button : {add, edit_, remove_}) {
+        button->setFixedWidth(width);
+    }
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Save)->setObjectName(QStringLiteral("save"));
@@ -63,20 +75,20 @@ DeviceListDialog::DeviceListDialog(DeviceTable table, std::string path, bool kee
     file->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(list_, 0, 0, 5, 1);
+    grid->addWidget(list_, 0, 0, 4, 1);
     grid->addWidget(add, 0, 1);
     grid->addWidget(edit_, 1, 1);
     grid->addWidget(remove_, 2, 1);
-    grid->addWidget(default_, 3, 1);
-    grid->setRowStretch(4, 1);
+    grid->setRowStretch(3, 1);
+    grid->addWidget(default_, 4, 0, 1, 2);
     grid->addWidget(file, 5, 0, 1, 2);
     grid->addWidget(buttons, 6, 0, 1, 2);
-    Refill(table_.DefaultIndex());
+    Refill(document_.table().DefaultIndex());
 }
 
 void DeviceListDialog::Refill(int selected) {
     list_->clear();
-    for (const DeviceEntry& entry : table_.entries()) {
+    for (const DeviceEntry& entry : document_.table().entries()) {
         auto* item = new QTreeWidgetItem(list_);
         item->setText(0, QString::fromStdString(entry.name));
         item->setText(1, entry.kind == DeviceKind::Serial ? tr("serial") : tr("simulated"));
@@ -103,8 +115,7 @@ void DeviceListDialog::UpdateButtons() {
     edit_->setEnabled(selected >= 0);
     remove_->setEnabled(selected >= 0);
     default_->setEnabled(selected >= 0);
-    const bool isDefault = selected >= 0 && selected == table_.DefaultIndex();
-    default_->setText(isDefault ? tr("No Default") : tr("Make Default"));
+    default_->setChecked(selected >= 0 && selected == document_.table().DefaultIndex());
 }
 
 std::string DeviceListDialog::Problem(const DeviceEntry& entry, int self) const {
@@ -115,7 +126,7 @@ std::string DeviceListDialog::Problem(const DeviceEntry& entry, int self) const 
         return "A device name has at most " + std::to_string(kMaxDeviceName) + " characters; \"" +
                entry.name + "\" has " + std::to_string(entry.name.size()) + ".";
     }
-    const int other = table_.Find(entry.name);
+    const int other = document_.table().Find(entry.name);
     if (other >= 0 && other != self) {
         return "There is already a device named \"" + entry.name + "\".";
     }
@@ -139,8 +150,8 @@ void DeviceListDialog::Add() {
         return;
     }
     std::string reason;
-    if (table_.Add(dialog.entry(), &reason)) {
-        Refill(static_cast<int>(table_.size()) - 1);
+    if (document_.Add(dialog.entry(), &reason)) {
+        Refill(static_cast<int>(document_.table().size()) - 1);
     }
 }
 
@@ -150,35 +161,35 @@ void DeviceListDialog::Edit() {
         return;
     }
     DeviceEditDialog dialog(
-        tr("Edit Device"), table_.entries()[static_cast<size_t>(selected)],
+        tr("Edit Device"), document_.table().entries()[static_cast<size_t>(selected)],
         [this, selected](const DeviceEntry& entry) { return Problem(entry, selected); }, this);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
     std::string reason;
-    if (table_.Replace(static_cast<size_t>(selected), dialog.entry(), &reason)) {
+    if (document_.Replace(static_cast<size_t>(selected), dialog.entry(), &reason)) {
         Refill(selected);
     }
 }
 
 void DeviceListDialog::Remove() {
     const int selected = Selected();
-    if (selected >= 0 && table_.Remove(static_cast<size_t>(selected))) {
-        Refill(std::min(selected, static_cast<int>(table_.size()) - 1));
+    if (selected >= 0 && document_.Remove(static_cast<size_t>(selected))) {
+        Refill(std::min(selected, static_cast<int>(document_.table().size()) - 1));
     }
 }
 
-void DeviceListDialog::ToggleDefault() {
+void DeviceListDialog::ChooseDefault(bool isDefault) {
     const int selected = Selected();
     if (selected >= 0) {
-        table_.SetDefault(selected == table_.DefaultIndex() ? -1 : selected);
+        document_.SetDefault(isDefault ? selected : -1);
         Refill(selected);
     }
 }
 
 void DeviceListDialog::Save() {
     std::string error;
-    if (!SaveTableFile(path_, table_, keepOld_, &error)) {
+    if (!SaveTableFile(path_, document_, &error)) {
         QMessageBox::critical(this, windowTitle(),
                               tr("The device table could not be saved: %1.\n\nYour changes are "
                                  "still here: correct the problem and save again, or cancel.")

@@ -3,12 +3,13 @@
 // changes nothing. A table that cannot be saved keeps the dialog open with every change.
 #pragma once
 
-#include "DeviceTable.h"
+#include "TableDocument.h"
 
 #include <QDialog>
 
 #include <string>
 
+class QCheckBox;
 class QPushButton;
 class QTreeWidget;
 
@@ -17,14 +18,14 @@ namespace tessary::lnkutil {
 class DeviceListDialog : public QDialog {
     Q_OBJECT
   public:
-    // keepOld: the file holds lines the table could not take; saving keeps the old file as .bak.
-    DeviceListDialog(DeviceTable table, std::string path, bool keepOld, QWidget* parent);
+    // Edits the document in place; Save writes it to `path`.
+    DeviceListDialog(TableDocument document, std::string path, QWidget* parent);
 
   private:
     void Add();
     void Edit();
     void Remove();
-    void ToggleDefault();
+    void ChooseDefault(bool isDefault);
     void Save();
 
     void Refill(int selected);
@@ -32,13 +33,12 @@ class DeviceListDialog : public QDialog {
     void UpdateButtons();
     std::string Problem(const DeviceEntry& entry, int self) const;
 
-    DeviceTable table_;
+    TableDocument document_;
     std::string path_;
-    bool keepOld_;
     QTreeWidget* list_;
     QPushButton* edit_;
     QPushButton* remove_;
-    QPushButton* default_;
+    QCheckBox* default_;
 };
 
 } // namespace tessary::lnkutil

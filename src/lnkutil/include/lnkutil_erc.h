@@ -16,5 +16,6 @@
 #define LNK_ERC_NO_DIALOG 10        /* the device configuration dialog is not available */
 #define LNK_ERC_TOO_MANY_HANDLES 11 /* every handle is in use */
 #define LNK_ERC_UNSUPPORTED 12      /* this build cannot open devices of that kind */
+#define LNK_ERC_NO_SETTING 13       /* the device has no setting of that name (lnkutil_ext.h) */
 
 #endif /* LNKUTIL_ERC_H */

@@ -1,0 +1,72 @@
+// The C interface of lnkutil_ext.h.
+#include "lnkutil_ext.h"
+
+#include "Library.h"
+#include "lnkutil_erc.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+using tessary::lnkutil::Device;
+using tessary::lnkutil::Library;
+
+bool Report(LnkErc* erc, LnkErc code) {
+    if (erc != nullptr) {
+        *erc = code;
+    }
+    return code == LNK_ERC_OK;
+}
+
+} // namespace
+
+bool ZmgrGetDevSetting(int32_t index, const char* key, char* value, int32_t capacity, LnkErc* erc) {
+    if (key == nullptr || value == nullptr) {
+        return Report(erc, LNK_ERC_NULL_POINTER);
+    }
+    std::string text;
+    const LnkErc code = Library::Instance().DeviceSetting(index, key, &text);
+    if (code != LNK_ERC_OK) {
+        return Report(erc, code);
+    }
+    if (capacity <= 0 || text.size() >= static_cast<size_t>(capacity)) {
+        return Report(erc, LNK_ERC_BAD_COUNT);
+    }
+    std::memcpy(value, text.c_str(), text.size() + 1);
+    return Report(erc, LNK_ERC_OK);
+}
+
+bool LnkGetIdentity(LnkHandle h, char* text, int32_t capacity, LnkErc* erc) {
+    if (text == nullptr) {
+        return Report(erc, LNK_ERC_NULL_POINTER);
+    }
+    if (capacity <= 0) {
+        return Report(erc, LNK_ERC_BAD_COUNT);
+    }
+    const LnkErc code = Library::Instance().WithDevice(h, [&](Device& device) {
+        std::string identity;
+        if (!device.Identity(&identity)) {
+            return false;
+        }
+        const size_t size = std::min(identity.size(), static_cast<size_t>(capacity) - 1);
+        std::memcpy(text, identity.data(), size);
+        text[size] = '\0';
+        return true;
+    });
+    return Report(erc, code);
+}
+
+bool LnkGetFlashSize(LnkHandle h, uint32_t* bytes, LnkErc* erc) {
+    if (bytes == nullptr) {
+        return Report(erc, LNK_ERC_NULL_POINTER);
+    }
+    bool known = true;
+    const LnkErc code = Library::Instance().WithDevice(h, [&](Device& device) {
+        const auto size = device.FlashSize();
+        known = size.has_value();
+        *bytes = size.value_or(0);
+        return true;
+    });
+    return Report(erc, code == LNK_ERC_OK && !known ? LNK_ERC_UNSUPPORTED : code);
+}

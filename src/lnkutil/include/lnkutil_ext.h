@@ -1,0 +1,32 @@
+/* Tessary's extensions of the lnkutil C interface: what the device table says about a board, and
+ * what an open board says about itself. Programs use them to take a board's memory configuration
+ * and register base as their defaults, to show a board's identity and to refuse a memory
+ * configuration that does not fit the board's Flash. Error codes as in lnkutil_erc.h. */
+#ifndef LNKUTIL_EXT_H
+#define LNKUTIL_EXT_H
+
+#include "lnkutil.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The value of setting `key` (for example "config" or "base") of device `index`, copied with its
+ * NUL into `value`, which holds `capacity` bytes. False with LNK_ERC_NO_SETTING when the device
+ * has no such setting, LNK_ERC_BAD_COUNT when the value does not fit. */
+bool ZmgrGetDevSetting(int32_t index, const char* key, char* value, int32_t capacity, LnkErc* erc);
+
+/* The identity text of the board behind an open handle (a board on a serial line: its answer to
+ * the identity request), NUL-terminated and cut to `capacity` - 1 characters. */
+bool LnkGetIdentity(LnkHandle h, char* text, int32_t capacity, LnkErc* erc);
+
+/* The size of the board's Flash in bytes, when the board makes it known: a simulated board
+ * always, a board on a serial line when its identity announces f=. False with LNK_ERC_UNSUPPORTED
+ * when the size is not known. */
+bool LnkGetFlashSize(LnkHandle h, uint32_t* bytes, LnkErc* erc);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* LNKUTIL_EXT_H */
