@@ -1,6 +1,7 @@
 #include "BoardSettings.h"
 
 #include "MemoryConfigurations.h"
+#include "QuoteText.h"
 
 #include <charconv>
 
@@ -29,7 +30,7 @@ bool CheckBoardSetting(std::string_view key, std::string_view value, std::string
     const bool good = key == "config" ? FindConfiguration(value) != nullptr
                                       : ParseRegisterBaseSetting(value).has_value();
     if (!good) {
-        *reason = "bad value '" + std::string(value) + "' for " + std::string(key);
+        *reason = "bad value '" + QuoteForMessage(value) + "' for " + std::string(key);
         if (key == "config") {
             *reason += " (q0, q1, q2, q3, parvel4 or parvel16)";
         } else {

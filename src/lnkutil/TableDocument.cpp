@@ -231,6 +231,7 @@ bool TableDocument::Add(DeviceEntry entry, std::string* reason) {
     }
     Follow(before);
     AppendLine(table_.entries().back());
+    Reread();
     return true;
 }
 
@@ -240,6 +241,7 @@ bool TableDocument::Replace(size_t index, DeviceEntry entry, std::string* reason
         return false;
     }
     Follow(before);
+    Reread();
     return true;
 }
 
@@ -249,10 +251,7 @@ bool TableDocument::Remove(size_t index) {
     }
     const size_t line = entryLines_[index];
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(line));
-    entryLines_.erase(entryLines_.begin() + static_cast<std::ptrdiff_t>(index));
-    for (size_t& other : entryLines_) {
-        other -= other > line ? 1 : 0;
-    }
+    Reread();
     return true;
 }
 
@@ -262,7 +261,13 @@ bool TableDocument::SetDefault(int index) {
         return false;
     }
     Follow(before);
+    Reread();
     return true;
+}
+
+void TableDocument::Reread() {
+    std::ostringstream ignored; // the file's own warnings came when it was opened
+    *this = FromText(Text(), "", ignored);
 }
 
 } // namespace tessary::lnkutil

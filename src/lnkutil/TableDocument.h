@@ -31,7 +31,9 @@ class TableDocument {
 
     const DeviceTable& table() const { return table_; }
 
-    // The edits of DeviceTable, with the same checks; the text follows each one that succeeds.
+    // The edits of DeviceTable, with the same checks; the text follows each one that succeeds, and
+    // the table is then what the text says: a line skipped before (a second definition of a
+    // removed or renamed device, say) counts once the edit lets it.
     bool Add(DeviceEntry entry, std::string* reason);
     bool Replace(size_t index, DeviceEntry entry, std::string* reason);
     bool Remove(size_t index);
@@ -51,6 +53,8 @@ class TableDocument {
     // The stops most entry lines of the file agree on, by word index.
     std::vector<ColumnStop> Layout() const;
     std::string DominantEnding() const;
+    // The table and entry lines read again from the text.
+    void Reread();
 
     DeviceTable table_;
     std::vector<Line> lines_;

@@ -147,18 +147,20 @@ TEST(DeviceTableParse, WarningsQuoteLittleAndEscapeControlBytes) {
     text += "B sim flash=\x1b[31mred\n";
     text += std::string("C sim\0 x", 9) + "\n";
     text += "D sim " + std::string(5000, ' ') + "\n";
+    text += std::string("E serial path=/dev/x base=0\0\x10", 29) + "\n";
     table.Parse(text, "t.conf", warnings);
     std::istringstream lines(warnings.str());
     std::vector<std::string> got;
     for (std::string line; std::getline(lines, line);) {
         got.push_back(line);
     }
-    ASSERT_EQ(got.size(), 4u) << warnings.str();
+    ASSERT_EQ(got.size(), 5u) << warnings.str();
     EXPECT_EQ(got[0], "lnkutil: t.conf:1: line longer than 4096 characters; entry skipped");
-    EXPECT_EQ(got[1],
-              "lnkutil: t.conf:2: bad value '\\x1B[31mred' for flash; entry skipped");
+    EXPECT_EQ(got[1], "lnkutil: t.conf:2: bad value '\\x1B[31mred' for flash; entry skipped");
     EXPECT_NE(got[2].find("\\x00"), std::string::npos) << got[2];
     EXPECT_EQ(got[3], "lnkutil: t.conf:4: line longer than 4096 characters; entry skipped");
+    EXPECT_EQ(got[4], "lnkutil: t.conf:5: bad value '0\\x00\\x10' for base (0 to 0xF8, a multiple "
+                      "of 8); entry skipped");
     for (const std::string& line : got) {
         EXPECT_LT(line.size(), 400u);
         for (const char c : line) {

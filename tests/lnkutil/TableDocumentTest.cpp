@@ -124,6 +124,26 @@ TEST(TableDocument, RemovingAnEntryTakesOnlyItsLine) {
               "Slow          sim                         # watch progress");
 }
 
+// A second definition of a device is skipped while the first stands; once an edit takes the first
+// away, the table is what the file now says, as the next reading of it will be.
+TEST(TableDocument, AfterAnEditTheTableIsWhatTheTextSays) {
+    const std::string text = "Lab  sim flash=1m\nOther sim\nLab  sim flash=4m\n";
+    TableDocument removed = Document(text);
+    ASSERT_EQ(removed.table().size(), 2u);
+    ASSERT_TRUE(removed.Remove(0));
+    EXPECT_EQ(removed.Text(), "Other sim\nLab  sim flash=4m\n");
+    ASSERT_EQ(removed.table().size(), 2u);
+    EXPECT_EQ(Entry(removed, "Lab").options, (DeviceOptions{{"flash", "4m"}}));
+
+    TableDocument renamed = Document(text);
+    DeviceEntry bench = Entry(renamed, "Lab");
+    bench.name = "Bench";
+    std::string reason;
+    ASSERT_TRUE(renamed.Replace(0, bench, &reason)) << reason;
+    ASSERT_EQ(renamed.table().size(), 3u);
+    EXPECT_EQ(Entry(renamed, "Lab").options, (DeviceOptions{{"flash", "4m"}}));
+}
+
 TEST(TableDocument, ANewFileHoldsTheTableInColumns) {
     const TableDocument document = TableDocument::FromTable(DeviceTable::BuiltIn());
     EXPECT_EQ(document.Text(), "# lnkutil devices: name kind [default] [key=value ...]\n"
