@@ -1,7 +1,7 @@
 # The two commands of the README:
 #   make run   installs what is missing, builds, starts the desktop program on the simulated board
-#   make test  installs what is missing, builds, runs every test; then the Qt-free tests again under ASan + UBSan,
-#              then each fuzz target for FUZZ_SECONDS
+#   make test  installs what is missing, builds, runs every test; then the Debian package test (as root), the
+#              Qt-free tests again under ASan + UBSan, then each fuzz target for FUZZ_SECONDS
 JOBS ?= $(shell nproc)
 # Tests never read the developer's device table or touch the boards' image files: an empty
 # LNKUTIL_DEVICES is the built-in table, an empty LNKUTIL_DATA_DIR keeps memories in-process.
@@ -26,12 +26,13 @@ run: build
 # FUZZ_SECONDS per libFuzzer target (tests/fuzz), when clang is installed.
 FUZZ_SECONDS ?= 15
 
-test: test-release test-asan test-fuzz
+test: test-release test-package test-asan test-fuzz
 
 test-release: build
 	cd $(BUILD) && $(TEST_ENV) ctest --output-on-failure -j $(JOBS) -LE package
 
-# The Debian package: built, checked with lintian, installed with dpkg, used, removed (as root).
+# The Debian package: built, checked with lintian, installed with dpkg, used, purged (as root; skipped
+# otherwise, and where a tessary package is installed already).
 test-package: build
 	cd $(BUILD) && $(TEST_ENV) ctest --output-on-failure -L package
 

@@ -22,11 +22,12 @@ if grep -q '^E:' "$out/lintian.txt"; then
 fi
 [[ $try == --try ]] || exit 0
 
-if [[ $(id -u) -ne 0 ]] || dpkg-query -W tessary >/dev/null 2>&1; then
+installed() { dpkg-query -W -f='${Status}' tessary 2>/dev/null | grep -q 'ok installed'; }
+if [[ $(id -u) -ne 0 ]] || installed; then
     echo "skipped: installing needs root and a machine without a tessary package" >&2
     exit 77
 fi
-trap 'dpkg -r tessary >/dev/null 2>&1 || true; rm -rf "$out"' EXIT
+trap 'dpkg -P tessary >/dev/null 2>&1 || true; rm -rf "$out"' EXIT
 dpkg -i "$deb" >/dev/null
 cd "$out"
 unset LD_LIBRARY_PATH
@@ -39,6 +40,7 @@ export LNKUTIL_DEVICES="" LNKUTIL_DATA_DIR=$out/boards
 /usr/bin/tessary-cli -q load-flash in.bin >/dev/null
 /usr/bin/tessary-cli -q store-flash out.bin --length 50000 >/dev/null
 cmp -s in.bin out.bin || fail "the installed tessary-cli stored other bytes than it loaded"
-dpkg -r tessary >/dev/null
+dpkg -P tessary >/dev/null
 [[ ! -e /usr/bin/tessary-cli ]] || fail "removing the package left tessary-cli"
+! dpkg-query -W tessary >/dev/null 2>&1 || fail "dpkg still knows the purged package"
 echo "package OK"
