@@ -8,8 +8,10 @@
 #include "LoadOperations.h"
 #include "MemoryConfigurations.h"
 #include "QuoteText.h"
+#include "RamLimit.h"
 #include "Refuse.h"
 #include "Sinks.h"
+#include "StandardStreams.h"
 #include "StoreOperations.h"
 
 namespace tessary::cli {
@@ -88,20 +90,26 @@ PreparedOperation PrepareLoad(const Request& request, const Session& session,
     LoadForm form{
         request.file,        address,          offset, length, !request.noVerify, !request.noErase,
         !request.noPreserve, FormatOf(request)};
-    if (request.command == Command::LoadRam) {
-        const std::optional<LoadRequest> load = ValidateLoadRamForm(form, messages);
-        if (!load) {
+    const bool ram = request.command == Command::LoadRam;
+    std::optional<LoadRequest> load =
+        ram ? ValidateLoadRamForm(form, messages)
+            : ValidateLoadFlashForm(form, session.memoryConfiguration, messages);
+    if (!load) {
+        return {};
+    }
+    if (IsStandardStream(request.file)) {
+        const std::size_t memory = ram ? static_cast<std::size_t>(kRamAddressSpace)
+                                       : FlashSize(session.memoryConfiguration);
+        load->contents = ReadStandardInput(StandardInputLimit(memory), messages);
+        if (!load->contents) {
             return {};
         }
+    }
+    if (ram) {
         return [load = *load](const Session& run, StatusSink& status, MessageSink& sink,
                               const CancelToken& cancel) {
             return LoadRamOperation(run, load, status, sink, cancel);
         };
-    }
-    const std::optional<LoadRequest> load =
-        ValidateLoadFlashForm(form, session.memoryConfiguration, messages);
-    if (!load) {
-        return {};
     }
     return [load = *load](const Session& run, StatusSink& status, MessageSink& sink,
                           const CancelToken& cancel) {
@@ -119,17 +127,24 @@ PreparedOperation PrepareStore(const Request& request, const Session& session,
         Refuse(messages, "--offset applies to --mode overwrite only.");
         return {};
     }
+    const bool toStandardOutput = IsStandardStream(request.file);
+    if (toStandardOutput && mode == OutputMode::Overwrite) {
+        Refuse(messages, "Standard output ('-') has no offset to overwrite at: use --mode replace "
+                         "or append, or name a file.");
+        return {};
+    }
     std::string address, offset, length;
     if (!RangeTexts(request, address, offset, length, messages)) {
         return {};
     }
     StoreForm form{request.file, address, offset, length, mode, FormatOf(request)};
     const bool ram = request.command == Command::StoreRam;
-    const std::optional<StoreRequest> store =
+    std::optional<StoreRequest> store =
         ValidateForm(form, ram ? kStoreRamTexts : kStoreFlashTexts, messages);
     if (!store || !AcceptStoreRange(*store, !ram, session.memoryConfiguration, messages)) {
         return {};
     }
+    store->toStandardOutput = toStandardOutput;
     return [store = *store, ram](const Session& run, StatusSink& status, MessageSink& sink,
                                  const CancelToken& cancel) {
         return ram ? StoreRamToFile(run, store, status, sink, cancel)

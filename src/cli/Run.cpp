@@ -13,6 +13,7 @@
 #include "ProgressTicker.h"
 #include "RecentLines.h"
 #include "Settings.h"
+#include "StandardStreams.h"
 
 #include <cstdio>
 #include <ostream>
@@ -151,7 +152,10 @@ void PrintDevices(const std::vector<DeviceInfo>& devices, std::ostream& out, std
 
 } // namespace
 
-int Run(const Request& request, std::ostream& out, std::ostream& err, Progress* progress) {
+int Run(const Request& request, std::ostream& standardOutput, std::ostream& err,
+        Progress* progress) {
+    // Data stored to standard output is all that goes there; the report goes to stderr.
+    std::ostream& out = StoresToStandardOutput(request) ? err : standardOutput;
     Outcome outcome;
     outcome.command = CommandName(request.command);
     PrintingMessages messages(err, progress);

@@ -1,9 +1,12 @@
 #include "InputFile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace tessary {
 
@@ -34,7 +37,16 @@ bool InputFile::Open(const std::string& path) {
     return true;
 }
 
+void InputFile::OpenBytes(std::shared_ptr<const std::string> bytes) {
+    bytes_ = std::move(bytes);
+    position_ = 0;
+}
+
 bool InputFile::Size(int64_t& size) {
+    if (bytes_) {
+        size = static_cast<int64_t>(bytes_->size());
+        return true;
+    }
     const off_t end = ::lseek(fd_, 0, SEEK_END);
     if (end < 0 || ::lseek(fd_, 0, SEEK_SET) < 0) {
         return false;
@@ -44,10 +56,22 @@ bool InputFile::Size(int64_t& size) {
 }
 
 bool InputFile::Seek(int64_t offset) {
+    if (bytes_) {
+        position_ = offset;
+        return offset >= 0;
+    }
     return ::lseek(fd_, offset, SEEK_SET) >= 0;
 }
 
 int32_t InputFile::Read(uint8_t* buffer, int32_t count) {
+    if (bytes_) {
+        const auto size = static_cast<int64_t>(bytes_->size());
+        const auto done =
+            static_cast<int32_t>(std::clamp<int64_t>(size - position_, 0, std::max(count, 0)));
+        std::memcpy(buffer, bytes_->data() + std::min(position_, size), static_cast<size_t>(done));
+        position_ += done;
+        return done;
+    }
     int32_t done = 0;
     while (done < count) {
         const ssize_t got = ::read(fd_, buffer + done, static_cast<size_t>(count - done));
@@ -63,6 +87,12 @@ int32_t InputFile::Read(uint8_t* buffer, int32_t count) {
 }
 
 bool InputFile::ReadAll(std::string& text) {
+    if (bytes_) {
+        const auto size = static_cast<int64_t>(bytes_->size());
+        text.assign(*bytes_, static_cast<size_t>(std::clamp<int64_t>(position_, 0, size)));
+        position_ = size;
+        return true;
+    }
     constexpr std::size_t kChunk = 1 << 20;
     text.clear();
     for (;;) {

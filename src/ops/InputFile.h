@@ -1,11 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace tessary {
 
-// The file a load reads, as raw bytes.
+// The file a load reads, as raw bytes: a file on disk, or bytes read already (standard input).
 class InputFile {
   public:
     InputFile() = default;
@@ -15,6 +16,8 @@ class InputFile {
 
     // Opens the file for reading; a directory is not a file that can be loaded.
     bool Open(const std::string& path);
+    // Reads `bytes` as the file.
+    void OpenBytes(std::shared_ptr<const std::string> bytes);
     // The size, from the end position; reading starts at the beginning again afterwards. False
     // when the file cannot be positioned (a pipe).
     bool Size(int64_t& size);
@@ -27,6 +30,8 @@ class InputFile {
 
   private:
     int fd_ = -1;
+    std::shared_ptr<const std::string> bytes_;
+    int64_t position_ = 0; // in bytes_
 };
 
 } // namespace tessary

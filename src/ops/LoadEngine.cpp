@@ -155,7 +155,9 @@ bool LoadWithController(const Session& session, const LoadRequest& request, Load
     const LoadPageTexts& texts = target.Texts();
     InputFile file;
     ControllerTeardown teardown(controller);
-    if (!file.Open(request.fileName)) {
+    if (request.contents) {
+        file.OpenBytes(request.contents);
+    } else if (!file.Open(request.fileName)) {
         messages.ShowMessage("Unable to open specified file.", texts.caption, MessageIcon::Error,
                              true);
         return false;

@@ -3,6 +3,7 @@
 #include "ImageFormat.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -41,6 +42,9 @@ struct LoadRequest {
     std::optional<image::ImageFormat> format = std::nullopt;
     // An image's records keep their own addresses unless a start address was typed.
     bool startTyped = false;
+    // The file's bytes when they were read already (standard input); fileName then only names
+    // them.
+    std::shared_ptr<const std::string> contents = nullptr;
 };
 
 // The Load RAM page's checks; the first failure is shown (owned by the page, no icon) and yields

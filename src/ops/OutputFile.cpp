@@ -1,5 +1,7 @@
 #include "OutputFile.h"
 
+#include <algorithm>
+
 #include "StaleTemporaries.h"
 
 #include <cerrno>
@@ -203,6 +205,11 @@ OutputFile::Opened OutputFile::Open(const std::string& path, OutputMode mode, in
     return Opened::Yes;
 }
 
+void OutputFile::OpenStandardOutput(int32_t length) {
+    data_.reserve(static_cast<std::size_t>(std::clamp<int32_t>(length, 0, kBufferLimit)));
+    kind_ = Kind::StandardOutput;
+}
+
 bool OutputFile::OpenTemporary() {
     static unsigned counter = 0;
     const std::string directory = DirectoryOf(target_);
@@ -221,7 +228,7 @@ bool OutputFile::OpenTemporary() {
 }
 
 bool OutputFile::Write(const uint8_t* data, std::size_t count) {
-    if (kind_ == Kind::Buffered) {
+    if (kind_ == Kind::Buffered || kind_ == Kind::StandardOutput) {
         if (data_.size() + count > kBufferLimit) {
             return false;
         }
@@ -240,6 +247,10 @@ bool OutputFile::Commit() {
     case Kind::Direct:
         committed = ::close(fd_) == 0;
         fd_ = -1;
+        break;
+    case Kind::StandardOutput:
+        committed = WriteAll(STDOUT_FILENO, data_.data(), data_.size());
+        data_.clear();
         break;
     case Kind::None:
         break;

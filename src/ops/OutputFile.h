@@ -39,6 +39,9 @@ class OutputFile {
     // offset. Busy when another store holds the file.
     Opened Open(const std::string& path, OutputMode mode, int32_t offset, int32_t length,
                 uint8_t* scratch, std::size_t scratchSize);
+    // A store to the process's standard output: the data is kept in memory like a file's and
+    // written out by Commit, so a failed store writes nothing at all.
+    void OpenStandardOutput(int32_t length);
     // Takes every byte or fails (disk full, I/O error).
     bool Write(const uint8_t* data, std::size_t count);
     // Makes the written data the file's, flushed to the disk.
@@ -47,7 +50,7 @@ class OutputFile {
     void Abandon();
 
   private:
-    enum class Kind { None, Direct, Buffered };
+    enum class Kind { None, Direct, Buffered, StandardOutput };
 
     bool OpenTemporary();
     bool CommitTemporary();
@@ -61,7 +64,7 @@ class OutputFile {
     std::string target_;
     std::string temporary_;
     int64_t offset_ = 0;
-    std::vector<uint8_t> data_; // Buffered
+    std::vector<uint8_t> data_; // Buffered, StandardOutput
     bool rename_ = false;
     uint8_t* scratch_ = nullptr;
     std::size_t scratchSize_ = 0;

@@ -39,6 +39,8 @@ struct StoreRequest {
     // Intel HEX and S-record files carry the memory addresses of the bytes stored.
     image::ImageFormat format = image::ImageFormat::Binary;
     image::SRecordWidth width = image::SRecordWidth::Bits24; // S-records only
+    // The data goes to standard output (a script's pipe) instead of the file at path.
+    bool toStandardOutput = false;
 };
 
 // The texts in which the Store RAM and Store Flash pages differ.

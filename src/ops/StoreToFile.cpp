@@ -114,8 +114,13 @@ bool StoreToFile(const Session& session, const StoreRequest& request, StoreSourc
         return false;
     }
     OutputFile file;
-    const OutputFile::Opened opened = file.Open(request.path, request.mode, request.fileOffset,
-                                                request.length, block.data(), block.size());
+    OutputFile::Opened opened = OutputFile::Opened::Yes;
+    if (request.toStandardOutput) {
+        file.OpenStandardOutput(request.length);
+    } else {
+        opened = file.Open(request.path, request.mode, request.fileOffset, request.length,
+                           block.data(), block.size());
+    }
     if (opened == OutputFile::Opened::Busy) {
         messages.ShowMessage("Another store is writing to " + QuoteForMessage(request.path, 259) +
                                  "; try again when it has finished.",

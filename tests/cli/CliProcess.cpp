@@ -5,6 +5,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <optional>
 #include <poll.h>
 #include <spawn.h>
@@ -98,7 +99,8 @@ void Collect(int outFd, int errFd, pid_t pid, const std::optional<Interruption>&
 
 CliResult Run(const std::vector<std::string>& arguments,
               const std::vector<std::pair<std::string, std::string>>& environment,
-              const std::optional<Interruption>& interruption, const CliWatcher& watch) {
+              const std::optional<Interruption>& interruption, const CliWatcher& watch,
+              const std::string& inputPath = {}) {
     std::vector<std::string> args{TESSARY_CLI_PATH};
     args.insert(args.end(), arguments.begin(), arguments.end());
     std::vector<std::string> env = Environment(environment);
@@ -114,6 +116,9 @@ CliResult Run(const std::vector<std::string>& arguments,
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+    if (!inputPath.empty()) {
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, inputPath.c_str(), O_RDONLY, 0);
+    }
     for (int fd : {out[0], out[1], err[0], err[1]}) {
         posix_spawn_file_actions_addclose(&actions, fd);
     }
@@ -143,6 +148,12 @@ CliResult Run(const std::vector<std::string>& arguments,
 CliResult RunCli(const std::vector<std::string>& arguments,
                  const std::vector<std::pair<std::string, std::string>>& environment) {
     return Run(arguments, environment, std::nullopt, CliWatcher());
+}
+
+CliResult RunCliWithInput(const std::vector<std::string>& arguments,
+                          const std::vector<std::pair<std::string, std::string>>& environment,
+                          const std::string& inputPath) {
+    return Run(arguments, environment, std::nullopt, CliWatcher(), inputPath);
 }
 
 CliResult RunCli(const std::vector<std::string>& arguments,

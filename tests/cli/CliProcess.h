@@ -22,6 +22,11 @@ struct CliResult {
 CliResult RunCli(const std::vector<std::string>& arguments,
                  const std::vector<std::pair<std::string, std::string>>& environment);
 
+// The same, with the file at `inputPath` as its standard input.
+CliResult RunCliWithInput(const std::vector<std::string>& arguments,
+                          const std::vector<std::pair<std::string, std::string>>& environment,
+                          const std::string& inputPath);
+
 // A signal sent to the running tool once it has run for `after`.
 struct Interruption {
     int signal;
