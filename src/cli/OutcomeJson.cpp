@@ -27,7 +27,15 @@ std::string OutcomeJson(const Outcome& outcome) {
     if (outcome.devices) {
         json["devices"] = nlohmann::ordered_json::array();
         for (const DeviceInfo& device : *outcome.devices) {
-            nlohmann::ordered_json entry = {{"name", device.name}, {"default", device.isDefault}};
+            nlohmann::ordered_json entry = {
+                {"name", device.name}, {"default", device.isDefault}, {"kind", device.kind}};
+            for (const auto& [key, value] :
+                 {std::pair{"flash", &device.flash}, std::pair{"path", &device.line},
+                  std::pair{"baud", &device.baud}}) {
+                if (*value) {
+                    entry[key] = **value;
+                }
+            }
             if (device.configuration) {
                 entry["config"] = *device.configuration;
             }

@@ -131,25 +131,6 @@ void PrintBlank(const std::vector<BlankBlock>& blocks, std::ostream& out) {
     }
 }
 
-void PrintDevices(const std::vector<DeviceInfo>& devices, std::ostream& out, std::ostream& err) {
-    if (devices.empty()) {
-        err << "The device table holds no devices.\n";
-    }
-    for (const DeviceInfo& device : devices) {
-        out << device.name << (device.isDefault ? "  (default)" : "");
-        if (device.configuration || device.registerBase) {
-            out << ' ';
-        }
-        if (device.configuration) {
-            out << " config=" << *device.configuration;
-        }
-        if (device.registerBase) {
-            out << " base=" << *device.registerBase;
-        }
-        out << '\n';
-    }
-}
-
 } // namespace
 
 int Run(const Request& request, std::ostream& standardOutput, std::ostream& err,

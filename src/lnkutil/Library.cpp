@@ -92,7 +92,12 @@ LnkErc Library::DeviceSetting(int32_t index, std::string_view key, std::string* 
     if (index < 0 || static_cast<size_t>(index) >= table_.size()) {
         return LNK_ERC_BAD_INDEX;
     }
-    const auto setting = table_.entries()[static_cast<size_t>(index)].Option(key);
+    const DeviceEntry& entry = table_.entries()[static_cast<size_t>(index)];
+    if (key == "kind") {
+        *value = DeviceKindName(entry.kind);
+        return LNK_ERC_OK;
+    }
+    const auto setting = entry.Option(key);
     if (!setting) {
         return LNK_ERC_NO_SETTING;
     }

@@ -22,10 +22,10 @@ class BoardSettings : public CliTest {
 TEST_F(BoardSettings, DevicesShowsThem) {
     const CliResult result = Cli({"devices"});
     ASSERT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, "SimBoard  (default)\n"
-                          "Big  config=parvel16\n"
-                          "Wide  config=parvel16 base=0x40\n"
-                          "Four\n");
+    EXPECT_EQ(result.out, "SimBoard  (default)  sim  flash=512k\n"
+                          "Big                  sim  flash=16m   config=parvel16\n"
+                          "Wide                 sim  flash=16m   config=parvel16  base=0x40\n"
+                          "Four                 sim  flash=4m\n");
 }
 
 TEST_F(BoardSettings, TheEntrysConfigurationIsTheDefault) {

@@ -50,13 +50,16 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Console, DevicesMarksTheDefault) {
     const CliResult result = Cli({"devices"});
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, "SimBoard  (default)\nSim1M\nSim4M\nSim16M\n");
+    EXPECT_EQ(result.out, "SimBoard  (default)  sim  flash=512k\n"
+                          "Sim1M                sim  flash=1m\n"
+                          "Sim4M                sim  flash=4m\n"
+                          "Sim16M               sim  flash=16m\n");
 }
 
 TEST_F(Console, WithoutADefaultDeviceOneMustBeNamed) {
     WriteTable("Left sim\nRight sim\n");
     MakeFile("in.bin", 100);
-    EXPECT_EQ(Cli({"devices"}).out, "Left\nRight\n");
+    EXPECT_EQ(Cli({"devices"}).out, "Left   sim  flash=512k\nRight  sim  flash=512k\n");
     const CliResult unnamed = Cli({"load-ram", Path("in.bin")});
     EXPECT_EQ(unnamed.exitCode, 2);
     EXPECT_EQ(unnamed.err,

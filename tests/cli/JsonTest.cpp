@@ -73,12 +73,15 @@ TEST_F(Json, EraseCountsBlocks) {
     EXPECT_EQ(json["bytes"], 0);
 }
 
-TEST_F(Json, DevicesListsTheTableWithItsDefault) {
-    WriteTable("First sim\nSecond sim default\n");
+TEST_F(Json, DevicesListsTheTableWithItsDefaultKindsAndLines) {
+    WriteTable("First sim\nSecond sim default flash=4m config=parvel4\n"
+               "Bench serial path=/dev/ttyUSB0 baud=921600\n");
     const nlohmann::json json = Parse(Cli({"devices", "--json"}));
     EXPECT_EQ(json["ok"], true);
-    EXPECT_EQ(json["devices"], nlohmann::json::parse(R"([{"name":"First","default":false},
-                                                          {"name":"Second","default":true}])"));
+    EXPECT_EQ(json["devices"], nlohmann::json::parse(R"([
+        {"name":"First","default":false,"kind":"sim","flash":"512k"},
+        {"name":"Second","default":true,"kind":"sim","flash":"4m","config":"parvel4"},
+        {"name":"Bench","default":false,"kind":"serial","path":"/dev/ttyUSB0","baud":"921600"}])"));
 }
 
 } // namespace

@@ -11,7 +11,8 @@
 extern "C" {
 #endif
 
-/* The value of setting `key` (for example "config" or "base") of device `index`, copied with its
+/* The value of setting `key` (for example "config", "base", "flash" or "path"; "kind" gives the
+ * device's kind, "sim" or "serial") of device `index`, copied with its
  * NUL into `value`, which holds `capacity` bytes. False with LNK_ERC_NO_SETTING when the device
  * has no such setting, LNK_ERC_BAD_COUNT when the value does not fit. */
 bool ZmgrGetDevSetting(int32_t index, const char* key, char* value, int32_t capacity, LnkErc* erc);
