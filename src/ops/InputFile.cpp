@@ -34,7 +34,19 @@ bool InputFile::Open(const std::string& path) {
         fd_ = -1;
         return false;
     }
-    return true;
+    if (S_ISREG(info.st_mode)) {
+        return true;
+    }
+    // A pipe (a named one, a shell's <(...)) or a device cannot be positioned: it is read whole
+    // now, at most kStreamLimit bytes, and then read like a file.
+    auto bytes = std::make_shared<std::string>();
+    const bool whole = ReadAll(*bytes) && bytes->size() <= kStreamLimit;
+    ::close(fd_);
+    fd_ = -1;
+    if (whole) {
+        OpenBytes(std::move(bytes));
+    }
+    return whole;
 }
 
 void InputFile::OpenBytes(std::shared_ptr<const std::string> bytes) {
@@ -93,20 +105,33 @@ bool InputFile::ReadAll(std::string& text) {
         position_ = size;
         return true;
     }
-    constexpr std::size_t kChunk = 1 << 20;
-    text.clear();
+    // A file's size is known: one allocation and one read take it whole. A pipe grows the text
+    // as it comes, doubling.
+    struct stat info {};
+    const off_t here = ::lseek(fd_, 0, SEEK_CUR);
+    std::size_t capacity = 1 << 16;
+    if (::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode) && here >= 0 && info.st_size > here) {
+        capacity = static_cast<std::size_t>(info.st_size - here) + 1;
+    }
+    text.resize(capacity);
+    std::size_t used = 0;
     for (;;) {
-        const std::size_t used = text.size();
-        text.resize(used + kChunk);
-        const ssize_t got = ::read(fd_, text.data() + used, kChunk);
+        if (used == text.size()) {
+            if (used > kStreamLimit) {
+                text.resize(used);
+                return true; // more than any load takes; the caller refuses it
+            }
+            text.resize(2 * text.size());
+        }
+        const ssize_t got = ::read(fd_, text.data() + used, text.size() - used);
         if (got < 0 && errno == EINTR) {
-            text.resize(used);
             continue;
         }
-        text.resize(used + static_cast<std::size_t>(got > 0 ? got : 0));
         if (got <= 0) {
+            text.resize(used);
             return got == 0;
         }
+        used += static_cast<std::size_t>(got);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -14,7 +15,11 @@ class InputFile {
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    // Opens the file for reading; a directory is not a file that can be loaded.
+    // The most read from a pipe or a device: the text of an image file of the largest memory.
+    static constexpr std::size_t kStreamLimit = 3 * (std::size_t{1} << 24) + 4096;
+
+    // Opens the file for reading; a directory is not a file that can be loaded. A pipe or a device
+    // is read whole here (false when it holds more than kStreamLimit bytes).
     bool Open(const std::string& path);
     // Reads `bytes` as the file.
     void OpenBytes(std::shared_ptr<const std::string> bytes);
