@@ -10,7 +10,7 @@ namespace tessary {
 
 struct Configuration {
     const char* name;  // q0, q1, q2, q3, parvel4, parvel16
-    int32_t value;     // MemoryConfiguration
+    int32_t value;     // the number a Session carries as its memory configuration
     const char* label; // the Properties page's radio button
     bool hasRam;
     bool hasFlash;

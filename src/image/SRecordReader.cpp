@@ -1,5 +1,6 @@
 #include "HexDigits.h"
 #include "ImageReaders.h"
+#include "RecordLines.h"
 
 #include <array>
 #include <cstdio>
@@ -148,24 +149,10 @@ bool IsSRecord(std::string_view line) {
 bool ReadSRecord(std::string_view text, Image& image, ReadError& error, uint64_t addressSpace) {
     image = Image();
     Reader reader(image, addressSpace);
-    LineCursor lines(text);
-    std::string_view line;
-    Record record;
-    std::string why;
     int64_t lastRecord = 0;
-    while (lines.Next(line)) {
-        if (line.empty()) {
-            continue;
-        }
-        if (reader.Ended()) {
-            error = {lines.Number(), AtLine(lines.Number(), "text after the termination record")};
-            return false;
-        }
-        if (!Decode(line, record, why) || !reader.Take(record, why)) {
-            error = {lines.Number(), AtLine(lines.Number(), why)};
-            return false;
-        }
-        lastRecord = lines.Number();
+    if (!ReadRecordLines<Record>(text, reader, Decode, "text after the termination record",
+                                 lastRecord, error)) {
+        return false;
     }
     if (!reader.Complete()) {
         const int64_t at = lastRecord + 1;
