@@ -1,15 +1,55 @@
 #include "OperationRunner.h"
 
 #include "Sinks.h"
-#include "WorkerRelay.h"
+
+#include <utility>
 
 namespace tessary {
 
+// The relay's signals are emitted on the worker and handled here, queued, in order.
 OperationRunner::OperationRunner(StatusSink& status, QObject* parent)
-    : QObject(parent), status_(status) {}
+    : QObject(parent), status_(status) {
+    connect(
+        &relay_, &WorkerRelay::ReportsWaiting, this,
+        [this](quint64 run) {
+            if (Current(run)) {
+                Deliver(relay_.TakeReports());
+            }
+        },
+        Qt::QueuedConnection);
+    connect(&relay_, &WorkerRelay::MessageAsked, this, &OperationRunner::OnMessageAsked,
+            Qt::QueuedConnection);
+    connect(&relay_, &WorkerRelay::Finished, this, &OperationRunner::OnFinished,
+            Qt::QueuedConnection);
+}
 
 OperationRunner::~OperationRunner() {
     CancelAndWait();
+    {
+        const std::lock_guard lock(mutex_);
+        ending_ = true;
+    }
+    wake_.notify_one();
+    if (worker_.joinable()) {
+        worker_.join();
+    }
+}
+
+void OperationRunner::WorkerLoop() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return job_ || ending_; });
+        if (!job_) {
+            return;
+        }
+        const std::function<void()> job = std::exchange(job_, {});
+        working_ = true;
+        lock.unlock();
+        job();
+        lock.lock();
+        working_ = false;
+        idle_.notify_all();
+    }
 }
 
 bool OperationRunner::Start(Work work, MessageSink& messages) {
@@ -18,49 +58,33 @@ bool OperationRunner::Start(Work work, MessageSink& messages) {
     }
     cancel_.Reset();
     messages_ = &messages;
-    relay_ = new WorkerRelay;
-    relay_->setParent(this); // gone with the runner at the latest
-    Relay(relay_);
+    run_ = relay_.Begin();
+    busy_ = true;
     emit Started();
-    worker_ = std::thread([relay = relay_, work = std::move(work), &cancel = cancel_] {
-        relay->Finish(work(*relay, *relay, cancel));
-    });
+    {
+        const std::lock_guard lock(mutex_);
+        job_ = [relay = &relay_, work = std::move(work), &cancel = cancel_] {
+            relay->Finish(work(*relay, *relay, cancel));
+        };
+    }
+    if (!worker_.joinable()) {
+        worker_ = std::thread(&OperationRunner::WorkerLoop, this);
+    }
+    wake_.notify_one();
     return true;
 }
 
-// Queued: the relay's signals are emitted on the worker and handled here, in order, for as long
-// as the relay is the current run's.
-void OperationRunner::Relay(WorkerRelay* relay) {
-    connect(
-        relay, &WorkerRelay::ReportsWaiting, this,
-        [this, relay] {
-            if (relay == relay_) {
-                Deliver(relay->TakeReports());
-            }
-        },
-        Qt::QueuedConnection);
-    connect(
-        relay, &WorkerRelay::MessageAsked, this,
-        [this, relay](const QString& text, const QString& caption, int icon, bool ownedByPage,
-                      const QString& cause) {
-            OnMessageAsked(relay, text, caption, icon, ownedByPage, cause);
-        },
-        Qt::QueuedConnection);
-    connect(
-        relay, &WorkerRelay::Finished, this,
-        [this, relay](bool succeeded) { OnFinished(relay, succeeded); }, Qt::QueuedConnection);
-}
-
-void OperationRunner::Deliver(const std::vector<WorkerRelay::Report>& reports) {
-    for (const WorkerRelay::Report& report : reports) {
+void OperationRunner::Deliver(const ReportBatch& reports) {
+    for (const ReportBatch::Report& report : reports.Reports()) {
         switch (report.kind) {
-        case WorkerRelay::Report::Kind::Text:
-            status_.SetStatusText(report.text);
+        case ReportBatch::Report::Kind::Text:
+            text_.assign(reports.Text(report));
+            status_.SetStatusText(text_);
             break;
-        case WorkerRelay::Report::Kind::Progress:
+        case ReportBatch::Report::Kind::Progress:
             status_.ReportProgress(report.done, report.total);
             break;
-        case WorkerRelay::Report::Kind::End:
+        case ReportBatch::Report::Kind::End:
             status_.EndProgress();
             break;
         }
@@ -71,13 +95,12 @@ void OperationRunner::Cancel() {
     cancel_.Cancel();
 }
 
-void OperationRunner::OnMessageAsked(WorkerRelay* relay, const QString& text,
-                                     const QString& caption, int icon, bool ownedByPage,
-                                     const QString& cause) {
-    if (relay != relay_) {
+void OperationRunner::OnMessageAsked(quint64 run, const QString& text, const QString& caption,
+                                     int icon, bool ownedByPage, const QString& cause) {
+    if (!Current(run)) {
         return;
     }
-    Deliver(relay->TakeReports()); // what came before the message shows before its box
+    Deliver(relay_.TakeReports()); // what came before the message shows before its box
     if (cause.isEmpty()) {
         messages_->ShowMessage(text.toStdString(), caption.toStdString(),
                                static_cast<MessageIcon>(icon), ownedByPage);
@@ -87,26 +110,26 @@ void OperationRunner::OnMessageAsked(WorkerRelay* relay, const QString& text,
                                         cause.toStdString());
     }
     // The box ran an event loop of its own; a CancelAndWait in it has ended the run already.
-    if (relay == relay_) {
-        relay->Answer();
+    if (Current(run)) {
+        relay_.Answer();
     }
 }
 
-void OperationRunner::OnFinished(WorkerRelay* relay, bool succeeded) {
-    if (relay != relay_) {
+void OperationRunner::OnFinished(quint64 run, bool succeeded) {
+    if (!Current(run)) {
         return;
     }
-    Deliver(relay->TakeReports());
+    Deliver(relay_.TakeReports());
     Join();
     emit Finished(succeeded, cancel_.Cancelled());
 }
 
 void OperationRunner::Join() {
-    if (worker_.joinable()) {
-        worker_.join();
+    {
+        std::unique_lock lock(mutex_);
+        idle_.wait(lock, [this] { return !job_ && !working_; });
     }
-    relay_->deleteLater();
-    relay_ = nullptr;
+    busy_ = false;
     messages_ = nullptr;
 }
 
@@ -115,7 +138,7 @@ void OperationRunner::CancelAndWait() {
         return;
     }
     cancel_.Cancel();
-    relay_->Abandon();
+    relay_.Abandon();
     Join();
 }
 

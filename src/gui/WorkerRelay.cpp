@@ -4,35 +4,75 @@
 
 namespace tessary {
 
-void WorkerRelay::Queue(Report report) {
-    std::unique_lock lock(mutex_);
-    reports_.push_back(std::move(report));
-    const auto now = std::chrono::steady_clock::now();
-    if (signalled_ || now - lastSignal_ < kSignalInterval) {
-        return; // the signal on its way, the next one, a message or the end take it along
-    }
-    signalled_ = true;
-    lastSignal_ = now;
-    lock.unlock();
-    emit ReportsWaiting();
+std::chrono::nanoseconds WorkerRelay::CoarseNow() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
 }
 
-std::vector<WorkerRelay::Report> WorkerRelay::TakeReports() {
+quint64 WorkerRelay::Begin() {
+    batch_.Clear();
+    lastSignal_ = CoarseNow(); // the first batch, too, waits its interval: a short run needs no
+                               // more than its end
     const std::lock_guard lock(mutex_);
-    signalled_ = false;
-    return std::exchange(reports_, {});
+    ready_.Clear();
+    taken_.store(true, std::memory_order_relaxed);
+    waiting_ = false;
+    abandoned_ = false;
+    return ++run_;
+}
+
+void WorkerRelay::Offer() {
+    if (!taken_.load(std::memory_order_acquire)) {
+        return; // a batch is on its way; this report goes with the next one
+    }
+    const auto now = CoarseNow();
+    if (now - lastSignal_ < kSignalInterval) {
+        return;
+    }
+    lastSignal_ = now;
+    if (HandOver()) {
+        emit ReportsWaiting(run_);
+    }
+}
+
+bool WorkerRelay::HandOver() {
+    const std::lock_guard lock(mutex_);
+    if (ready_.Empty()) {
+        std::swap(ready_, batch_); // the storage of a batch taken earlier comes back
+    } else {
+        ready_.Append(batch_);
+    }
+    batch_.Clear();
+    return taken_.exchange(false, std::memory_order_acq_rel);
+}
+
+const ReportBatch& WorkerRelay::TakeReports() {
+    const std::lock_guard lock(mutex_);
+    std::swap(ready_, delivered_);
+    ready_.Clear();
+    taken_.store(true, std::memory_order_release);
+    return delivered_;
 }
 
 void WorkerRelay::SetStatusText(const std::string& text) {
-    Queue({Report::Kind::Text, text});
+    batch_.AddText(text);
+    Offer();
 }
 
 void WorkerRelay::ReportProgress(int64_t done, int64_t total) {
-    Queue({Report::Kind::Progress, {}, done, total});
+    batch_.AddProgress(done, total);
+    Offer();
 }
 
 void WorkerRelay::EndProgress() {
-    Queue({Report::Kind::End, {}});
+    batch_.AddEnd();
+    Offer();
+}
+
+void WorkerRelay::Finish(bool succeeded) {
+    HandOver(); // taken along by the handler of Finished
+    emit Finished(run_, succeeded);
 }
 
 void WorkerRelay::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
@@ -43,13 +83,14 @@ void WorkerRelay::ShowMessage(const std::string& text, const std::string& captio
 void WorkerRelay::ShowMessageWithCause(const std::string& text, const std::string& caption,
                                        MessageIcon icon, bool ownedByPage,
                                        const std::string& cause) {
+    HandOver(); // taken along before the box shows
     std::unique_lock lock(mutex_);
     if (abandoned_) {
         return;
     }
     waiting_ = true;
     lock.unlock();
-    emit MessageAsked(QString::fromStdString(text), QString::fromStdString(caption),
+    emit MessageAsked(run_, QString::fromStdString(text), QString::fromStdString(caption),
                       static_cast<int>(icon), ownedByPage, QString::fromStdString(cause));
     lock.lock();
     answered_.wait(lock, [this] { return !waiting_ || abandoned_; });
