@@ -67,6 +67,7 @@ class OperationRunnerTest : public testing::Test {
         QTimer::singleShot(10000, &loop, &QEventLoop::quit);
         loop.exec();
         QObject::disconnect(connection);
+        runner_.CancelAndWait(); // a run that did not finish stops before what it uses goes
         return finished;
     }
 
@@ -149,10 +150,12 @@ TEST_F(OperationRunnerTest, NothingOfAnAbandonedRunReachesTheNext) {
     QCoreApplication::processEvents(); // the old run's signals are delivered now
     EXPECT_TRUE(runner_.Busy()) << "the old run's end ended the new one";
     EXPECT_FALSE(finished);
+    QEventLoop loop;
+    QObject::connect(&runner_, &OperationRunner::Finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
     go = true;
-    for (int i = 0; i < 1000 && !finished; ++i) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    }
+    loop.exec();
+    runner_.CancelAndWait(); // the worker is out of the run before what it reports to goes
     ASSERT_TRUE(finished);
     EXPECT_EQ(log_.lines, expected);
 }
