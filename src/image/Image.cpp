@@ -5,6 +5,11 @@
 
 namespace tessary::image {
 
+void Image::Clear() {
+    segments_.clear();
+    entryAddress.reset();
+}
+
 Image::AddResult Image::Add(uint32_t address, std::span<const uint8_t> bytes) {
     if (bytes.empty()) {
         return AddResult::Added;
@@ -48,7 +53,7 @@ Image::AddResult Image::Add(uint32_t address, std::span<const uint8_t> bytes) {
         const auto& tail = *std::prev(last);
         stop = std::max<uint64_t>(stop, uint64_t{tail.first} + tail.second.size());
     }
-    std::vector<uint8_t> merged(stop - start);
+    Bytes merged(stop - start, memory_);
     for (auto it = first; it != last; ++it) {
         std::copy(it->second.begin(), it->second.end(), merged.begin() + (it->first - start));
     }
@@ -82,7 +87,7 @@ std::vector<Segment> Image::Segments() const {
     std::vector<Segment> segments;
     segments.reserve(segments_.size());
     for (const auto& [start, data] : segments_) {
-        segments.push_back({start, data});
+        segments.push_back({start, std::vector<uint8_t>(data.begin(), data.end())});
     }
     return segments;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory_resource>
 #include <optional>
 #include <span>
 #include <vector>
@@ -21,6 +22,15 @@ struct Segment {
 class Image {
   public:
     enum class AddResult { Added, Conflict };
+    using Bytes = std::pmr::vector<uint8_t>;
+
+    // memory: where the runs' bytes are kept (an image of many megabytes is best kept in memory
+    // that is ready when it is written, rather than page by page).
+    explicit Image(std::pmr::memory_resource* memory = std::pmr::get_default_resource())
+        : memory_(memory) {}
+
+    // Takes every byte and the entry address away; the memory stays the image's.
+    void Clear();
 
     // Puts bytes at address on. Bytes already present must be equal (a file may repeat a
     // record); a different value is a conflict and leaves the image unchanged.
@@ -32,12 +42,13 @@ class Image {
     uint64_t ByteCount() const;
     std::vector<Segment> Segments() const;
     // The segments as views, ascending, without copying.
-    const std::map<uint32_t, std::vector<uint8_t>>& Runs() const { return segments_; }
+    const std::map<uint32_t, Bytes>& Runs() const { return segments_; }
 
     std::optional<uint32_t> entryAddress;
 
   private:
-    std::map<uint32_t, std::vector<uint8_t>> segments_;
+    std::map<uint32_t, Bytes> segments_;
+    std::pmr::memory_resource* memory_;
 };
 
 } // namespace tessary::image

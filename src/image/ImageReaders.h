@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Image.h"
+#include "LineSource.h"
 
 #include <cstdint>
 #include <string>
@@ -24,6 +25,8 @@ struct ReadError {
 // not well formed (start code, hex digits, length, checksum), an unknown type, data past
 // addressSpace, bytes that contradict an earlier record, anything after the end-of-file record
 // and a file without one.
+bool ReadIntelHex(LineSource& lines, Image& image, ReadError& error,
+                  uint64_t addressSpace = kAddressSpace);
 bool ReadIntelHex(std::string_view text, Image& image, ReadError& error,
                   uint64_t addressSpace = kAddressSpace);
 
@@ -32,6 +35,8 @@ bool ReadIntelHex(std::string_view text, Image& image, ReadError& error,
 // address is the entry address). The file must end in a count or termination record (srec_cat
 // writes no termination record when it knows no entry address); one that ends in a data record
 // was cut short. Otherwise refuses what ReadIntelHex refuses, in S-record terms.
+bool ReadSRecord(LineSource& lines, Image& image, ReadError& error,
+                 uint64_t addressSpace = kAddressSpace);
 bool ReadSRecord(std::string_view text, Image& image, ReadError& error,
                  uint64_t addressSpace = kAddressSpace);
 

@@ -2,9 +2,14 @@
 
 namespace tessary::image {
 
+bool ReadImageText(LineSource& lines, ImageFormat format, Image& image, ReadError& error) {
+    return format == ImageFormat::SRecord ? ReadSRecord(lines, image, error)
+                                          : ReadIntelHex(lines, image, error);
+}
+
 bool ReadImageText(std::string_view text, ImageFormat format, Image& image, ReadError& error) {
-    return format == ImageFormat::SRecord ? ReadSRecord(text, image, error)
-                                          : ReadIntelHex(text, image, error);
+    LineCursor lines(text);
+    return ReadImageText(lines, format, image, error);
 }
 
 std::string WriteImageText(const Image& image, ImageFormat format, SRecordWidth width) {

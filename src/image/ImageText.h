@@ -10,6 +10,7 @@
 namespace tessary::image {
 
 // Reads a whole Intel HEX or S-record text with the format's reader.
+bool ReadImageText(LineSource& lines, ImageFormat format, Image& image, ReadError& error);
 bool ReadImageText(std::string_view text, ImageFormat format, Image& image, ReadError& error);
 
 // Writes a whole image as Intel HEX or S-records (width for S-records).

@@ -45,7 +45,8 @@ bool Decode(std::string_view line, Record& record, std::string& why) {
         return false;
     }
     std::size_t badAt = 0;
-    if (!DecodeHexBytes(digits, record.bytes.data(), count, badAt)) {
+    uint8_t sum = 0;
+    if (!DecodeHexBytes(digits, record.bytes.data(), count, badAt, sum)) {
         why = "'" + std::string(1, digits[badAt]) + "' is not a hexadecimal digit";
         return false;
     }
@@ -55,11 +56,7 @@ bool Decode(std::string_view line, Record& record, std::string& why) {
               " data bytes, the line holds " + std::to_string(static_cast<int64_t>(count) - 5);
         return false;
     }
-    uint8_t sum = 0;
-    for (std::size_t i = 0; i + 1 < count; ++i) {
-        sum = static_cast<uint8_t>(sum + record.bytes[i]);
-    }
-    const auto expected = static_cast<uint8_t>(-sum);
+    const auto expected = static_cast<uint8_t>(-(sum - record.bytes[count - 1]));
     if (record.bytes[count - 1] != expected) {
         char text[80];
         std::snprintf(text, sizeof(text),
@@ -167,11 +164,11 @@ bool IsIntelHexRecord(std::string_view line) {
     return Decode(line, record, why);
 }
 
-bool ReadIntelHex(std::string_view text, Image& image, ReadError& error, uint64_t addressSpace) {
-    image = Image();
+bool ReadIntelHex(LineSource& lines, Image& image, ReadError& error, uint64_t addressSpace) {
+    image.Clear();
     Reader reader(image, addressSpace);
     int64_t lastRecord = 0;
-    if (!ReadRecordLines<Record>(text, reader, Decode, "text after the end-of-file record",
+    if (!ReadRecordLines<Record>(lines, reader, Decode, "text after the end-of-file record",
                                  lastRecord, error)) {
         return false;
     }
@@ -183,6 +180,11 @@ bool ReadIntelHex(std::string_view text, Image& image, ReadError& error, uint64_
         return false;
     }
     return true;
+}
+
+bool ReadIntelHex(std::string_view text, Image& image, ReadError& error, uint64_t addressSpace) {
+    LineCursor lines(text);
+    return ReadIntelHex(lines, image, error, addressSpace);
 }
 
 } // namespace tessary::image

@@ -4,20 +4,19 @@
 
 #include "HexDigits.h"
 #include "ImageReaders.h"
+#include "LineSource.h"
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 namespace tessary::image {
 
-// Feeds every record line of `text` to `reader` (Ended() and Take(record, why)) after
+// Feeds every record line of `lines` to `reader` (Ended() and Take(record, why)) after
 // `decode(line, record, why)`. False with `error` set at the first refusal, or at a line after
 // the end record (`afterEnd` says which). `lastRecord` is the line of the last record taken.
 template <typename Record, typename Reader, typename Decoder>
-bool ReadRecordLines(std::string_view text, Reader& reader, Decoder decode, const char* afterEnd,
+bool ReadRecordLines(LineSource& lines, Reader& reader, Decoder decode, const char* afterEnd,
                      int64_t& lastRecord, ReadError& error) {
-    LineCursor lines(text);
     std::string_view line;
     Record record;
     std::string why;

@@ -46,7 +46,8 @@ bool Decode(std::string_view line, Record& record, std::string& why) {
         return false;
     }
     std::size_t badAt = 0;
-    if (!DecodeHexBytes(digits, record.bytes.data(), count, badAt)) {
+    uint8_t sum = 0;
+    if (!DecodeHexBytes(digits, record.bytes.data(), count, badAt, sum)) {
         why = "'" + std::string(1, digits[badAt]) + "' is not a hexadecimal digit";
         return false;
     }
@@ -55,11 +56,7 @@ bool Decode(std::string_view line, Record& record, std::string& why) {
               ", the line holds " + std::to_string(count - 1);
         return false;
     }
-    unsigned sum = 0;
-    for (std::size_t i = 0; i + 1 < count; ++i) {
-        sum += record.bytes[i];
-    }
-    const auto expected = static_cast<uint8_t>(~sum);
+    const auto expected = static_cast<uint8_t>(~(sum - record.bytes[count - 1]));
     if (record.bytes[count - 1] != expected) {
         char text[80];
         std::snprintf(text, sizeof(text),
@@ -146,11 +143,11 @@ bool IsSRecord(std::string_view line) {
     return Decode(line, record, why);
 }
 
-bool ReadSRecord(std::string_view text, Image& image, ReadError& error, uint64_t addressSpace) {
-    image = Image();
+bool ReadSRecord(LineSource& lines, Image& image, ReadError& error, uint64_t addressSpace) {
+    image.Clear();
     Reader reader(image, addressSpace);
     int64_t lastRecord = 0;
-    if (!ReadRecordLines<Record>(text, reader, Decode, "text after the termination record",
+    if (!ReadRecordLines<Record>(lines, reader, Decode, "text after the termination record",
                                  lastRecord, error)) {
         return false;
     }
@@ -163,6 +160,11 @@ bool ReadSRecord(std::string_view text, Image& image, ReadError& error, uint64_t
         return false;
     }
     return true;
+}
+
+bool ReadSRecord(std::string_view text, Image& image, ReadError& error, uint64_t addressSpace) {
+    LineCursor lines(text);
+    return ReadSRecord(lines, image, error, addressSpace);
 }
 
 } // namespace tessary::image

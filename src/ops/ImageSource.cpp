@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace tessary {
 namespace {
@@ -18,9 +19,11 @@ std::string Hex(uint64_t value) {
 
 } // namespace
 
-bool ImageSource::Select(const image::Image& image, const LoadRequest& request, std::string& why) {
+bool ImageSource::Select(image::Image taken, const LoadRequest& request, std::string& why) {
+    image_ = std::move(taken);
+    const image::Image& image = image_;
     ranges_.clear();
-    bytes_.clear();
+    starts_.clear();
     if (image.Empty()) {
         return true;
     }
@@ -49,18 +52,17 @@ bool ImageSource::Select(const image::Image& image, const LoadRequest& request, 
                   ", the image would leave the board's address space (0x0 to " +
                   Hex(image::kAddressSpace - 1) + ").";
             ranges_.clear();
-            bytes_.clear();
+            starts_.clear();
             return false;
         }
         ranges_.push_back({static_cast<uint32_t>(moved), static_cast<int64_t>(end - start)});
-        bytes_.emplace_back(data.begin() + static_cast<std::ptrdiff_t>(start - address),
-                            data.begin() + static_cast<std::ptrdiff_t>(end - address));
+        starts_.push_back(data.data() + (start - address));
     }
     return true;
 }
 
 bool ImageSource::Read(std::size_t index, int64_t offset, uint8_t* data, int32_t count) {
-    std::memcpy(data, bytes_[index].data() + offset, static_cast<std::size_t>(count));
+    std::memcpy(data, starts_[index] + offset, static_cast<std::size_t>(count));
     return true;
 }
 

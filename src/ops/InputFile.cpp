@@ -91,6 +91,7 @@ int32_t InputFile::Read(uint8_t* buffer, int32_t count) {
             continue;
         }
         if (got <= 0) {
+            readFailed_ = got < 0;
             break;
         }
         done += static_cast<int32_t>(got);

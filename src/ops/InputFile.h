@@ -30,6 +30,8 @@ class InputFile {
     bool Seek(int64_t offset);
     // Reads up to count bytes; fewer only at the end of the file or on an error.
     int32_t Read(uint8_t* buffer, int32_t count);
+    // A Read came up short because reading failed, not because the file ended.
+    bool ReadFailed() const { return readFailed_; }
     // Reads everything from the current position to the end; false on a read error.
     bool ReadAll(std::string& text);
 
@@ -37,6 +39,7 @@ class InputFile {
     int fd_ = -1;
     std::shared_ptr<const std::string> bytes_;
     int64_t position_ = 0; // in bytes_
+    bool readFailed_ = false;
 };
 
 } // namespace tessary

@@ -1,6 +1,7 @@
 #include "LoadEngine.h"
 
 #include "BinarySource.h"
+#include "BulkMemory.h"
 #include "ImageSource.h"
 #include "ImageText.h"
 #include "InputFile.h"
@@ -57,19 +58,25 @@ bool FindFormat(const LoadRequest& request, InputFile& file, image::ImageFormat&
 }
 
 // Reads an Intel HEX or S-record file whole and selects the runs the request asks for. A bad
-// record is refused here, naming its line: nothing has contacted the board yet.
+// record is refused here, naming its line: nothing has contacted the board yet. The text goes
+// through a small buffer, piece by piece; only the image's bytes are kept.
 std::unique_ptr<LoadSource> ReadImageFile(const LoadRequest& request, image::ImageFormat format,
                                           InputFile& file, const LoadPageTexts& texts,
                                           MessageSink& messages) {
-    std::string text;
-    if (!file.ReadAll(text)) {
+    image::ChunkedLines lines([&file](char* buffer, std::size_t size) {
+        return static_cast<std::ptrdiff_t>(
+            file.Read(reinterpret_cast<uint8_t*>(buffer),
+                      static_cast<int32_t>(std::min<std::size_t>(size, INT32_MAX))));
+    });
+    image::Image image(BulkMemory());
+    image::ReadError error;
+    const bool read = image::ReadImageText(lines, format, image, error);
+    if (file.ReadFailed()) {
         messages.ShowMessage(kAccessError, texts.caption, MessageIcon::Error, true);
         return nullptr;
     }
-    image::Image image;
-    image::ReadError error;
-    const char* kind = format == image::ImageFormat::IntelHex ? "Intel HEX" : "S-record";
-    if (!image::ReadImageText(text, format, image, error)) {
+    if (!read) {
+        const char* kind = format == image::ImageFormat::IntelHex ? "Intel HEX" : "S-record";
         messages.ShowMessage(std::string("The file is not a valid ") + kind +
                                  " file: " + error.text + ". Nothing was written to the board.",
                              texts.caption, MessageIcon::Error, true);
@@ -77,7 +84,7 @@ std::unique_ptr<LoadSource> ReadImageFile(const LoadRequest& request, image::Ima
     }
     auto source = std::make_unique<ImageSource>();
     std::string why;
-    if (!source->Select(image, request, why)) {
+    if (!source->Select(std::move(image), request, why)) {
         messages.ShowMessage(why, texts.caption, MessageIcon::Error, true);
         return nullptr;
     }
