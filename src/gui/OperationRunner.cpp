@@ -75,20 +75,13 @@ bool OperationRunner::Start(Work work, MessageSink& messages) {
 }
 
 void OperationRunner::Deliver(const ReportBatch& reports) {
-    for (const ReportBatch::Report& report : reports.Reports()) {
-        switch (report.kind) {
-        case ReportBatch::Report::Kind::Text:
-            text_.assign(reports.Text(report));
+    reports.ForEach(
+        [this](std::string_view text) {
+            text_.assign(text);
             status_.SetStatusText(text_);
-            break;
-        case ReportBatch::Report::Kind::Progress:
-            status_.ReportProgress(report.done, report.total);
-            break;
-        case ReportBatch::Report::Kind::End:
-            status_.EndProgress();
-            break;
-        }
-    }
+        },
+        [this](int64_t done, int64_t total) { status_.ReportProgress(done, total); },
+        [this] { status_.EndProgress(); });
 }
 
 void OperationRunner::Cancel() {

@@ -3,31 +3,32 @@
 namespace tessary {
 
 void ReportBatch::AddText(std::string_view text) {
-    reports_.push_back({Report::Kind::Text, static_cast<uint32_t>(texts_.size()),
-                        static_cast<uint32_t>(text.size())});
+    kinds_.push_back(Kind::Text);
+    textLengths_.push_back(static_cast<uint32_t>(text.size()));
     texts_.append(text);
 }
 
 void ReportBatch::AddProgress(int64_t done, int64_t total) {
-    reports_.push_back({Report::Kind::Progress, 0, 0, done, total});
+    kinds_.push_back(Kind::Progress);
+    figures_.push_back({done, total});
 }
 
 void ReportBatch::AddEnd() {
-    reports_.push_back({Report::Kind::End});
+    kinds_.push_back(Kind::End);
 }
 
 void ReportBatch::Append(const ReportBatch& other) {
-    const auto shift = static_cast<uint32_t>(texts_.size());
-    for (Report report : other.reports_) {
-        report.textOffset += report.kind == Report::Kind::Text ? shift : 0;
-        reports_.push_back(report);
-    }
+    kinds_.insert(kinds_.end(), other.kinds_.begin(), other.kinds_.end());
+    textLengths_.insert(textLengths_.end(), other.textLengths_.begin(), other.textLengths_.end());
     texts_.append(other.texts_);
+    figures_.insert(figures_.end(), other.figures_.begin(), other.figures_.end());
 }
 
 void ReportBatch::Clear() {
-    reports_.clear();
+    kinds_.clear();
+    textLengths_.clear();
     texts_.clear();
+    figures_.clear();
 }
 
 } // namespace tessary
