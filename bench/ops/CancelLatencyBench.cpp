@@ -134,6 +134,33 @@ void BM_CancelLoadOverSerial115200(benchmark::State& state) {
     ::unlink(input.c_str());
 }
 
+// Load RAM of 1 MB to tessary-board paced at 115200 baud, reached as a serial device of
+// liblnkutil's table (the library interface, not --serial), cancelled after 300 ms.
+void BM_CancelLoadThroughLibrarySerialDevice115200(benchmark::State& state) {
+    tessary::test::BoardProcess board({"--baud", "115200"});
+    const std::string table = BenchPath("tessary-cancel-serial-devices.conf");
+    std::ofstream(table) << "Bench serial default path=" << board.Path() << " baud=115200\n";
+    ::setenv("LNKUTIL_DEVICES", table.c_str(), 1);
+    ::setenv("LNKUTIL_DATA_DIR", "", 1);
+    LnkErc erc = 0;
+    LnkInit(&erc);
+    tessary::Session session;
+    session.deviceName = "Bench";
+    const std::string input = BenchPath("tessary-cancel-library-in.bin");
+    WriteFile(input, 1 << 20);
+    tessary::LoadRequest request;
+    request.fileName = input;
+    request.verify = true;
+    DiscardStatus status;
+    DiscardMessages messages;
+    MeasureCancel(state, std::chrono::milliseconds(300), [&](const tessary::CancelToken& cancel) {
+        return tessary::LoadRamOperation(session, request, status, messages, cancel);
+    });
+    LnkTerm();
+    ::unlink(input.c_str());
+    ::unlink(table.c_str());
+}
+
 } // namespace
 
 BENCHMARK(BM_CancelLoadOnSlowSim)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
@@ -144,4 +171,8 @@ BENCHMARK(BM_CancelStoreOverSerial115200)
 BENCHMARK(BM_CancelLoadOverSerial115200)
     ->UseManualTime()
     ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CancelLoadThroughLibrarySerialDevice115200)
+    ->UseManualTime()
+    ->Iterations(3)
     ->Unit(benchmark::kMillisecond);

@@ -10,6 +10,7 @@
 #include "SerialPort.h"
 #include "Sinks.h"
 
+#include <algorithm>
 #include <new>
 
 namespace tessary {
@@ -183,11 +184,18 @@ bool MemoryController::WriteRepeat(uint8_t reg, uint32_t address, const uint8_t*
     if (!SetAddressAhead(address)) {
         return false;
     }
-    const bool sent = serialPort_ != nullptr
-                          ? PutRegRepeatInFrames(*serialPort_, count, Reg(reg), buffer, Token())
-                          : port_->PutRegRepeat(count, Reg(reg), buffer);
-    if (!sent) {
-        return FailFromPort();
+    if (serialPort_ != nullptr) {
+        return PutRegRepeatInFrames(*serialPort_, count, Reg(reg), buffer, Token()) ||
+               FailFromPort();
+    }
+    // In pieces the port can move in about a tenth of a second, the cancel looked at between
+    // them; the controller's address runs on from one to the next.
+    const int32_t piece = port_->RepeatPiece();
+    for (int32_t done = 0; done < count; done += piece) {
+        if ((done > 0 && CancelRequested()) ||
+            !port_->PutRegRepeat(std::min(piece, count - done), Reg(reg), buffer + done)) {
+            return FailFromPort();
+        }
     }
     return true;
 }
@@ -196,11 +204,16 @@ bool MemoryController::ReadRepeat(uint8_t reg, uint32_t address, uint8_t* buffer
     if (!SetAddressAhead(address)) {
         return false;
     }
-    const bool received = serialPort_ != nullptr
-                              ? GetRegRepeatInFrames(*serialPort_, count, Reg(reg), buffer, Token())
-                              : port_->GetRegRepeat(count, Reg(reg), buffer);
-    if (!received) {
-        return FailFromPort();
+    if (serialPort_ != nullptr) {
+        return GetRegRepeatInFrames(*serialPort_, count, Reg(reg), buffer, Token()) ||
+               FailFromPort();
+    }
+    const int32_t piece = port_->RepeatPiece();
+    for (int32_t done = 0; done < count; done += piece) {
+        if ((done > 0 && CancelRequested()) ||
+            !port_->GetRegRepeat(std::min(piece, count - done), Reg(reg), buffer + done)) {
+            return FailFromPort();
+        }
     }
     return true;
 }

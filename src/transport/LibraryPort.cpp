@@ -2,7 +2,43 @@
 
 #include "lnkutil_ext.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
 namespace tessary {
+namespace {
+
+std::optional<std::string> DeviceSetting(const std::string& device, const char* key) {
+    LnkErc error = 0;
+    const int32_t count = ZmgrGetDevCount(&error);
+    for (int32_t index = 0; index < count; ++index) {
+        char name[20] = {};
+        char value[64] = {};
+        if (ZmgrGetDevName(index, name, &error) && device == name) {
+            return ZmgrGetDevSetting(index, key, value, sizeof(value), &error)
+                       ? std::optional<std::string>(value)
+                       : std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+// A tenth of a second of a serial line at its rate (ten bits a byte), from 256 bytes on.
+int32_t SerialRepeatPiece(const std::string& device) {
+    if (DeviceSetting(device, "kind") != "serial") {
+        return INT32_MAX;
+    }
+    uint32_t baud = 115200; // the library's rate when the table names none
+    if (const auto rate = DeviceSetting(device, "baud")) {
+        const unsigned long value = std::strtoul(rate->c_str(), nullptr, 10);
+        baud = value > 0 && value < UINT32_MAX ? static_cast<uint32_t>(value) : baud;
+    }
+    return std::max<int32_t>(256, static_cast<int32_t>(baud / 100));
+}
+
+} // namespace
 
 bool LibraryPort::Initialize() {
     flags_ |= kFlagInitialised;
@@ -23,6 +59,7 @@ bool LibraryPort::Open() {
         return false;
     }
     flags_ |= kFlagOpen;
+    repeatPiece_ = SerialRepeatPiece(session_.deviceName);
     return true;
 }
 

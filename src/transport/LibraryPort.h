@@ -33,6 +33,9 @@ class LibraryPort final : public RegisterPort {
     bool GetRegSet(int32_t count, RegisterPair* pairs) override;
     // What the library said about the failed open.
     std::string OpenFailureText() const override { return openFailure_; }
+    // A board on a serial line takes its time: a tenth of a second of its line; others have no
+    // limit.
+    int32_t RepeatPiece() const override { return repeatPiece_; }
 
     LnkHandle Handle() const { return handle_; }
     // The size of the open board's Flash, when the library knows it.
@@ -42,6 +45,7 @@ class LibraryPort final : public RegisterPort {
     const Session& session_;
     LnkHandle handle_ = 0;
     std::string openFailure_;
+    int32_t repeatPiece_ = INT32_MAX;
 };
 
 } // namespace tessary

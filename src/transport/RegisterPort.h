@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <string>
 
@@ -59,6 +60,9 @@ class RegisterPort {
     virtual bool GetRegSet(int32_t count, RegisterPair* pairs) = 0;
     // Why the last Open failed, in words for the user; empty when the port has nothing to add.
     virtual std::string OpenFailureText() const { return {}; }
+    // The most bytes one repeat call of the open port should carry for a cancel to be seen within
+    // about a tenth of a second: a call runs to its end once begun.
+    virtual int32_t RepeatPiece() const { return INT32_MAX; }
 
     uint32_t Flags() const { return flags_; }
     int32_t ErrorCode() const { return errorCode_; }

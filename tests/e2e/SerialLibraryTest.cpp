@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -141,6 +142,49 @@ TEST_F(SerialLibraryTest, OperationsThroughTheLibraryReachTheSerialBoard) {
     EXPECT_TRUE(messages.texts.empty());
     std::ifstream in(output, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), contents);
+}
+
+// Cancels the run when the transfer announces its first block.
+class CancelAtFirstBlock : public StatusSink {
+  public:
+    explicit CancelAtFirstBlock(CancelToken& cancel) : cancel_(cancel) {}
+    void SetStatusText(const std::string& text) override {
+        if (text == "Loading block: 1") {
+            cancel_.Cancel();
+        }
+        last = text;
+    }
+    std::string last;
+
+  private:
+    CancelToken& cancel_;
+};
+
+// A library call runs to its end once begun, and a block at 115200 baud takes most of a second:
+// the block goes to a serial board in pieces of a tenth of a second, with the cancel looked at
+// between them.
+TEST_F(SerialLibraryTest, ACancelStopsABlockAfterThePieceUnderWay) {
+    UseTable(board.Path());
+    Session session;
+    session.deviceName = "Bench";
+    const std::string input = (dir / "in.bin").string();
+    std::ofstream(input, std::ios::binary) << std::string(8192, '\x5A');
+    CancelToken cancel;
+    CancelAtFirstBlock status(cancel);
+    RecordingMessages messages;
+    LoadRequest load;
+    load.fileName = input;
+    EXPECT_FALSE(LoadRamOperation(session, load, status, messages, cancel));
+    EXPECT_EQ(status.last.rfind("Operation cancelled.", 0), 0u) << status.last;
+
+    // The board took the first piece, a tenth of a second of its line, and nothing after it.
+    ASSERT_TRUE(LnkOpenData(&handle, "Bench", &erc, nullptr)) << erc;
+    ASSERT_TRUE(SetAddress(0));
+    std::vector<uint8_t> back(8192);
+    ASSERT_TRUE(LnkGetRegRepeat(handle, kRegRamData, back.data(), 8192, &erc, nullptr));
+    constexpr std::size_t kPiece = 115200 / 100;
+    EXPECT_EQ(std::count(back.begin(), back.begin() + kPiece, 0x5A), kPiece);
+    EXPECT_EQ(std::count(back.begin() + kPiece, back.end(), 0x5A), 0);
 }
 
 } // namespace
