@@ -74,18 +74,11 @@ void WriteFile(const std::string& path, std::size_t size) {
     std::ofstream(path, std::ios::binary) << std::string(size, '\x5A');
 }
 
-// Load RAM with verify of 4 MB on a simulated board moving 1 MB/s, cancelled after 300 ms.
-void BM_CancelLoadOnSlowSim(benchmark::State& state) {
-    const std::string table = BenchPath("tessary-cancel-devices.conf");
-    std::ofstream(table) << "Slow sim default speed=1000000\n";
-    ::setenv("LNKUTIL_DEVICES", table.c_str(), 1);
-    ::setenv("LNKUTIL_DATA_DIR", "", 1);
-    LnkErc erc = 0;
-    LnkInit(&erc);
-    const std::string input = BenchPath("tessary-cancel-in.bin");
-    WriteFile(input, 4 << 20);
-    tessary::Session session;
-    session.deviceName = "Slow";
+// Load RAM with verify of a file of `size` bytes through the session, cancelled after 300 ms.
+void MeasureLoadCancel(benchmark::State& state, const tessary::Session& session, const char* name,
+                       std::size_t size) {
+    const std::string input = BenchPath(name);
+    WriteFile(input, size);
     tessary::LoadRequest request;
     request.fileName = input;
     request.verify = true;
@@ -94,9 +87,29 @@ void BM_CancelLoadOnSlowSim(benchmark::State& state) {
     MeasureCancel(state, std::chrono::milliseconds(300), [&](const tessary::CancelToken& cancel) {
         return tessary::LoadRamOperation(session, request, status, messages, cancel);
     });
-    LnkTerm();
     ::unlink(input.c_str());
+}
+
+// Runs `body` with the library initialised on a device table of `text`.
+template <typename Body> void WithDeviceTable(const std::string& text, Body&& body) {
+    const std::string table = BenchPath("tessary-cancel-devices.conf");
+    std::ofstream(table) << text;
+    ::setenv("LNKUTIL_DEVICES", table.c_str(), 1);
+    ::setenv("LNKUTIL_DATA_DIR", "", 1);
+    LnkErc erc = 0;
+    LnkInit(&erc);
+    body();
+    LnkTerm();
     ::unlink(table.c_str());
+}
+
+// Load RAM with verify of 4 MB on a simulated board moving 1 MB/s, cancelled after 300 ms.
+void BM_CancelLoadOnSlowSim(benchmark::State& state) {
+    WithDeviceTable("Slow sim default speed=1000000\n", [&] {
+        tessary::Session session;
+        session.deviceName = "Slow";
+        MeasureLoadCancel(state, session, "tessary-cancel-in.bin", 4 << 20);
+    });
 }
 
 // Store RAM (Replace) of 1 MB from tessary-board over a pty paced at 115200 baud, cancelled
@@ -121,44 +134,18 @@ void BM_CancelLoadOverSerial115200(benchmark::State& state) {
     tessary::Session session;
     session.interfaceType = tessary::kInterfaceSerial;
     session.deviceName = board.Path();
-    const std::string input = BenchPath("tessary-cancel-serial-in.bin");
-    WriteFile(input, 1 << 20);
-    tessary::LoadRequest request;
-    request.fileName = input;
-    request.verify = true;
-    DiscardStatus status;
-    DiscardMessages messages;
-    MeasureCancel(state, std::chrono::milliseconds(300), [&](const tessary::CancelToken& cancel) {
-        return tessary::LoadRamOperation(session, request, status, messages, cancel);
-    });
-    ::unlink(input.c_str());
+    MeasureLoadCancel(state, session, "tessary-cancel-serial-in.bin", 1 << 20);
 }
 
 // Load RAM of 1 MB to tessary-board paced at 115200 baud, reached as a serial device of
 // liblnkutil's table (the library interface, not --serial), cancelled after 300 ms.
 void BM_CancelLoadThroughLibrarySerialDevice115200(benchmark::State& state) {
     tessary::test::BoardProcess board({"--baud", "115200"});
-    const std::string table = BenchPath("tessary-cancel-serial-devices.conf");
-    std::ofstream(table) << "Bench serial default path=" << board.Path() << " baud=115200\n";
-    ::setenv("LNKUTIL_DEVICES", table.c_str(), 1);
-    ::setenv("LNKUTIL_DATA_DIR", "", 1);
-    LnkErc erc = 0;
-    LnkInit(&erc);
-    tessary::Session session;
-    session.deviceName = "Bench";
-    const std::string input = BenchPath("tessary-cancel-library-in.bin");
-    WriteFile(input, 1 << 20);
-    tessary::LoadRequest request;
-    request.fileName = input;
-    request.verify = true;
-    DiscardStatus status;
-    DiscardMessages messages;
-    MeasureCancel(state, std::chrono::milliseconds(300), [&](const tessary::CancelToken& cancel) {
-        return tessary::LoadRamOperation(session, request, status, messages, cancel);
+    WithDeviceTable("Bench serial default path=" + board.Path() + " baud=115200\n", [&] {
+        tessary::Session session;
+        session.deviceName = "Bench";
+        MeasureLoadCancel(state, session, "tessary-cancel-library-in.bin", 1 << 20);
     });
-    LnkTerm();
-    ::unlink(input.c_str());
-    ::unlink(table.c_str());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "HexDigits.h"
 
 #include <array>
+#include <cstdio>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -82,6 +83,12 @@ bool DecodeHexBytes(std::string_view text, uint8_t* bytes, std::size_t count, st
     }
     sum = static_cast<uint8_t>(total);
     return true;
+}
+
+std::string HexNumber(uint64_t value) {
+    char text[24];
+    std::snprintf(text, sizeof(text), "0x%llX", static_cast<unsigned long long>(value));
+    return text;
 }
 
 void AppendHexByte(std::string& out, uint8_t byte) {

@@ -12,6 +12,9 @@ namespace tessary::image {
 bool DecodeHexBytes(std::string_view text, uint8_t* bytes, std::size_t count, std::size_t& badAt,
                     uint8_t& sum);
 
+// A number as the messages write addresses: "0x1FFFF".
+std::string HexNumber(uint64_t value);
+
 // Appends a byte as two upper-case hexadecimal digits.
 void AppendHexByte(std::string& out, uint8_t byte);
 

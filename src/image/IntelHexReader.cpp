@@ -10,12 +10,6 @@ namespace {
 
 constexpr std::size_t kMaxRecordBytes = 255 + 5; // count, address (2), type, data, checksum
 
-std::string Hex(uint64_t value) {
-    char text[24];
-    std::snprintf(text, sizeof(text), "0x%llX", static_cast<unsigned long long>(value));
-    return text;
-}
-
 // One decoded record: its bytes, and its checksum verified.
 struct Record {
     std::array<uint8_t, kMaxRecordBytes> bytes{};
@@ -136,13 +130,13 @@ class Reader {
             return true;
         }
         if (address + count > addressSpace_) {
-            why = "data at " + Hex(address) + " to " + Hex(address + count - 1) +
-                  " lies past the last address " + Hex(addressSpace_ - 1);
+            why = "data at " + HexNumber(address) + " to " + HexNumber(address + count - 1) +
+                  " lies past the last address " + HexNumber(addressSpace_ - 1);
             return false;
         }
         if (image_.Add(static_cast<uint32_t>(address), {data, count}) ==
             Image::AddResult::Conflict) {
-            why = "data at " + Hex(address) + " to " + Hex(address + count - 1) +
+            why = "data at " + HexNumber(address) + " to " + HexNumber(address + count - 1) +
                   " differs from an earlier record for the same addresses";
             return false;
         }

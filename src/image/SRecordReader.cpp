@@ -10,12 +10,6 @@ namespace {
 
 constexpr std::size_t kMaxRecordBytes = 256; // count and up to 255 counted bytes
 
-std::string Hex(uint64_t value) {
-    char text[24];
-    std::snprintf(text, sizeof(text), "0x%llX", static_cast<unsigned long long>(value));
-    return text;
-}
-
 // Address bytes of each record type S0 to S9; 0 for the reserved S4.
 constexpr std::array<uint8_t, 10> kAddressBytes = {2, 2, 3, 4, 0, 2, 3, 4, 3, 2};
 
@@ -115,13 +109,13 @@ class Reader {
     bool TakeData(const Record& record, std::string& why) {
         const uint64_t end = uint64_t{record.address} + record.dataCount;
         if (end > addressSpace_) {
-            why = "data at " + Hex(record.address) + " to " + Hex(end - 1) +
-                  " lies past the last address " + Hex(addressSpace_ - 1);
+            why = "data at " + HexNumber(record.address) + " to " + HexNumber(end - 1) +
+                  " lies past the last address " + HexNumber(addressSpace_ - 1);
             return false;
         }
         if (image_.Add(record.address, {record.data, record.dataCount}) ==
             Image::AddResult::Conflict) {
-            why = "data at " + Hex(record.address) + " to " + Hex(end - 1) +
+            why = "data at " + HexNumber(record.address) + " to " + HexNumber(end - 1) +
                   " differs from an earlier record for the same addresses";
             return false;
         }

@@ -1,24 +1,14 @@
 #include "ImageSource.h"
 
+#include "HexDigits.h"
 #include "ImageReaders.h"
 #include "LoadForm.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <utility>
 
 namespace tessary {
-namespace {
-
-std::string Hex(uint64_t value) {
-    char text[24];
-    std::snprintf(text, sizeof(text), "0x%llX", static_cast<unsigned long long>(value));
-    return text;
-}
-
-} // namespace
-
 bool ImageSource::Select(image::Image taken, const LoadRequest& request, std::string& why) {
     image_ = std::move(taken);
     const image::Image& image = image_;
@@ -30,8 +20,9 @@ bool ImageSource::Select(image::Image taken, const LoadRequest& request, std::st
     const uint64_t offset = static_cast<uint64_t>(std::max(request.fileOffset, 0));
     const uint64_t from = image.Lowest() + offset;
     if (offset > 0 && from >= image.End()) {
-        why = "The file start location " + Hex(offset) + " lies past the image, whose addresses " +
-              "run from " + Hex(image.Lowest()) + " to " + Hex(image.End() - 1) + ".";
+        why = "The file start location " + image::HexNumber(offset) +
+              " lies past the image, whose addresses " + "run from " +
+              image::HexNumber(image.Lowest()) + " to " + image::HexNumber(image.End() - 1) + ".";
         return false;
     }
     const uint64_t to = request.length == kLengthToEndOfFile
@@ -48,9 +39,10 @@ bool ImageSource::Select(image::Image taken, const LoadRequest& request, std::st
         const int64_t moved = static_cast<int64_t>(start) + shift;
         if (moved < 0 || moved + static_cast<int64_t>(end - start) >
                              static_cast<int64_t>(image::kAddressSpace)) {
-            why = "Moved to start address " + Hex(static_cast<uint32_t>(request.startAddress)) +
+            why = "Moved to start address " +
+                  image::HexNumber(static_cast<uint32_t>(request.startAddress)) +
                   ", the image would leave the board's address space (0x0 to " +
-                  Hex(image::kAddressSpace - 1) + ").";
+                  image::HexNumber(image::kAddressSpace - 1) + ").";
             ranges_.clear();
             starts_.clear();
             return false;

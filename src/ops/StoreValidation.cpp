@@ -1,9 +1,9 @@
 #include "FormFields.h"
+#include "HexDigits.h"
 #include "Sinks.h"
 #include "StoreForm.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace tessary {
 
@@ -26,12 +26,6 @@ const StorePageTexts kStoreFlashTexts{
 };
 
 namespace {
-
-std::string Hex(uint64_t value) {
-    char text[24];
-    std::snprintf(text, sizeof(text), "0x%llX", static_cast<unsigned long long>(value));
-    return text;
-}
 
 // The text formats hold addresses and an end record: adding to such a file, or writing into the
 // middle of it, would leave a file no tool reads.
@@ -57,12 +51,12 @@ bool ChooseFormat(const StoreForm& form, const StorePageTexts& texts, MessageSin
         const auto named = image::WidthOfExtension(request.path);
         request.width = named.value_or(image::NarrowestWidth(end));
         if (end > image::WidthEnd(request.width)) {
-            messages.ShowMessage("The range ends at " + Hex(end - 1) +
+            messages.ShowMessage("The range ends at " + image::HexNumber(end - 1) +
                                      ", past what the records "
                                      "of a ." +
                                      request.path.substr(request.path.rfind('.') + 1) +
                                      " file can address (" +
-                                     Hex(image::WidthEnd(request.width) - 1) +
+                                     image::HexNumber(image::WidthEnd(request.width) - 1) +
                                      "); name the file .s28, .s37 or .srec.",
                                  texts.caption, MessageIcon::None, true);
             return false;
