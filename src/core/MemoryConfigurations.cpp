@@ -8,12 +8,12 @@ namespace tessary {
 namespace {
 
 constexpr std::array kConfigurations = {
-    Configuration{"q0", 0, "Q0 (512K Flash, 128K RAM)", true, true},
-    Configuration{"q1", 1, "Q1 (512K Flash, 512K RAM)", true, true},
-    Configuration{"q2", 2, "Q2 (1024K RAM)", true, false},
-    Configuration{"q3", 3, "Q3 (1024K Flash)", false, true},
-    Configuration{"parvel4", 5, "Parvel (4MB Flash, 16MB RAM)", true, true},
-    Configuration{"parvel16", 6, "Parvel (16MB Flash, 16MB RAM)", true, true},
+    Configuration{"q0", 0, "Q0 (512K Flash, 128K RAM)", true, true, 128u << 10},
+    Configuration{"q1", 1, "Q1 (512K Flash, 512K RAM)", true, true, 512u << 10},
+    Configuration{"q2", 2, "Q2 (1024K RAM)", true, false, 1024u << 10},
+    Configuration{"q3", 3, "Q3 (1024K Flash)", false, true, 0},
+    Configuration{"parvel4", 5, "Parvel (4MB Flash, 16MB RAM)", true, true, 16u << 20},
+    Configuration{"parvel16", 6, "Parvel (16MB Flash, 16MB RAM)", true, true, 16u << 20},
 };
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {

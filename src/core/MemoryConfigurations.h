@@ -14,6 +14,8 @@ struct Configuration {
     const char* label; // the Properties page's radio button
     bool hasRam;
     bool hasFlash;
+    // Bytes of RAM the module carries (0 without RAM); its address lines wrap there.
+    uint32_t ramSize;
 };
 
 // q0, q1, q2, q3, parvel4, parvel16, in the order of the Properties page's Q choices.
