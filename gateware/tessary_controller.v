@@ -11,8 +11,9 @@ module tessary_controller #(
     parameter RX_AW       = 10,       // receive FIFO of 2**RX_AW bytes
     parameter MAX_PAYLOAD = 255,      // the longest frame payload of the fast protocol
     parameter IDENTITY    = "Tessary RTL controller", // at most 32 characters
-    parameter FLASH_PULSE = 6,        // clock cycles of each OE#/WE# pulse
-    parameter RAM_LATENCY = 1         // cycles from the RAM enable to its read data
+    parameter FLASH_PULSE = 6,        // clock cycles of each OE#/WE# pulse, 1..255
+    parameter RAM_LATENCY = 1,        // cycles from the RAM enable to its read data
+    parameter PROGRAM_TIMEOUT_US = 1000 // the longest a byte program may take
 ) (
     input  wire        clk,
     input  wire        rst,
@@ -37,10 +38,49 @@ module tessary_controller #(
 );
     localparam integer DIVISOR = (CLK_HZ + BAUD / 2) / BAUD;
     localparam [15:0] DIV = DIVISOR[15:0];
+    /* verilator lint_off WIDTH */
+    localparam [63:0] CLOCK = CLK_HZ, RATE = BAUD, CYCLES_A_BIT = DIVISOR; // products fit
+    /* verilator lint_on WIDTH */
+    localparam [63:0] PROGRAM_CYCLES = (CLOCK * PROGRAM_TIMEOUT_US + 999999) / 1000000;
+
+    // Settings that cannot work stop the build: each check instantiates a module that does not
+    // exist and whose name says what is wrong; the simulators and the synthesis all refuse it.
+    localparam [63:0] BAUD_ERROR = CYCLES_A_BIT * RATE > CLOCK ? CYCLES_A_BIT * RATE - CLOCK
+                                                               : CLOCK - CYCLES_A_BIT * RATE;
+    /* verilator lint_off WIDTH */
+    localparam [8*33-1:0] ID_33 = IDENTITY; // the 33rd character from the end is NUL if it fits
+    /* verilator lint_on WIDTH */
+    generate
+        if (DIVISOR < 4) begin : check_divisor
+            tessary_controller_needs_at_least_4_clock_cycles_a_bit stop();
+        end
+        if (DIVISOR > 65535) begin : check_divisor_width
+            tessary_controller_needs_at_most_65535_clock_cycles_a_bit stop();
+        end
+        if (BAUD_ERROR * 50 > CLOCK) begin : check_baud_error
+            tessary_controller_baud_rate_off_by_more_than_2_percent stop();
+        end
+        if (FLASH_PULSE < 1 || FLASH_PULSE > 255) begin : check_pulse
+            tessary_controller_flash_pulse_must_be_1_to_255 stop();
+        end
+        if (PROGRAM_CYCLES < 1 || PROGRAM_CYCLES >= (1 << 20)) begin : check_program_timeout
+            tessary_controller_program_timeout_must_be_1_to_1048575_cycles stop();
+        end
+        if (ID_33[8*33-1 -: 8] != 8'd0) begin : check_identity
+            tessary_controller_identity_longer_than_32_characters stop();
+        end
+        if (REG_BASE % 8 != 0 || REG_BASE < 0 || REG_BASE > 248) begin : check_register_base
+            tessary_controller_register_base_must_be_a_multiple_of_8_to_248 stop();
+        end
+        if (MAX_PAYLOAD < 65 || MAX_PAYLOAD > 255) begin : check_payload
+            tessary_controller_max_payload_must_be_65_to_255 stop();
+        end
+    endgenerate
 
     tsy_core #(
         .RX_AW(RX_AW), .MAX_PAYLOAD(MAX_PAYLOAD), .IDENTITY(IDENTITY),
-        .FLASH_PULSE(FLASH_PULSE), .RAM_LATENCY(RAM_LATENCY)
+        .FLASH_PULSE(FLASH_PULSE), .RAM_LATENCY(RAM_LATENCY),
+        .PROGRAM_TIMEOUT(PROGRAM_CYCLES[19:0])
     ) core (
         .clk(clk), .rst(rst), .baud_div(DIV), .reg_base(REG_BASE[7:0]), .fast(FAST != 0),
         .flash_bytes(FLASH_SIZE[31:0]),

@@ -8,7 +8,8 @@ module tsy_core #(
     parameter MAX_PAYLOAD = 255, // 65..255
     parameter IDENTITY    = "Tessary RTL controller",
     parameter FLASH_PULSE = 6,
-    parameter RAM_LATENCY = 1
+    parameter RAM_LATENCY = 1,
+    parameter PROGRAM_TIMEOUT = 48000 // cycles a byte program may take, below 2**20
 ) (
     input  wire        clk,
     input  wire        rst,
@@ -62,15 +63,16 @@ module tsy_core #(
 
     wire       out_wr, out_empty, out_almost_full;
     wire [7:0] out_data, tx_byte;
-    reg        tx_rd, tx_start;
-    wire       tx_ready;
+    reg        tx_rd = 1'b0, tx_start = 1'b0;
+    wire       tx_ready, tx_sending;
     tsy_fifo #(.AW(4)) tx_fifo (
         .clk(clk), .clear(rst), .wr(out_wr), .wdata(out_data),
         .rd(tx_rd), .rdata(tx_byte), .empty(out_empty), .full(out_full_unused),
         .almost_full(out_almost_full)
     );
-    // A byte taken from the transmit FIFO starts on the line two cycles later.
-    reg tx_fetching;
+    // A byte taken from the transmit FIFO reaches the transmitter two cycles later, which holds
+    // it until the byte on the line has ended.
+    reg tx_fetching = 1'b0;
     always @(posedge clk) begin
         tx_rd    <= 1'b0;
         tx_start <= 1'b0;
@@ -88,7 +90,7 @@ module tsy_core #(
     end
     tsy_uart_tx transmitter (
         .clk(clk), .rst(rst), .div(baud_div), .start(tx_start), .data(tx_byte),
-        .ready(tx_ready), .tx(uart_tx)
+        .ready(tx_ready), .sending(tx_sending), .tx(uart_tx)
     );
 
     wire       bus_req, bus_we, bus_ack;
@@ -106,7 +108,9 @@ module tsy_core #(
         .waiting(engine_waiting)
     );
 
-    tsy_registers #(.FLASH_PULSE(FLASH_PULSE), .RAM_LATENCY(RAM_LATENCY)) registers (
+    tsy_registers #(
+        .FLASH_PULSE(FLASH_PULSE), .RAM_LATENCY(RAM_LATENCY), .PROGRAM_TIMEOUT(PROGRAM_TIMEOUT)
+    ) registers (
         .clk(clk), .rst(rst), .base(reg_base),
         .req(bus_req), .we(bus_we), .addr(bus_addr), .wdata(bus_wdata),
         .ack(bus_ack), .rdata(bus_rdata),
@@ -117,7 +121,7 @@ module tsy_core #(
         .flash_dq_i(flash_dq_i)
     );
 
-    assign idle = engine_waiting && out_empty && tx_ready && !tx_fetching && !tx_start &&
+    assign idle = engine_waiting && out_empty && !tx_sending && !tx_fetching && !tx_start &&
                   !out_wr;
 endmodule
 `default_nettype wire

@@ -8,10 +8,12 @@
 // payloads up to MAX_PAYLOAD bytes, replies up to MAX_PAYLOAD bytes and the compact read 0x49;
 // with `fast` low it is a basic board: no announcement, 65 bytes at most.
 //
-// Lost input (a full receive FIFO or a broken stop bit) leaves the byte stream without its frame
-// boundaries: the engine then drops everything until the line has been quiet for QUIET_BITS bit
-// times, so nothing it carries out is built from a misread frame. A frame that stops arriving for
-// GAP_BITS bit times is dropped too.
+// A line error leaves the byte stream without its frame boundaries: lost input (a full receive
+// FIFO or a broken stop bit), a wrong checksum, a length of 0 or over the limit, or a frame that
+// stops arriving for GAP_BITS bit times. The engine then drops everything, the frames already
+// received with it, until the line has been quiet for QUIET_BITS bit times, so nothing it carries
+// out is built from a misread frame, and the requests it carried out are an exact prefix of those
+// sent.
 `default_nettype none
 module tsy_frame_engine #(
     parameter MAX_PAYLOAD = 255,
@@ -100,7 +102,7 @@ module tsy_frame_engine #(
                                     fast ? "}" : 8'd0};
 
     // ---- State ----
-    localparam [4:0] S_LEN = 5'd0, S_PAYLOAD = 5'd1, S_CHECK = 5'd2, S_SKIP = 5'd3,
+    localparam [4:0] S_LEN = 5'd0, S_PAYLOAD = 5'd1, S_CHECK = 5'd2,
                      S_DISCARD = 5'd4, S_DECODE = 5'd5, S_FETCH = 5'd6, S_FETCHED = 5'd7,
                      S_WRITE = 5'd8, S_BUS = 5'd9, S_REPLY = 5'd10, S_SEND = 5'd11,
                      S_BODY = 5'd12, S_READ = 5'd13, S_ID_COUNT = 5'd14, S_ID_SEND = 5'd15,
@@ -112,7 +114,6 @@ module tsy_frame_engine #(
     reg [4:0]  take_state;  // the receiving state that asked for a byte
     reg [7:0]  frame_len;   // N
     reg [8:0]  index;
-    reg [8:0]  skip_left;
     reg [7:0]  sum;
     reg [7:0]  cmd, arg1, arg2;
     reg [7:0]  reply_len;
@@ -134,7 +135,7 @@ module tsy_frame_engine #(
     wire [7:0] accept_limit = fast ? MAX_PAYLOAD[7:0] : BASIC_PAYLOAD;
     wire [7:0] argc = frame_len - 8'd1;
     wire [7:0] text_char = text[8*(TEXT_CHARS - 1 - text_pos) +: 8];
-    wire       receiving = (state == S_PAYLOAD || state == S_CHECK || state == S_SKIP ||
+    wire       receiving = (state == S_PAYLOAD || state == S_CHECK ||
                             state == S_TAKE_WAIT || state == S_TAKE);
 
     assign waiting = (state == S_LEN) && in_empty && !line_busy && !lost;
@@ -180,7 +181,7 @@ module tsy_frame_engine #(
                 gap_bits   <= 16'd0;
                 state      <= S_TAKE_WAIT;
             end
-            S_PAYLOAD, S_CHECK, S_SKIP: begin
+            S_PAYLOAD, S_CHECK: begin
                 if (!in_empty) begin
                     in_rd      <= 1'b1;
                     take_state <= state;
@@ -188,7 +189,7 @@ module tsy_frame_engine #(
                     state      <= S_TAKE_WAIT;
                 end else if (bit_tick) begin
                     gap_bits <= gap_bits + 16'd1;
-                    if (gap_bits >= GAP_BITS) state <= S_LEN;
+                    if (gap_bits >= GAP_BITS) lost <= 1'b1;
                 end
             end
             S_TAKE_WAIT: state <= S_TAKE; // the FIFO reads at the end of this cycle
@@ -199,12 +200,8 @@ module tsy_frame_engine #(
                     frame_len <= in_data;
                     sum       <= in_data;
                     index     <= 9'd0;
-                    if (in_data == 8'd0 || in_data > accept_limit) begin
-                        skip_left <= {1'b0, in_data} + 9'd1;
-                        state     <= S_SKIP;
-                    end else begin
-                        state <= S_PAYLOAD;
-                    end
+                    state     <= S_PAYLOAD;
+                    if (in_data == 8'd0 || in_data > accept_limit) lost <= 1'b1;
                 end
                 S_PAYLOAD: begin
                     frame[index[7:0]] <= in_data;
@@ -214,10 +211,9 @@ module tsy_frame_engine #(
                     index <= index + 9'd1;
                     state <= (index + 9'd1 == {1'b0, frame_len}) ? S_CHECK : S_PAYLOAD;
                 end
-                S_CHECK: state <= (sum + in_data == 8'd0) ? S_DECODE : S_LEN;
-                default: begin // S_SKIP
-                    skip_left <= skip_left - 9'd1;
-                    state     <= (skip_left == 9'd1) ? S_LEN : S_SKIP;
+                default: begin // S_CHECK
+                    state <= (sum + in_data == 8'd0) ? S_DECODE : S_LEN;
+                    if (sum + in_data != 8'd0) lost <= 1'b1;
                 end
                 endcase
             end

@@ -18,12 +18,20 @@
 // Flash port: an Intel-style asynchronous bus. Each bus cycle holds CE# low with the address
 // (and for a write the data) one cycle before and one cycle after a WE# or OE# pulse of
 // FLASH_PULSE cycles; read data is taken in the last cycle of the OE# pulse. A data write is
-// two bus cycles, the program command 0x40 and the byte; a status read is one read cycle (the
-// chip answers its status after an erase or a program until it is told to read its array).
+// two bus cycles, the program command 0x40 and the byte, then status reads, one bus cycle each,
+// until the chip reports ready (bit 7) or PROGRAM_TIMEOUT cycles have gone by: the write is done
+// (acknowledged) only then, so the next byte never reaches a chip still programming. The chip
+// answers its status after an erase or a program until it is told to read its array.
+//
+// The error bits of the status that ended each program wait (erase, program, Vpp, locked) are
+// kept, and a wait that ran out sets bit 4 (program error) and bit 0 (the chip never became
+// ready). A read of +5 returns them, ORed into the chip's status while control holds 0xF6;
+// a command strobe of clear status (0x50) clears them with the chip's own.
 `default_nettype none
 module tsy_registers #(
-    parameter FLASH_PULSE = 6,
-    parameter RAM_LATENCY = 1
+    parameter FLASH_PULSE     = 6,
+    parameter RAM_LATENCY     = 1,
+    parameter PROGRAM_TIMEOUT = 48000 // cycles a byte program may take, below 2**20
 ) (
     input  wire        clk,
     input  wire        rst,
@@ -45,17 +53,21 @@ module tsy_registers #(
     input  wire [7:0]  ram_rdata,
 
     output wire [23:0] flash_addr,
-    output reg         flash_ce_n,
-    output reg         flash_oe_n,
-    output reg         flash_we_n,
+    // High from configuration on: no bus cycle before the first clock with reset.
+    output reg         flash_ce_n = 1'b1,
+    output reg         flash_oe_n = 1'b1,
+    output reg         flash_we_n = 1'b1,
     output reg  [7:0]  flash_dq_o,
-    output reg         flash_dq_oe,
+    output reg         flash_dq_oe = 1'b0,
     input  wire [7:0]  flash_dq_i
 );
     localparam [7:0] CONTROL_STROBE_ON  = 8'hF5;
     localparam [7:0] CONTROL_STROBE_OFF = 8'hF7;
     localparam [7:0] CONTROL_STATUS     = 8'hF6;
     localparam [7:0] FLASH_PROGRAM      = 8'h40;
+    localparam [7:0] FLASH_CLEAR_STATUS = 8'h50;
+    localparam [7:0] STATUS_ERRORS      = 8'h3A; // erase, program, Vpp, locked
+    localparam [7:0] STATUS_TIMED_OUT   = 8'h11; // program error, never ready
 
     localparam [2:0] S_IDLE = 3'd0, S_RAM = 3'd1, S_SETUP = 3'd2, S_PULSE = 3'd3,
                      S_HOLD = 3'd4;
@@ -69,6 +81,9 @@ module tsy_registers #(
     reg        program_next; // a program command went out; its data byte follows
     reg [7:0]  program_data;
     reg        advance;      // the access steps the address on when done
+    reg        polling;      // the byte went out: status reads until the chip is ready
+    reg [19:0] poll_left;    // cycles the chip may still take
+    reg [7:0]  errors;       // error bits kept from the program waits
 
     assign flash_addr = address;
 
@@ -91,7 +106,10 @@ module tsy_registers #(
             ram_we      <= 1'b0;
             program_next <= 1'b0;
             advance     <= 1'b0;
+            polling     <= 1'b0;
+            errors      <= 8'h00;
         end else begin
+            if (poll_left != 20'd0) poll_left <= poll_left - 20'd1;
             case (state)
             S_IDLE: if (req) begin
                 advance      <= 1'b0;
@@ -105,6 +123,7 @@ module tsy_registers #(
                         control <= wdata;
                         // The command reaches the Flash on the edge that ends the strobe.
                         if (wdata == CONTROL_STROBE_OFF && control == CONTROL_STROBE_ON) begin
+                            if (command == FLASH_CLEAR_STATUS) errors <= 8'h00;
                             flash_dq_o  <= command;
                             cycle_write <= 1'b1;
                             state       <= S_SETUP;
@@ -147,7 +166,7 @@ module tsy_registers #(
                             cycle_write <= 1'b0;
                             state       <= S_SETUP;
                         end else begin
-                            rdata <= 8'h00;
+                            rdata <= errors;
                             ack   <= 1'b1;
                         end
                     end
@@ -155,7 +174,7 @@ module tsy_registers #(
                         ram_en     <= 1'b1;
                         ram_we     <= 1'b0;
                         ram_addr   <= address;
-                        wait_count <= RAM_LATENCY;
+                        wait_count <= RAM_LATENCY[7:0];
                         state      <= S_RAM;
                     end
                     default: begin
@@ -179,7 +198,7 @@ module tsy_registers #(
             S_SETUP: begin
                 flash_ce_n  <= 1'b0;
                 flash_dq_oe <= cycle_write;
-                wait_count  <= FLASH_PULSE;
+                wait_count  <= FLASH_PULSE[7:0];
                 state       <= S_PULSE;
             end
             S_PULSE: begin
@@ -188,7 +207,8 @@ module tsy_registers #(
                 if (wait_count == 8'd0) begin
                     flash_we_n <= 1'b1;
                     flash_oe_n <= 1'b1;
-                    if (!cycle_write) rdata <= flash_dq_i;
+                    // The status read of +5 shows the kept error bits too.
+                    if (!cycle_write) rdata <= advance ? flash_dq_i : flash_dq_i | errors;
                     state <= S_HOLD;
                 end else begin
                     wait_count <= wait_count - 8'd1;
@@ -199,9 +219,20 @@ module tsy_registers #(
                 flash_dq_oe <= 1'b0;
                 if (program_next) begin
                     program_next <= 1'b0;
+                    polling      <= 1'b1;
+                    poll_left    <= PROGRAM_TIMEOUT[19:0];
                     flash_dq_o   <= program_data;
                     state        <= S_SETUP;
+                end else if (polling && !cycle_write && !rdata[7] && poll_left != 20'd0) begin
+                    state <= S_SETUP; // still programming: read the status again
+                end else if (polling && cycle_write) begin
+                    cycle_write <= 1'b0; // the byte went out: the first status read
+                    state       <= S_SETUP;
                 end else begin
+                    if (polling) begin
+                        polling <= 1'b0;
+                        errors  <= errors | (rdata[7] ? rdata & STATUS_ERRORS : STATUS_TIMED_OUT);
+                    end
                     if (advance) address <= address + 24'd1;
                     ack   <= 1'b1;
                     state <= S_IDLE;
