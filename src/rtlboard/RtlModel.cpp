@@ -1,21 +1,22 @@
 #include "RtlModel.h"
 
-#include "FlashBus.h"
 #include "Vtsy_core.h"
 #include "verilated.h"
 
 namespace tessary::rtl {
 
 struct RtlModel::Parts {
-    Parts(std::span<uint8_t> memory, board::Flash& flash) : ram(memory), bus(flash) {}
+    Parts(std::span<uint8_t> memory, board::Flash& flash, const FlashTiming& timing)
+        : ram(memory), bus(flash, timing) {}
     VerilatedContext context;
     std::unique_ptr<Vtsy_core> core;
     std::span<uint8_t> ram;
     FlashBus bus;
 };
 
-RtlModel::RtlModel(const RtlSettings& settings, std::span<uint8_t> ram, board::Flash& flash)
-    : parts_(std::make_unique<Parts>(ram, flash)) {
+RtlModel::RtlModel(const RtlSettings& settings, std::span<uint8_t> ram, board::Flash& flash,
+                   const FlashTiming& timing)
+    : parts_(std::make_unique<Parts>(ram, flash, timing)) {
     parts_->core = std::make_unique<Vtsy_core>(&parts_->context);
     Vtsy_core& core = *parts_->core;
     core.baud_div = static_cast<uint16_t>(settings.baudDivisor);
@@ -67,6 +68,14 @@ bool RtlModel::Cycle(bool rxPin) {
 
 bool RtlModel::Idle() const {
     return parts_->core->idle != 0;
+}
+
+uint64_t RtlModel::FlashBusyCycles() const {
+    return parts_->bus.BusyCyclesLeft();
+}
+
+void RtlModel::PassFlashTime(uint64_t cycles) {
+    parts_->bus.Pass(cycles);
 }
 
 } // namespace tessary::rtl

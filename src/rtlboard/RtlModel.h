@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Flash.h"
+#include "FlashBus.h"
 
 #include <cstdint>
 #include <memory>
@@ -20,7 +21,8 @@ struct RtlSettings {
 class RtlModel {
   public:
     // `ram` holds 16 MB; both outlive the model.
-    RtlModel(const RtlSettings& settings, std::span<uint8_t> ram, board::Flash& flash);
+    RtlModel(const RtlSettings& settings, std::span<uint8_t> ram, board::Flash& flash,
+             const FlashTiming& timing);
     ~RtlModel();
     RtlModel(const RtlModel&) = delete;
     RtlModel& operator=(const RtlModel&) = delete;
@@ -29,6 +31,10 @@ class RtlModel {
     bool Cycle(bool rxPin);
     // The controller has nothing received, under way or left to send.
     bool Idle() const;
+    // Clock cycles the Flash chip is still busy for; while the simulation pauses, the time the
+    // chip takes passes by PassFlashTime.
+    uint64_t FlashBusyCycles() const;
+    void PassFlashTime(uint64_t cycles);
     uint64_t Cycles() const { return cycles_; }
 
   private:

@@ -1,5 +1,6 @@
 #include "RtlPeer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <unistd.h>
@@ -14,13 +15,14 @@ constexpr auto kWriteAllowance = std::chrono::seconds(1);
 
 } // namespace
 
-RtlPeer::RtlPeer(int fd, RtlModel& model, uint32_t baudDivisor, peer::Interrupt& interrupt)
-    : fd_(fd), model_(model), line_(baudDivisor), interrupt_(interrupt) {}
+RtlPeer::RtlPeer(int fd, RtlModel& model, uint32_t baudDivisor, uint32_t clockHz,
+                 peer::Interrupt& interrupt)
+    : fd_(fd), model_(model), line_(baudDivisor), clockHz_(clockHz), interrupt_(interrupt) {}
 
 bool RtlPeer::Run() {
     for (;;) {
         if (model_.Idle() && line_.Quiet()) {
-            if (!interrupt_.Wait(fd_, peer::Clock::now() + kIdleWait)) {
+            if (!WaitQuietly()) {
                 return true;
             }
             if (!TakeInput()) {
@@ -39,6 +41,19 @@ bool RtlPeer::Run() {
             return false;
         }
     }
+}
+
+bool RtlPeer::WaitQuietly() {
+    using Seconds = std::chrono::duration<double>;
+    const uint64_t busy = model_.FlashBusyCycles();
+    const auto start = peer::Clock::now();
+    const auto deadline = busy == 0 ? start + kIdleWait
+                                    : start + std::chrono::duration_cast<peer::Clock::duration>(
+                                                  Seconds(static_cast<double>(busy) / clockHz_));
+    const bool waited = interrupt_.Wait(fd_, deadline);
+    const double passed = Seconds(peer::Clock::now() - start).count() * clockHz_;
+    model_.PassFlashTime(std::min(busy, static_cast<uint64_t>(passed)));
+    return waited;
 }
 
 bool RtlPeer::TakeInput() {

@@ -36,6 +36,9 @@ int main(int argc, char** argv) {
     bool neverReady = false;
     uint32_t baud = 115200;
     uint32_t clockHz = 48000000;
+    double programUs = 10;
+    double eraseMs = 500;
+    double timeScale = 1;
 
     app.add_option("--register-base", registerBase,
                    "First register of the memory controller: 0 to 0xF8, a multiple of 8")
@@ -53,6 +56,19 @@ int main(int argc, char** argv) {
     app.add_option("--locked-blocks", lockedBlocks,
                    "Indexes of Flash blocks that refuse erase and programming");
     app.add_flag("--never-ready", neverReady, "The Flash never finishes an erase");
+    app.add_option("--program-us", programUs,
+                   "Microseconds the Flash takes to program a byte, busy meanwhile")
+        ->check(CLI::Range(0.0, 10000.0))
+        ->default_val(10);
+    app.add_option("--erase-ms", eraseMs,
+                   "Milliseconds the Flash takes to erase a 128K block (smaller blocks in "
+                   "proportion), busy meanwhile")
+        ->check(CLI::Range(0.0, 10000.0))
+        ->default_val(500);
+    app.add_option("--time-scale", timeScale,
+                   "Factor on the Flash's program and erase times (below 1: a faster chip)")
+        ->check(CLI::Range(0.0, 100.0))
+        ->default_val(1);
     app.add_option("--protocol", protocol,
                    "fast: announce the fast protocol in the identity; basic: a basic board")
         ->check(CLI::IsMember({"basic", "fast"}))
@@ -105,7 +121,12 @@ int main(int argc, char** argv) {
     settings.registerBase = static_cast<uint8_t>(registerBase);
     settings.fast = protocol == "fast";
     settings.announcedFlashSize = board::FlashLayoutSize(flashLayout);
-    rtl::RtlModel model(settings, ram.bytes(), flash);
+    // Simulated time: microseconds become clock cycles.
+    const double cyclesPerUs = clockHz / 1e6 * timeScale;
+    rtl::FlashTiming timing;
+    timing.programCycles = static_cast<uint64_t>(programUs * cyclesPerUs + 0.5);
+    timing.eraseCycles128K = static_cast<uint64_t>(eraseMs * 1000 * cyclesPerUs + 0.5);
+    rtl::RtlModel model(settings, ram.bytes(), flash, timing);
 
     peer::Terminal terminal;
     if (!interrupt.ok() || !terminal.OpenPseudoTerminal(&error)) {
@@ -115,7 +136,7 @@ int main(int argc, char** argv) {
     std::printf("%s\n", terminal.path().c_str());
     std::fflush(stdout);
 
-    rtl::RtlPeer peer(terminal.fd(), model, divisor, interrupt);
+    rtl::RtlPeer peer(terminal.fd(), model, divisor, clockHz, interrupt);
     const bool ended = peer.Run();
     if (!stats.empty()) {
         std::ofstream(stats) << "cycles " << model.Cycles() << "\nclock_hz " << clockHz

@@ -1,7 +1,8 @@
 // The gateware's frame engine, verilated in tessary-rtl-board, spoken to with raw frames: the
 // fast protocol's announcement, long frames and the compact read, a window of requests in flight,
-// and what a window larger than its receive FIFO does (it fails cleanly: every reply that comes is
-// right, and memory holds a prefix of the writes and nothing else).
+// what a window larger than its receive FIFO or with a line error inside does (it fails cleanly:
+// every reply that comes is right, and memory holds a prefix of the writes and nothing else), and
+// a frame of Flash data against a chip that takes real time to program each byte.
 #include "BoardProcess.h"
 #include "FrameCodec.h"
 #include "TtyConfig.h"
@@ -17,7 +18,11 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
+constexpr uint8_t kControl = 0;
+constexpr uint8_t kFlashCommand = 4;
+constexpr uint8_t kFlashStatus = 5;
 constexpr uint8_t kRamData = 6;
+constexpr uint8_t kFlashData = 7;
 
 Bytes Frame(const Bytes& payload) {
     Bytes frame(payload.size() + frame::kOverhead);
@@ -239,6 +244,46 @@ TEST_F(RtlFrameTest, WindowLargerThanTheReceiveFifoFailsCleanly) {
               Bytes(memory.size() - intact, 0));
     // The board is in step again.
     EXPECT_EQ(Reply({0x40}), Bytes{0x81});
+}
+
+// A window of three writes whose first has a bad checksum: none of them may land (the later ones
+// would land at the addresses of those before them), no reply comes, and once the line has been
+// quiet the board answers again.
+TEST_F(RtlFrameTest, LineErrorInsideAWindowLeavesAnExactPrefix) {
+    Start({});
+    Bytes stream = SetAddress(0x2000);
+    for (uint8_t i = 0; i < 3; ++i) {
+        Bytes payload{0x44, kRamData};
+        const Bytes data = Pattern(100, i);
+        payload.insert(payload.end(), data.begin(), data.end());
+        Bytes frame = Frame(payload);
+        if (i == 0) {
+            frame.back() ^= 0x01;
+        }
+        stream.insert(stream.end(), frame.begin(), frame.end());
+    }
+    EXPECT_EQ(Exchange(stream), Frame({0x81}));
+    EXPECT_EQ(ReadRam(0x2000, 300), Bytes(300, 0));
+    EXPECT_EQ(Reply({0x40}), Bytes{0x81});
+}
+
+// The chip takes 10 us to program a byte (the board's default) and ignores writes meanwhile: a
+// frame of 64 bytes lands whole, and the status reads ready without errors.
+TEST_F(RtlFrameTest, FlashFrameLandsOnAChipOfRealTiming) {
+    Start({"--program-us", "10"});
+    const Bytes data = Pattern(64, 9);
+    Bytes write{0x44, kFlashData};
+    write.insert(write.end(), data.begin(), data.end());
+    EXPECT_EQ(Reply({0x45, 1, 0x00, 2, 0x30, 3, 0x00}), Bytes{0x81});
+    EXPECT_EQ(Reply(write), Bytes{0x81});
+    EXPECT_EQ(Reply({0x45, kControl, 0xF6}), Bytes{0x81});
+    EXPECT_EQ(Reply({0x46, kFlashStatus}), (Bytes{0x83, kFlashStatus, 0x80}));
+    // Read array, then the bytes back.
+    EXPECT_EQ(Reply({0x45, kFlashCommand, 0xFF, kControl, 0xF5, kControl, 0xF7}), Bytes{0x81});
+    EXPECT_EQ(Reply({0x45, 1, 0x00, 2, 0x30, 3, 0x00}), Bytes{0x81});
+    Bytes expected{0x85};
+    expected.insert(expected.end(), data.begin(), data.end());
+    EXPECT_EQ(Reply({0x49, kFlashData, 64}), expected);
 }
 
 } // namespace
