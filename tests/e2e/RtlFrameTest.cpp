@@ -286,5 +286,34 @@ TEST_F(RtlFrameTest, FlashFrameLandsOnAChipOfRealTiming) {
     EXPECT_EQ(Reply({0x49, kFlashData, 64}), expected);
 }
 
+// A block erase keeps the chip busy for its time (2 s for the 128K block here, passing in real
+// time while the line is quiet): its status reads busy, a byte programmed meanwhile is ignored by
+// the chip and the controller's wait for it runs out (program error and time-out bits kept), and
+// once ready the block reads erased. The steps during the erase wait for short quiet times only.
+TEST_F(RtlFrameTest, EraseKeepsTheChipBusyAndDeafForItsTime) {
+    Start({"--flash", "16m", "--busy-reads", "0", "--erase-ms", "2000"});
+    const Bytes done = Frame({0x81});
+    EXPECT_EQ(Exchange(Frame({0x45, 1, 0x10, 2, 0x00, 3, 0x02, kFlashCommand, 0x20, kControl, 0xF5,
+                              kControl, 0xF7, kFlashCommand, 0xD0, kControl, 0xF5, kControl, 0xF7}),
+                       50),
+              done);
+    EXPECT_EQ(Exchange(Frame({0x43, kFlashData, 0x00}), 150), done);
+    EXPECT_EQ(Exchange(Frame({0x43, kControl, 0xF6}), 50), done);
+    const Bytes poll = Frame({0x46, kFlashStatus});
+    Bytes reply = Exchange(poll, 50);
+    ASSERT_EQ(reply.size(), 5u);
+    EXPECT_EQ(reply[3], 0x11); // busy, with the kept bits of the refused program
+    int polls = 0;
+    while (reply.size() == 5 && (reply[3] & 0x80) == 0 && ++polls < 1000) {
+        reply = Exchange(poll, 50);
+    }
+    ASSERT_EQ(reply.size(), 5u);
+    EXPECT_EQ(reply[3], 0x91);
+    EXPECT_EQ(Reply({0x45, kFlashCommand, 0xFF, kControl, 0xF5, kControl, 0xF7, 1, 0x10, 2, 0x00, 3,
+                     0x02}),
+              Bytes{0x81});
+    EXPECT_EQ(Reply({0x49, kFlashData, 4}), (Bytes{0x85, 0xFF, 0xFF, 0xFF, 0xFF}));
+}
+
 } // namespace
 } // namespace tessary::test
