@@ -1,7 +1,7 @@
 // How long a cancel takes to stop a running operation: from CancelToken::Cancel on another
 // thread to the operation's return (the board disconnected, the file put back). On a simulated
-// board slowed to 1 MB/s through the library, and on tessary-board over a pty paced at 115200
-// baud through the serial interface. Target: under 0.5 s.
+// board slowed to 1 MB/s through the library, on tessary-board over a pty paced at 115200 baud
+// through the serial interface, and on one that stalls its replies. Target: under 0.5 s.
 #include "BoardProcess.h"
 #include "LoadOperations.h"
 #include "Session.h"
@@ -128,6 +128,25 @@ void BM_CancelStoreOverSerial115200(benchmark::State& state) {
     });
 }
 
+// Store RAM of 1 MB from tessary-board with 16 requests in flight, the board stalling every
+// reply for 3 s after connecting, cancelled after a second: the port stops waiting for the replies
+// still due instead of taking them one stall after another.
+void BM_CancelStoreFromAStallingBoard(benchmark::State& state) {
+    tessary::test::BoardProcess board(
+        {"--fault", "stall", "--stall-ms", "3000", "--fault-at", "5", "--window", "16"});
+    tessary::Session session;
+    session.interfaceType = tessary::kInterfaceSerial;
+    session.deviceName = board.Path();
+    session.serialWindow = 16;
+    const std::string output = BenchPath("tessary-cancel-stall-out.bin");
+    tessary::StoreRequest request{output, 0, 1 << 20, tessary::OutputMode::Replace, 0};
+    DiscardStatus status;
+    DiscardMessages messages;
+    MeasureCancel(state, std::chrono::milliseconds(1000), [&](const tessary::CancelToken& cancel) {
+        return tessary::StoreRamToFile(session, request, status, messages, cancel);
+    });
+}
+
 // Load RAM of 1 MB to tessary-board paced at 115200 baud, cancelled after 300 ms.
 void BM_CancelLoadOverSerial115200(benchmark::State& state) {
     tessary::test::BoardProcess board({"--baud", "115200"});
@@ -154,6 +173,10 @@ BENCHMARK(BM_CancelLoadOnSlowSim)->UseManualTime()->Iterations(5)->Unit(benchmar
 BENCHMARK(BM_CancelStoreOverSerial115200)
     ->UseManualTime()
     ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CancelStoreFromAStallingBoard)
+    ->UseManualTime()
+    ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CancelLoadOverSerial115200)
     ->UseManualTime()

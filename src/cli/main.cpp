@@ -1,6 +1,7 @@
 // tessary-cli: Tessary's operations from a shell, for scripts, CI jobs and machines without a
 // display. The options are defined here; everything they drive is in the tessary_cli library.
 #include "MemoryConfigurations.h"
+#include "NetworkLine.h"
 #include "Outcome.h"
 #include "Progress.h"
 #include "Request.h"
@@ -53,9 +54,20 @@ void AddGlobalOptions(CLI::App& app, Request& request, OptionalTexts& texts) {
     texts.deviceOption = app.add_option(
         "--device", texts.device,
         "A device of the library's table (default: the table's default device; see 'devices')");
+    // A network line's name is checked here, so that a wrong port is bad usage, not a failure
+    // to connect.
+    const CLI::Validator networkLine(
+        [](const std::string& text) {
+            std::string problem;
+            tessary::ParseNetworkLine(text, problem);
+            return problem.empty() ? problem : "'" + text + "': " + problem;
+        },
+        "");
     texts.serialOption =
         app.add_option("--serial", texts.serial,
-                       "A board on this serial line (e.g. /dev/ttyUSB0) instead of the library");
+                       "A board on this serial line (e.g. /dev/ttyUSB0, tcp://HOST:PORT) instead "
+                       "of the library")
+            ->check(networkLine);
     texts.deviceOption->excludes(texts.serialOption);
     app.add_option("--baud", request.baud,
                    "Speed of the --serial line in baud; any rate the adapter can make")

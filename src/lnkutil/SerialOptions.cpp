@@ -1,6 +1,7 @@
 #include "SerialOptions.h"
 
 #include "BoardSettings.h"
+#include "NetworkLine.h"
 #include "QuoteText.h"
 
 #include <charconv>
@@ -45,6 +46,9 @@ bool ValidateSerialOptions(const DeviceOptions& options, std::string* reason) {
             return false;
         } else if (value.empty()) {
             *reason = "empty path";
+            return false;
+        } else if (std::string problem; !ParseNetworkLine(value, problem) && !problem.empty()) {
+            *reason = "path '" + QuoteForMessage(value) + "': " + problem;
             return false;
         } else {
             havePath = true;

@@ -1,6 +1,7 @@
-// Settings of a board on a serial line: path=<tty, tcp://HOST:PORT or rfc2217://HOST:PORT>
-// (required), baud=<rate> (default 115200), window=<requests in flight, 1 to 32> (default: what
-// the board announces), and the board settings config= and base= (BoardSettings.h).
+// Settings of a board on a serial line: path=<tty, tcp://HOST:PORT or rfc2217://HOST:PORT, the
+// port from 1 to 65535> (required), baud=<rate> (default 115200), window=<requests in flight, 1 to
+// 32> (default: what the board announces), and the board settings config= and base=
+// (BoardSettings.h).
 #pragma once
 
 #include "DeviceEntry.h"

@@ -346,6 +346,9 @@ std::string MemoryController::ConnectFailureText() const {
     case kErrNoReply:
     case kErrReadIncomplete:
         return "no answer from " + where + "; is it powered and running the memory controller?";
+    case kErrLineHungUp:
+        return "the line to " + where + " hung up: the board, its adapter or the serial server " +
+               "went away";
     case kErrWrongReply:
     case kErrReplyCutShort:
     case kErrReplyTooLong:

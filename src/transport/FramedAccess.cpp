@@ -8,25 +8,27 @@ namespace tessary {
 
 namespace {
 
-// Issues `piece(offset, size)` for consecutive pieces of at most `limit` of `count` items, then
-// takes the replies still due (also of requests issued before the call). A cancel stops the issuing
-// between pieces; the replies of the pieces already sent are still taken, so the line is left
-// clean.
+// Issues `piece(offset, size, watch)` for consecutive pieces of at most `limit` of `count` items,
+// then takes the replies still due (also of requests issued before the call). A cancel stops the
+// issuing between pieces and ends the port's waits for replies (`watch`); the replies of the
+// pieces already sent are taken while they keep coming. An access begun after the cancel (one
+// frame that cleans up) waits for its reply as ever.
 template <typename Piece>
 bool InPieces(SerialPort& port, int32_t count, int32_t limit, const CancelToken& cancel,
               Piece piece) {
+    const CancelToken& watch = cancel.Cancelled() ? CancelToken::Never() : cancel;
     // A negative count goes to the port, which refuses it; requests issued before are still taken.
-    bool issued = count >= 0 || piece(0, count);
+    bool issued = count >= 0 || piece(0, count, watch);
     for (int32_t done = 0; done < count && issued;) {
         if (done > 0 && cancel.Cancelled()) {
             issued = false;
             break;
         }
         const int32_t size = std::min(limit, count - done);
-        issued = piece(done, size);
+        issued = piece(done, size, watch);
         done += size;
     }
-    const bool completed = port.Complete();
+    const bool completed = port.Complete(watch);
     return issued && completed;
 }
 
@@ -35,31 +37,33 @@ bool InPieces(SerialPort& port, int32_t count, int32_t limit, const CancelToken&
 bool PutRegRepeatInFrames(SerialPort& port, int32_t count, uint8_t address, const uint8_t* data,
                           const CancelToken& cancel) {
     return InPieces(port, count, port.Limits().repeatWrite, cancel,
-                    [&](int32_t offset, int32_t size) {
-                        return port.IssuePutRegRepeat(size, address, data + offset);
+                    [&](int32_t offset, int32_t size, const CancelToken& watch) {
+                        return port.IssuePutRegRepeat(size, address, data + offset, watch);
                     });
 }
 
 bool GetRegRepeatInFrames(SerialPort& port, int32_t count, uint8_t address, uint8_t* data,
                           const CancelToken& cancel) {
     return InPieces(port, count, port.Limits().repeatRead, cancel,
-                    [&](int32_t offset, int32_t size) {
-                        return port.IssueGetRegRepeat(size, address, data + offset);
+                    [&](int32_t offset, int32_t size, const CancelToken& watch) {
+                        return port.IssueGetRegRepeat(size, address, data + offset, watch);
                     });
 }
 
 bool PutRegSetInFrames(SerialPort& port, int32_t count, const RegisterPair* pairs,
                        const CancelToken& cancel) {
-    return InPieces(port, count, port.Limits().setPairs, cancel, [&](int32_t offset, int32_t size) {
-        return port.IssuePutRegSet(size, pairs + offset);
-    });
+    return InPieces(port, count, port.Limits().setPairs, cancel,
+                    [&](int32_t offset, int32_t size, const CancelToken& watch) {
+                        return port.IssuePutRegSet(size, pairs + offset, watch);
+                    });
 }
 
 bool GetRegSetInFrames(SerialPort& port, int32_t count, RegisterPair* pairs,
                        const CancelToken& cancel) {
-    return InPieces(port, count, port.Limits().setPairs, cancel, [&](int32_t offset, int32_t size) {
-        return port.IssueGetRegSet(size, pairs + offset);
-    });
+    return InPieces(port, count, port.Limits().setPairs, cancel,
+                    [&](int32_t offset, int32_t size, const CancelToken& watch) {
+                        return port.IssueGetRegSet(size, pairs + offset, watch);
+                    });
 }
 
 bool PutRegRepeatReadBackInFrames(SerialPort& port, int32_t count, uint8_t reg, const uint8_t* data,
@@ -68,15 +72,15 @@ bool PutRegRepeatReadBackInFrames(SerialPort& port, int32_t count, uint8_t reg, 
                                   const CancelToken& cancel) {
     const protocol::FrameLimits limits = port.Limits();
     return InPieces(port, count, std::min(limits.repeatWrite, limits.repeatRead), cancel,
-                    [&](int32_t offset, int32_t size) {
+                    [&](int32_t offset, int32_t size, const CancelToken& watch) {
                         if (size < 0) {
-                            return port.IssuePutRegRepeat(size, reg, data);
+                            return port.IssuePutRegRepeat(size, reg, data, watch);
                         }
                         RegisterPair pairs[kMaxRewindPairs];
                         const int32_t listed = rewind(offset, pairs);
-                        return port.IssuePutRegRepeat(size, reg, data + offset) &&
-                               port.IssuePutRegSet(listed, pairs) &&
-                               port.IssueGetRegRepeat(size, reg, readBack + offset);
+                        return port.IssuePutRegRepeat(size, reg, data + offset, watch) &&
+                               port.IssuePutRegSet(listed, pairs, watch) &&
+                               port.IssueGetRegRepeat(size, reg, readBack + offset, watch);
                     });
 }
 

@@ -16,9 +16,10 @@ class SerialPort;
 // after every data byte, so each piece of a repeated access continues where the last one ended.
 // The first failing piece ends the access with the port's error code (the replies still due are
 // drained); a negative count is handed to the port, which refuses it. A cancel is looked at
-// between pieces: a cancelled access sends nothing more, takes the replies of what it sent, and
-// returns false; an access of one frame (a command sent while cleaning up after a cancel) always
-// goes out.
+// between pieces and while waiting for replies: a cancelled access sends nothing more, takes the
+// replies of what it sent while they keep coming (a board that stalls leaves the port out of step
+// until it is closed, SerialPort.h), and returns false; an access of one frame (a command sent
+// while cleaning up after a cancel) always goes out and waits for its reply.
 bool PutRegRepeatInFrames(SerialPort& port, int32_t count, uint8_t address, const uint8_t* data,
                           const CancelToken& cancel = CancelToken::Never());
 bool GetRegRepeatInFrames(SerialPort& port, int32_t count, uint8_t address, uint8_t* data,

@@ -24,6 +24,7 @@ class LibraryPort final : public RegisterPort {
     bool Open() override;
     bool Close() override;
     bool Probe(bool& present) override;
+    // What the library knows of the board's identity; the empty text for a board that gives none.
     bool GetIdentity(int capacity, char* text) override;
     bool PutReg(uint8_t address, uint8_t data) override;
     bool PutRegRepeat(int32_t count, uint8_t address, const uint8_t* data) override;

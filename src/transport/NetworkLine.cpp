@@ -1,6 +1,7 @@
 #include "NetworkLine.h"
 
 #include <cerrno>
+#include <charconv>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -36,8 +37,8 @@ int FinishConnect(int fd, int timeoutMs) {
 
 } // namespace
 
-std::optional<NetworkLine> ParseNetworkLine(std::string_view name, bool& malformed) {
-    malformed = false;
+std::optional<NetworkLine> ParseNetworkLine(std::string_view name, std::string& problem) {
+    problem.clear();
     NetworkLine line;
     if (name.substr(0, kRaw.size()) == kRaw) {
         name.remove_prefix(kRaw.size());
@@ -54,8 +55,16 @@ std::optional<NetworkLine> ParseNetworkLine(std::string_view name, bool& malform
         host = host.substr(1, host.size() - 2);
     }
     const std::string_view port = colon == std::string_view::npos ? "" : name.substr(colon + 1);
-    if (host.empty() || port.empty() || port.find_first_not_of("0123456789") != port.npos) {
-        malformed = true;
+    if (host.empty() || port.empty()) {
+        problem = "not a network line: write tcp://HOST:PORT or rfc2217://HOST:PORT";
+        return std::nullopt;
+    }
+    // Taken whole: a port past 65535 would otherwise connect to its remainder, and port 0 to
+    // nothing anyone chose.
+    unsigned number = 0;
+    const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), number);
+    if (error != std::errc() || end != port.data() + port.size() || number < 1 || number > 65535) {
+        problem = "the port must be a number from 1 to 65535";
         return std::nullopt;
     }
     line.host = host;

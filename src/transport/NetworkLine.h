@@ -16,8 +16,9 @@ struct NetworkLine {
 };
 
 // The network line a port name names; nothing for a tty name. A name with one of the two
-// schemes but no host or no port is malformed: `malformed` is set and nothing returned.
-std::optional<NetworkLine> ParseNetworkLine(std::string_view name, bool& malformed);
+// schemes but no host, or a port that is not a number from 1 to 65535, is malformed: nothing is
+// returned and `problem` says what is wrong (it is empty otherwise).
+std::optional<NetworkLine> ParseNetworkLine(std::string_view name, std::string& problem);
 
 // Connects to the line within `timeoutMs`: a non-blocking socket without Nagle's delay (every
 // request frame leaves at once). -1 with errno set on failure.

@@ -28,9 +28,13 @@ enum PortError : int32_t {
     kErrReplyTooLong = 1035,
     // A reply whose bytes do not add up to its checksum: changed on the line, never delivered.
     kErrBadChecksum = 1036,
+    // The line went away: the tty hung up (the board's process ended, its adapter was unplugged)
+    // or the server closed the connection.
+    kErrLineHungUp = 1037,
     kErrWrongReply = 2050,
     kErrPortNotOpen = 2051,
-    // The person cancelled the transfer; it stopped between two frames.
+    // The person cancelled the transfer; it stopped between two frames or while waiting for a
+    // reply.
     kErrCancelled = 2052,
 };
 

@@ -36,37 +36,15 @@ constexpr int kConnectTimeoutMs = 3000;
 // time on the line (at least kQuiet) means none is left. kDiscardLimit bounds the whole drain.
 constexpr milliseconds kQuiet{100};
 constexpr std::chrono::seconds kDiscardLimit{3};
+// The largest frame on the line.
+constexpr int kMaxFrame = frame::kMaxPayload + frame::kOverhead;
 
 Clock::time_point DeadlineFor(Clock::time_point start, int bytes) {
     return start + kTotal + kPerByte * bytes;
 }
 
-enum class Wait { Ready, TimedOut, HungUp };
-
-// Waits until the descriptor is ready for `events`. A peer that hung up (or a descriptor in
-// error) is reported at once, never polled again and again until the deadline.
-Wait WaitFor(int fd, short events, Clock::time_point deadline) {
-    for (;;) {
-        const auto now = Clock::now();
-        if (now >= deadline) {
-            return Wait::TimedOut;
-        }
-        pollfd entry{fd, events, 0};
-        const auto left = std::chrono::ceil<milliseconds>(deadline - now).count();
-        const int ready = poll(&entry, 1, static_cast<int>(left));
-        if (ready < 0 && errno != EINTR) {
-            return Wait::HungUp;
-        }
-        if (ready > 0) {
-            if ((entry.revents & events) != 0) {
-                return Wait::Ready;
-            }
-            if ((entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-                return Wait::HungUp;
-            }
-        }
-    }
-}
+// While a wait for the line could be cancelled, the cancel is looked at this often.
+constexpr milliseconds kCancelLook{50};
 
 OpenFailure Classify(int osError) {
     switch (osError) {
@@ -131,7 +109,7 @@ std::string DescribeOpenFailure(OpenFailure failure, int osError) {
     case OpenFailure::Unreachable:
         return std::string("cannot reach the server (") + std::strerror(osError) + ")";
     case OpenFailure::BadNetworkAddress:
-        return "not a network line: write tcp://HOST:PORT or rfc2217://HOST:PORT";
+        return "not a network line";
     case OpenFailure::Other:
         break;
     }
@@ -156,8 +134,8 @@ bool SerialLine::Open(const char* portName) {
     }
     path_ = TtyPath(portName);
     openFailure_ = OpenFailure::None;
-    bool malformed = false;
-    if (const auto network = ParseNetworkLine(path_, malformed); network || malformed) {
+    if (const auto network = ParseNetworkLine(path_, openProblem_);
+        network || !openProblem_.empty()) {
         return OpenNetwork(network);
     }
     const int fd = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -216,6 +194,8 @@ void SerialLine::CloseHandle() {
         handle_ = -1;
     }
     socket_ = false;
+    hungUp_ = false;
+    owed_ = 0;
     telnet_.reset();
     decoded_.clear();
     decodedAt_ = 0;
@@ -244,6 +224,9 @@ std::string SerialLine::OpenFailureText() const {
     if (openFailure_ == OpenFailure::None) {
         return {};
     }
+    if (openFailure_ == OpenFailure::BadNetworkAddress) {
+        return path_ + ": " + openProblem_;
+    }
     return path_ + ": " + DescribeOpenFailure(openFailure_, openErrno_);
 }
 
@@ -268,38 +251,81 @@ bool SerialLine::WriteRaw(const uint8_t* bytes, size_t count) {
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else if (n < 0 && errno != EAGAIN) {
+            // A hung-up tty answers EIO, a closed connection EPIPE or ECONNRESET.
+            hungUp_ = hungUp_ || errno == EIO || errno == EPIPE || errno == ECONNRESET;
             return false;
-        } else if (WaitFor(handle_, POLLOUT, deadline) != Wait::Ready) {
+        } else if (WaitFor(POLLOUT, deadline, CancelToken::Never()) != Wait::Ready) {
             return false;
         }
     }
     return true;
 }
 
-// Reads `wanted` bytes unless the deadline passes or the line dies first; returns how many came.
-int SerialLine::ReadUntil(uint8_t* buffer, int wanted, Clock::time_point deadline) {
-    int got = 0;
+// Waits until the line is ready for `events`. A peer that hung up (or a descriptor in error) is
+// reported at once, never polled again and again until the deadline.
+SerialLine::Wait SerialLine::WaitFor(short events, Clock::time_point deadline,
+                                     const CancelToken& cancel) {
+    for (;;) {
+        if (cancel.Cancelled()) {
+            return Wait::Cancelled;
+        }
+        const auto now = Clock::now();
+        if (now >= deadline) {
+            return Wait::TimedOut;
+        }
+        pollfd entry{handle_, events, 0};
+        const auto left =
+            std::chrono::ceil<milliseconds>(std::min<Clock::duration>(deadline - now, kCancelLook));
+        const int ready = poll(&entry, 1, static_cast<int>(left.count()));
+        if (ready > 0 && (entry.revents & events) != 0) {
+            return Wait::Ready;
+        }
+        if ((ready < 0 && errno != EINTR) ||
+            (ready > 0 && (entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)) {
+            hungUp_ = true;
+            return Wait::HungUp;
+        }
+    }
+}
+
+int SerialLine::ReadSome(uint8_t* buffer, int count, Clock::time_point deadline,
+                         const CancelToken& cancel, Wait& ended) {
     bool polledReadable = false;
-    while (got < wanted) {
-        const ssize_t n = ReadData(buffer + got, static_cast<size_t>(wanted - got));
+    for (;;) {
+        const ssize_t n = ReadData(buffer, static_cast<size_t>(count));
         if (n > 0) {
-            got += static_cast<int>(n);
-            polledReadable = false;
-            continue;
+            return static_cast<int>(n);
         }
         if (n < 0 && errno == EINTR) {
             continue;
         }
         // A raw tty answers 0 or EAGAIN while its queue is empty. An error, or nothing to read
-        // right after poll reported input (a hung-up tty reads as end of file), is a dead line:
-        // it ends the read at once. A Telnet line may poll readable for commands alone.
+        // right after poll reported input, is a dead line: a hung-up tty reads as end of file
+        // and polls readable for ever. A Telnet line may poll readable for commands alone.
         if ((n < 0 && errno != EAGAIN) || (polledReadable && !telnet_)) {
-            break;
+            hungUp_ = true;
+            ended = Wait::HungUp;
+            return 0;
         }
-        if (WaitFor(handle_, POLLIN, deadline) != Wait::Ready) {
-            break;
+        ended = WaitFor(POLLIN, deadline, cancel);
+        if (ended != Wait::Ready) {
+            return 0;
         }
         polledReadable = true;
+    }
+}
+
+// Reads `wanted` bytes unless the deadline passes, the line dies or the wait is cancelled first;
+// returns how many came.
+int SerialLine::ReadUntil(uint8_t* buffer, int wanted, Clock::time_point deadline,
+                          const CancelToken& cancel, Wait& ended) {
+    int got = 0;
+    while (got < wanted) {
+        const int n = ReadSome(buffer + got, wanted - got, deadline, cancel, ended);
+        if (n == 0) {
+            break;
+        }
+        got += n;
     }
     return got;
 }
@@ -337,32 +363,55 @@ ssize_t SerialLine::ReadData(uint8_t* buffer, size_t count) {
     return static_cast<ssize_t>(n);
 }
 
+Clock::duration SerialLine::QuietTime() const {
+    const auto longestFrame =
+        std::chrono::microseconds(int64_t{kMaxFrame} * 10'000'000 / std::max(baud_, 1u));
+    return std::max<Clock::duration>(kQuiet, 2 * longestFrame);
+}
+
 void SerialLine::DiscardInput() {
     if ((flags_ & kFlagOpen) == 0) {
         return;
     }
-    const auto longestFrame = std::chrono::microseconds(
-        int64_t{frame::kMaxPayload + frame::kOverhead} * 10'000'000 / std::max(baud_, 1u));
-    const auto quiet = std::max<Clock::duration>(kQuiet, 2 * longestFrame);
     const auto giveUp = Clock::now() + kDiscardLimit;
-    uint8_t scratch[frame::kMaxPayload + frame::kOverhead];
-    while (Clock::now() < giveUp) {
-        const auto deadline = Clock::now() + quiet;
-        bool any = false;
-        for (;;) {
-            const ssize_t n = ReadData(scratch, sizeof(scratch));
-            if (n > 0) {
-                any = true;
-                continue;
+    uint8_t scratch[kMaxFrame];
+    Wait ended = Wait::Ready;
+    while (Clock::now() < giveUp &&
+           ReadSome(scratch, kMaxFrame, std::min(Clock::now() + QuietTime(), giveUp),
+                    CancelToken::Never(), ended) > 0) {
+    }
+}
+
+bool SerialLine::DropReplies(int count) {
+    if ((flags_ & kFlagOpen) == 0) {
+        return false;
+    }
+    const auto giveUp = Clock::now() + kDiscardLimit;
+    int frames = owed_ > 0 ? count - 1 : count;
+    int left = owed_;
+    owed_ = 0;
+    uint8_t scratch[kMaxFrame];
+    Wait ended = Wait::Ready;
+    for (;;) {
+        while (left > 0) {
+            const int n =
+                ReadSome(scratch, std::min(left, kMaxFrame),
+                         std::min(Clock::now() + QuietTime(), giveUp), CancelToken::Never(), ended);
+            if (n == 0) {
+                return false;
             }
-            if ((n < 0 && errno != EAGAIN && errno != EINTR) ||
-                WaitFor(handle_, POLLIN, deadline) != Wait::Ready) {
-                break;
-            }
+            left -= n;
         }
-        if (!any) {
-            return;
+        if (frames <= 0) {
+            return true;
         }
+        // The length byte of the next frame, then its payload and checksum.
+        if (ReadSome(scratch, 1, std::min(Clock::now() + QuietTime(), giveUp), CancelToken::Never(),
+                     ended) == 0) {
+            return false;
+        }
+        left = scratch[0] + 1;
+        --frames;
     }
 }
 
@@ -377,33 +426,50 @@ bool SerialLine::SendFrame(int length, const uint8_t* payload) {
     const int size = frame::Encode(payload, length, bytes);
     // The whole frame goes out in one write: the line carries the same bytes as one write per
     // byte would, without a system call for each of them.
-    errorCode_ = kErrWriteIncomplete;
     if (!WriteAll(bytes, size)) {
-        return false;
+        return Fail(hungUp_ ? kErrLineHungUp : kErrWriteIncomplete);
     }
     errorCode_ = 0;
     return true;
 }
 
-bool SerialLine::ReceiveFrame(int capacity, int& length, uint8_t* buffer) {
+bool SerialLine::FailWait(Wait ended, int32_t timedOut) {
+    switch (ended) {
+    case Wait::HungUp:
+        return Fail(kErrLineHungUp);
+    case Wait::Cancelled:
+        return Fail(kErrCancelled);
+    case Wait::Ready:
+    case Wait::TimedOut:
+        break;
+    }
+    return Fail(timedOut);
+}
+
+bool SerialLine::ReceiveFrame(int capacity, int& length, uint8_t* buffer,
+                              const CancelToken& cancel) {
     if ((flags_ & kFlagOpen) == 0) {
         return Fail(kErrLineNotOpen);
     }
     const auto start = Clock::now();
     uint8_t announced = 0;
-    if (ReadUntil(&announced, 1, DeadlineFor(start, 1)) == 0) {
-        return Fail(kErrNoReply);
+    Wait ended = Wait::Ready;
+    if (ReadUntil(&announced, 1, DeadlineFor(start, 1), cancel, ended) == 0) {
+        return FailWait(ended, kErrNoReply);
     }
     const int size = announced;
     const auto deadline = DeadlineFor(start, size + frame::kOverhead);
     // The whole frame is read before it is judged: a reply too long for the buffer is read off
     // the line into scratch space and dropped, so the next exchange starts clean.
-    uint8_t frameBytes[frame::kMaxPayload + frame::kOverhead];
+    uint8_t frameBytes[kMaxFrame];
     frameBytes[0] = announced;
     const int rest = size + 1;
-    const int got = ReadUntil(frameBytes + 1, rest, deadline);
+    const int got = ReadUntil(frameBytes + 1, rest, deadline, cancel, ended);
     if (got < rest) {
-        return Fail(got == 0 ? kErrNoReply : kErrReplyCutShort);
+        if (ended == Wait::Cancelled) {
+            owed_ = rest - got;
+        }
+        return FailWait(ended, got == 0 ? kErrNoReply : kErrReplyCutShort);
     }
     // A byte changed on the line fails the checksum instead of reaching the caller as data.
     if (const int32_t refused = reply::CheckFrame(frameBytes, capacity); refused != 0) {

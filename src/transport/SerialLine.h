@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Cancel.h"
 #include "TelnetComPort.h"
 
 #include <chrono>
@@ -53,14 +54,21 @@ class SerialLine {
     // Reads and drops whatever arrives until the line has been quiet for a while: the replies
     // still due after a failure, so that the next request starts clean.
     void DiscardInput();
+    // After a cancel: reads off and drops the replies of `count` requests, the first of them the
+    // rest of a frame the cancel cut short (if it cut one), for as long as they keep coming.
+    // False when the line falls quiet or dies before they are all in: a board that stalls is not
+    // waited for, and the line is out of step with it until it is opened again.
+    bool DropReplies(int count);
     bool Close();
     // Sends one frame carrying `length` payload bytes (at most the request limit).
     bool SendFrame(int length, const uint8_t* payload);
     // Receives one frame; its payload goes to `buffer`, which takes at most `capacity` bytes.
     // The whole frame must arrive within one allowance (1000 ms + 10 ms a byte); a peer that
-    // hangs up ends the wait at once. A longer reply is read off the line, dropped and reported
+    // hangs up ends the wait at once (kErrLineHungUp), and so does a cancel (kErrCancelled),
+    // within a twentieth of a second. A longer reply is read off the line, dropped and reported
     // as kErrReplyTooLong; a frame whose checksum does not add up fails with kErrBadChecksum.
-    bool ReceiveFrame(int capacity, int& length, uint8_t* buffer);
+    bool ReceiveFrame(int capacity, int& length, uint8_t* buffer,
+                      const CancelToken& cancel = CancelToken::Never());
     // Back to the state of a new line; a tty still open is closed, never leaked.
     void Reset();
 
@@ -71,10 +79,15 @@ class SerialLine {
     std::string OpenFailureText() const;
 
   private:
+    // How a wait for the line ended.
+    enum class Wait { Ready, TimedOut, HungUp, Cancelled };
+
     bool Fail(int32_t code) {
         errorCode_ = code;
         return false;
     }
+    // Fails with what ended the wait; `timedOut` when the time ran out.
+    bool FailWait(Wait ended, int32_t timedOut);
     void CloseHandle();
     bool OpenNetwork(const std::optional<NetworkLine>& network);
     bool WriteAll(const uint8_t* bytes, int count);
@@ -82,17 +95,31 @@ class SerialLine {
     // Like read(2) on the line's data: a Telnet line's commands are taken out (and answered), a
     // connection the server closed is an error, an empty queue is -1 with EAGAIN or 0.
     ssize_t ReadData(uint8_t* buffer, size_t count);
-    int ReadUntil(uint8_t* buffer, int wanted, std::chrono::steady_clock::time_point deadline);
+    Wait WaitFor(short events, std::chrono::steady_clock::time_point deadline,
+                 const CancelToken& cancel);
+    // Reads what has arrived, at most `count` bytes, first waiting for some until the deadline;
+    // 0 when none came, `ended` saying why.
+    int ReadSome(uint8_t* buffer, int count, std::chrono::steady_clock::time_point deadline,
+                 const CancelToken& cancel, Wait& ended);
+    int ReadUntil(uint8_t* buffer, int wanted, std::chrono::steady_clock::time_point deadline,
+                  const CancelToken& cancel, Wait& ended);
+    // A pause on the line this long means no reply is under way.
+    std::chrono::steady_clock::duration QuietTime() const;
 
     uint32_t flags_ = 0;
     int handle_ = -1;
     int32_t errorCode_ = 0;
     OpenFailure openFailure_ = OpenFailure::None;
     int openErrno_ = 0;
+    // What is wrong with a malformed network line's name.
+    std::string openProblem_;
     std::string path_;
     uint32_t baud_ = 115200;
     int requestLimit_ = 65;
     bool socket_ = false;
+    bool hungUp_ = false;
+    // Bytes of a frame still to come when a cancel cut its reception short.
+    int owed_ = 0;
     std::optional<TelnetComPort> telnet_;
     std::vector<uint8_t> decoded_;
     size_t decodedAt_ = 0;
@@ -101,7 +128,8 @@ class SerialLine {
 // Where a port name lives: "COM1" is /dev/COM1, a name with a '/' is taken as it stands.
 std::string TtyPath(const char* portName);
 
-// Words for an open failure ("no such device", "permission denied ...").
+// Words for an open failure ("no such device", "permission denied ..."); OpenFailureText says
+// more of a malformed network line, in the words of ParseNetworkLine.
 std::string DescribeOpenFailure(OpenFailure failure, int osError);
 
 } // namespace tessary

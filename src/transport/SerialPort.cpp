@@ -46,6 +46,7 @@ bool SerialPort::OpenPath(const char* path) {
     // A board is basic until its identity says otherwise.
     fast_.reset();
     line_->SetRequestLimit(LimitsFor(fast_).payload);
+    outOfStep_ = false;
     if (!line_->Open(path)) {
         return LineFailed();
     }
@@ -62,6 +63,7 @@ bool SerialPort::Close() {
     }
     flags_ &= ~kFlagOpen;
     inFlightCount_ = 0;
+    outOfStep_ = false;
     return true;
 }
 
@@ -72,11 +74,15 @@ int32_t SerialPort::Window() const {
     return fast_ ? fast_->window : 1;
 }
 
-bool SerialPort::Issue(const uint8_t* payload, int length, const Pending& pending) {
+bool SerialPort::Issue(const uint8_t* payload, int length, const Pending& pending,
+                       const CancelToken& cancel) {
     if (line_ == nullptr) {
         return Fail(kErrLineNotInitialised);
     }
-    if (inFlightCount_ >= static_cast<size_t>(Window()) && !TakeOldest()) {
+    if (outOfStep_) {
+        return Fail(kErrCancelled);
+    }
+    if (inFlightCount_ >= static_cast<size_t>(Window()) && !TakeOldest(cancel)) {
         return false;
     }
     if (!line_->SendFrame(length, payload)) {
@@ -87,11 +93,11 @@ bool SerialPort::Issue(const uint8_t* payload, int length, const Pending& pendin
     return true;
 }
 
-bool SerialPort::TakeOldest() {
+bool SerialPort::TakeOldest(const CancelToken& cancel) {
     const Pending pending = inFlight_[oldest_];
     uint8_t payload[frame::kMaxPayload + frame::kOverhead];
     int length = 0;
-    if (!line_->ReceiveFrame(Limits().payload, length, payload)) {
+    if (!line_->ReceiveFrame(Limits().payload, length, payload, cancel)) {
         return Abandon(line_->ErrorCode());
     }
     oldest_ = (oldest_ + 1) % kMaxInFlight;
@@ -132,9 +138,9 @@ bool SerialPort::Deliver(const Pending& pending, const uint8_t* payload, int len
     return refused == 0 || Abandon(refused);
 }
 
-bool SerialPort::Complete() {
+bool SerialPort::Complete(const CancelToken& cancel) {
     while (inFlightCount_ > 0) {
-        if (!TakeOldest()) {
+        if (!TakeOldest(cancel)) {
             return false;
         }
     }
@@ -143,8 +149,13 @@ bool SerialPort::Complete() {
 
 bool SerialPort::Abandon(int32_t code) {
     if (inFlightCount_ > 0) {
+        const int due = static_cast<int>(inFlightCount_);
         inFlightCount_ = 0;
-        line_->DiscardInput();
+        if (code != kErrCancelled) {
+            line_->DiscardInput();
+        } else if (!line_->DropReplies(due)) {
+            outOfStep_ = true;
+        }
     }
     return Fail(code);
 }
@@ -182,7 +193,8 @@ bool SerialPort::PutRegRepeat(int32_t count, uint8_t address, const uint8_t* dat
     return IssuePutRegRepeat(count, address, data) && Complete();
 }
 
-bool SerialPort::IssuePutRegRepeat(int32_t count, uint8_t address, const uint8_t* data) {
+bool SerialPort::IssuePutRegRepeat(int32_t count, uint8_t address, const uint8_t* data,
+                                   const CancelToken& cancel) {
     if (!IsOpen()) {
         return false;
     }
@@ -192,14 +204,15 @@ bool SerialPort::IssuePutRegRepeat(int32_t count, uint8_t address, const uint8_t
     // The register travels with the data: the board writes RAM and Flash through different ones.
     uint8_t request[frame::kMaxPayload] = {kCmdPutRegRepeat, address};
     std::memcpy(request + 2, data, static_cast<size_t>(count));
-    return Issue(request, count + 2, {kReplyDone});
+    return Issue(request, count + 2, {kReplyDone}, cancel);
 }
 
 bool SerialPort::PutRegSet(int32_t count, const RegisterPair* pairs) {
     return IssuePutRegSet(count, pairs) && Complete();
 }
 
-bool SerialPort::IssuePutRegSet(int32_t count, const RegisterPair* pairs) {
+bool SerialPort::IssuePutRegSet(int32_t count, const RegisterPair* pairs,
+                                const CancelToken& cancel) {
     if (!IsOpen()) {
         return false;
     }
@@ -208,7 +221,7 @@ bool SerialPort::IssuePutRegSet(int32_t count, const RegisterPair* pairs) {
     }
     uint8_t request[frame::kMaxPayload] = {kCmdPutRegSet};
     std::memcpy(request + 1, pairs, sizeof(RegisterPair) * static_cast<size_t>(count));
-    return Issue(request, 2 * count + 1, {kReplyDone});
+    return Issue(request, 2 * count + 1, {kReplyDone}, cancel);
 }
 
 bool SerialPort::GetReg(uint8_t address, uint8_t& data) {
@@ -223,7 +236,8 @@ bool SerialPort::GetRegRepeat(int32_t count, uint8_t address, uint8_t* data) {
     return IssueGetRegRepeat(count, address, data) && Complete();
 }
 
-bool SerialPort::IssueGetRegRepeat(int32_t count, uint8_t address, uint8_t* data) {
+bool SerialPort::IssueGetRegRepeat(int32_t count, uint8_t address, uint8_t* data,
+                                   const CancelToken& cancel) {
     if (!IsOpen()) {
         return false;
     }
@@ -234,18 +248,18 @@ bool SerialPort::IssueGetRegRepeat(int32_t count, uint8_t address, uint8_t* data
     const Pending pending{kReplyRepeatValues, Delivery::RepeatValues, count, data};
     if (limits.compactRead && count > 0) {
         const uint8_t request[] = {kCmdGetRegCompact, address, static_cast<uint8_t>(count)};
-        return Issue(request, 3, pending);
+        return Issue(request, 3, pending, cancel);
     }
     // The count filler bytes after the register are zeros.
     uint8_t request[frame::kMaxPayload] = {kCmdGetRegRepeat, static_cast<uint8_t>(count), address};
-    return Issue(request, count + 3, pending);
+    return Issue(request, count + 3, pending, cancel);
 }
 
 bool SerialPort::GetRegSet(int32_t count, RegisterPair* pairs) {
     return IssueGetRegSet(count, pairs) && Complete();
 }
 
-bool SerialPort::IssueGetRegSet(int32_t count, RegisterPair* pairs) {
+bool SerialPort::IssueGetRegSet(int32_t count, RegisterPair* pairs, const CancelToken& cancel) {
     if (!IsOpen()) {
         return false;
     }
@@ -258,7 +272,7 @@ bool SerialPort::IssueGetRegSet(int32_t count, RegisterPair* pairs) {
     for (int32_t i = 0; i < count; ++i) {
         request[1 + i] = pairs[i].address;
     }
-    return Issue(request, count + 1, {kReplySetValues, Delivery::SetPairs, count, pairs});
+    return Issue(request, count + 1, {kReplySetValues, Delivery::SetPairs, count, pairs}, cancel);
 }
 
 } // namespace tessary

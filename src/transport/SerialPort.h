@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Cancel.h"
 #include "FastAnnouncement.h"
 #include "RegisterPort.h"
 #include "SerialProtocol.h"
@@ -24,6 +25,11 @@ class SerialLine;
 // fails the call that takes it with its error code, delivers nothing more, and the replies still
 // due are drained from the line so that the next request starts clean. With a window of 1 the
 // port sends exactly the frames, in exactly the turn, of one request and one reply at a time.
+//
+// A wait for a reply that the Issue calls and Complete are given a cancel for ends soon after the
+// cancel (kErrCancelled): the replies still due are taken off the line while they keep coming,
+// and when the board stalls instead, the port is out of step with it; every request then fails
+// with kErrCancelled, sending nothing, until the port is closed (an Open starts clean).
 class SerialPort final : public RegisterPort {
   public:
     bool Initialize(SerialLine& line);
@@ -52,11 +58,15 @@ class SerialPort final : public RegisterPort {
     // What one frame carries with this board.
     protocol::FrameLimits Limits() const { return protocol::LimitsFor(fast_); }
 
-    bool IssuePutRegRepeat(int32_t count, uint8_t address, const uint8_t* data);
-    bool IssueGetRegRepeat(int32_t count, uint8_t address, uint8_t* data);
-    bool IssuePutRegSet(int32_t count, const RegisterPair* pairs);
-    bool IssueGetRegSet(int32_t count, RegisterPair* pairs);
-    bool Complete();
+    bool IssuePutRegRepeat(int32_t count, uint8_t address, const uint8_t* data,
+                           const CancelToken& cancel = CancelToken::Never());
+    bool IssueGetRegRepeat(int32_t count, uint8_t address, uint8_t* data,
+                           const CancelToken& cancel = CancelToken::Never());
+    bool IssuePutRegSet(int32_t count, const RegisterPair* pairs,
+                        const CancelToken& cancel = CancelToken::Never());
+    bool IssueGetRegSet(int32_t count, RegisterPair* pairs,
+                        const CancelToken& cancel = CancelToken::Never());
+    bool Complete(const CancelToken& cancel = CancelToken::Never());
 
   private:
     // What a reply delivers, and where.
@@ -69,10 +79,12 @@ class SerialPort final : public RegisterPort {
     };
     static constexpr size_t kMaxInFlight = protocol::kMaxFastWindow;
 
-    bool Issue(const uint8_t* payload, int length, const Pending& pending);
-    bool TakeOldest();
+    bool Issue(const uint8_t* payload, int length, const Pending& pending,
+               const CancelToken& cancel = CancelToken::Never());
+    bool TakeOldest(const CancelToken& cancel);
     bool Deliver(const Pending& pending, const uint8_t* payload, int length);
-    // Fails with `code` and drains the replies still due.
+    // Fails with `code` and drains the replies still due (after a cancel, only while they keep
+    // coming).
     bool Abandon(int32_t code);
     bool LineFailed();
 
@@ -82,6 +94,7 @@ class SerialPort final : public RegisterPort {
     std::array<Pending, kMaxInFlight> inFlight_{};
     size_t oldest_ = 0;
     size_t inFlightCount_ = 0;
+    bool outOfStep_ = false;
 };
 
 } // namespace tessary

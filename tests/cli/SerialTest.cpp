@@ -56,6 +56,19 @@ TEST_F(Serial, BaudAndWindowBelongToASerialLine) {
         Cli({"--serial", board.Path(), "--window", "33", "load-ram", Path("in.bin")}).exitCode, 2);
 }
 
+TEST_F(Serial, NetworkLineWithAPortOutsideTheRangeIsBadUsage) {
+    MakeFile("in.bin", 100);
+    for (const char* port : {"99999", "0"}) {
+        const std::string line = std::string("tcp://127.0.0.1:") + port;
+        const CliResult result = Cli({"--serial", line, "load-ram", Path("in.bin")});
+        EXPECT_EQ(result.exitCode, 2) << line;
+        EXPECT_NE(result.err.find("error: --serial: '" + line +
+                                  "': the port must be a number from 1 to 65535"),
+                  std::string::npos)
+            << result.err;
+    }
+}
+
 TEST_F(Serial, LineThatCannotBeOpenedIsOne) {
     MakeFile("in.bin", 100);
     const CliResult result = Cli({"--serial", Path("no-such-tty"), "load-ram", Path("in.bin")});

@@ -144,6 +144,26 @@ TEST_F(SerialLibraryTest, OperationsThroughTheLibraryReachTheSerialBoard) {
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), contents);
 }
 
+// A board of the table that gives no identity when the program connects (its second request, the
+// first being the library's own at opening) is connected to with the empty text, as a board on
+// the serial interface without one is.
+TEST_F(SerialLibraryTest, ABoardThatGivesNoIdentityIsConnectedTo) {
+    BoardProcess silent({"--fault", "no-reply", "--fault-at", "2", "--fault-count", "1"});
+    UseTable(silent.Path());
+    Session session;
+    session.deviceName = "Bench";
+    const std::string input = (dir / "in.bin").string();
+    std::ofstream(input, std::ios::binary) << std::string(300, '\x3C');
+    RecordingStatus status;
+    RecordingMessages messages;
+    LoadRequest load;
+    load.fileName = input;
+    load.verify = true;
+    EXPECT_TRUE(LoadRamOperation(session, load, status, messages));
+    EXPECT_EQ(status.Last(), "RAM load complete. Total bytes transferred: 300");
+    EXPECT_TRUE(messages.texts.empty());
+}
+
 // Cancels the run when the transfer announces its first block.
 class CancelAtFirstBlock : public StatusSink {
   public:

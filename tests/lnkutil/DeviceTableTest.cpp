@@ -42,6 +42,9 @@ INSTANTIATE_TEST_SUITE_P(
                       BadLine{"A serial path=/x baud=fast", "baud"},
                       BadLine{"A serial path=/x window=0", "window"},
                       BadLine{"A serial path=/x window=33", "window"},
+                      BadLine{"A serial path=tcp://lab:99999", "from 1 to 65535"},
+                      BadLine{"A serial path=rfc2217://lab:0", "from 1 to 65535"},
+                      BadLine{"A serial path=tcp://lab", "tcp://HOST:PORT"},
                       BadLine{"A sim never-ready=maybe", "never-ready"}));
 
 TEST(DeviceLine, NineteenCharactersAndEverySimSetting) {

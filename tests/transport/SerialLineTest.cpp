@@ -98,6 +98,21 @@ TEST_F(SerialLineTest, FileThatIsNoTtyIsRefused) {
     EXPECT_EQ(line.LastOpenFailure(), OpenFailure::NotASerialDevice);
 }
 
+// A port past 65535 is not taken modulo 65536, nor port 0 as any: such a name is refused before
+// anything is connected to.
+TEST_F(SerialLineTest, NetworkLineWithoutAPortFrom1To65535IsRefused) {
+    for (const char* name : {"tcp://127.0.0.1:99999", "tcp://127.0.0.1:0", "tcp://127.0.0.1:00",
+                             "rfc2217://127.0.0.1:65536", "tcp://[::1]:4294967297"}) {
+        EXPECT_FALSE(line.Open(name)) << name;
+        EXPECT_EQ(line.LastOpenFailure(), OpenFailure::BadNetworkAddress) << name;
+        EXPECT_EQ(line.OpenFailureText(),
+                  std::string(name) + ": the port must be a number from 1 to 65535");
+    }
+    EXPECT_FALSE(line.Open("tcp://127.0.0.1"));
+    EXPECT_EQ(line.OpenFailureText(), "tcp://127.0.0.1: not a network line: write tcp://HOST:PORT "
+                                      "or rfc2217://HOST:PORT");
+}
+
 TEST(OpenFailureWords, TellTheUserWhatToDo) {
     EXPECT_EQ(DescribeOpenFailure(OpenFailure::PermissionDenied, EACCES),
               "permission denied; the user may need to be a member of the dialout group");
@@ -243,7 +258,7 @@ TEST_F(SerialLineTest, PeerThatHangsUpEndsTheWaitAtOnce) {
     const auto elapsed = Clock::now() - start;
     const auto cpu = ThreadCpuTime() - cpuBefore;
     killer.join();
-    EXPECT_EQ(line.ErrorCode(), kErrReplyCutShort);
+    EXPECT_EQ(line.ErrorCode(), kErrLineHungUp);
     // The hang-up ends the wait, not the reply's allowance; nor is the dead line polled in a loop.
     EXPECT_LT(elapsed, milliseconds(600));
     EXPECT_LT(cpu, milliseconds(50));

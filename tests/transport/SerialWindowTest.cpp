@@ -31,7 +31,8 @@ class SerialWindowTest : public ::testing::Test {
         port.Close();
     }
 
-    // Answers every request frame with answer(payload), keeping the payloads.
+    // Answers every request frame with answer(payload) (an empty answer sends nothing), keeping
+    // the payloads.
     void Answer(std::function<Bytes(const Bytes&)> answer) {
         responder = std::thread([this, answer] {
             while (!stop) {
@@ -39,7 +40,9 @@ class SerialWindowTest : public ::testing::Test {
                 if (!frame.empty()) {
                     const Bytes payload(frame.begin() + 1, frame.end() - 1);
                     requests.push_back(payload);
-                    peer.Write(Frame(answer(payload)));
+                    if (const Bytes reply = answer(payload); !reply.empty()) {
+                        peer.Write(Frame(reply));
+                    }
                 }
             }
         });
@@ -137,6 +140,37 @@ TEST_F(SerialWindowTest, ACancelSendsNothingMoreAndTakesTheRepliesOfWhatWasSent)
     peer.Write(Frame({0x81}));
     bool present = false;
     EXPECT_TRUE(port.Probe(present));
+}
+
+// The board takes the requests and stalls in the middle of its first reply: the cancel ends the
+// wait instead of the reply's allowance, and the port then stays out of step with the board,
+// sending nothing, until it is opened again.
+TEST_F(SerialWindowTest, ACancelStopsWaitingForABoardThatStalls) {
+    port.SetWindow(4);
+    CancelToken cancel;
+    Answer([&cancel](const Bytes&) {
+        cancel.Cancel();
+        return Bytes{}; // nothing but the first byte of a reply, written below
+    });
+    peer.Write({0x01});
+    Bytes data(63 * 10, 0x5A);
+    EXPECT_FALSE(
+        PutRegRepeatInFrames(port, static_cast<int32_t>(data.size()), 0x06, data.data(), cancel));
+    EXPECT_EQ(port.ErrorCode(), kErrCancelled);
+    const size_t sent = StopAnswering().size();
+    EXPECT_GE(sent, 1u);
+    EXPECT_LE(sent, 4u);
+
+    bool present = false;
+    EXPECT_FALSE(port.Probe(present));
+    EXPECT_EQ(port.ErrorCode(), kErrCancelled);
+    EXPECT_TRUE(peer.Drain().empty());
+
+    ASSERT_TRUE(port.Close());
+    ASSERT_TRUE(port.OpenPath(peer.SlavePath().c_str()));
+    peer.Write(Frame({0x81}));
+    EXPECT_TRUE(port.Probe(present));
+    EXPECT_EQ(peer.ReadFrame(), Frame({0x40}));
 }
 
 TEST_F(SerialWindowTest, AFastBoardGetsLongFramesTheCompactReadAndItsWindow) {
