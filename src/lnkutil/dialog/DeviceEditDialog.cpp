@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -168,10 +169,17 @@ void DeviceEditDialog::ShowKind() {
     form_->setRowVisible(result_, serial && !result_->text().isEmpty());
 }
 
+// The list shows readable names; what is typed completes to the paths behind them, never to a
+// name.
 void DeviceEditDialog::FillLines() {
+    QStringList paths;
     for (const SerialPortInfo& port : FindSerialPorts("/", RecentLines())) {
         line_->addItem(QString::fromStdString(port.label), QString::fromStdString(port.path));
+        paths << QString::fromStdString(port.path);
     }
+    auto* completer = new QCompleter(paths, line_);
+    completer->setCompletionMode(QCompleter::InlineCompletion);
+    line_->lineEdit()->setCompleter(completer);
 }
 
 // The list shows readable names; the field takes the path behind the one chosen.
@@ -182,8 +190,14 @@ void DeviceEditDialog::TakeLine(int index) {
     }
 }
 
+QString DeviceEditDialog::LinePath() const {
+    const QString text = line_->currentText().trimmed();
+    const int index = line_->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    return index >= 0 ? line_->itemData(index).toString() : text;
+}
+
 void DeviceEditDialog::Test() {
-    const std::string path = line_->currentText().trimmed().toStdString();
+    const std::string path = LinePath().toStdString();
     if (path.empty()) {
         result_->setText(tr("Enter the serial line first."));
         ShowKind();
@@ -218,7 +232,7 @@ DeviceEntry DeviceEditDialog::Edited() const {
     if (kind == DeviceKind::Sim) {
         SetOption(edited.options, "flash", flash_->currentData().toString().toStdString());
     } else {
-        SetOption(edited.options, "path", line_->currentText().trimmed().toStdString());
+        SetOption(edited.options, "path", LinePath().toStdString());
         // The default rate is not written out: the line stays as short as before.
         const std::string baud = baud_->currentText().trimmed().toStdString();
         SetOption(edited.options, "baud", baud == kDefaultBaud ? std::string() : baud);
