@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QIntValidator>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -216,6 +217,12 @@ void DeviceEditDialog::Test() {
         result_->setText(tr("<b>No board here:</b> %1").arg(Escaped(probe.failure)));
     }
     ShowKind();
+    // A long answer wraps over several lines; the dialog grows until every one shows.
+    layout()->activate();
+    const int needed = layout()->totalHeightForWidth(width());
+    if (needed > height()) {
+        resize(width(), needed);
+    }
 }
 
 DeviceEntry DeviceEditDialog::Edited() const {
