@@ -292,6 +292,11 @@ struct BadEntry {
     const char* path = nullptr;
 };
 
+void PrintTo(const BadEntry& entry, std::ostream* out) {
+    *out << '"' << entry.name << '"' << (entry.path != nullptr ? " " : "")
+         << (entry.path != nullptr ? entry.path : "");
+}
+
 class BadInput : public DeviceDialogTest, public testing::WithParamInterface<BadEntry> {};
 
 // The message says what is wrong, the editor keeps what was typed, and nothing is saved.
