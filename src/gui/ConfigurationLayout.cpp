@@ -8,58 +8,47 @@
 namespace tessary {
 namespace {
 
-void EnablePages(std::initializer_list<int> indexes, bool enable) {
+void EnablePages(const MainWindow& window, std::initializer_list<int> indexes, bool enable) {
     for (const int index : indexes) {
-        Page* page = gMainWindow->PageAt(index);
+        Page* page = window.PageAt(index);
         for (const int id : page->ControlIds()) {
             page->Control(id)->setEnabled(enable);
         }
     }
 }
 
-void EnableRamPages(bool enable) {
-    EnablePages({kLoadRamPage, kStoreRamPage}, enable);
+void EnableRamPages(const MainWindow& window, bool enable) {
+    EnablePages(window, {kLoadRamPage, kStoreRamPage}, enable);
 }
 
-void EnableFlashPages(bool enable) {
-    EnablePages({kEraseFlashPage, kLoadFlashPage, kStoreFlashPage}, enable);
+void EnableFlashPages(const MainWindow& window, bool enable) {
+    EnablePages(window, {kEraseFlashPage, kLoadFlashPage, kStoreFlashPage}, enable);
 }
 
-EraseFlashPage& ErasePage() {
-    return *static_cast<EraseFlashPage*>(gMainWindow->PageAt(kEraseFlashPage));
+void ShowBlockList(const MainWindow& window, int32_t configuration) {
+    static_cast<EraseFlashPage*>(window.PageAt(kEraseFlashPage))->ShowBlockListOf(configuration);
 }
 
 } // namespace
 
-void ApplyConfigurationLayout(int32_t configuration) {
-    if (gMainWindow == nullptr) {
-        return;
-    }
+void ApplyConfigurationLayout(const MainWindow& window, int32_t configuration) {
     switch (configuration) {
     case 0:
     case 1:
-        EnableFlashPages(true);
-        EnableRamPages(true);
-        ErasePage().ShowBlockList(EraseFlashPage::kSmallList);
+    case 5:
+    case 6:
+        EnableFlashPages(window, true);
+        EnableRamPages(window, true);
+        ShowBlockList(window, configuration);
         break;
     case 2:
-        EnableFlashPages(false);
-        EnableRamPages(true);
+        EnableFlashPages(window, false);
+        EnableRamPages(window, true);
         break;
     case 3:
-        EnableFlashPages(true);
-        EnableRamPages(false);
-        ErasePage().ShowBlockList(EraseFlashPage::kLargeList);
-        break;
-    case 5:
-        EnableFlashPages(true);
-        EnableRamPages(true);
-        ErasePage().ShowBlockList(EraseFlashPage::kParvel4List);
-        break;
-    case 6:
-        EnableFlashPages(true);
-        EnableRamPages(true);
-        ErasePage().ShowBlockList(EraseFlashPage::kParvel16List);
+        EnableFlashPages(window, true);
+        EnableRamPages(window, false);
+        ShowBlockList(window, configuration);
         break;
     default:
         break;

@@ -5,6 +5,8 @@
 #include "FlashGeometry.h"
 #include "FormBuilder.h"
 #include "Forms.h"
+#include "MemoryConfigurations.h"
+#include "StringTable.h"
 #include "WindowOperations.h"
 
 #include <QCheckBox>
@@ -26,6 +28,16 @@ void RetainSizeWhenHidden(QWidget* control) {
     control->setSizePolicy(policy);
 }
 
+// The list whose boxes stand for the blocks of the configuration's Flash layout.
+const EraseFlashPage::BlockList* ListOf(int32_t configuration) {
+    for (const EraseFlashPage::BlockList& list : EraseFlashPage::kLists) {
+        if (&LayoutFor(list.configuration) == &LayoutFor(configuration)) {
+            return &list;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
 
 EraseFlashPage::EraseFlashPage(QWidget* parent) : Page(QSize(270, 152), parent) {
@@ -40,8 +52,8 @@ EraseFlashPage::EraseFlashPage(QWidget* parent) : Page(QSize(270, 152), parent) 
             RetainSizeWhenHidden(Control(list.firstCheck + k));
         }
     }
-    AddScrolledList(kParvel4List, 5);
-    AddScrolledList(kParvel16List, 6);
+    AddScrolledList(kParvel4List);
+    AddScrolledList(kParvel16List);
     static_cast<QGridLayout*>(layout())->setRowStretch(2, 1);
     const int buttonWidth = std::max(Control(kEraseAll)->sizeHint().width(),
                                      Control(kEraseSelected)->sizeHint().width());
@@ -51,14 +63,15 @@ EraseFlashPage::EraseFlashPage(QWidget* parent) : Page(QSize(270, 152), parent) 
 
 // A group box like the others, in the same cell; its check boxes scroll, so that the page is no
 // taller than for the eleven-block list.
-void EraseFlashPage::AddScrolledList(const BlockList& list, int32_t configuration) {
+void EraseFlashPage::AddScrolledList(const BlockList& list) {
     auto* group = new QGroupBox(QStringLiteral("Blocks To Erase"), this);
     auto* scroll = new QScrollArea(group);
     auto* boxes = new QWidget(scroll);
     auto* column = new QVBoxLayout(boxes);
     for (int k = 0; k < list.count; ++k) {
         char label[48];
-        std::snprintf(label, sizeof(label), "%06Xh - 128K Block", BlockAddress(configuration, k));
+        std::snprintf(label, sizeof(label), "%06Xh - 128K Block",
+                      BlockAddress(list.configuration, k));
         auto* check = new QCheckBox(QString::fromLatin1(label), boxes);
         column->addWidget(check);
         AddControl(list.firstCheck + k, check);
@@ -98,38 +111,55 @@ void EraseFlashPage::OnCommand(int id, Notification /*code*/) {
             },
             Messages());
     } else if (id == kEraseSelected) {
-        RunInWindow(
-            [session = CurrentSession(), blocks = CheckedBlocks()](
-                StatusSink& status, MessageSink& messages, const CancelToken& cancel) {
-                return EraseSelectedFlashBlocks(session, blocks, status, messages, cancel);
-            },
-            Messages());
+        EraseSelected();
     }
 }
 
-std::vector<int32_t> EraseFlashPage::CheckedBlocks() const {
-    std::vector<int32_t> blocks;
-    for (const BlockList& list : kLists) {
-        if (Control(list.group)->isHidden()) {
-            continue;
+// The configuration is read once: the boxes' blocks and the erase both come from it.
+void EraseFlashPage::EraseSelected() {
+    const Session session = CurrentSession();
+    std::optional<std::vector<int32_t>> blocks = CheckedBlocks(session.memoryConfiguration);
+    if (!blocks) {
+        Messages().ShowMessage(
+            std::string("The blocks shown are not those of the memory configuration in force, ") +
+                ConfigurationOfValue(session.memoryConfiguration).label +
+                "; nothing was erased. Choose the configuration again on the Properties page.",
+            LoadResString(kStrErrorCaption), MessageIcon::Error, true);
+        return;
+    }
+    RunInWindow(
+        [session, blocks = std::move(*blocks)](StatusSink& status, MessageSink& messages,
+                                               const CancelToken& cancel) {
+            return EraseSelectedFlashBlocks(session, blocks, status, messages, cancel);
+        },
+        Messages());
+}
+
+std::optional<std::vector<int32_t>> EraseFlashPage::CheckedBlocks(int32_t configuration) const {
+    const BlockList* list = ListOf(configuration);
+    if (list == nullptr || list->count != BlockCount(configuration)) {
+        return std::nullopt;
+    }
+    for (const BlockList& other : kLists) {
+        if (Control(other.group)->isHidden() != (other.group != list->group)) {
+            return std::nullopt; // the configuration's list hidden, or another one shown
         }
-        for (int k = 0; k < list.count; ++k) {
-            if (IsChecked(list.firstCheck + k)) {
-                blocks.push_back(k);
-            }
+    }
+    std::vector<int32_t> blocks;
+    for (int k = 0; k < list->count; ++k) {
+        if (IsChecked(list->firstCheck + k)) {
+            blocks.push_back(k);
         }
     }
     return blocks;
 }
 
-void EraseFlashPage::ShowBlockList(const BlockList& list) {
-    for (const BlockList& other : kLists) {
-        if (other.group != list.group) {
-            SetListVisible(other, false);
-        }
+void EraseFlashPage::ShowBlockListOf(int32_t configuration) {
+    const BlockList* shown = ListOf(configuration);
+    for (const BlockList& list : kLists) {
+        SetListVisible(list, &list == shown);
     }
-    SetListVisible(list, true);
-    Control(kEraseSelected)->show();
+    Control(kEraseSelected)->setVisible(shown != nullptr);
 }
 
 void EraseFlashPage::SetListVisible(const BlockList& list, bool visible) {

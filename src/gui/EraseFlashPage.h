@@ -3,6 +3,7 @@
 #include "Page.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace tessary {
@@ -17,17 +18,20 @@ class EraseFlashPage : public Page {
         kEraseAll = 1039,
     };
 
-    // A block list: its group box and its check boxes, one per block, with consecutive ids.
+    // A block list: its group box and its check boxes, one per block, with consecutive ids; box k
+    // stands for block k of the Flash layout of `configuration` (and of every configuration that
+    // shares that layout).
     struct BlockList {
         int group;
         int firstCheck;
         int count;
+        int32_t configuration;
     };
-    static constexpr BlockList kSmallList{1085, 1020, 7};
-    static constexpr BlockList kLargeList{1084, 1027, 11};
+    static constexpr BlockList kSmallList{1085, 1020, 7, 0};
+    static constexpr BlockList kLargeList{1084, 1027, 11, 3};
     // The Parvel lists: a check box per 128K block, in a scroll area inside the group box.
-    static constexpr BlockList kParvel4List{2000, 2001, 32};
-    static constexpr BlockList kParvel16List{2200, 2201, 128};
+    static constexpr BlockList kParvel4List{2000, 2001, 32, 5};
+    static constexpr BlockList kParvel16List{2200, 2201, 128, 6};
     static constexpr BlockList kLists[] = {kSmallList, kLargeList, kParvel4List, kParvel16List};
 
     explicit EraseFlashPage(QWidget* parent);
@@ -36,14 +40,17 @@ class EraseFlashPage : public Page {
     void OnInit() override;
     void OnCommand(int id, Notification code) override;
 
-    // Shows this list and "Erase Selected", and hides the other lists.
-    void ShowBlockList(const BlockList& list);
+    // Shows the list of the configuration's Flash layout and "Erase Selected", and hides the
+    // other lists.
+    void ShowBlockListOf(int32_t configuration);
 
   private:
-    void AddScrolledList(const BlockList& list, int32_t configuration);
+    void AddScrolledList(const BlockList& list);
     void SetListVisible(const BlockList& list, bool visible);
-    // The blocks whose boxes are checked in the list now shown (none when no list is shown).
-    std::vector<int32_t> CheckedBlocks() const;
+    void EraseSelected();
+    // The blocks of the configuration whose boxes are checked; nullopt when the list shown is
+    // not the one of that configuration's layout, so that no box can stand for another block.
+    std::optional<std::vector<int32_t>> CheckedBlocks(int32_t configuration) const;
 };
 
 } // namespace tessary

@@ -72,6 +72,9 @@ void MainWindow::CreatePages() {
         pages[index] = page;
         page->OnInit();
     }
+    for (Page* page : pages) {
+        page->OnPagesReady();
+    }
 }
 
 void MainWindow::CreateBars() {

@@ -26,6 +26,9 @@ class Page : public QWidget {
 
     // Sets the controls' initial states, once, right after the form has been built.
     virtual void OnInit() = 0;
+    // Runs once every page of the window has been built and initialised: the place for work that
+    // reaches into the other pages.
+    virtual void OnPagesReady() {}
     // A control of this page was used; dispatched on the control's id.
     virtual void OnCommand(int id, Notification code) = 0;
 

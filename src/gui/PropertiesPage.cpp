@@ -72,7 +72,14 @@ void PropertiesPage::OnInit() {
     SetText(kRegisterBase, "0x00");
     RegisterBase = 0;
     SetChecked(kQ0, true);
+}
+
+void PropertiesPage::OnPagesReady() {
     ApplyDeviceSettings(DefaultDevice(), false);
+}
+
+MainWindow& PropertiesPage::Window() const {
+    return *static_cast<MainWindow*>(window());
 }
 
 void PropertiesPage::OnCommand(int id, Notification code) {
@@ -144,8 +151,8 @@ void PropertiesPage::ApplyDeviceSettings(int32_t index, bool announce) {
             applied += (applied.empty() ? "" : ", ") + std::string("register base ") + *base;
         }
     }
-    if (announce && !applied.empty() && gMainWindow != nullptr) {
-        gMainWindow->SetStatusText(gApp->deviceName + ": " + applied);
+    if (announce && !applied.empty()) {
+        Window().SetStatusText(gApp->deviceName + ": " + applied);
     }
 }
 
@@ -153,7 +160,7 @@ void PropertiesPage::ChooseConfiguration(int id) {
     for (const auto& [button, configuration] : kConfigurations) {
         if (button == id && IsChecked(id)) {
             MemoryConfiguration = configuration;
-            ApplyConfigurationLayout(configuration);
+            ApplyConfigurationLayout(Window(), configuration);
         }
     }
 }

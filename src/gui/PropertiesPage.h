@@ -6,6 +6,8 @@
 
 namespace tessary {
 
+class MainWindow;
+
 // "Properties": the device the operations talk to, the board's memory configuration and the
 // memory controller's first register address. Every choice takes effect at once.
 class PropertiesPage : public Page {
@@ -27,6 +29,8 @@ class PropertiesPage : public Page {
     // Takes the library's default device, fills the device list, "0x00" as the register base
     // and Q0 checked (the other pages already show the Q0 layout).
     void OnInit() override;
+    // The default device's config= and base= settings, the layout of the other pages included.
+    void OnPagesReady() override;
     void OnCommand(int id, Notification code) override;
 
   private:
@@ -38,6 +42,8 @@ class PropertiesPage : public Page {
     // The device's config= and base= settings, applied as if the person had chosen them; the
     // status bar says so when `announce`.
     void ApplyDeviceSettings(int32_t index, bool announce);
+    // The window whose pages this page lays out.
+    MainWindow& Window() const;
 };
 
 } // namespace tessary

@@ -1,5 +1,7 @@
 #include "TableDocument.h"
 
+#include "QuoteText.h"
+
 #include <map>
 #include <sstream>
 
@@ -81,7 +83,35 @@ void PadTo(std::string& out, size_t& column, size_t target, bool tabs) {
     column = target;
 }
 
+std::string Joined(const std::vector<std::string>& words) {
+    std::string line;
+    for (const std::string& word : words) {
+        line += (line.empty() ? "" : " ") + word;
+    }
+    return line;
+}
+
+// Whether the line reads back as the entry, as the library will read it.
+bool LineReadsAs(std::string_view content, const DeviceEntry& entry, std::string* reason) {
+    DeviceEntry read;
+    std::string why;
+    if (!ParseDeviceLine(content, &read, &why)) {
+        *reason = "its line '" + QuoteForMessage(content) + "' would not read back: " + why;
+        return false;
+    }
+    if (!(read == entry)) {
+        *reason = "its line '" + QuoteForMessage(content) + "' would read back as '" +
+                  QuoteForMessage(Joined(EntryWords(read))) + "'";
+        return false;
+    }
+    return true;
+}
+
 } // namespace
+
+bool EntryReadsBack(const DeviceEntry& entry, std::string* reason) {
+    return LineReadsAs(Joined(EntryWords(entry)), entry, reason);
+}
 
 std::vector<std::string> EntryWords(const DeviceEntry& entry) {
     std::vector<std::string> words = {entry.name, std::string(DeviceKindName(entry.kind))};
@@ -225,22 +255,33 @@ void TableDocument::Follow(const std::vector<DeviceEntry>& before) {
 }
 
 bool TableDocument::Add(DeviceEntry entry, std::string* reason) {
-    const std::vector<DeviceEntry> before = table_.entries();
+    const TableDocument before = *this;
     if (!table_.Add(std::move(entry), reason)) {
         return false;
     }
-    Follow(before);
+    Follow(before.table_.entries());
     AppendLine(table_.entries().back());
-    Reread();
-    return true;
+    return Settle(before, reason);
 }
 
 bool TableDocument::Replace(size_t index, DeviceEntry entry, std::string* reason) {
-    const std::vector<DeviceEntry> before = table_.entries();
+    const TableDocument before = *this;
     if (!table_.Replace(index, std::move(entry), reason)) {
         return false;
     }
-    Follow(before);
+    Follow(before.table_.entries());
+    return Settle(before, reason);
+}
+
+bool TableDocument::Settle(const TableDocument& before, std::string* reason) {
+    const std::vector<DeviceEntry>& entries = table_.entries();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (!LineReadsAs(lines_[entryLines_[i]].content, entries[i], reason)) {
+            *reason = "device '" + QuoteForMessage(entries[i].name) + "': " + *reason;
+            *this = before;
+            return false;
+        }
+    }
     Reread();
     return true;
 }

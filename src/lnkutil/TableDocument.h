@@ -33,7 +33,9 @@ class TableDocument {
 
     // The edits of DeviceTable, with the same checks; the text follows each one that succeeds, and
     // the table is then what the text says: a line skipped before (a second definition of a
-    // removed or renamed device, say) counts once the edit lets it.
+    // removed or renamed device, say) counts once the edit lets it. An edit whose line would not
+    // read back as its entry (a value with a blank or a '#' in it, say) is refused with the
+    // parser's reason and changes nothing.
     bool Add(DeviceEntry entry, std::string* reason);
     bool Replace(size_t index, DeviceEntry entry, std::string* reason);
     bool Remove(size_t index);
@@ -47,6 +49,9 @@ class TableDocument {
         std::string ending;  // "\n", "\r\n", or empty for a last line without one
     };
 
+    // True when every entry line reads back as its entry; otherwise the document becomes `before`
+    // again and the reason is given. Then the text is read again.
+    bool Settle(const TableDocument& before, std::string* reason);
     // Rewrites the lines of the entries that differ from `before` (same indexes).
     void Follow(const std::vector<DeviceEntry>& before);
     void AppendLine(const DeviceEntry& entry);
@@ -63,6 +68,10 @@ class TableDocument {
 
 // The words of an entry's line: name, kind, "default" when marked, then key=value settings.
 std::vector<std::string> EntryWords(const DeviceEntry& entry);
+
+// Whether the entry, written as a line of a table file, reads back through the library's parser
+// as the same entry; false with the reason otherwise.
+bool EntryReadsBack(const DeviceEntry& entry, std::string* reason);
 
 // `content` (one line without its ending) with its words replaced by `words`: indentation,
 // word columns (spaces or tabs, as the line had them) and the trailing comment stay where they

@@ -2,17 +2,24 @@
 // files of the test's own.
 #include "AppFixture.h"
 #include "PropertiesPage.h"
+#include "RecentLines.h"
 #include "lnkutil.h"
 #include "lnkutil_erc.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -211,11 +218,84 @@ TEST_F(DeviceDialogTest, EditsAndRemovesDevices) {
               std::string::npos);
 }
 
+// A line used before is offered again under a name ("/dev/pts/3 (used before)"). Typing its start
+// completes the path, never that name: Test tries the path and the table gets it.
+TEST_F(DeviceDialogTest, ACompletedLineUsedBeforeIsTestedAndKeptByItsPath) {
+    Use(kTableWithDefault);
+    const char* oldState = std::getenv("XDG_STATE_HOME");
+    const std::string keptState = oldState != nullptr ? oldState : "";
+    ::setenv("XDG_STATE_HOME", library_->directory().c_str(), 1);
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_TRUE(::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    const std::string line = ::ptsname(master);
+    ASSERT_TRUE(RememberLine(line));
+    QString completed;
+    QString tested;
+    int resultHeight = 0;
+    int resultNeeds = -1;
+    const bool ran = Run({
+        OnList([](QWidget* list) { PressNamed(list, "add"); }),
+        // Completions come while the field has the keyboard focus, as when someone types.
+        [&](QWidget* editor) {
+            if (!IsEditor(editor)) {
+                return false;
+            }
+            auto* path = Find<QLineEdit>(editor, "path");
+            Find<QComboBox>(editor, "kind")->setCurrentIndex(1);
+            if (!path->hasFocus()) {
+                editor->activateWindow();
+                path->setFocus();
+                return false;
+            }
+            Find<QLineEdit>(editor, "name")->setText("T5");
+            QTest::keyClicks(path, QString::fromStdString(line.substr(0, line.size() - 1)));
+            completed = path->text();
+            Press(Find<QAbstractButton>(editor, "test"));
+            return true;
+        },
+        [&](QWidget* modal) {
+            if (!IsEditor(modal) || Find<QLabel>(modal, "result")->text().isEmpty()) {
+                return false;
+            }
+            const QLabel* result = Find<QLabel>(modal, "result");
+            tested = result->text();
+            // the answer wraps over lines, every one of them shown
+            resultHeight = result->height();
+            resultNeeds = result->heightForWidth(result->width());
+            PressOk(modal);
+            return true;
+        },
+        OnList([](QWidget* list) { PressNamed(list, "save"); }, Rows(3)),
+    });
+    ::close(master);
+    if (oldState != nullptr) {
+        ::setenv("XDG_STATE_HOME", keptState.c_str(), 1);
+    } else {
+        ::unsetenv("XDG_STATE_HOME");
+    }
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(completed.toStdString(), line);
+    EXPECT_TRUE(tested.contains(QString::fromStdString(line))) << tested.toStdString();
+    EXPECT_FALSE(tested.contains("used before")) << tested.toStdString();
+    EXPECT_GE(resultHeight, resultNeeds);
+    EXPECT_EQ(DeviceCount(), 3);
+    EXPECT_EQ(DeviceName(2), "T5");
+    const std::string saved = ReadFile(library_->tablePath());
+    EXPECT_NE(saved.find("T5 serial path=" + line + "\n"), std::string::npos) << saved;
+}
+
 struct BadEntry {
     const char* name;
     int kind;             // 0 simulated, 1 serial
     const char* expected; // part of the message
+    const char* path = nullptr;
 };
+
+void PrintTo(const BadEntry& entry, std::ostream* out) {
+    *out << '"' << entry.name << '"' << (entry.path != nullptr ? " " : "")
+         << (entry.path != nullptr ? entry.path : "");
+}
 
 class BadInput : public DeviceDialogTest, public testing::WithParamInterface<BadEntry> {};
 
@@ -230,6 +310,9 @@ TEST_P(BadInput, GetsAMessageAndLosesNothing) {
         OnEditor([](QWidget* editor) {
             Find<QLineEdit>(editor, "name")->setText(GetParam().name);
             Find<QComboBox>(editor, "kind")->setCurrentIndex(GetParam().kind);
+            if (GetParam().path != nullptr) {
+                Find<QLineEdit>(editor, "path")->setText(GetParam().path);
+            }
             PressOk(editor);
         }),
         OnMessage(&message),
@@ -245,13 +328,19 @@ TEST_P(BadInput, GetsAMessageAndLosesNothing) {
     EXPECT_EQ(DeviceCount(), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Entries, BadInput,
-                         testing::Values(BadEntry{"", 0, "Enter a name"},
-                                         BadEntry{"ABCDEFGHIJKLMNOPQRST", 0,
-                                                  "at most 19 characters"},
-                                         BadEntry{"SimBoard-1M", 0, "already a device named"},
-                                         BadEntry{"two words", 0, "cannot be kept"},
-                                         BadEntry{"Serial", 1, "serial line"}));
+INSTANTIATE_TEST_SUITE_P(
+    Entries, BadInput,
+    testing::Values(BadEntry{"", 0, "Enter a name"},
+                    BadEntry{"ABCDEFGHIJKLMNOPQRST", 0, "at most 19 characters"},
+                    BadEntry{"SimBoard-1M", 0, "already a device named"},
+                    BadEntry{"two words", 0, "cannot be kept"},
+                    BadEntry{"Serial", 1, "serial line"},
+                    // lines the library would not read back as written
+                    BadEntry{"T5", 1, "found '(used'", "/dev/pts/999 (used before)"},
+                    BadEntry{"T6", 1,
+                             "would read back as 'T6 serial "
+                             "path=/dev/tty'",
+                             "/dev/tty#1"}));
 
 TEST_F(DeviceDialogTest, CancelChangesNothing) {
     Use(kTableWithDefault);

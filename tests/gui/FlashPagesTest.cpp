@@ -24,7 +24,7 @@ class ErasePageTest : public PagesTest {
   protected:
     void SetUp() override {
         PagesTest::SetUp();
-        FillFlash("SimBoard", 0x00);
+        FillFlash(device_, 0x00);
     }
 
     void Uncheck(int id) { Press(kEraseFlashPage, id); }
@@ -37,6 +37,9 @@ class ErasePageTest : public PagesTest {
                 << "block " << k << (isErased ? " not erased" : " erased");
         }
     }
+
+    // The device whose Flash starts all zero bits.
+    const char* device_ = "SimBoard";
 };
 
 TEST_F(ErasePageTest, EraseSelectedErasesExactlyTheCheckedBlocks) {
@@ -107,6 +110,68 @@ TEST_F(ErasePageTest, EraseSelectedWithNoneCheckedSaysSoAndErasesNothing) {
     EXPECT_EQ(owner, &page(kEraseFlashPage));
     EXPECT_TRUE(statusTexts.empty()) << "the board was contacted";
     ExpectErased("SimBoard", {});
+}
+
+// The configuration changed without the page following it: no box is taken for a block of
+// another layout.
+TEST_F(ErasePageTest, EraseSelectedRefusesWhenTheListShownIsNotTheConfigurations) {
+    MemoryConfiguration = 3; // the 7-block list is still shown
+    QString text;
+    ModalAnswerer answerer([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        text = box->text();
+        box->accept();
+    });
+    Press(kEraseFlashPage, EraseFlashPage::kEraseSelected);
+    EXPECT_EQ(answerer.answered(), 1);
+    EXPECT_TRUE(text.contains("not those of the memory configuration in force, Q3 (1024K Flash)"))
+        << text.toStdString();
+    EXPECT_TRUE(statusTexts.empty()) << "the board was contacted";
+    MemoryConfiguration = 0;
+    ExpectErased("SimBoard", {});
+}
+
+// The default device carries Q3: the window starts in the Q3 layout, as if Q3 had been chosen,
+// and Erase Selected erases exactly the block of the box ticked.
+class Q3DefaultDeviceTest : public ErasePageTest {
+  protected:
+    void SetUp() override {
+        table_ = "Q3Board sim flash=1m config=q3 default busy=2\n";
+        device_ = "Q3Board";
+        ErasePageTest::SetUp();
+    }
+};
+
+TEST_F(Q3DefaultDeviceTest, StartsInTheQ3LayoutAndErasesOnlyTheTickedBlock) {
+    ASSERT_EQ(gApp->deviceName, "Q3Board");
+    EXPECT_EQ(MemoryConfiguration, 3);
+    EXPECT_TRUE(control<QAbstractButton>(kPropertiesPage, PropertiesPage::kQ3)->isChecked());
+    for (const int ramPage : {kLoadRamPage, kStoreRamPage}) {
+        for (const int id : page(ramPage).ControlIds()) {
+            EXPECT_FALSE(page(ramPage).Control(id)->isEnabled())
+                << "control " << id << " of page " << ramPage;
+        }
+    }
+    ShowPage(kEraseFlashPage);
+    Page& erase = page(kEraseFlashPage);
+    const auto large = EraseFlashPage::kLargeList;
+    EXPECT_FALSE(erase.Control(EraseFlashPage::kSmallList.group)->isVisible());
+    ASSERT_TRUE(erase.Control(large.group)->isVisible());
+    for (int k = 0; k < large.count; ++k) {
+        erase.SetChecked(large.firstCheck + k, false);
+    }
+    Press(kEraseFlashPage, large.firstCheck + 8); // "F8000h - 8K Parameter Block"
+    ASSERT_EQ(erase.Text(large.firstCheck + 8), "F8000h - 8K Parameter Block");
+    Press(kEraseFlashPage, EraseFlashPage::kEraseSelected);
+    EXPECT_EQ(statusTexts.back(), "Erase Complete");
+    ExpectErased("Q3Board", {8});
+    const std::span<const uint8_t> flash = Board("Q3Board").FlashMemory();
+    EXPECT_EQ(std::count(flash.begin(), flash.end(), 0xFF), 0x2000);
+    EXPECT_EQ(flash[0xF7FFF], 0x00);
+    EXPECT_EQ(flash[0xF8000], 0xFF);
+    EXPECT_EQ(flash[0xF9FFF], 0xFF);
+    EXPECT_EQ(flash[0xFA000], 0x00);
 }
 
 // Q3 shows the 11-block list, and Erase Selected reads only that list: the boxes of the hidden

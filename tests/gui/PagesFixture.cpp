@@ -18,7 +18,7 @@ namespace tessary::test {
 
 void PagesTest::SetUp() {
     AppTest::SetUp();
-    Start(kPagesTable);
+    Start(table_);
     QStatusBar* bar = window().StatusBar();
     QObject::connect(bar, &QStatusBar::messageChanged, bar, [this](const QString& text) {
         if (!text.isEmpty()) {

@@ -77,6 +77,8 @@ class PagesTest : public AppTest {
 
     // Every text the status bar was given since the start, in order.
     std::vector<std::string> statusTexts;
+    // The device table the program starts on.
+    const char* table_ = kPagesTable;
 };
 
 } // namespace tessary::test

@@ -144,6 +144,24 @@ TEST(TableDocument, AfterAnEditTheTableIsWhatTheTextSays) {
     EXPECT_EQ(Entry(renamed, "Lab").options, (DeviceOptions{{"flash", "4m"}}));
 }
 
+// A line the parser would not read back as written (a value with a blank, or with '#', which
+// starts a comment) is refused, added or edited, and the text stays as it was.
+TEST(TableDocument, AnEntryWhoseLineWouldNotReadBackIsRefused) {
+    for (const char* path : {"/dev/pts/0 (used before)", "/dev/tty#1"}) {
+        TableDocument document = Document(kUserTable);
+        DeviceEntry entry{"T5", DeviceKind::Serial, false, {{"path", path}}};
+        std::string reason;
+        EXPECT_FALSE(document.Add(entry, &reason)) << path;
+        EXPECT_NE(reason.find("read back"), std::string::npos) << reason;
+        DeviceEntry bench = Entry(document, "Bench");
+        bench.options = {{"path", path}};
+        EXPECT_FALSE(document.Replace(2, bench, &reason)) << path;
+        EXPECT_EQ(document.Text(), kUserTable);
+        EXPECT_EQ(document.table().Find("T5"), -1);
+        EXPECT_EQ(Entry(document, "Bench").Option("path"), "/dev/ttyUSB0");
+    }
+}
+
 TEST(TableDocument, ANewFileHoldsTheTableInColumns) {
     const TableDocument document = TableDocument::FromTable(DeviceTable::BuiltIn());
     EXPECT_EQ(document.Text(), "# lnkutil devices: name kind [default] [key=value ...]\n"

@@ -7,11 +7,13 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QIntValidator>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -168,10 +170,17 @@ void DeviceEditDialog::ShowKind() {
     form_->setRowVisible(result_, serial && !result_->text().isEmpty());
 }
 
+// The list shows readable names; what is typed completes to the paths behind them, never to a
+// name.
 void DeviceEditDialog::FillLines() {
+    QStringList paths;
     for (const SerialPortInfo& port : FindSerialPorts("/", RecentLines())) {
         line_->addItem(QString::fromStdString(port.label), QString::fromStdString(port.path));
+        paths << QString::fromStdString(port.path);
     }
+    auto* completer = new QCompleter(paths, line_);
+    completer->setCompletionMode(QCompleter::InlineCompletion);
+    line_->lineEdit()->setCompleter(completer);
 }
 
 // The list shows readable names; the field takes the path behind the one chosen.
@@ -182,8 +191,14 @@ void DeviceEditDialog::TakeLine(int index) {
     }
 }
 
+QString DeviceEditDialog::LinePath() const {
+    const QString text = line_->currentText().trimmed();
+    const int index = line_->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    return index >= 0 ? line_->itemData(index).toString() : text;
+}
+
 void DeviceEditDialog::Test() {
-    const std::string path = line_->currentText().trimmed().toStdString();
+    const std::string path = LinePath().toStdString();
     if (path.empty()) {
         result_->setText(tr("Enter the serial line first."));
         ShowKind();
@@ -202,6 +217,12 @@ void DeviceEditDialog::Test() {
         result_->setText(tr("<b>No board here:</b> %1").arg(Escaped(probe.failure)));
     }
     ShowKind();
+    // A long answer wraps over several lines; the dialog grows until every one shows.
+    layout()->activate();
+    const int needed = layout()->totalHeightForWidth(width());
+    if (needed > height()) {
+        resize(width(), needed);
+    }
 }
 
 DeviceEntry DeviceEditDialog::Edited() const {
@@ -218,7 +239,7 @@ DeviceEntry DeviceEditDialog::Edited() const {
     if (kind == DeviceKind::Sim) {
         SetOption(edited.options, "flash", flash_->currentData().toString().toStdString());
     } else {
-        SetOption(edited.options, "path", line_->currentText().trimmed().toStdString());
+        SetOption(edited.options, "path", LinePath().toStdString());
         // The default rate is not written out: the line stays as short as before.
         const std::string baud = baud_->currentText().trimmed().toStdString();
         SetOption(edited.options, "baud", baud == kDefaultBaud ? std::string() : baud);

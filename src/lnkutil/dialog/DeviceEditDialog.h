@@ -37,6 +37,9 @@ class DeviceEditDialog : public QDialog {
     void ShowKind();
     void FillLines();
     void TakeLine(int index);
+    // The serial line in the field: the path behind a name of the list when the field holds one,
+    // else the text as typed.
+    QString LinePath() const;
     void Test();
 
     DeviceEntry entry_;

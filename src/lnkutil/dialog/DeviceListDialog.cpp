@@ -134,10 +134,15 @@ std::string DeviceListDialog::Problem(const DeviceEntry& entry, int self) const 
         return "Enter the serial line the board is on, for example /dev/ttyUSB0.";
     }
     std::string reason;
-    if (!ValidateEntry(entry, &reason)) {
+    if (!ValidateEntry(entry, &reason) || !EntryReadsBack(entry, &reason)) {
         return "This device cannot be kept: " + reason + ".";
     }
     return {};
+}
+
+void DeviceListDialog::Refused(const std::string& reason) {
+    QMessageBox::warning(this, windowTitle(),
+                         tr("The device was not changed: %1.").arg(QString::fromStdString(reason)));
 }
 
 void DeviceListDialog::Add() {
@@ -152,6 +157,8 @@ void DeviceListDialog::Add() {
     std::string reason;
     if (document_.Add(dialog.entry(), &reason)) {
         Refill(static_cast<int>(document_.table().size()) - 1);
+    } else {
+        Refused(reason);
     }
 }
 
@@ -169,6 +176,8 @@ void DeviceListDialog::Edit() {
     std::string reason;
     if (document_.Replace(static_cast<size_t>(selected), dialog.entry(), &reason)) {
         Refill(selected);
+    } else {
+        Refused(reason);
     }
 }
 

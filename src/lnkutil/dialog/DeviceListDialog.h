@@ -31,7 +31,10 @@ class DeviceListDialog : public QDialog {
     void Refill(int selected);
     int Selected() const;
     void UpdateButtons();
+    // Why the entry cannot be kept (its line must read back as it is), or the empty text.
     std::string Problem(const DeviceEntry& entry, int self) const;
+    // Says that the table refused an edit, and why.
+    void Refused(const std::string& reason);
 
     TableDocument document_;
     std::string path_;
