@@ -56,6 +56,11 @@ void SimBoard::SetBusyReads(uint32_t reads) {
     flash_.SetBusyReads(reads);
 }
 
+void SimBoard::SetTimeScale(double scale) {
+    config_.timeScale = scale;
+    flash_.SetTiming(TimingOf(config_));
+}
+
 void SimBoard::SetLockedBlocks(const std::vector<uint32_t>& blocks) {
     config_.lockedBlocks = blocks;
     flash_.SetLockedBlocks(blocks);

@@ -49,6 +49,8 @@ class SimBoard {
     // Run-time configuration.
     void SetRegisterBase(uint8_t base);
     void SetBusyReads(uint32_t reads);
+    // Factor on the Flash's times from the next program or erase on (0 = at once).
+    void SetTimeScale(double scale);
     void SetLockedBlocks(const std::vector<uint32_t>& blocks);
     void SetNeverReady(bool neverReady);
     // Sets the faults and restarts their counters.
