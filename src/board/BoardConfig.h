@@ -2,6 +2,7 @@
 // how the chip behaves, where its memories are kept, and the faults it should show.
 #pragma once
 
+#include "Flash.h"
 #include "FlashLayout.h"
 
 #include <cstdint>
@@ -25,9 +26,18 @@ struct FaultConfig {
 
 struct BoardConfig {
     FlashLayout flashLayout = FlashLayout::k512K;
+    // The Flash chip's times: a byte's program and a 128K block's erase (smaller blocks take
+    // their share), each multiplied by timeScale; 0 = at once.
+    uint32_t programMicros = kTypicalProgramMicros;
+    uint32_t eraseMillis = kTypicalEraseMillis;
+    double timeScale = 1.0;
+    // Bytes of RAM, as the memory configuration has it (Q0: 128K); 0 = no RAM. Its addresses
+    // wrap there, as a module's address lines do.
+    uint32_t ramSize = 128 * 1024;
     // First register of the controller's block; a multiple of 8.
     uint8_t registerBase = 0;
-    // Status reads that report busy after an erase before the chip reports ready.
+    // Status reads that report busy after an erase before the chip reports ready, however long
+    // the erase takes.
     uint32_t busyReads = 3;
     // Indexes of erase blocks that refuse erase and programming.
     std::vector<uint32_t> lockedBlocks;
@@ -36,8 +46,8 @@ struct BoardConfig {
     // Data bytes per second through the data registers; 0 = as fast as memory.
     uint64_t bytesPerSecond = 0;
     FaultConfig faults;
-    // Image files backing the memories (RAM: 16 MB; Flash: the layout's size). Empty = the
-    // memory lives in this process only.
+    // Image files backing the memories (RAM: ramSize, none without RAM; Flash: the layout's
+    // size). Empty = the memory lives in this process only.
     std::string ramImage;
     std::string flashImage;
 };

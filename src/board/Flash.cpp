@@ -14,7 +14,8 @@ constexpr uint8_t kCmdClearStatus = 0x50;
 
 } // namespace
 
-Flash::Flash(uint8_t* memory, std::span<const uint32_t> blockSizes) : memory_(memory) {
+Flash::Flash(uint8_t* memory, std::span<const uint32_t> blockSizes, const BoardClock& clock)
+    : memory_(memory), clock_(&clock) {
     for (uint32_t blockSize : blockSizes) {
         blockStarts_.push_back(size_);
         size_ += blockSize;
@@ -54,6 +55,7 @@ void Flash::Reset() {
     errors_ = 0;
     eraseSetup_ = false;
     busyLeft_ = 0;
+    readyAt_ = {};
     stuck_ = false;
 }
 
@@ -101,8 +103,10 @@ void Flash::Erase(uint32_t offset) {
         stuck_ = true;
         return;
     }
-    std::memset(memory_ + blockStarts_[block], 0xFF, BlockEnd(block) - blockStarts_[block]);
+    const uint32_t size = BlockEnd(block) - blockStarts_[block];
+    std::memset(memory_ + blockStarts_[block], 0xFF, size);
     busyLeft_ = busyReads_;
+    readyAt_ = clock_->Now() + timing_.blockErase * size / kEraseTimeBlock;
 }
 
 uint8_t Flash::ReadStatus() {
@@ -128,14 +132,15 @@ void Flash::Read(uint32_t offset, uint8_t* out, size_t count) {
     std::memset(out + done, PeekStatus(), count - done);
 }
 
-void Flash::Program(uint32_t offset, const uint8_t* in, size_t count) {
+bool Flash::Program(uint32_t offset, const uint8_t* in, size_t count) {
     if (busy()) {
-        return;
+        return false;
     }
     mode_ = Mode::Status;
+    readyAt_ = clock_->Now() + timing_.byteProgram * static_cast<int64_t>(count);
     if (!anyLocked_) {
         ProgramRun(offset, in, count);
-        return;
+        return true;
     }
     const uint32_t end = offset + static_cast<uint32_t>(count);
     while (offset < end) {
@@ -149,6 +154,7 @@ void Flash::Program(uint32_t offset, const uint8_t* in, size_t count) {
         in += runEnd - offset;
         offset = runEnd;
     }
+    return true;
 }
 
 void Flash::ProgramRun(uint32_t offset, const uint8_t* in, size_t count) {

@@ -1,9 +1,13 @@
 // An Intel-style Flash chip over a block of memory: block erase (0x20, 0xD0), read array (0xFF),
 // read status (0x70), clear status (0x50). A byte written to the chip programs with AND
-// semantics and leaves the chip reporting status until read array is commanded. While an erase
-// is under way the chip reports busy and ignores commands and data.
+// semantics and leaves the chip reporting status until read array is commanded. Programming and
+// erasing take time, as on a real part: until the operation's deadline the chip reports busy
+// (status bit 7 clear) and ignores commands and data.
 #pragma once
 
+#include "BoardClock.h"
+
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -18,12 +22,26 @@ inline constexpr uint8_t kStatusProgramError = 0x10;
 inline constexpr uint8_t kStatusVppError = 0x08;
 inline constexpr uint8_t kStatusLocked = 0x02;
 
+// How long the chip takes. Zero is at once.
+struct FlashTiming {
+    std::chrono::nanoseconds byteProgram{0};
+    // The erase of a 128K block; a smaller block takes its share.
+    std::chrono::nanoseconds blockErase{0};
+};
+
+// The times of a typical part: 10 us to program a byte, 0.5 s to erase a 128K block.
+inline constexpr uint32_t kTypicalProgramMicros = 10;
+inline constexpr uint32_t kTypicalEraseMillis = 500;
+inline constexpr uint32_t kEraseTimeBlock = 128 * 1024;
+
 class Flash {
   public:
     enum class Mode { ReadArray, Status };
 
-    // `memory` holds the sum of `blockSizes` bytes and outlives the chip.
-    Flash(uint8_t* memory, std::span<const uint32_t> blockSizes);
+    // `memory` holds the sum of `blockSizes` bytes and outlives the chip, and so does `clock`.
+    // The chip starts with no busy time (SetTiming).
+    Flash(uint8_t* memory, std::span<const uint32_t> blockSizes,
+          const BoardClock& clock = RealClock());
 
     // A command byte written to the chip while the address registers hold `offset`.
     void Command(uint8_t command, uint32_t offset);
@@ -32,9 +50,13 @@ class Flash {
     // `count` data reads starting at `offset` (offset + count <= size()): contents in read-array
     // mode, the status byte (one status read per byte) in status mode.
     void Read(uint32_t offset, uint8_t* out, size_t count);
-    // `count` data writes starting at `offset` (offset + count <= size()).
-    void Program(uint32_t offset, const uint8_t* in, size_t count);
+    // `count` bytes programmed one after the other from `offset` (offset + count <= size()), each
+    // written once the one before is done: the chip is busy for `count` byte-program times. A busy
+    // chip ignores them all: false.
+    bool Program(uint32_t offset, const uint8_t* in, size_t count);
 
+    void SetTiming(const FlashTiming& timing) { timing_ = timing; }
+    // Status reads that report busy after an erase, however long it takes.
     void SetBusyReads(uint32_t reads) { busyReads_ = reads; }
     // Locked blocks refuse erase and programming and set the error bits.
     void SetLockedBlocks(std::span<const uint32_t> blocks);
@@ -43,7 +65,9 @@ class Flash {
     // Power cycle: read-array mode, no errors, nothing under way.
     void Reset();
 
-    bool busy() const { return stuck_ || busyLeft_ > 0; }
+    bool busy() const { return stuck_ || busyLeft_ > 0 || clock_->Now() < readyAt_; }
+    // When the program or erase under way ends (the status reads aside).
+    BoardClock::TimePoint readyAt() const { return readyAt_; }
     // What a read of the data register returns now: the array or the status.
     Mode mode() const { return mode_; }
     // The status byte as the next status read would see it, without counting down.
@@ -58,6 +82,9 @@ class Flash {
     void ProgramRun(uint32_t offset, const uint8_t* in, size_t count);
 
     uint8_t* memory_;
+    const BoardClock* clock_;
+    FlashTiming timing_;
+    BoardClock::TimePoint readyAt_{};
     uint32_t size_ = 0;
     std::vector<uint32_t> blockStarts_;
     std::vector<bool> locked_;

@@ -19,8 +19,9 @@ class MemoryImage {
     MemoryImage& operator=(MemoryImage&&) = delete;
 
     // Maps `size` bytes. With an empty path the memory is anonymous and filled with `fill`.
-    // Otherwise the file is created (filled with `fill`) or reused; a file of another size is
-    // cut or extended, the extension filled with `fill`. False with a reason on failure.
+    // Otherwise a new file is created (filled with `fill`) and an existing one (a symbolic link
+    // is followed) used as it is; a file of another size is refused, never cut or extended.
+    // False with a reason (naming both sizes) on failure.
     bool Open(const std::string& path, size_t size, uint8_t fill, std::string* error);
 
     uint8_t* data() { return data_; }

@@ -1,24 +1,45 @@
 #include "SimBoard.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace tessary::board {
+namespace {
 
-std::unique_ptr<SimBoard> SimBoard::Create(const BoardConfig& config, std::string* error) {
+std::chrono::nanoseconds Scaled(std::chrono::nanoseconds time, double scale) {
+    return std::chrono::nanoseconds(std::llround(static_cast<double>(time.count()) * scale));
+}
+
+FlashTiming TimingOf(const BoardConfig& config) {
+    FlashTiming timing;
+    timing.byteProgram = Scaled(std::chrono::microseconds(config.programMicros), config.timeScale);
+    timing.blockErase = Scaled(std::chrono::milliseconds(config.eraseMillis), config.timeScale);
+    return timing;
+}
+
+} // namespace
+
+std::unique_ptr<SimBoard> SimBoard::Create(const BoardConfig& config, std::string* error,
+                                           BoardClock& clock) {
     MemoryImage ram;
     MemoryImage flash;
-    if (!ram.Open(config.ramImage, kRamSize, 0x00, error) ||
+    if ((config.ramSize > 0 && !ram.Open(config.ramImage, config.ramSize, 0x00, error)) ||
         !flash.Open(config.flashImage, FlashLayoutSize(config.flashLayout), 0xFF, error)) {
         return nullptr;
     }
-    return std::unique_ptr<SimBoard>(new SimBoard(config, std::move(ram), std::move(flash)));
+    return std::unique_ptr<SimBoard>(new SimBoard(config, std::move(ram), std::move(flash), clock));
 }
 
-SimBoard::SimBoard(const BoardConfig& config, MemoryImage&& ram, MemoryImage&& flash)
-    : config_(config), ram_(std::move(ram)), flashImage_(std::move(flash)),
-      flash_(flashImage_.data(), FlashBlockSizes(config.flashLayout)) {
+SimBoard::SimBoard(const BoardConfig& config, MemoryImage&& ram, MemoryImage&& flash,
+                   BoardClock& clock)
+    : config_(config), clock_(clock), ram_(std::move(ram)), flashImage_(std::move(flash)),
+      flash_(flashImage_.data(), FlashBlockSizes(config.flashLayout), clock) {
     config_.registerBase &= 0xF8;
+    if (config_.ramSize == 0) {
+        config_.ramImage.clear();
+    }
+    flash_.SetTiming(TimingOf(config_));
     flash_.SetBusyReads(config_.busyReads);
     flash_.SetLockedBlocks(config_.lockedBlocks);
     flash_.SetNeverReady(config_.neverReady);
@@ -33,6 +54,11 @@ void SimBoard::SetRegisterBase(uint8_t base) {
 void SimBoard::SetBusyReads(uint32_t reads) {
     config_.busyReads = reads;
     flash_.SetBusyReads(reads);
+}
+
+void SimBoard::SetTimeScale(double scale) {
+    config_.timeScale = scale;
+    flash_.SetTiming(TimingOf(config_));
 }
 
 void SimBoard::SetLockedBlocks(const std::vector<uint32_t>& blocks) {
@@ -206,9 +232,16 @@ uint8_t SimBoard::ReadOne(uint8_t offset) {
 }
 
 void SimBoard::WriteRamRun(const uint8_t* data, size_t count) {
+    const uint32_t size = config_.ramSize;
+    if (size == 0) {
+        Advance(count);
+        return;
+    }
+    // The RAM is smaller than the address space and repeats through it.
     while (count > 0) {
-        const size_t run = std::min<size_t>(count, kRamSize - address_);
-        std::memcpy(ram_.data() + address_, data, run);
+        const uint32_t offset = address_ % size;
+        const size_t run = std::min<size_t>(count, size - offset);
+        std::memcpy(ram_.data() + offset, data, run);
         Advance(run);
         data += run;
         count -= run;
@@ -218,9 +251,16 @@ void SimBoard::WriteRamRun(const uint8_t* data, size_t count) {
 void SimBoard::ReadRamRun(uint8_t* data, size_t count) {
     uint8_t* const start = data;
     const size_t total = count;
+    const uint32_t size = config_.ramSize;
+    if (size == 0) {
+        std::memset(data, 0xFF, count);
+        Advance(count);
+        count = 0;
+    }
     while (count > 0) {
-        const size_t run = std::min<size_t>(count, kRamSize - address_);
-        std::memcpy(data, ram_.data() + address_, run);
+        const uint32_t offset = address_ % size;
+        const size_t run = std::min<size_t>(count, size - offset);
+        std::memcpy(data, ram_.data() + offset, run);
         Advance(run);
         data += run;
         count -= run;
@@ -229,11 +269,14 @@ void SimBoard::ReadRamRun(uint8_t* data, size_t count) {
 }
 
 void SimBoard::WriteFlashRun(const uint8_t* data, size_t count) {
-    // The Flash is smaller than the address space and repeats through it.
+    // The Flash is smaller than the address space and repeats through it. The controller waits
+    // for the chip after each byte; the chip ignores the bytes of a run that finds it busy.
     while (count > 0) {
         const uint32_t offset = address_ % flash_.size();
         const size_t run = std::min<size_t>(count, flash_.size() - offset);
-        flash_.Program(offset, data, run);
+        if (flash_.Program(offset, data, run)) {
+            clock_.SleepUntil(flash_.readyAt());
+        }
         Advance(run);
         data += run;
         count -= run;

@@ -1,11 +1,14 @@
-// The simulated board: a memory controller's eight registers in front of 16 MB of RAM and an
-// Intel-style Flash chip. It answers register traffic the way the hardware does, including the
-// ways a careless client goes wrong, and can be told to fail on purpose.
+// The simulated board: a memory controller's eight registers in front of the RAM of its memory
+// configuration and an Intel-style Flash chip. It answers register traffic the way the hardware
+// does, including the ways a careless client goes wrong, and can be told to fail on purpose.
 //
 // Register block (at the configured base): +0 control, +1..+3 address bits 0-7, 8-15, 16-23,
 // +4 Flash command, +5 Flash status (while control holds 0xF6), +6 RAM data, +7 Flash data.
 // The controller advances its 24-bit address after every byte through +6 and +7 and wraps at
-// 0xFFFFFF. A control write of 0xF7 right after 0xF5 hands the byte in +4 to the Flash.
+// 0xFFFFFF; the RAM and the Flash see the address modulo their size, as their address lines do.
+// A board without RAM ignores RAM writes and reads 0xFF. A control write of 0xF7 right after
+// 0xF5 hands the byte in +4 to the Flash. A Flash data write waits for the chip after each byte,
+// so the access ends when the last byte is programmed.
 #pragma once
 
 #include "BoardConfig.h"
@@ -23,13 +26,16 @@
 
 namespace tessary::board {
 
+// All the controller's 24 address bits reach: the most RAM a board carries (16 MB).
 inline constexpr uint32_t kRamSize = 1u << 24;
 inline constexpr uint32_t kAddressMask = kRamSize - 1;
 
 class SimBoard {
   public:
-    // Builds a board; null with a reason when an image file cannot be opened.
-    static std::unique_ptr<SimBoard> Create(const BoardConfig& config, std::string* error);
+    // Builds a board whose chip keeps time by `clock` (which outlives it); null with a reason
+    // when an image file cannot be opened or has another size than the memory it holds.
+    static std::unique_ptr<SimBoard> Create(const BoardConfig& config, std::string* error,
+                                            BoardClock& clock = RealClock());
 
     // One register access each. False (and nothing happens) when an injected fault hits.
     // Registers outside the block ignore writes and read as 0xFF.
@@ -43,6 +49,8 @@ class SimBoard {
     // Run-time configuration.
     void SetRegisterBase(uint8_t base);
     void SetBusyReads(uint32_t reads);
+    // Factor on the Flash's times from the next program or erase on (0 = at once).
+    void SetTimeScale(double scale);
     void SetLockedBlocks(const std::vector<uint32_t>& blocks);
     void SetNeverReady(bool neverReady);
     // Sets the faults and restarts their counters.
@@ -60,7 +68,7 @@ class SimBoard {
     uint8_t control() const { return control_; }
 
   private:
-    SimBoard(const BoardConfig& config, MemoryImage&& ram, MemoryImage&& flash);
+    SimBoard(const BoardConfig& config, MemoryImage&& ram, MemoryImage&& flash, BoardClock& clock);
 
     bool Admit(size_t bytes);
     void WriteOne(uint8_t offset, uint8_t value);
@@ -76,6 +84,7 @@ class SimBoard {
     bool InBlock(uint8_t reg) const { return (reg & 0xF8) == config_.registerBase; }
 
     BoardConfig config_;
+    BoardClock& clock_;
     MemoryImage ram_;
     MemoryImage flashImage_;
     Flash flash_;

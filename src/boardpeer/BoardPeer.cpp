@@ -12,7 +12,8 @@ namespace tessary::peer {
 namespace {
 
 constexpr auto kBrokenFrame = std::chrono::milliseconds(500);
-// After an overflow the receiver takes input again once the line has been quiet this long.
+// After an overflow or a line error the receiver takes input again once the line has been quiet
+// this long.
 constexpr auto kQuietToResync = std::chrono::milliseconds(50);
 constexpr auto kIdleWait = std::chrono::hours(1);
 constexpr auto kWriteAllowance = std::chrono::seconds(1);
@@ -50,14 +51,25 @@ Clock::time_point BoardPeer::NextEvent() const {
     if (!outbox_.empty()) {
         next = std::min(next, outbox_.front().due);
     }
-    const size_t complete = CompleteBytes();
-    if (complete > 0) {
-        const size_t size = received_[0].value + frame::kOverhead;
-        next = std::min(next, std::max(received_[size - 1].at, engineFree_));
-    } else if (!received_.empty()) {
-        next = std::min(next, received_.front().at + kBrokenFrame);
+    if (received_.empty()) {
+        return next;
     }
-    return next;
+    if (!LengthInRange(received_[0].value)) {
+        return std::min(next, std::max(received_[0].at, engineFree_));
+    }
+    const size_t size = received_[0].value + frame::kOverhead;
+    if (received_.size() >= size) {
+        return std::min(next, std::max(received_[size - 1].at, engineFree_));
+    }
+    return std::min(next, received_.front().at + kBrokenFrame);
+}
+
+bool BoardPeer::LengthInRange(uint8_t length) const {
+    return length >= 1 && length <= handler_.MaxPayload();
+}
+
+bool BoardPeer::AfterQuiet(Clock::time_point at, Clock::time_point previous) const {
+    return at - previous >= byteTime_ + kQuietToResync;
 }
 
 bool BoardPeer::TakeInput() {
@@ -83,14 +95,14 @@ bool BoardPeer::TakeInput() {
 // wrote them.
 void BoardPeer::Receive(uint8_t value, Clock::time_point now) {
     const auto at = std::max(now, lastArrival_) + byteTime_;
-    const bool afterQuiet = at - lastArrival_ >= byteTime_ + kQuietToResync;
+    const bool afterQuiet = AfterQuiet(at, lastArrival_);
     lastArrival_ = at;
+    // Requests the board takes up before this byte arrives have left the receiver.
+    Advance(at);
     if (discarding_ && !afterQuiet) {
         return;
     }
     discarding_ = false;
-    // Requests the board takes up before this byte arrives have left the receiver.
-    Advance(at);
     if (settings_.rxBuffer != 0 && received_.size() >= settings_.rxBuffer) {
         const size_t complete = CompleteBytes();
         Log("receiver overflow, dropped", nullptr, 0);
@@ -118,7 +130,9 @@ size_t BoardPeer::CompleteBytes() const {
 // the request has arrived and the reply before it has left.
 void BoardPeer::Advance(Clock::time_point until) {
     while (!received_.empty()) {
-        const size_t size = received_[0].value + frame::kOverhead;
+        // A length no request has cannot be trusted to tell where the next frame starts.
+        const size_t size =
+            LengthInRange(received_[0].value) ? received_[0].value + frame::kOverhead : 1;
         if (received_.size() < size) {
             return;
         }
@@ -130,26 +144,53 @@ void BoardPeer::Advance(Clock::time_point until) {
         for (size_t i = 0; i < size; ++i) {
             frame[i] = received_[i].value;
         }
+        const auto last = received_[size - 1].at;
         received_.erase(received_.begin(), received_.begin() + static_cast<ptrdiff_t>(size));
-        Answer(frame, start);
+        if (size == 1) {
+            Log("length out of range, dropped", frame.data(), 1);
+            Resynchronise(last);
+        } else if (!Answer(frame, start)) {
+            Resynchronise(last);
+        }
     }
 }
 
-void BoardPeer::Answer(const std::vector<uint8_t>& frame, Clock::time_point start) {
+// After a line error the receiver cannot tell where the next frame starts: it drops what follows
+// until the line has been quiet, the bytes waiting in it up to the first quiet gap and, without
+// one, what arrives until the line goes quiet. What the board carries out is then always an exact
+// prefix of what the host sent.
+void BoardPeer::Resynchronise(Clock::time_point last) {
+    size_t dropped = 0;
+    while (dropped < received_.size() && !AfterQuiet(received_[dropped].at, last)) {
+        last = received_[dropped].at;
+        ++dropped;
+    }
+    if (dropped > 0) {
+        std::vector<uint8_t> bytes;
+        for (size_t i = 0; i < dropped; ++i) {
+            bytes.push_back(received_[i].value);
+        }
+        Log("dropped until the line is quiet", bytes.data(), bytes.size());
+        received_.erase(received_.begin(), received_.begin() + static_cast<ptrdiff_t>(dropped));
+    }
+    discarding_ = received_.empty();
+}
+
+bool BoardPeer::Answer(const std::vector<uint8_t>& frame, Clock::time_point start) {
     ++requests_;
     Log("<-", frame.data(), frame.size());
     const int length = frame[0];
     if (frame::Checksum(frame.data() + 1, length) != frame[1 + length]) {
         Log("bad checksum, ignored", nullptr, 0);
-        return;
+        return false;
     }
     if (!handler_.Handle(frame.data() + 1, length, reply_)) {
         Log("no answer", nullptr, 0);
-        return;
+        return true;
     }
     const FaultKind fault = settings_.fault.For(requests_);
     if (fault == FaultKind::NoReply) {
-        return;
+        return true;
     }
     if (fault == FaultKind::WrongCode) {
         reply_[0] = kWrongReplyCode;
@@ -163,6 +204,7 @@ void BoardPeer::Answer(const std::vector<uint8_t>& frame, Clock::time_point star
         bytes[bytes.size() - 2] ^= 0x01;
     }
     Transmit(start, std::move(bytes), fault);
+    return true;
 }
 
 // The reply leaves the board byte by byte at the line's pace (a stall pauses it) and reaches the
@@ -214,6 +256,7 @@ void BoardPeer::DropBrokenFrame(Clock::time_point now) {
         }
         Log("dropped", bytes.data(), bytes.size());
         received_.clear();
+        discarding_ = true;
     }
 }
 

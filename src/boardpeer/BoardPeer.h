@@ -34,10 +34,11 @@ struct PeerSettings {
 
 // Answers request frames arriving on a terminal, one reply each, in order, until SIGINT or
 // SIGTERM. The board takes up one request at a time and is busy until its reply has left; what
-// arrives meanwhile waits in the receiver. Frames with a wrong checksum, and broken frames that
-// stop arriving for half a second, are dropped unanswered. A receiver that overflows loses the
-// frame it was receiving and everything after it until the line has been quiet for a moment,
-// so a host that sends too much sees missing replies, never a wrong write.
+// arrives meanwhile waits in the receiver. A frame with a wrong checksum, a length byte no request
+// has (0, or past the longest payload) and a broken frame that stops arriving for half a second
+// are dropped unanswered, and so is everything after them until the line has been quiet for a
+// moment; a receiver that overflows loses the frame it was receiving and what follows the same
+// way. A host whose bytes are damaged or too many sees missing replies, never a wrong write.
 class BoardPeer {
   public:
     BoardPeer(int fd, board::SimBoard& board, const PeerSettings& settings, Interrupt& interrupt);
@@ -59,7 +60,11 @@ class BoardPeer {
     void Receive(uint8_t value, Clock::time_point now);
     size_t CompleteBytes() const;
     void Advance(Clock::time_point until);
-    void Answer(const std::vector<uint8_t>& frame, Clock::time_point start);
+    void Resynchronise(Clock::time_point last);
+    // False when the frame's checksum is wrong.
+    bool Answer(const std::vector<uint8_t>& frame, Clock::time_point start);
+    bool LengthInRange(uint8_t length) const;
+    bool AfterQuiet(Clock::time_point at, Clock::time_point previous) const;
     void Transmit(Clock::time_point start, std::vector<uint8_t> bytes, FaultKind fault);
     void Deliver(Clock::time_point now);
     void DropBrokenFrame(Clock::time_point now);
@@ -76,7 +81,7 @@ class BoardPeer {
     Clock::time_point lastArrival_{};
     // When the board has sent its last reply and takes up the next request.
     Clock::time_point engineFree_{};
-    // Overflowed: input is dropped until the line goes quiet.
+    // Overflowed or after a line error: input is dropped until the line goes quiet.
     bool discarding_ = false;
     std::deque<Received> received_;
     std::deque<Outgoing> outbox_;

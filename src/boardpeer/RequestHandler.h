@@ -29,6 +29,8 @@ class RequestHandler {
     // its command, or an access the board refused.
     bool Handle(const uint8_t* payload, int length, std::vector<uint8_t>& reply);
 
+    // The longest payload a request may carry.
+    size_t MaxPayload() const { return maxPayload_; }
     // The identity text as the board sends it, the announcement included.
     const std::string& Identity() const { return identity_; }
 

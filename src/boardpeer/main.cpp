@@ -4,6 +4,7 @@
 #include "BoardPeer.h"
 #include "ImageClaim.h"
 #include "Interrupt.h"
+#include "MemoryConfigurations.h"
 #include "SimBoard.h"
 #include "Terminal.h"
 #include "Version.h"
@@ -18,15 +19,17 @@
 using namespace tessary;
 
 int main(int argc, char** argv) {
-    CLI::App app{"Simulated board on a serial line: a memory controller with 16 MB of RAM and an "
-                 "Intel-style Flash chip, answering the register protocol of Tessary's serial "
-                 "line. It opens a new pseudo-terminal and prints the path a client opens (one "
-                 "line on stdout), or answers on a given tty. SIGINT or SIGTERM end it.",
+    CLI::App app{"Simulated board on a serial line: a memory controller with the RAM of a memory "
+                 "configuration and an Intel-style Flash chip that takes a real part's time to "
+                 "program and erase, answering the register protocol of Tessary's serial line. "
+                 "It opens a new pseudo-terminal and prints the path a client opens (one line on "
+                 "stdout), or answers on a given tty. SIGINT or SIGTERM end it.",
                  "tessary-board"};
     board::BoardConfig config;
     peer::PeerSettings settings;
     std::string tty;
     std::string layout = "512k";
+    std::string configuration = "q0";
     std::string images;
     std::string name = "SimBoard";
     std::string fault = "none";
@@ -44,6 +47,25 @@ int main(int argc, char** argv) {
     app.add_option("--flash", layout, "Flash chip: 512k, 1m, 4m or 16m")
         ->check(CLI::IsMember({"512k", "1m", "4m", "16m"}, CLI::ignore_case))
         ->default_val("512k");
+    app.add_option("--config", configuration,
+                   "Memory configuration, which gives the board its RAM (q0: 128K, q1: 512K, "
+                   "q2: 1024K, q3: none, parvel4 and parvel16: 16 MB); RAM addresses wrap at its "
+                   "size")
+        ->check(CLI::IsMember({"q0", "q1", "q2", "q3", "parvel4", "parvel16"}, CLI::ignore_case))
+        ->default_val("q0");
+    app.add_option("--program-us", config.programMicros,
+                   "Microseconds the Flash takes to program a byte (before --time-scale)")
+        ->default_val(board::kTypicalProgramMicros);
+    app.add_option("--erase-ms", config.eraseMillis,
+                   "Milliseconds the Flash takes to erase a 128K block, smaller blocks their share "
+                   "(before --time-scale)")
+        ->default_val(board::kTypicalEraseMillis);
+    app.add_option("--time-scale", config.timeScale,
+                   "Multiplies the Flash's times (0: at once); default: LNKUTIL_SIM_TIME_SCALE "
+                   "when set, else 1")
+        ->check(CLI::NonNegativeNumber)
+        ->envname("LNKUTIL_SIM_TIME_SCALE")
+        ->default_val(1.0);
     app.add_option("--images", images,
                    "Keep RAM and Flash in image files NAME.ram and NAME.flash in this directory "
                    "(the files liblnkutil's simulated boards use); without it the memories live "
@@ -115,6 +137,7 @@ int main(int argc, char** argv) {
     }
     config.registerBase = static_cast<uint8_t>(registerBase);
     config.flashLayout = *board::ParseFlashLayout(layout);
+    config.ramSize = FindConfiguration(configuration)->ramSize;
     settings.fault.kind = *peer::ParseFaultKind(fault);
     if (protocolName == "fast") {
         settings.fast = peer::Announcement(maxPayload, window, settings.rxBuffer,

@@ -6,14 +6,14 @@
 #include "lnkutil_erc.h"
 
 #include <filesystem>
-#include <iostream>
 
 namespace tessary::lnkutil {
 namespace {
 
 std::unique_ptr<Device> CreateSimDevice(const DeviceEntry& entry, const std::string& dataDir,
-                                        LnkErc& erc) {
+                                        std::optional<double> timeScale, LnkErc& erc) {
     board::BoardConfig config;
+    config.timeScale = timeScale.value_or(config.timeScale);
     std::string reason;
     if (!ParseSimOptions(entry.options, &config, &reason)) {
         erc = LNK_ERC_OPEN_FAILED;
@@ -25,22 +25,16 @@ std::unique_ptr<Device> CreateSimDevice(const DeviceEntry& entry, const std::str
         config.ramImage = dataDir + "/" + entry.name + ".ram";
         config.flashImage = dataDir + "/" + entry.name + ".flash";
     }
-    auto board = board::SimBoard::Create(config, &reason);
-    if (!board) {
-        std::cerr << "lnkutil: " << entry.name << ": " << reason << "\n";
-        erc = LNK_ERC_OPEN_FAILED;
-        return nullptr;
-    }
-    return std::make_unique<SimDevice>(entry.name, std::move(board));
+    return std::make_unique<SimDevice>(entry.name, config);
 }
 
 } // namespace
 
 std::unique_ptr<Device> CreateDevice(const DeviceEntry& entry, const std::string& dataDir,
-                                     LnkErc& erc) {
+                                     std::optional<double> simTimeScale, LnkErc& erc) {
     switch (entry.kind) {
     case DeviceKind::Sim:
-        return CreateSimDevice(entry, dataDir, erc);
+        return CreateSimDevice(entry, dataDir, simTimeScale, erc);
     case DeviceKind::Serial:
         return CreateSerialDevice(entry);
     }

@@ -3,6 +3,7 @@
 #include "DeviceFactory.h"
 #include "LibraryPaths.h"
 #include "SimDevice.h"
+#include "SimOptions.h"
 
 #include <cstring>
 #include <filesystem>
@@ -37,6 +38,7 @@ LnkErc Library::Init() {
     std::lock_guard lock(mutex_);
     LoadTable();
     dataDir_ = DataDirectory();
+    simTimeScale_ = SimTimeScaleOfEnvironment(std::cerr);
     initialised_ = true;
     return LNK_ERC_OK;
 }
@@ -110,7 +112,7 @@ Device* Library::Power(const DeviceEntry& entry, LnkErc& erc) {
     if (found != powered_.end()) {
         return found->second.get();
     }
-    auto device = CreateDevice(entry, dataDir_, erc);
+    auto device = CreateDevice(entry, dataDir_, simTimeScale_, erc);
     if (!device) {
         return nullptr;
     }
@@ -175,7 +177,7 @@ board::SimBoard* Library::SimBoardOf(const char* name) {
     }
     LnkErc erc = LNK_ERC_OK;
     auto* sim = dynamic_cast<SimDevice*>(Power(table_.entries()[static_cast<size_t>(index)], erc));
-    return sim != nullptr ? &sim->board() : nullptr;
+    return sim != nullptr ? sim->Board() : nullptr;
 }
 
 void Library::SetTraceHook(LnkTraceHook hook) {

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -74,6 +75,7 @@ class Library {
     bool initialised_ = false;
     DeviceTable table_;
     std::string dataDir_;
+    std::optional<double> simTimeScale_;
     std::map<std::string, std::unique_ptr<Device>> powered_;
     std::array<Slot, kMaxHandles> slots_{};
     std::string lastOpenFailure_;

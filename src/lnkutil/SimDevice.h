@@ -12,15 +12,19 @@ namespace tessary::lnkutil {
 
 class SimDevice final : public Device {
   public:
-    SimDevice(std::string name, std::unique_ptr<board::SimBoard> board)
-        : name_(std::move(name)), board_(std::move(board)) {}
+    SimDevice(std::string name, const board::BoardConfig& config)
+        : name_(std::move(name)), config_(config) {}
 
-    board::SimBoard& board() { return *board_; }
+    // The board, built from its image files the first time it is asked for; null while they
+    // cannot be used (an image of another size than the board's memory, say), with the reason
+    // in OpenFailureText. The next call tries again.
+    board::SimBoard* Board();
 
     // The board's image files are claimed from the first open handle to the last close, so that
     // no other process loads into or reads from the same memories meanwhile.
     bool Open() override;
     void Close() override;
+    std::string OpenFailureText() const override { return failure_; }
 
     bool PutReg(uint8_t address, uint8_t data) override {
         return board_->WriteRegister(address, data);
@@ -43,16 +47,19 @@ class SimDevice final : public Device {
 
     bool Identity(std::string* text) override {
         *text = "Tessary simulated board, " +
-                std::to_string(board::FlashLayoutSize(board_->config().flashLayout) / 1024) +
-                "K Flash";
+                std::to_string(board::FlashLayoutSize(config_.flashLayout) / 1024) + "K Flash";
         return true;
     }
     std::optional<uint32_t> FlashSize() override {
-        return board::FlashLayoutSize(board_->config().flashLayout);
+        return board::FlashLayoutSize(config_.flashLayout);
     }
 
   private:
+    bool Fail(std::string reason);
+
     std::string name_;
+    board::BoardConfig config_;
+    std::string failure_;
     std::unique_ptr<board::SimBoard> board_;
     board::ImageClaim claim_;
     int openHandles_ = 0;

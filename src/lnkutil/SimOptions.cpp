@@ -2,8 +2,11 @@
 #include "QuoteText.h"
 
 #include "BoardSettings.h"
+#include "MemoryConfigurations.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstdlib>
 #include <optional>
 #include <string_view>
 
@@ -50,6 +53,11 @@ bool ParseBlockList(std::string_view text, std::vector<uint32_t>* blocks) {
 }
 
 bool ApplyOption(const std::string& key, const std::string& value, board::BoardConfig* config) {
+    if (key == "time-scale") {
+        const auto scale = ParseTimeScale(value);
+        config->timeScale = scale.value_or(config->timeScale);
+        return scale.has_value();
+    }
     if (key == "flash") {
         const auto layout = board::ParseFlashLayout(value);
         config->flashLayout = layout.value_or(config->flashLayout);
@@ -73,8 +81,11 @@ bool ApplyOption(const std::string& key, const std::string& value, board::BoardC
     if (!number) {
         return false;
     }
-    if (key == "busy") {
-        config->busyReads = static_cast<uint32_t>(*number);
+    if (key == "busy" || key == "program-us" || key == "erase-ms") {
+        uint32_t& field = key == "busy"         ? config->busyReads
+                          : key == "program-us" ? config->programMicros
+                                                : config->eraseMillis;
+        field = static_cast<uint32_t>(*number);
         return *number <= UINT32_MAX;
     }
     if (key == "speed") {
@@ -92,8 +103,9 @@ bool ApplyOption(const std::string& key, const std::string& value, board::BoardC
 }
 
 bool IsKnownKey(std::string_view key) {
-    for (std::string_view known : {"flash", "base", "busy", "locked", "never-ready", "speed",
-                                   "fail-access", "flip-byte", "flip-from"}) {
+    for (std::string_view known :
+         {"flash", "base", "busy", "locked", "never-ready", "speed", "fail-access", "flip-byte",
+          "flip-from", "program-us", "erase-ms", "time-scale"}) {
         if (key == known) {
             return true;
         }
@@ -103,6 +115,29 @@ bool IsKnownKey(std::string_view key) {
 
 } // namespace
 
+std::optional<double> ParseTimeScale(std::string_view text) {
+    double scale = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), scale);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() ||
+        !std::isfinite(scale) || scale < 0) {
+        return std::nullopt;
+    }
+    return scale;
+}
+
+std::optional<double> SimTimeScaleOfEnvironment(std::ostream& warnings) {
+    const char* text = std::getenv("LNKUTIL_SIM_TIME_SCALE");
+    if (text == nullptr || text[0] == '\0') {
+        return std::nullopt;
+    }
+    const auto scale = ParseTimeScale(text);
+    if (!scale) {
+        warnings << "lnkutil: warning: LNKUTIL_SIM_TIME_SCALE='" << QuoteForMessage(text)
+                 << "' is not a number of 0 or more; the simulated boards keep their times\n";
+    }
+    return scale;
+}
+
 bool ParseSimOptions(const DeviceOptions& options, board::BoardConfig* config,
                      std::string* reason) {
     for (const auto& [key, value] : options) {
@@ -110,6 +145,7 @@ bool ParseSimOptions(const DeviceOptions& options, board::BoardConfig* config,
             if (!CheckBoardSetting(key, value, reason)) {
                 return false;
             }
+            config->ramSize = FindConfiguration(value)->ramSize;
             continue;
         }
         if (!IsKnownKey(key)) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -75,9 +76,21 @@ class BoardDriver {
     SimBoard& board_;
 };
 
-inline std::unique_ptr<SimBoard> MakeBoard(const BoardConfig& config = {}) {
+// A clock that stands still until a test moves it; a board sleeping on it moves it at once.
+class ManualClock final : public BoardClock {
+  public:
+    TimePoint Now() const override { return now_; }
+    void SleepUntil(TimePoint when) override { now_ = std::max(now_, when); }
+    void Advance(std::chrono::nanoseconds time) { now_ += time; }
+
+  private:
+    TimePoint now_{std::chrono::hours(1)};
+};
+
+inline std::unique_ptr<SimBoard> MakeBoard(const BoardConfig& config = {},
+                                           BoardClock& clock = RealClock()) {
     std::string error;
-    auto board = SimBoard::Create(config, &error);
+    auto board = SimBoard::Create(config, &error, clock);
     EXPECT_NE(board, nullptr) << error;
     return board;
 }

@@ -1,4 +1,5 @@
-// The Flash as a host meets it through the controller: erase, busy, programming, status mode.
+// The Flash as a host meets it through the controller: erase, busy, programming, status mode,
+// and the time a real part takes for each.
 #include "BoardDriver.h"
 
 #include <numeric>
@@ -6,10 +7,14 @@
 namespace tessary::board::test {
 namespace {
 
+using std::chrono::microseconds;
+using std::chrono::milliseconds;
+
+// A board at a typical part's times on a clock of the test's own.
 class FlashTest : public ::testing::Test {
   protected:
     void Make(BoardConfig config) {
-        board_ = MakeBoard(config);
+        board_ = MakeBoard(config, clock_);
         driver_ = std::make_unique<BoardDriver>(*board_);
     }
     void SetUp() override { Make({}); }
@@ -20,6 +25,7 @@ class FlashTest : public ::testing::Test {
         std::fill(flash.begin(), flash.end(), value);
     }
 
+    ManualClock clock_;
     std::unique_ptr<SimBoard> board_;
     std::unique_ptr<BoardDriver> driver_;
 };
@@ -29,12 +35,73 @@ TEST_F(FlashTest, NewChipIsErasedAndInReadArrayMode) {
     EXPECT_EQ(driver_->Status(), 0x80);
 }
 
-TEST_F(FlashTest, EraseIsBusyForTheConfiguredReadsThenReady) {
+TEST_F(FlashTest, EraseIsBusyForTheConfiguredReadsEvenWhenItsTimeIsUp) {
     board_->SetBusyReads(5);
     ProgramEverything();
     driver_->EraseBlockAt(0x78000);
+    clock_.Advance(std::chrono::seconds(1));
     EXPECT_EQ(driver_->WaitReady(), 5);
     EXPECT_EQ(driver_->Status(), 0x80);
+}
+
+struct EraseTime {
+    uint32_t address;
+    double timeScale;
+    std::chrono::nanoseconds busy;
+};
+
+// The chip is busy, whatever a host reads or writes, until the erase's time has passed: 0.5 s
+// for a 128K block, a smaller block its share, both times the scale.
+class EraseTimeTest : public FlashTest, public ::testing::WithParamInterface<EraseTime> {};
+
+TEST_P(EraseTimeTest, StatusIsBusyUntilTheEraseIsDone) {
+    BoardConfig config;
+    config.busyReads = 0;
+    config.timeScale = GetParam().timeScale;
+    Make(config);
+    ProgramEverything();
+    driver_->EraseBlockAt(GetParam().address);
+    clock_.Advance(GetParam().busy - microseconds(1));
+    EXPECT_EQ(driver_->Status(), 0x00);
+    driver_->Command(0xFF); // refused: a busy chip takes no command
+    driver_->Write(kRegFlashData, GetParam().address, {0x12});
+    clock_.Advance(microseconds(1));
+    EXPECT_EQ(driver_->Status(), 0x80);
+    EXPECT_EQ(driver_->Read(kRegFlashData, GetParam().address, 1)[0], 0x80); // status mode
+    driver_->Command(0xFF);
+    EXPECT_EQ(driver_->Read(kRegFlashData, GetParam().address, 1)[0], 0xFF);
+}
+
+INSTANTIATE_TEST_SUITE_P(Blocks, EraseTimeTest,
+                         ::testing::Values(EraseTime{0x00000, 1.0, milliseconds(500)},
+                                           EraseTime{0x60000, 1.0, milliseconds(375)},   // 96K
+                                           EraseTime{0x78000, 1.0, microseconds(31250)}, // 8K
+                                           EraseTime{0x20000, 0.01, milliseconds(5)}));
+
+TEST_F(FlashTest, AHostThatProgramsWithoutWaitingForTheEraseLosesItsData) {
+    board_->SetBusyReads(0); // the erase's time alone keeps the chip busy
+    ProgramEverything();
+    driver_->EraseBlockAt(0x20000);
+    const auto data = Pattern(256);
+    driver_->Write(kRegFlashData, 0x20000, data); // no status poll in between
+    clock_.Advance(std::chrono::seconds(1));
+    EXPECT_EQ(driver_->WaitReady(), 0);
+    driver_->Command(0xFF);
+    EXPECT_EQ(driver_->Read(kRegFlashData, 0x20000, 256), std::vector<uint8_t>(256, 0xFF));
+}
+
+TEST_F(FlashTest, AFlashWriteEndsWhenTheChipHasProgrammedEveryByte) {
+    BoardConfig config;
+    config.programMicros = 12;
+    config.timeScale = 0.5;
+    Make(config);
+    const auto start = clock_.Now();
+    const auto data = Pattern(100);
+    driver_->Write(kRegFlashData, 0x1000, data);
+    EXPECT_EQ(clock_.Now() - start, microseconds(100 * 6));
+    EXPECT_EQ(driver_->Status(), 0x80);
+    driver_->Command(0xFF);
+    EXPECT_EQ(driver_->Read(kRegFlashData, 0x1000, 100), data);
 }
 
 TEST_F(FlashTest, CommandsAreIgnoredWhileBusy) {
@@ -42,6 +109,7 @@ TEST_F(FlashTest, CommandsAreIgnoredWhileBusy) {
     driver_->EraseBlockAt(0);
     driver_->Command(0xFF); // read array while the erase runs: refused
     EXPECT_EQ(driver_->Status() & 0x80, 0);
+    clock_.Advance(std::chrono::seconds(1));
     EXPECT_EQ(driver_->WaitReady(), 2);
     EXPECT_EQ(driver_->Read(kRegFlashData, 0, 1)[0], 0x80); // still status mode
 }
@@ -141,6 +209,7 @@ TEST_P(FlashBlockTest, EraseClearsExactlyTheContainingBlock) {
     BoardConfig config;
     config.flashLayout = GetParam();
     config.busyReads = 0;
+    config.timeScale = 0;
     auto board = MakeBoard(config);
     BoardDriver driver(*board);
     const auto sizes = FlashBlockSizes(GetParam());

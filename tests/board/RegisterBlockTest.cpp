@@ -9,6 +9,7 @@ class RegisterBlockTest : public ::testing::TestWithParam<uint8_t> {
     void SetUp() override {
         BoardConfig config;
         config.registerBase = GetParam();
+        config.ramSize = kRamSize;
         board_ = MakeBoard(config);
         driver_ = std::make_unique<BoardDriver>(*board_);
     }
@@ -79,6 +80,37 @@ TEST_P(RegisterBlockTest, SetsRunInOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Bases, RegisterBlockTest, ::testing::Values(0x00, 0x08, 0x80, 0xF8));
+
+// The RAM answers the address modulo its size, as a module whose address lines end there: the
+// configurations' 128K, 512K and 1024K repeat through the 24-bit address space.
+class RamSizeTest : public ::testing::TestWithParam<uint32_t> {};
+
+TEST_P(RamSizeTest, RamAddressesWrapAtTheRamsSize) {
+    BoardConfig config;
+    config.ramSize = GetParam();
+    auto board = MakeBoard(config);
+    BoardDriver driver(*board);
+    const auto data = Pattern(64);
+    driver.Write(kRegRamData, GetParam() - 32, data);
+    EXPECT_EQ(board->address(), GetParam() + 32);
+    EXPECT_EQ(board->Ram().size(), GetParam());
+    EXPECT_EQ(driver.Read(kRegRamData, 0, 32), std::vector<uint8_t>(data.begin() + 32, data.end()));
+    EXPECT_EQ(driver.Read(kRegRamData, 5 * GetParam() - 32, 64), data);
+}
+
+INSTANTIATE_TEST_SUITE_P(Configurations, RamSizeTest,
+                         ::testing::Values(128u << 10, 512u << 10, 1024u << 10));
+
+TEST(RegisterBlock, ABoardWithoutRamIgnoresRamWritesAndReadsFF) {
+    BoardConfig config;
+    config.ramSize = 0;
+    auto board = MakeBoard(config);
+    BoardDriver driver(*board);
+    driver.Write(kRegRamData, 0x100, {0x00, 0x12});
+    EXPECT_EQ(board->address(), 0x102u);
+    EXPECT_EQ(driver.Read(kRegRamData, 0x100, 2), (std::vector<uint8_t>{0xFF, 0xFF}));
+    EXPECT_TRUE(board->Ram().empty());
+}
 
 TEST(RegisterBlock, BaseChangedAtRunTimeMovesTheBlock) {
     auto board = MakeBoard();

@@ -263,6 +263,55 @@ TEST_F(RawLineTest, FrameWithAWrongChecksumIsIgnored) {
     EXPECT_EQ(Receive(200), (Bytes{0x01, 0x81, 0x7E}));
 }
 
+struct LineError {
+    const char* name;
+    void (*damage)(Bytes& frame);
+};
+
+// A window of three RAM writes whose first is damaged on the line: the board must not take the
+// later two for the first, or at the addresses the first would have advanced to, nor a frame
+// that their data happens to hold (each carries a write of three 0xEE, where a receiver that
+// trusted a length of 0xF0 would look for the next frame). It drops them with the damaged frame,
+// as the line has not been quiet in between, and answers again after.
+class LineErrorTest : public RawLineTest, public ::testing::WithParamInterface<LineError> {};
+
+TEST_P(LineErrorTest, NothingAfterItLandsUntilTheLineHasBeenQuiet) {
+    Start({"--max-payload", "120"});
+    const Bytes setAddress = RequestFrame({0x45, 0x01, 0x00, 0x02, 0x10, 0x03, 0x00});
+    Send(setAddress);
+    ASSERT_EQ(Receive(200), RequestFrame({0x81}));
+    Bytes window;
+    for (uint8_t write = 1; write <= 3; ++write) {
+        Bytes payload{0x44, 0x06};
+        payload.resize(102, write);
+        const Bytes hidden = RequestFrame({0x44, 0x06, 0xEE, 0xEE, 0xEE});
+        std::copy(hidden.begin(), hidden.end(), payload.begin() + 33);
+        Bytes frame = RequestFrame(payload);
+        if (write == 1) {
+            GetParam().damage(frame);
+        }
+        window.insert(window.end(), frame.begin(), frame.end());
+    }
+    Send(window);
+    EXPECT_TRUE(ReceiveFrames(200).empty());
+    Send(setAddress);
+    ASSERT_EQ(Receive(200), RequestFrame({0x81}));
+    for (int piece = 0; piece < 3; ++piece) {
+        Send(RequestFrame({0x49, 0x06, 100}));
+        Bytes expected(1, 0x85);
+        expected.resize(101, 0x00); // the RAM as it was: none of the three landed
+        EXPECT_EQ(Receive(200), RequestFrame(expected)) << "piece " << piece;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Errors, LineErrorTest,
+    ::testing::Values(LineError{"BadChecksum", [](Bytes& frame) { frame.back() ^= 0x01; }},
+                      LineError{"LengthPastTheLongestPayload",
+                                [](Bytes& frame) { frame[0] = 0xF0; }},
+                      LineError{"LengthZero", [](Bytes& frame) { frame[0] = 0x00; }}),
+    [](const auto& test) { return std::string(test.param.name); });
+
 TEST_F(RawLineTest, BrokenFrameIsDroppedAndTheNextOneAnswered) {
     Send({0x05, 0x44, 0x06});
     EXPECT_TRUE(Receive(700).empty());

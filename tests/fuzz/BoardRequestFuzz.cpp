@@ -17,6 +17,7 @@ namespace {
 board::SimBoard& Board() {
     static std::unique_ptr<board::SimBoard> board = [] {
         board::BoardConfig config;
+        config.timeScale = 0; // the requests are under test, not the chip's times
         std::string error;
         auto made = board::SimBoard::Create(config, &error);
         if (!made) {

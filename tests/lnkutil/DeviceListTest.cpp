@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <vector>
 
 namespace tessary::lnkutil::test {
@@ -33,12 +34,73 @@ TEST_F(DeviceListTest, WithoutATableFileTheFourSimulatedBoardsAreOffered) {
     EXPECT_EQ(erc, LNK_ERC_OK);
 }
 
-TEST_F(DeviceListTest, BuiltInBoardsCarryTheirFlashLayouts) {
+TEST_F(DeviceListTest, BuiltInBoardsCarryTheirFlashLayoutsAndTheRamOfTheirConfiguration) {
     Init();
     EXPECT_EQ(LnkSimBoard("SimBoard")->FlashMemory().size(), 0x80000u);
     EXPECT_EQ(LnkSimBoard("SimBoard-1M")->FlashMemory().size(), 0x100000u);
     EXPECT_EQ(LnkSimBoard("SimBoard-4M")->FlashMemory().size(), 0x400000u);
     EXPECT_EQ(LnkSimBoard("SimBoard-16M")->FlashMemory().size(), 0x1000000u);
+    EXPECT_EQ(LnkSimBoard("SimBoard")->Ram().size(), 128u << 10);   // q0
+    EXPECT_EQ(LnkSimBoard("SimBoard-1M")->Ram().size(), 0u);        // q3: no RAM
+    EXPECT_EQ(LnkSimBoard("SimBoard-4M")->Ram().size(), 16u << 20); // parvel4
+    EXPECT_FALSE(std::filesystem::exists(dir_ + "/data/SimBoard-1M.ram"));
+    EXPECT_EQ(std::filesystem::file_size(dir_ + "/data/SimBoard.ram"), 128u << 10);
+}
+
+// A board's entry changed after its images were made (flash=1m, then flash=512k): the image is
+// refused, its size and contents kept, and the open failure names both sizes. Once the file is
+// out of the way the board opens again, with a new image.
+TEST_F(DeviceListTest, AnImageOfAnotherSizeThanTheEntrySaysIsRefusedAndKept) {
+    const std::string image = dir_ + "/data/X.flash";
+    WriteTable("X sim flash=1m\n");
+    Init();
+    LnkErc erc = -1;
+    LnkCloseData(Open("X"), &erc);
+    LnkSimBoard("X")->FlashMemory()[0xFFFFF] = 0x00;
+    LnkTerm();
+    WriteTable("X sim flash=512k\n");
+    Init();
+    LnkHandle handle = 0;
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(LnkOpenData(&handle, "X", &erc, nullptr));
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(erc, LNK_ERC_OPEN_FAILED);
+    char text[512];
+    ASSERT_TRUE(LnkGetOpenFailure(text, sizeof(text)));
+    EXPECT_NE(std::strstr(text, image.c_str()), nullptr) << text;
+    EXPECT_NE(std::strstr(text, "1048576"), nullptr) << text;
+    EXPECT_NE(std::strstr(text, "524288"), nullptr) << text;
+    EXPECT_EQ(std::filesystem::file_size(image), 0x100000u);
+    std::ifstream in(image, std::ios::binary);
+    in.seekg(0xFFFFF);
+    EXPECT_EQ(in.get(), 0x00);
+    std::filesystem::rename(image, image + ".old");
+    LnkCloseData(Open("X"), &erc);
+    EXPECT_EQ(std::filesystem::file_size(image), 0x80000u);
+}
+
+// LNKUTIL_SIM_TIME_SCALE gives every simulated board whose entry sets no time-scale its scale;
+// a value that is no scale is said and left alone.
+TEST_F(DeviceListTest, TheEnvironmentsTimeScaleServesEntriesThatSetNone) {
+    const char* before = std::getenv("LNKUTIL_SIM_TIME_SCALE");
+    const std::string saved = before != nullptr ? before : "";
+    WriteTable("A sim\nB sim time-scale=2.5\n");
+    setenv("LNKUTIL_SIM_TIME_SCALE", "0.25", 1);
+    Init();
+    EXPECT_EQ(LnkSimBoard("A")->config().timeScale, 0.25);
+    EXPECT_EQ(LnkSimBoard("B")->config().timeScale, 2.5);
+    LnkTerm();
+    setenv("LNKUTIL_SIM_TIME_SCALE", "fast", 1);
+    ::testing::internal::CaptureStderr();
+    Init();
+    const std::string warnings = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(warnings.find("LNKUTIL_SIM_TIME_SCALE='fast'"), std::string::npos) << warnings;
+    EXPECT_EQ(LnkSimBoard("A")->config().timeScale, 1.0);
+    if (before != nullptr) {
+        setenv("LNKUTIL_SIM_TIME_SCALE", saved.c_str(), 1);
+    } else {
+        unsetenv("LNKUTIL_SIM_TIME_SCALE");
+    }
 }
 
 TEST_F(DeviceListTest, TableFileReplacesTheBuiltInTable) {

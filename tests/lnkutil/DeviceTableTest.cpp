@@ -1,6 +1,7 @@
 // The device table text format: parsing, editing, saving.
 #include "DeviceTable.h"
 #include "SerialOptions.h"
+#include "SimOptions.h"
 
 #include <gtest/gtest.h>
 
@@ -45,20 +46,33 @@ INSTANTIATE_TEST_SUITE_P(
                       BadLine{"A serial path=tcp://lab:99999", "from 1 to 65535"},
                       BadLine{"A serial path=rfc2217://lab:0", "from 1 to 65535"},
                       BadLine{"A serial path=tcp://lab", "tcp://HOST:PORT"},
-                      BadLine{"A sim never-ready=maybe", "never-ready"}));
+                      BadLine{"A sim never-ready=maybe", "never-ready"},
+                      BadLine{"A sim time-scale=-1", "time-scale"},
+                      BadLine{"A sim time-scale=0x10", "time-scale"},
+                      BadLine{"A sim program-us=fast", "program-us"},
+                      BadLine{"A sim erase-ms=0x100000000", "erase-ms"},
+                      BadLine{"A sim config=q9", "config"}));
 
 TEST(DeviceLine, NineteenCharactersAndEverySimSetting) {
     DeviceEntry entry;
     std::string reason;
     ASSERT_TRUE(ParseDeviceLine("ABCDEFGHIJKLMNOPQRS\tsim default flash=1m base=0xF8 busy=7 "
                                 "locked=0,10 never-ready=yes speed=1000 fail-access=3 "
-                                "flip-byte=4 flip-from=5",
+                                "flip-byte=4 flip-from=5 program-us=6 erase-ms=0x20 "
+                                "time-scale=0.125 config=q1",
                                 &entry, &reason))
         << reason;
     EXPECT_EQ(entry.name, "ABCDEFGHIJKLMNOPQRS");
     EXPECT_TRUE(entry.isDefault);
-    EXPECT_EQ(entry.options.size(), 9u);
+    EXPECT_EQ(entry.options.size(), 13u);
     EXPECT_EQ(entry.Option("locked"), "0,10");
+    board::BoardConfig config;
+    ASSERT_TRUE(ParseSimOptions(entry.options, &config, &reason)) << reason;
+    EXPECT_EQ(config.programMicros, 6u);
+    EXPECT_EQ(config.eraseMillis, 32u);
+    EXPECT_EQ(config.timeScale, 0.125);
+    EXPECT_EQ(config.ramSize, 512u << 10);
+    EXPECT_EQ(config.busyReads, 7u);
 }
 
 TEST(DeviceLine, EverySerialSetting) {
