@@ -111,14 +111,14 @@ class FlashTarget final : public LoadTarget {
         return true;
     }
 
-    // The blocks erased before the cancel, and that their other bytes are back.
+    // When the cancel waited for kept bytes to be programmed back: the blocks erased, and that
+    // their other bytes are back.
     std::string CancelNote() const override {
-        if (erased_.empty()) {
+        if (!restored_) {
             return {};
         }
         return std::string(erased_.size() == 1 ? " Erased block: " : " Erased blocks: ") +
-               BlockNumbers(erased_) +
-               (restored_ ? "; the bytes the load does not cover were programmed back." : ".");
+               BlockNumbers(erased_) + "; the bytes the load does not cover were programmed back.";
     }
 
     bool WriteBlock(MemoryController& controller, uint32_t address, const uint8_t* data,

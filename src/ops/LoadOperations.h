@@ -42,7 +42,8 @@ LoadOutcome RunLoadRam(const Session& session, const LoadRequest& request, Statu
 // session's configuration; with auto erase the blocks the range overlaps are erased first; each
 // verify read follows a return to read-array mode, and so does a cancel. A cancel before an
 // erase leaves that block as it was; one during the erase of a block whose other bytes are kept
-// lets them be programmed back first, and the final status text says which blocks were erased.
+// lets them be programmed back first, and the final status text then says which blocks were
+// erased and that their other bytes are back.
 LoadOutcome RunLoadFlash(const Session& session, const LoadRequest& request, StatusSink& status,
                          MessageSink& messages, const CancelToken& cancel = CancelToken::Never(),
                          const FlashWait& wait = {});
