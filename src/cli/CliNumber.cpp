@@ -27,6 +27,9 @@ CliNumber NotANumber() {
 } // namespace
 
 CliNumber ParseCliNumber(std::string_view text) {
+    if (text.empty()) {
+        return {std::nullopt, "is empty"}; // a script's unset variable, not the default
+    }
     std::string digits;
     for (const char c : text) {
         if (c != ',' && c != ' ') {

@@ -14,8 +14,8 @@ namespace tessary::cli {
 // 0 to 2147483647 are errors, never cut off or saturated.
 struct CliNumber {
     std::optional<int32_t> value;
-    // Why the text is no number, when it is none: "is not a number", "is negative", "is larger
-    // than 2147483647".
+    // Why the text is no number, when it is none: "is empty", "is not a number", "is negative",
+    // "is larger than 2147483647".
     std::string problem;
 };
 

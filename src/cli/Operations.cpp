@@ -33,16 +33,17 @@ std::optional<image::ImageFormat> FormatOf(const Request& request) {
     return image::FormatNamed(request.format);
 }
 
-// A number option as the page's field would hold it: empty stays empty (the field's default), a
-// strict command-line number becomes a text the page reads back unchanged. Refused otherwise.
-std::optional<std::string> FieldText(const std::string& text, const char* option,
+// A number option as the page's field would hold it: one left out is the empty field (its
+// default), a strict command-line number becomes a text the page reads back unchanged. Refused
+// otherwise, an empty text too.
+std::optional<std::string> FieldText(const std::optional<std::string>& text, const char* option,
                                      MessageSink& messages) {
-    if (text.empty()) {
-        return text;
+    if (!text) {
+        return std::string();
     }
-    const CliNumber number = ParseCliNumber(text);
+    const CliNumber number = ParseCliNumber(*text);
     if (!number.value) {
-        Refuse(messages, std::string("Invalid ") + option + " '" + QuoteForMessage(text) +
+        Refuse(messages, std::string("Invalid ") + option + " '" + QuoteForMessage(*text) +
                              "': it " + number.problem + ".");
         return std::nullopt;
     }
@@ -56,8 +57,7 @@ bool RangeTexts(const Request& request, std::string& address, std::string& offse
     if (!a) {
         return false;
     }
-    const std::optional<std::string> o =
-        FieldText(request.offset.value_or(""), "--offset", messages);
+    const std::optional<std::string> o = FieldText(request.offset, "--offset", messages);
     if (!o) {
         return false;
     }
@@ -105,16 +105,27 @@ PreparedOperation PrepareLoad(const Request& request, const Session& session,
             return {};
         }
     }
-    if (ram) {
-        return [load = *load](const Session& run, StatusSink& status, MessageSink& sink,
-                              const CancelToken& cancel) {
-            return LoadRamOperation(run, load, status, sink, cancel);
-        };
-    }
-    return [load = *load](const Session& run, StatusSink& status, MessageSink& sink,
-                          const CancelToken& cancel) {
-        return LoadFlashOperation(run, load, status, sink, cancel);
+    return [load = *load, ram](const Session& run, StatusSink& status, MessageSink& sink,
+                               const CancelToken& cancel) {
+        const LoadOutcome outcome = ram ? RunLoadRam(run, load, status, sink, cancel)
+                                        : RunLoadFlash(run, load, status, sink, cancel);
+        if (!outcome.fileProblem.empty()) {
+            Refuse(sink, outcome.fileProblem); // the page shows only its error status for it
+        }
+        switch (outcome.result) {
+        case LoadResult::Loaded:
+            return RunResult::Succeeded;
+        case LoadResult::Refused:
+            return RunResult::Refused;
+        case LoadResult::Failed:
+            break;
+        }
+        return RunResult::Failed;
     };
+}
+
+RunResult ResultOf(bool succeeded) {
+    return succeeded ? RunResult::Succeeded : RunResult::Failed;
 }
 
 PreparedOperation PrepareStore(const Request& request, const Session& session,
@@ -147,8 +158,8 @@ PreparedOperation PrepareStore(const Request& request, const Session& session,
     store->toStandardOutput = toStandardOutput;
     return [store = *store, ram](const Session& run, StatusSink& status, MessageSink& sink,
                                  const CancelToken& cancel) {
-        return ram ? StoreRamToFile(run, store, status, sink, cancel)
-                   : StoreFlashToFile(run, store, status, sink, cancel);
+        return ResultOf(ram ? StoreRamToFile(run, store, status, sink, cancel)
+                            : StoreFlashToFile(run, store, status, sink, cancel));
     };
 }
 
@@ -160,7 +171,7 @@ PreparedOperation PrepareErase(const Request& request, const Session& session,
     }
     return [blocks = std::move(*blocks)](const Session& run, StatusSink& status, MessageSink& sink,
                                          const CancelToken& cancel) {
-        return EraseFlashBlocks(run, blocks, status, sink, cancel);
+        return ResultOf(EraseFlashBlocks(run, blocks, status, sink, cancel));
     };
 }
 

@@ -16,9 +16,14 @@ class StatusSink;
 
 namespace tessary::cli {
 
-// A validated operation, ready to run against the selected board; true when it succeeded.
+// How a prepared operation ended. Refused: it found its input could not be right before it
+// contacted the board (a load's range past the memory, a file that does not hold its slice), and
+// said why.
+enum class RunResult { Succeeded, Failed, Refused };
+
+// A validated operation, ready to run against the selected board.
 using PreparedOperation =
-    std::function<bool(const Session&, StatusSink&, MessageSink&, const CancelToken&)>;
+    std::function<RunResult(const Session&, StatusSink&, MessageSink&, const CancelToken&)>;
 
 // Checks the request with the checks of the operation's page (the same messages) and the command
 // line's own, and binds it to the page's operation. Empty after a failed check, which has been

@@ -40,10 +40,12 @@ struct Request {
     bool json = false;
 
     // loads and stores
+    // The number options as given; nothing when left out (the page field's default). Given
+    // empty, they are refused: an unset variable in a script must not mean 0 or the whole file.
     std::string file;
-    std::string address;
+    std::optional<std::string> address;
     std::optional<std::string> offset;
-    std::string length;
+    std::optional<std::string> length;
     std::string mode = "replace";
     bool noVerify = false;
     bool noErase = false;

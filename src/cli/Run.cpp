@@ -50,7 +50,11 @@ int RunOperation(const Request& given, StatusSink& status, MessageSink& messages
     }
     CancelToken cancel;
     const CancelOnSignals signals(cancel);
-    if (!operation(session, status, messages, cancel)) {
+    const RunResult result = operation(session, status, messages, cancel);
+    if (result == RunResult::Refused) {
+        return kExitUsage;
+    }
+    if (result == RunResult::Failed) {
         return cancel.Cancelled() ? kExitCancelled : kExitFailed;
     }
     if (request.serial) {

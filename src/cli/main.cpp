@@ -16,6 +16,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace tessary::cli;
@@ -41,10 +42,12 @@ constexpr const char* kFooter =
 
 // Option texts whose absence differs from an empty text.
 struct OptionalTexts {
-    std::string device, serial, offset, blocks;
+    std::string device, serial, address, offset, length, blocks;
     CLI::Option* deviceOption = nullptr;
     CLI::Option* serialOption = nullptr;
+    std::vector<CLI::Option*> addressOptions;
     std::vector<CLI::Option*> offsetOptions;
+    std::vector<CLI::Option*> lengthOptions;
     std::vector<CLI::Option*> blocksOptions;
     CLI::Option* configOption = nullptr;
     CLI::Option* baseOption = nullptr;
@@ -102,11 +105,13 @@ void AddGlobalOptions(CLI::App& app, Request& request, OptionalTexts& texts) {
 
 void AddFileAndRange(CLI::App& sub, Request& request, OptionalTexts& texts, bool store) {
     sub.add_option("FILE", request.file, store ? "File to write" : "File to read")->required();
-    sub.add_option("--address", request.address, "Start address on the board (default 0)");
+    texts.addressOptions.push_back(
+        sub.add_option("--address", texts.address, "Start address on the board (default 0)"));
     auto* length =
-        sub.add_option("--length", request.length,
+        sub.add_option("--length", texts.length,
                        store ? "Number of bytes to store"
                              : "Number of bytes to load (default: to the end of the file)");
+    texts.lengthOptions.push_back(length);
     if (store) {
         length->required();
         sub.add_option("--mode", request.mode,
@@ -261,9 +266,14 @@ int main(int argc, char** argv) {
     }
     request.configurationGiven = texts.configOption->count() > 0;
     request.registerBaseGiven = texts.baseOption->count() > 0;
-    for (const CLI::Option* offset : texts.offsetOptions) {
-        if (offset->count() > 0) {
-            request.offset = texts.offset;
+    for (const auto& [options, text, given] :
+         {std::tuple{&texts.addressOptions, &texts.address, &request.address},
+          std::tuple{&texts.offsetOptions, &texts.offset, &request.offset},
+          std::tuple{&texts.lengthOptions, &texts.length, &request.length}}) {
+        for (const CLI::Option* option : *options) {
+            if (option->count() > 0) {
+                *given = *text;
+            }
         }
     }
     for (const CLI::Option* blocks : texts.blocksOptions) {

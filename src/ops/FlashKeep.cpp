@@ -7,6 +7,7 @@
 #include "StringTable.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace tessary {
@@ -17,6 +18,16 @@ constexpr const char* kCaption = "Flash Load Error";
 uint64_t BlockEnd(int32_t configuration, int32_t index) {
     return index + 1 < BlockCount(configuration) ? BlockAddress(configuration, index + 1)
                                                  : FlashSize(configuration);
+}
+
+// "first difference at 0x012345: read 0x5A, then 0x5B".
+std::string DescribeDifference(uint32_t address, const uint8_t* first, const uint8_t* second,
+                               int32_t count) {
+    const auto [a, b] = std::mismatch(first, first + count, second);
+    char text[80];
+    std::snprintf(text, sizeof(text), "first difference at 0x%06X: read 0x%02X, then 0x%02X",
+                  address + static_cast<uint32_t>(a - first), *a, *b);
+    return text;
 }
 
 bool AllErased(const uint8_t* data, std::size_t count) {
@@ -69,20 +80,37 @@ bool KeptBlocks::Save(MemoryController& controller, int32_t index, StatusSink& s
                       MessageSink& messages) {
     status.SetStatusText(WithNumber("Saving block: ", index + 1));
     Kept kept{index, Uncovered(index), {}};
+    std::vector<uint8_t> again(TransferBlockSize);
     controller.ReadArrayMode(); // a broken link shows in the read that follows
     for (const LoadRange& run : kept.runs) {
         std::vector<uint8_t>& bytes = kept.bytes.emplace_back(static_cast<std::size_t>(run.length));
         for (int64_t offset = 0; offset < run.length; offset += TransferBlockSize) {
             const auto count =
                 static_cast<int32_t>(std::min<int64_t>(run.length - offset, TransferBlockSize));
-            if (!controller.ReadFlash(run.address + static_cast<uint32_t>(offset),
-                                      bytes.data() + offset, count)) {
+            const uint32_t address = run.address + static_cast<uint32_t>(offset);
+            uint8_t* first = bytes.data() + offset;
+            if (controller.CancelRequested()) {
+                return false;
+            }
+            if (!controller.ReadFlash(address, first, count) ||
+                !controller.ReadFlash(address, again.data(), count)) {
                 if (!controller.CancelRequested()) {
                     messages.ShowMessage(
                         "Unable to read Flash block " + std::to_string(index + 1) +
                             " to keep the bytes the load does not cover; nothing was erased.",
                         kCaption, MessageIcon::Error, true);
                 }
+                return false;
+            }
+            // A byte changed on the way would be programmed back wrong, and the restore's verify
+            // compares with this very copy: two reads must agree before anything is erased.
+            if (std::memcmp(first, again.data(), static_cast<std::size_t>(count)) != 0) {
+                messages.ShowMessageWithCause(
+                    "Flash block " + std::to_string(index + 1) +
+                        " read back differently twice while keeping the bytes the load does not "
+                        "cover; nothing was erased.",
+                    kCaption, MessageIcon::Error, true,
+                    DescribeDifference(address, first, again.data(), count));
                 return false;
             }
         }

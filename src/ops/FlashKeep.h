@@ -26,8 +26,9 @@ class KeptBlocks {
     // Whether a block holds bytes the ranges do not cover.
     bool PartlyCovered(int32_t index) const { return !Uncovered(index).empty(); }
 
-    // Reads the uncovered bytes of block index ("Saving block: %d", counted from 1). False when
-    // the read fails or is cancelled; a failed read is reported.
+    // Reads the uncovered bytes of block index ("Saving block: %d", counted from 1), each piece
+    // twice. False when a read fails or is cancelled, or the two reads differ; a failed read and a
+    // difference are reported.
     bool Save(MemoryController& controller, int32_t index, StatusSink& status,
               MessageSink& messages);
 

@@ -2,11 +2,13 @@
 
 #include "BinarySource.h"
 #include "BulkMemory.h"
+#include "FormFields.h"
 #include "ImageSource.h"
 #include "ImageText.h"
 #include "InputFile.h"
 #include "MemoryController.h"
 #include "OperationSupport.h"
+#include "QuoteText.h"
 #include "Sinks.h"
 #include "StringTable.h"
 
@@ -22,9 +24,16 @@ namespace {
 
 constexpr const char* kAccessError = "Error accessing input file";
 
+// The file as messages name it: its path in quotes, or standard input.
+std::string FileNamed(const LoadRequest& request) {
+    return request.contents ? std::string("standard input")
+                            : "'" + QuoteForMessage(request.fileName, kFileNameMaxChars) + "'";
+}
+
 // The length a raw binary load moves: the typed one, or the rest of the file after the offset.
+// An offset past the end, or more than a load can count, refuses the slice (why in problem).
 bool ResolveLength(const LoadRequest& request, InputFile& file, const LoadPageTexts& texts,
-                   MessageSink& messages, int32_t& length) {
+                   MessageSink& messages, int32_t& length, std::string& problem) {
     length = request.length;
     if (length != kLengthToEndOfFile) {
         return true;
@@ -34,12 +43,46 @@ bool ResolveLength(const LoadRequest& request, InputFile& file, const LoadPageTe
         messages.ShowMessage(kAccessError, texts.caption, MessageIcon::Error, true);
         return false;
     }
-    const int64_t rest = size - std::max<int64_t>(request.fileOffset, 0);
-    if (rest < 0 || rest > INT32_MAX) {
-        return false; // an offset past the end, or more than a load can count
+    const int64_t offset = std::max<int64_t>(request.fileOffset, 0);
+    const int64_t rest = size - offset;
+    if (rest < 0) {
+        problem = "The file offset " + std::to_string(offset) + " lies past the end of " +
+                  FileNamed(request) + ", which holds " + std::to_string(size) +
+                  " bytes; nothing was written to the board.";
+        return false;
+    }
+    if (rest > INT32_MAX) {
+        problem = FileNamed(request) + " holds " + std::to_string(size) +
+                  " bytes, more than a load can move.";
+        return false;
     }
     length = static_cast<int32_t>(rest);
     return true;
+}
+
+// Reads the slice of a raw binary file whole; false, with why in problem, when the file ends
+// before the slice does (or a read fails, shown as an access error).
+bool TakeSlice(const LoadRequest& request, InputFile& file, BinarySource& source,
+               const LoadPageTexts& texts, MessageSink& messages, std::string& problem) {
+    const int64_t offset = std::max<int64_t>(request.fileOffset, 0);
+    const int64_t length = source.Ranges().front().length;
+    const int64_t got = source.Take(file, offset);
+    if (got >= length) {
+        return true;
+    }
+    if (file.ReadFailed()) {
+        messages.ShowMessage(kAccessError, texts.caption, MessageIcon::Error, true);
+        return false;
+    }
+    int64_t size = offset + got; // where the read ended; the file may have shrunk below it since
+    if (!file.Size(size) || size > offset + got) {
+        size = offset + got;
+    }
+    problem = FileNamed(request) + " holds " + std::to_string(size) + " bytes, fewer than the " +
+              std::to_string(offset + length) + " that the file offset " + std::to_string(offset) +
+              " and the length " + std::to_string(length) +
+              " need; nothing was written to the board.";
+    return false;
 }
 
 // The format the request names, or the one the file's first record shows; the file is read
@@ -156,9 +199,10 @@ bool TransferBlocks(const LoadRequest& request, LoadSource& source, LoadTarget& 
 
 // Everything between building the controller and the final status text. The file is closed and
 // the controller torn down when this returns, whatever the outcome.
-bool LoadWithController(const Session& session, const LoadRequest& request, LoadTarget& target,
-                        MemoryController& controller, int32_t& length, int64_t& moved,
-                        StatusSink& status, MessageSink& messages) {
+LoadResult LoadWithController(const Session& session, const LoadRequest& request,
+                              LoadTarget& target, MemoryController& controller, int32_t& length,
+                              int64_t& moved, StatusSink& status, MessageSink& messages,
+                              std::string& fileProblem) {
     const LoadPageTexts& texts = target.Texts();
     InputFile file;
     ControllerTeardown teardown(controller);
@@ -167,67 +211,75 @@ bool LoadWithController(const Session& session, const LoadRequest& request, Load
     } else if (!file.Open(request.fileName)) {
         messages.ShowMessage("Unable to open specified file.", texts.caption, MessageIcon::Error,
                              true);
-        return false;
+        return LoadResult::Failed;
     }
     image::ImageFormat format = image::ImageFormat::Binary;
     if (!FindFormat(request, file, format)) {
         messages.ShowMessage(kAccessError, texts.caption, MessageIcon::Error, true);
-        return false;
+        return LoadResult::Failed;
     }
     std::unique_ptr<LoadSource> source;
     if (format == image::ImageFormat::Binary) {
-        if (!ResolveLength(request, file, texts, messages, length)) {
-            return false;
+        if (!ResolveLength(request, file, texts, messages, length, fileProblem)) {
+            return fileProblem.empty() ? LoadResult::Failed : LoadResult::Refused;
         }
-        source = std::make_unique<BinarySource>(file, static_cast<uint32_t>(request.startAddress),
-                                                length);
+        source =
+            std::make_unique<BinarySource>(static_cast<uint32_t>(request.startAddress), length);
     } else {
         source = ReadImageFile(request, format, file, texts, messages);
         if (!source) {
-            return false;
+            return LoadResult::Failed;
         }
         length = static_cast<int32_t>(TotalLength(source->Ranges()));
     }
+    // The ranges are checked before a binary slice is read: a range the memory cannot hold is
+    // never read into memory.
     if (!target.AcceptRanges(source->Ranges(), messages)) {
-        return false;
+        return LoadResult::Refused;
+    }
+    if (format == image::ImageFormat::Binary &&
+        !TakeSlice(request, file, static_cast<BinarySource&>(*source), texts, messages,
+                   fileProblem)) {
+        return fileProblem.empty() ? LoadResult::Failed : LoadResult::Refused;
     }
     if (!controller.Connect(session.deviceName.c_str())) {
         messages.ShowMessageWithCause("Unable to connect to target board", texts.caption,
                                       MessageIcon::Error, true, controller.ConnectFailureText());
-        return false;
+        return LoadResult::Failed;
     }
-    const bool seekBinary = format == image::ImageFormat::Binary && request.fileOffset > 0;
     const bool loaded =
         target.Prepare(controller, request, source->Ranges(), status, messages) &&
-        (!seekBinary || file.Seek(request.fileOffset)) &&
         TransferBlocks(request, *source, target, controller, status, messages, moved);
     if (!loaded && controller.CancelRequested()) {
         target.Stop(controller);
     }
-    return loaded;
+    return loaded ? LoadResult::Loaded : LoadResult::Failed;
 }
 
 } // namespace
 
-bool RunLoad(const Session& session, const LoadRequest& request, LoadTarget& target,
-             StatusSink& status, MessageSink& messages, const CancelToken& cancel) {
+LoadOutcome RunLoad(const Session& session, const LoadRequest& request, LoadTarget& target,
+                    StatusSink& status, MessageSink& messages, const CancelToken& cancel) {
     ProgressScope progress(status);
     const LoadPageTexts& texts = target.Texts();
     MemoryController controller(session, cancel);
     if (!controller.CreatePort(&messages)) {
         messages.ShowMessage("Out of memory", texts.caption, MessageIcon::Error, true);
-        return false;
+        return {};
     }
     int32_t length = request.length;
     int64_t moved = 0;
-    const bool loaded =
-        LoadWithController(session, request, target, controller, length, moved, status, messages);
-    if (!loaded && cancel.Cancelled()) {
-        status.SetStatusText(CancelledLoadText(moved, length));
-        return false;
+    LoadOutcome outcome;
+    outcome.result = LoadWithController(session, request, target, controller, length, moved, status,
+                                        messages, outcome.fileProblem);
+    if (outcome.result == LoadResult::Failed && cancel.Cancelled()) {
+        status.SetStatusText(CancelledLoadText(moved, length) + target.CancelNote());
+        return outcome;
     }
-    status.SetStatusText(loaded ? WithNumber(texts.completePrefix, length) : texts.errorStatus);
-    return loaded;
+    status.SetStatusText(outcome.result == LoadResult::Loaded
+                             ? WithNumber(texts.completePrefix, length)
+                             : texts.errorStatus);
+    return outcome;
 }
 
 } // namespace tessary

@@ -2,10 +2,12 @@
 
 #include "Cancel.h"
 #include "LoadForm.h"
+#include "LoadOperations.h"
 #include "LoadSource.h"
 #include "Session.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace tessary {
@@ -43,6 +45,9 @@ class LoadTarget {
                                   const uint8_t* data, uint8_t* readBack, int32_t count) = 0;
     // The load was cancelled while connected: leave the memory as the next user expects it.
     virtual void Stop(MemoryController& controller) { (void)controller; }
+    // What a cancelled load's status text adds to how far it got (" Erased block: 1; ..."), with
+    // its leading blank; empty when there is nothing to add.
+    virtual std::string CancelNote() const { return {}; }
 };
 
 // The load both pages run. A raw binary file (or its slice) goes to the board from the start
@@ -50,9 +55,12 @@ class LoadTarget {
 // format) is read whole first, and a file with a bad record is refused, naming the line, before
 // the board is contacted; its runs go to their own addresses (see ImageSource). The data moves in
 // blocks of TransferBlockSize ("Loading block: %d", counted over all runs), each optionally read
-// back and compared; gaps are not written. A cancel stops it between blocks (between frames on a
-// serial line). Returns true when the load succeeded; the outcome is the final status text.
-bool RunLoad(const Session& session, const LoadRequest& request, LoadTarget& target,
-             StatusSink& status, MessageSink& messages, const CancelToken& cancel);
+// back and compared; gaps are not written. A raw binary slice is read whole before the board is
+// contacted; a slice the file does not hold is refused then (LoadOutcome::fileProblem), as is a
+// range the target does not accept. A cancel stops it between blocks (between frames on a serial
+// line). The final status text is the page's completion or error text, or how far a cancelled load
+// got.
+LoadOutcome RunLoad(const Session& session, const LoadRequest& request, LoadTarget& target,
+                    StatusSink& status, MessageSink& messages, const CancelToken& cancel);
 
 } // namespace tessary

@@ -9,12 +9,30 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string>
 
 namespace tessary {
 namespace {
 
 constexpr LoadPageTexts kLoadFlashTexts{
     "Flash Load Error", "Flash Load complete. Total bytes transferred: ", "Flash Load error"};
+
+// Block indexes (ascending) as the status texts count them, from 1, runs joined: "1-3, 7".
+std::string BlockNumbers(const std::vector<int32_t>& indexes) {
+    std::string text;
+    for (std::size_t first = 0; first < indexes.size();) {
+        std::size_t last = first;
+        while (last + 1 < indexes.size() && indexes[last + 1] == indexes[last] + 1) {
+            ++last;
+        }
+        text += (text.empty() ? "" : ", ") + std::to_string(indexes[first] + 1);
+        if (last > first) {
+            text += "-" + std::to_string(indexes[last] + 1);
+        }
+        first = last + 1;
+    }
+    return text;
+}
 
 class FlashTarget final : public LoadTarget {
   public:
@@ -39,9 +57,11 @@ class FlashTarget final : public LoadTarget {
 
     // A board whose Flash is not the configuration's is refused first. Auto erase: exactly the
     // blocks that hold a byte of the ranges. With preservation the bytes of those blocks that the
-    // ranges do not cover are read before anything is erased (a failed read erases nothing) and
-    // programmed back right after their block's erase; a cancel waits until such a block is whole
-    // again. Progress counts saved, erased and restored blocks.
+    // ranges do not cover are read (twice, compared) before anything is erased (a failed read
+    // erases nothing) and programmed back right after their block's erase. A cancel before a
+    // block's erase leaves it as it is; once a block whose bytes are kept is being erased, the
+    // cancel waits until the block is whole again. Progress counts saved, erased and restored
+    // blocks.
     bool Prepare(MemoryController& controller, const LoadRequest& request,
                  const std::vector<LoadRange>& ranges, StatusSink& status,
                  MessageSink& messages) override {
@@ -67,10 +87,14 @@ class FlashTarget final : public LoadTarget {
             status.ReportProgress(++done, total);
         }
         for (const int32_t index : blocks) {
+            if (controller.CancelRequested()) {
+                return false;
+            }
             const bool keeps = std::find(saved.begin(), saved.end(), index) != saved.end();
             controller.HoldCancel(keeps);
             const bool erased = EraseFlashBlock(controller, index, wait_, status, messages);
             if (erased) {
+                erased_.push_back(index);
                 status.ReportProgress(++done, total);
             }
             const bool whole = erased && (!keeps || kept.Restore(controller, index, request.verify,
@@ -80,10 +104,21 @@ class FlashTarget final : public LoadTarget {
                 return false;
             }
             if (keeps) {
+                restored_ = true;
                 status.ReportProgress(++done, total);
             }
         }
         return true;
+    }
+
+    // When the cancel waited for kept bytes to be programmed back: the blocks erased, and that
+    // their other bytes are back.
+    std::string CancelNote() const override {
+        if (!restored_) {
+            return {};
+        }
+        return std::string(erased_.size() == 1 ? " Erased block: " : " Erased blocks: ") +
+               BlockNumbers(erased_) + "; the bytes the load does not cover were programmed back.";
     }
 
     bool WriteBlock(MemoryController& controller, uint32_t address, const uint8_t* data,
@@ -109,14 +144,22 @@ class FlashTarget final : public LoadTarget {
   private:
     int32_t configuration_;
     const FlashWait& wait_;
+    std::vector<int32_t> erased_; // indexes, ascending
+    bool restored_ = false;
 };
 
 } // namespace
 
-bool LoadFlashOperation(const Session& session, const LoadRequest& request, StatusSink& status,
-                        MessageSink& messages, const CancelToken& cancel, const FlashWait& wait) {
+LoadOutcome RunLoadFlash(const Session& session, const LoadRequest& request, StatusSink& status,
+                         MessageSink& messages, const CancelToken& cancel, const FlashWait& wait) {
     FlashTarget target(session.memoryConfiguration, wait);
     return RunLoad(session, request, target, status, messages, cancel);
+}
+
+bool LoadFlashOperation(const Session& session, const LoadRequest& request, StatusSink& status,
+                        MessageSink& messages, const CancelToken& cancel, const FlashWait& wait) {
+    return RunLoadFlash(session, request, status, messages, cancel, wait).result ==
+           LoadResult::Loaded;
 }
 
 } // namespace tessary

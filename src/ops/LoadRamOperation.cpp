@@ -14,18 +14,25 @@ constexpr LoadPageTexts kLoadRamTexts{
 
 class RamTarget final : public LoadTarget {
   public:
+    explicit RamTarget(int32_t configuration) : configuration_(configuration) {}
+
     const LoadPageTexts& Texts() const override { return kLoadRamTexts; }
 
-    // Every range must end inside the 24-bit address space: past it the controller's address
-    // wraps to 0 and the file's tail would overwrite the start of RAM.
+    // Every range must end inside the RAM of the configuration's module: past it the board's
+    // address wraps round and the file's tail would overwrite the start of RAM, while each
+    // block's verify still passes.
     bool AcceptRanges(const std::vector<LoadRange>& ranges, MessageSink& messages) override {
-        const bool fit = std::all_of(ranges.begin(), ranges.end(), [](const LoadRange& range) {
-            return RamRangeFits(static_cast<int32_t>(range.address), range.length);
-        });
-        if (!fit) {
-            messages.ShowMessage(RamLimitMessage(), kLoadRamTexts.caption, MessageIcon::None, true);
+        const auto past =
+            std::find_if(ranges.begin(), ranges.end(), [this](const LoadRange& range) {
+                return !ModuleRamFits(configuration_, static_cast<int32_t>(range.address),
+                                      range.length);
+            });
+        if (past != ranges.end()) {
+            messages.ShowMessage(
+                ModuleRamMessage(configuration_, static_cast<int32_t>(past->address), past->length),
+                kLoadRamTexts.caption, MessageIcon::None, true);
         }
-        return fit;
+        return past == ranges.end();
     }
 
     bool Prepare(MemoryController&, const LoadRequest&, const std::vector<LoadRange>&, StatusSink&,
@@ -47,14 +54,22 @@ class RamTarget final : public LoadTarget {
                           uint8_t* readBack, int32_t count) override {
         return controller.WriteRamReadBack(address, data, readBack, count);
     }
+
+  private:
+    int32_t configuration_;
 };
 
 } // namespace
 
+LoadOutcome RunLoadRam(const Session& session, const LoadRequest& request, StatusSink& status,
+                       MessageSink& messages, const CancelToken& cancel) {
+    RamTarget target(session.memoryConfiguration);
+    return RunLoad(session, request, target, status, messages, cancel);
+}
+
 bool LoadRamOperation(const Session& session, const LoadRequest& request, StatusSink& status,
                       MessageSink& messages, const CancelToken& cancel) {
-    RamTarget target;
-    return RunLoad(session, request, target, status, messages, cancel);
+    return RunLoadRam(session, request, status, messages, cancel).result == LoadResult::Loaded;
 }
 
 } // namespace tessary

@@ -35,8 +35,9 @@ bool StoreToFile(const Session& session, const StoreRequest& request, StoreSourc
                  StatusSink& status, MessageSink& messages, const CancelToken& cancel);
 
 // Refuses, with the page's caption and a message that says where the memory ends, a range that
-// does not lie inside it: past 16 MB of RAM the controller's 24-bit address wraps to 0, past the
-// configuration's Flash size the chip is read again from its start.
+// does not lie inside it: past the RAM of the configuration's module its address wraps round and
+// the file would hold the RAM's start again, past the configuration's Flash size the chip is read
+// again from its start.
 bool AcceptStoreRange(const StoreRequest& request, bool flash, int32_t configuration,
                       MessageSink& messages);
 

@@ -56,11 +56,12 @@ class FlashSource final : public StoreSource {
 bool AcceptStoreRange(const StoreRequest& request, bool flash, int32_t configuration,
                       MessageSink& messages) {
     const bool fits = flash ? FlashRangeFits(configuration, request.startAddress, request.length)
-                            : RamRangeFits(request.startAddress, request.length);
+                            : ModuleRamFits(configuration, request.startAddress, request.length);
     if (!fits) {
-        messages.ShowMessage(flash ? FlashLimitMessage(configuration) : RamLimitMessage(),
-                             (flash ? kStoreFlashTexts : kStoreRamTexts).caption, MessageIcon::None,
-                             true);
+        messages.ShowMessage(
+            flash ? FlashLimitMessage(configuration)
+                  : ModuleRamMessage(configuration, request.startAddress, request.length),
+            (flash ? kStoreFlashTexts : kStoreRamTexts).caption, MessageIcon::None, true);
     }
     return fits;
 }

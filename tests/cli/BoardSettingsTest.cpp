@@ -43,7 +43,7 @@ TEST_F(BoardSettings, AnExplicitConfigurationWins) {
     MakeFile("in.bin", 100);
     const CliResult load = Cli({"--device", "Big", "--config", "q0", "load-flash", Path("in.bin"),
                                 "--address", "0x800000"});
-    EXPECT_EQ(load.exitCode, 1);
+    EXPECT_EQ(load.exitCode, 2);
     EXPECT_NE(load.err.find("maximum Flash address is 0x80000"), std::string::npos) << load.err;
     EXPECT_TRUE(NoBoardOpened());
 }
@@ -58,7 +58,8 @@ TEST_F(BoardSettings, TheEntrysRegisterBaseIsTheDefaultAndAnOptionWins) {
     EXPECT_EQ(other.exitCode, 1);
 }
 
-// The Flash limit of the configuration comes first, with its message, before the board is opened.
+// The Flash limit of the configuration comes first, with its message, before the board is opened,
+// for a typed length as for the rest of the file.
 TEST_F(BoardSettings, ALoadPastTheConfigurationsFlashIsRefusedAsBefore) {
     MakeFile("in.bin", 600 * 1024);
     const CliResult typed = Cli({"--device", "Four", "--config", "q0", "load-flash", Path("in.bin"),
@@ -66,7 +67,7 @@ TEST_F(BoardSettings, ALoadPastTheConfigurationsFlashIsRefusedAsBefore) {
     EXPECT_EQ(typed.exitCode, 2);
     const CliResult rest =
         Cli({"--device", "Four", "--config", "q0", "load-flash", Path("in.bin")});
-    EXPECT_EQ(rest.exitCode, 1);
+    EXPECT_EQ(rest.exitCode, 2);
     for (const CliResult& result : {typed, rest}) {
         EXPECT_NE(result.err.find("maximum Flash address is 0x80000"), std::string::npos)
             << result.err;

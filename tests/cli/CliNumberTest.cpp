@@ -23,8 +23,9 @@ TEST(CliNumber, NotationsTheWindowAcceptsAndBinaryWithItsPrefix) {
 }
 
 TEST(CliNumber, NothingIsCutOffOrSaturated) {
-    for (const char* text : {"12abc", "0x10g", "1.5", "", " ", "0x", "0b", "0b2", "+5", "abc",
-                             "1e6", "0x1 0x2", "1234567a"}) {
+    EXPECT_EQ(ParseCliNumber("").problem, "is empty");
+    for (const char* text : {"12abc", "0x10g", "1.5", " ", "0x", "0b", "0b2", "+5", "abc", "1e6",
+                             "0x1 0x2", "1234567a"}) {
         const CliNumber number = ParseCliNumber(text);
         EXPECT_FALSE(number.value) << text;
         EXPECT_EQ(number.problem, "is not a number") << text;

@@ -69,7 +69,8 @@ TEST_F(Console, WithoutADefaultDeviceOneMustBeNamed) {
 
 // Without a terminal a 256-block transfer is reported in about ten lines, not one per block.
 TEST_F(Console, ProgressLinesAreFewInALog) {
-    const CliResult result = Cli({"store-ram", Path("out.bin"), "--length", "0x200000"});
+    const CliResult result =
+        Cli({"--config", "parvel16", "store-ram", Path("out.bin"), "--length", "0x200000"});
     ASSERT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out, "Ram Store complete. Total bytes transferred: 2097152\n");
     const std::vector<std::string> lines = Lines(result.err);

@@ -115,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{{"store-ram", "FILE", "--length", "abc"},
                  "error: Invalid --length 'abc': it is not a number.\n"},
         BadInput{{"store-ram", "FILE", "--length", ""},
-                 "error: Must enter valid Decimal or Hex number to specify length.\n"},
+                 "error: Invalid --length '': it is empty.\n"},
         BadInput{{"store-ram", "FILE", "--length", "4", "--address", "0xG"},
                  "error: Invalid --address '0xG': it is not a number.\n"},
         BadInput{{"store-flash", "FILE", "--length", "4", "--mode", "overwrite", "--offset", "-1"},

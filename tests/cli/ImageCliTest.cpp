@@ -23,12 +23,12 @@ class ImageCli : public CliTest {};
 
 TEST_F(ImageCli, HexLoadsToItsAddressesAndStoresAsSRecords) {
     Write("fw.hex", Text(kHex));
-    const CliResult load = Cli({"load-ram", Path("fw.hex")});
+    const CliResult load = Cli({"--config", "parvel16", "load-ram", Path("fw.hex")});
     ASSERT_EQ(load.exitCode, 0) << load.err;
     EXPECT_EQ(load.out, "RAM load complete. Total bytes transferred: 6\n");
 
-    const CliResult store =
-        Cli({"store-ram", Path("out.s28"), "--address", "0x12FFFE", "--length", "4"});
+    const CliResult store = Cli({"--config", "parvel16", "store-ram", Path("out.s28"), "--address",
+                                 "0x12FFFE", "--length", "4"});
     ASSERT_EQ(store.exitCode, 0) << store.err;
     const std::vector<uint8_t> stored = Read("out.s28");
     const std::string text(stored.begin(), stored.end());

@@ -42,15 +42,14 @@ TEST_F(Json, VerifyFailureCarriesTheMessageBox) {
 }
 
 TEST_F(Json, InvalidInputHasNoStatus) {
-    const CliResult result = Cli({"--json", "store-ram", Path("out.bin"), "--length", ""});
+    const CliResult result = Cli({"--json", "load-ram", ""});
     EXPECT_EQ(result.exitCode, 2);
     const nlohmann::json json = Parse(result);
-    EXPECT_EQ(json["command"], "store-ram");
+    EXPECT_EQ(json["command"], "load-ram");
     EXPECT_EQ(json["exitCode"], 2);
     EXPECT_TRUE(json["status"].is_null());
     ASSERT_EQ(json["messages"].size(), 1u);
-    EXPECT_EQ(json["messages"][0]["text"],
-              "Must enter valid Decimal or Hex number to specify length.");
+    EXPECT_EQ(json["messages"][0]["text"], "No file name entered.");
     EXPECT_EQ(json["messages"][0]["caption"], "Error");
     EXPECT_EQ(json["messages"][0]["icon"], "none");
 }

@@ -1,5 +1,6 @@
-// What cannot be right is refused before any board is opened, with exit status 2: negative
-// numbers, ranges past the memory, numbers with trailing text or beyond 32 bits.
+// What cannot be right is refused before any board is opened, with exit status 2: negative or
+// empty numbers, ranges past the memory, numbers with trailing text or beyond 32 bits, slices a
+// file does not hold.
 #include "CliFixture.h"
 
 namespace tessary::test {
@@ -45,16 +46,25 @@ INSTANTIATE_TEST_SUITE_P(
                 "Invalid --address '0x10 zz': it is not a number."},
         Refused{{"store-ram", "--length", "0b102"},
                 "Invalid --length '0b102': it is not a number."},
-        Refused{{"store-ram", "--length", "0x"}, "Invalid --length '0x': it is not a number."}));
+        Refused{{"store-ram", "--length", "0x"}, "Invalid --length '0x': it is not a number."},
+        // An unset variable in a script is no default.
+        Refused{{"load-ram", "--address", ""}, "Invalid --address '': it is empty."},
+        Refused{{"load-flash", "--offset", ""}, "Invalid --offset '': it is empty."},
+        Refused{{"load-flash", "--length", ""}, "Invalid --length '': it is empty."}));
 
 INSTANTIATE_TEST_SUITE_P(
     Ranges, RefusedBeforeTheBoard,
     ::testing::Values(
-        // 32 MB of RAM would read the 16 MB address space twice.
+        // Past the module's RAM its address wraps: the range would read (or overwrite) its start.
         Refused{{"store-ram", "--length", "0x2000000"},
-                "Invalid RAM address:  the RAM address space ends at 0x1000000. (RAM Store Error)"},
-        Refused{{"store-ram", "--address", "0xFFFF00", "--length", "0x101"},
-                "Invalid RAM address:  the RAM address space ends at 0x1000000. (RAM Store Error)"},
+                "Invalid RAM address:  the RAM of Q0 (512K Flash, 128K RAM) holds 128K (up to "
+                "0x20000); the range ends at 0x2000000. (RAM Store Error)"},
+        Refused{{"store-ram", "--address", "0x1FF00", "--length", "0x101"},
+                "Invalid RAM address:  the RAM of Q0 (512K Flash, 128K RAM) holds 128K (up to "
+                "0x20000); the range ends at 0x20001. (RAM Store Error)"},
+        Refused{{"load-ram", "--length", "0x20001"},
+                "Invalid RAM address:  the RAM of Q0 (512K Flash, 128K RAM) holds 128K (up to "
+                "0x20000); the range ends at 0x20001. (RAM Load Error)"},
         Refused{{"load-ram", "--address", "0xFFFF00", "--length", "0x101"},
                 "Invalid RAM address:  the RAM address space ends at 0x1000000."},
         // 1 MB from a 512K chip would read it twice.
@@ -66,24 +76,51 @@ INSTANTIATE_TEST_SUITE_P(
 // What fits exactly is stored; binary takes 0b.
 TEST_F(Refusal, RangesThatEndAtTheMemorysEndAreStored) {
     EXPECT_EQ(
-        Cli({"store-ram", Path("r.bin"), "--address", "0xFFFFF8", "--length", "0b1000"}).exitCode,
+        Cli({"store-ram", Path("r.bin"), "--address", "0x1FFF8", "--length", "0b1000"}).exitCode,
         0);
     EXPECT_EQ(Read("r.bin").size(), 8u);
+    EXPECT_EQ(Cli({"--device", "Sim16M", "--config", "parvel16", "store-ram", Path("p.bin"),
+                   "--address", "0xFFFFF8", "--length", "8"})
+                  .exitCode,
+              0);
+    EXPECT_EQ(Read("p.bin").size(), 8u);
     EXPECT_EQ(
         Cli({"store-flash", Path("f.bin"), "--address", "0x7FFF0", "--length", "16"}).exitCode, 0);
     EXPECT_EQ(Read("f.bin").size(), 16u);
 }
 
-// A file of 20 MB runs past the address space: it is refused once its size is known, before the
-// board is opened, instead of wrapping its tail round to address 0.
-TEST_F(Refusal, LoadOfAFileLargerThanTheAddressSpaceIsRefused) {
+// A file of 20 MB runs past the RAM of the largest module: it is refused once its size is known,
+// before the board is opened, instead of wrapping its tail round to address 0.
+TEST_F(Refusal, LoadOfAFileLargerThanTheRamIsRefused) {
     MakeFile("big.bin", 20 << 20);
-    const CliResult result = Cli({"load-ram", Path("big.bin")});
-    EXPECT_EQ(result.exitCode, 1);
+    const CliResult result =
+        Cli({"--device", "Sim16M", "--config", "parvel16", "load-ram", Path("big.bin")});
+    EXPECT_EQ(result.exitCode, 2);
     EXPECT_EQ(result.out, "RAM load error\n");
-    EXPECT_EQ(result.err,
-              "error: Invalid RAM address:  the RAM address space ends at 0x1000000. (RAM Load "
-              "Error)\n");
+    EXPECT_EQ(result.err, "error: Invalid RAM address:  the RAM of Parvel (16MB Flash, 16MB RAM) "
+                          "holds 16MB (up to 0x1000000); the range ends at 0x1400000. (RAM Load "
+                          "Error)\n");
+    EXPECT_TRUE(NoBoardOpened());
+}
+
+// A slice the file does not hold is refused before the board is opened, naming the file: never
+// an erase, never a board failure.
+TEST_F(Refusal, SliceTheFileDoesNotHoldIsRefused) {
+    MakeFile("fw.bin", 20000);
+    const std::string name = "'" + Path("fw.bin") + "'";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"load-flash", Path("fw.bin"), "--offset", "10000", "--length", "20000", "--address",
+          "0x1000"},
+         name + " holds 20000 bytes, fewer than the 30000 that the file offset 10000 and the "
+                "length 20000 need; nothing was written to the board."},
+        {{"load-ram", Path("fw.bin"), "--offset", "20001"},
+         "The file offset 20001 lies past the end of " + name +
+             ", which holds 20000 bytes; nothing was written to the board."}};
+    for (const auto& [arguments, problem] : cases) {
+        const CliResult result = Cli(arguments);
+        EXPECT_EQ(result.exitCode, 2) << problem;
+        EXPECT_EQ(result.err, "error: " + problem + "\n");
+    }
     EXPECT_TRUE(NoBoardOpened());
 }
 

@@ -142,6 +142,7 @@ TEST_F(SerialOperationsTest, BoardThatDiesEndsTheStoreAtOnce) {
     std::ofstream(output, std::ios::binary) << "before";
     StoreRequest request = Store(0);
     request.length = 16 << 20;
+    session.memoryConfiguration = 6; // Parvel: 16 MB of RAM
     std::chrono::steady_clock::time_point killed;
     std::thread killer([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));

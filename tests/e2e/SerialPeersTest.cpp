@@ -104,6 +104,7 @@ TEST_P(SerialPeersTest, RamLoadWithVerifyAndStoreRoundTrip) {
 TEST_P(SerialPeersTest, TopOfTheRamRoundTrips) {
     // The file ends on the last byte of the 16 MB: every bit of the address is in use.
     StartBoard();
+    session.memoryConfiguration = 6; // Parvel: 16 MB of RAM
     const auto address = static_cast<int32_t>(0x1000000 - kFileSize);
     ASSERT_TRUE(LoadRamOperation(session, Load(address), status, messages));
     ExpectNoMessage();

@@ -211,6 +211,7 @@ TEST_F(SerialRoadTest, Rfc2217CarriesDataFullOfIacBytes) {
     // The register base 0xF8 puts 0xFF in every register address as well.
     SerialRoad road(Road::Rfc2217, {"--register-base", "0xF8"});
     road.session.registerBase = 0xF8;
+    road.session.memoryConfiguration = 6; // Parvel: 16 MB of RAM
     LoadRamOperation(road.session, Load(0x1000000 - 5000), status, messages);
     ASSERT_TRUE(messages.texts.empty()) << messages.texts.front();
     StoreRamToFile(road.session, Store(0x1000000 - 5000, 5000), status, messages);

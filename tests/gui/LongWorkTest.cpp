@@ -7,6 +7,7 @@
 #include "LoadRamPage.h"
 #include "OperationRunner.h"
 #include "PagesFixture.h"
+#include "PropertiesPage.h"
 #include "SimBoard.h"
 #include "StatusArea.h"
 #include "StoreRamPage.h"
@@ -28,6 +29,7 @@ class LongWorkTest : public PagesTest {
     void SetUp() override {
         PagesTest::SetUp();
         ChooseDevice("Slow");
+        ChooseConfiguration(PropertiesPage::kQ1); // the 512K stores fit its RAM
     }
     void FillStoreForm(const std::string& path, int modeButton) {
         Press(kStoreRamPage, modeButton);

@@ -1,6 +1,7 @@
 // Load RAM and Store RAM through their pages, against the simulated board.
 #include "LoadRamPage.h"
 #include "PagesFixture.h"
+#include "PropertiesPage.h"
 #include "SimBoard.h"
 #include "StatusArea.h"
 #include "StoreRamPage.h"
@@ -123,6 +124,7 @@ class PaintRecorder : public QObject {
 // the progress bar must be painted while it runs, not only once it has ended.
 TEST_F(RamPagesTest, ProgressIsPaintedDuringATransferAndGoesAwayAfterIt) {
     ChooseDevice("Slow");
+    ChooseConfiguration(PropertiesPage::kQ1); // 512K of RAM
     ShowPage(kLoadRamPage);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
     MakeFile(Path("in.bin"), 256 * 1024);

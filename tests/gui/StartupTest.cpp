@@ -137,7 +137,7 @@ TEST_F(StartupTest, ClosingTheWindowMidTransferCancelsWaitsAndExitsWithZero) {
             [](bool, bool cancelled) { gEvents.push_back(cancelled ? "cancelled" : "finished"); });
         Page* store = gMainWindow->PageAt(kStoreRamPage);
         store->SetText(StoreRamPage::kFileName, target);
-        store->SetText(StoreRamPage::kLength, "0x80000");
+        store->SetText(StoreRamPage::kLength, "0x20000"); // all of Q0's RAM
         static_cast<QAbstractButton*>(store->Control(StoreRamPage::kReplace))->click();
         static_cast<QAbstractButton*>(store->Control(StoreRamPage::kStore))->click();
         QObject::connect(&poll, &QTimer::timeout, [&] {

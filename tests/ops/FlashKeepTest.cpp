@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
 
 namespace tessary::testing {
@@ -102,6 +103,28 @@ TEST_P(FlashKeepTest, AFailedSaveReadErasesNothing) {
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "Unable to read Flash block 6 to keep the bytes the load "
                                       "does not cover; nothing was erased.");
+    EXPECT_TRUE(ErasedAddresses().empty());
+    EXPECT_EQ(status.Last(), "Flash Load error");
+    Board().SetFaults({});
+    EXPECT_EQ(StoreBlocks(), pattern_);
+}
+
+// A byte changed on its way while the block is saved would be programmed back wrong, and the
+// restore's verify compares with the very same copy: the two reads of the save disagree, and the
+// load stops before anything is erased.
+TEST_P(FlashKeepTest, AByteChangedWhileSavingStopsBeforeTheErase) {
+    board::FaultConfig faults;
+    faults.flipByte = 10; // the tenth byte of the save's first read
+    Board().SetFaults(faults);
+    EXPECT_FALSE(LoadSmall(true));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Flash block 6 read back differently twice while keeping "
+                                      "the bytes the load does not cover; nothing was erased.");
+    const uint32_t block5 = BlockAddress(session.memoryConfiguration, 5);
+    char cause[64];
+    std::snprintf(cause, sizeof(cause), "first difference at 0x%06X: read 0x%02X, then 0x%02X",
+                  block5 + 9, pattern_[block5 + 9 - first_] ^ 1, pattern_[block5 + 9 - first_]);
+    EXPECT_EQ(messages.causes[0], cause);
     EXPECT_TRUE(ErasedAddresses().empty());
     EXPECT_EQ(status.Last(), "Flash Load error");
     Board().SetFaults({});

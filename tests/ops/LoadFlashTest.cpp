@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <unistd.h>
 
 namespace tessary::testing {
 namespace {
@@ -158,6 +159,58 @@ TEST_F(LoadFlashTest, FileReachingPastTheFlashIsRefusedBeforeAnythingIsErased) {
     Load(fits);
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(status.Last(), "Flash Load complete. Total bytes transferred: 8192");
+}
+
+// A slice the file does not hold is refused before anything is erased: the Flash keeps every byte.
+TEST_F(LoadFlashTest, SliceTheFileDoesNotHoldErasesNothing) {
+    MakeFile(TempPath("fw.bin"), 20000);
+    const auto before = Flash(0, 0x20000);
+    LoadForm form{TempPath("fw.bin"), "0x1000", "10000", "20000", true, true};
+    const auto request = ValidateLoadFlashForm(form, session.memoryConfiguration, messages);
+    ASSERT_TRUE(request);
+    const LoadOutcome outcome = RunLoadFlash(session, *request, status, messages);
+    EXPECT_EQ(outcome.result, LoadResult::Refused);
+    EXPECT_EQ(outcome.fileProblem, "'" + TempPath("fw.bin") +
+                                       "' holds 20000 bytes, fewer than the 30000 that the file "
+                                       "offset 10000 and the length 20000 need; nothing was "
+                                       "written to the board.");
+    EXPECT_TRUE(trace.empty());
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(status.texts, (std::vector<std::string>{"Flash Load error"}));
+    EXPECT_EQ(Flash(0, 0x20000), before);
+}
+
+// Cuts the file short when the load shows the status text `text`.
+class TruncatingStatus : public RecordingStatus {
+  public:
+    TruncatingStatus(std::string path, std::string text)
+        : path_(std::move(path)), text_(std::move(text)) {}
+    void SetStatusText(const std::string& text) override {
+        RecordingStatus::SetStatusText(text);
+        if (text == text_) {
+            EXPECT_EQ(::truncate(path_.c_str(), 100), 0);
+        }
+    }
+
+  private:
+    std::string path_, text_;
+};
+
+// The file is read once, before the erase: cut short while the block is saved, the load still
+// programs what the file held, and the rest of the block stays.
+TEST_F(LoadFlashTest, FileCutShortDuringTheLoadIsLoadedAsItWasRead) {
+    const auto file = MakeFile(TempPath("fw.bin"), 20000);
+    std::copy(file.begin(), file.end(), Board().FlashMemory().begin() + 0x8000);
+    std::vector<uint8_t> expected = Flash(0, 0x20000);
+    std::copy(file.begin(), file.end(), expected.begin() + 0x1000);
+    TruncatingStatus truncating(TempPath("fw.bin"), "Saving block: 1");
+    LoadForm form{TempPath("fw.bin"), "0x1000", "", "", true, true};
+    const auto request = ValidateLoadFlashForm(form, session.memoryConfiguration, messages);
+    ASSERT_TRUE(request);
+    EXPECT_TRUE(LoadFlashOperation(session, *request, truncating, messages));
+    EXPECT_EQ(truncating.Last(), "Flash Load complete. Total bytes transferred: 20000");
+    EXPECT_EQ(ReadFile(TempPath("fw.bin")).size(), 100u);
+    EXPECT_EQ(Flash(0, 0x20000), expected);
 }
 
 TEST_F(LoadFlashTest, NegativeStartIsRefusedEvenWithoutValidation) {

@@ -55,14 +55,32 @@ TEST_F(LoadRamTest, OffsetAndLengthSelectTheSlice) {
     EXPECT_EQ(Ram(0, 8192), std::vector<uint8_t>(file.begin(), file.begin() + 8192));
 }
 
-TEST_F(LoadRamTest, LengthBeyondTheFileEndsInErrorWithoutMessage) {
+// The slice is read whole before the board is contacted: a file that does not hold it is
+// refused with nothing written (the page shows only its error status, the command line says why).
+TEST_F(LoadRamTest, SliceTheFileDoesNotHoldIsRefusedBeforeConnecting) {
     MakeFile(TempPath("in.bin"), 20000);
-    LoadForm form{TempPath("in.bin"), "", "", "30000", false};
-    Load(form);
-    EXPECT_EQ(Transfers(LnkTraceCall::PutRegRepeat, kRamData).size(), 2u);
-    EXPECT_EQ(status.Last(), "RAM load error");
+    const std::string name = "'" + TempPath("in.bin") + "'";
+    const std::vector<std::pair<LoadForm, std::string>> cases = {
+        {{TempPath("in.bin"), "", "", "30000"},
+         name + " holds 20000 bytes, fewer than the 30000 that the file offset 0 and the length "
+                "30000 need; nothing was written to the board."},
+        {{TempPath("in.bin"), "", "30000", "10"},
+         name + " holds 20000 bytes, fewer than the 30010 that the file offset 30000 and the "
+                "length 10 need; nothing was written to the board."},
+        {{TempPath("in.bin"), "", "20001", ""},
+         "The file offset 20001 lies past the end of " + name +
+             ", which holds 20000 bytes; nothing was written to the board."}};
+    for (auto [form, problem] : cases) {
+        trace.clear();
+        const auto request = ValidateLoadRamForm(form, messages);
+        ASSERT_TRUE(request);
+        const LoadOutcome outcome = RunLoadRam(session, *request, status, messages);
+        EXPECT_EQ(outcome.result, LoadResult::Refused) << problem;
+        EXPECT_EQ(outcome.fileProblem, problem);
+        EXPECT_TRUE(trace.empty()) << problem;
+        EXPECT_EQ(status.Last(), "RAM load error");
+    }
     EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(status.ends, 1);
 }
 
 TEST_F(LoadRamTest, NothingToTransferStillConnectsAndReportsTheLength) {
@@ -84,29 +102,58 @@ TEST_F(LoadRamTest, NothingToTransferStillConnectsAndReportsTheLength) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
-// Past the 24-bit address space the controller's address would wrap to 0 and the file's tail
-// overwrite the start of RAM: such a range is refused before the board is contacted, whether its
-// end comes from a typed length or from the file's size.
-TEST_F(LoadRamTest, RangePastTheAddressSpaceIsRefusedBeforeConnecting) {
+struct RamSizeCase {
+    const char* device;
+    int32_t configuration;
+    const char* address;
+    const char* length;
+    std::string message; // empty: the load fits
+};
+
+class LoadRamSize : public LoadRamTest, public ::testing::WithParamInterface<RamSizeCase> {};
+
+// A module's address lines end at its RAM: past it each block would land on an earlier one and
+// read back the same, so the load would end as a success holding only the file's tail. A range
+// past the RAM of the configuration is refused before the board is contacted, whether its end
+// comes from a typed length or from the file's size (300 bytes).
+TEST_P(LoadRamSize, RangePastTheModulesRamIsRefusedBeforeConnecting) {
+    UseDevice(GetParam().device, GetParam().configuration);
     MakeFile(TempPath("in.bin"), 300);
-    const std::string limit = "Invalid RAM address:  the RAM address space ends at 0x1000000.";
-    for (const char* address : {"0x1000000", "0xFFFF00"}) {
-        trace.clear();
-        messages.shown.clear();
-        LoadForm form{TempPath("in.bin"), address, "", "", true};
-        Load(form);
-        ASSERT_EQ(messages.shown.size(), 1u) << address;
-        EXPECT_EQ(messages.shown[0].text, limit);
-        EXPECT_EQ(messages.shown[0].caption, "RAM Load Error");
-        EXPECT_TRUE(trace.empty());
+    LoadForm form{TempPath("in.bin"), GetParam().address, "", GetParam().length, true};
+    Load(form);
+    if (GetParam().message.empty()) {
+        EXPECT_TRUE(messages.shown.empty());
+        EXPECT_EQ(status.Last(), "RAM load complete. Total bytes transferred: 300");
+        return;
     }
-    // Exactly up to the end is fine.
-    messages.shown.clear();
-    LoadForm fits{TempPath("in.bin"), "0xFFFED4", "", "", true};
-    Load(fits);
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(status.Last(), "RAM load complete. Total bytes transferred: 300");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, GetParam().message);
+    EXPECT_EQ(messages.shown[0].caption, "RAM Load Error");
+    EXPECT_TRUE(trace.empty());
+    EXPECT_EQ(status.Last(), "RAM load error");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Modules, LoadRamSize,
+    ::testing::Values(
+        RamSizeCase{"SimQ0", 0, "0x1FF00", "",
+                    "Invalid RAM address:  the RAM of Q0 (512K Flash, 128K RAM) holds 128K (up to "
+                    "0x20000); the range ends at 0x2002C."},
+        RamSizeCase{"SimQ0", 0, "0", "0x30000",
+                    "Invalid RAM address:  the RAM of Q0 (512K Flash, 128K RAM) holds 128K (up to "
+                    "0x20000); the range ends at 0x30000."},
+        RamSizeCase{"SimQ0", 0, "0x1FED4", "", ""},
+        RamSizeCase{"SimQ0", 1, "0", "0x80001",
+                    "Invalid RAM address:  the RAM of Q1 (512K Flash, 512K RAM) holds 512K (up to "
+                    "0x80000); the range ends at 0x80001."},
+        RamSizeCase{"SimQ0", 2, "0xFFF00", "",
+                    "Invalid RAM address:  the RAM of Q2 (1024K RAM) holds 1024K (up to "
+                    "0x100000); the range ends at 0x10002C."},
+        RamSizeCase{"SimQ3", 3, "0", "", "Invalid RAM address:  Q3 (1024K Flash) has no RAM."},
+        RamSizeCase{"SimP16", 6, "0xFFFF00", "",
+                    "Invalid RAM address:  the RAM of Parvel (16MB Flash, 16MB RAM) holds 16MB (up "
+                    "to 0x1000000); the range ends at 0x100002C."},
+        RamSizeCase{"SimP16", 6, "0xFFFED4", "", ""}));
 
 TEST_F(LoadRamTest, NegativeNumbersAreNoNumbers) {
     MakeFile(TempPath("in.bin"), 300);

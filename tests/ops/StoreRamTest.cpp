@@ -229,6 +229,7 @@ TEST_F(StoreRamTest, FileThatCannotBeOpenedIsReportedBeforeTheBoardIsContacted) 
 }
 
 TEST_F(StoreRamTest, StoreThenLoadRoundTripIsByteExact) {
+    UseDevice("SimP16", 6); // RAM up to 16 MB
     const auto file = MakeFile(TempPath("in.bin"), 50001, 3);
     LoadRequest load;
     load.fileName = TempPath("in.bin");
