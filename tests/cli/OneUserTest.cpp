@@ -27,14 +27,11 @@ TEST_F(OneUser, BoardHeldByAnotherProcessIsBusyAndNamesIt) {
 // Each run either has the board to itself or is turned away: the RAM ends up holding one of the
 // two files whole, never a mixture of both.
 TEST_F(OneUser, ConcurrentLoadsNeverMixTheirData) {
+    WriteTable("Ram1M sim default config=q2\n");
     const std::vector<uint8_t> first = MakeFile("a.bin", 1 << 20, 1);
     const std::vector<uint8_t> second = MakeFile("b.bin", 1 << 20, 2);
-    auto a = std::async(std::launch::async, [&] {
-        return Cli({"--config", "q2", "load-ram", Path("a.bin")});
-    });
-    auto b = std::async(std::launch::async, [&] {
-        return Cli({"--config", "q2", "load-ram", Path("b.bin")});
-    });
+    auto a = std::async(std::launch::async, [&] { return Cli({"load-ram", Path("a.bin")}); });
+    auto b = std::async(std::launch::async, [&] { return Cli({"load-ram", Path("b.bin")}); });
     const CliResult ra = a.get();
     const CliResult rb = b.get();
     for (const CliResult* result : {&ra, &rb}) {
@@ -44,8 +41,7 @@ TEST_F(OneUser, ConcurrentLoadsNeverMixTheirData) {
         }
     }
     ASSERT_TRUE(ra.exitCode == 0 || rb.exitCode == 0);
-    ASSERT_EQ(
-        Cli({"--config", "q2", "store-ram", Path("back.bin"), "--length", "0x100000"}).exitCode, 0);
+    ASSERT_EQ(Cli({"store-ram", Path("back.bin"), "--length", "0x100000"}).exitCode, 0);
     const std::vector<uint8_t> back = Read("back.bin");
     EXPECT_TRUE((ra.exitCode == 0 && back == first) || (rb.exitCode == 0 && back == second));
 }

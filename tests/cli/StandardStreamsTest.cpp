@@ -95,11 +95,11 @@ TEST_F(StandardStreamsTest, AnImageFromANamedPipeLoadsWhole) {
         }
         ::close(fd);
     });
-    const CliResult load = Cli({"--config", "q1", "load-ram", Path("image.hex")});
+    WriteTable("Ram512K sim default config=q1\n");
+    const CliResult load = Cli({"load-ram", Path("image.hex")});
     writer.join();
     ASSERT_EQ(load.exitCode, 0) << load.err;
-    const CliResult store =
-        Cli({"--config", "q1", "store-ram", "-", "--address", "0x2000", "--length", "150000"});
+    const CliResult store = Cli({"store-ram", "-", "--address", "0x2000", "--length", "150000"});
     ASSERT_EQ(store.exitCode, 0) << store.err;
     EXPECT_EQ(Bytes(store.out), data);
 }
