@@ -66,8 +66,10 @@ int main(int argc, char** argv) {
         ->check(CLI::Range(0.0, 10000.0))
         ->default_val(500);
     app.add_option("--time-scale", timeScale,
-                   "Factor on the Flash's program and erase times (below 1: a faster chip)")
+                   "Factor on the Flash's program and erase times (below 1: a faster chip); "
+                   "default: LNKUTIL_SIM_TIME_SCALE when set, else 1")
         ->check(CLI::Range(0.0, 100.0))
+        ->envname("LNKUTIL_SIM_TIME_SCALE")
         ->default_val(1);
     app.add_option("--protocol", protocol,
                    "fast: announce the fast protocol in the identity; basic: a basic board")

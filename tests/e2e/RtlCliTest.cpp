@@ -11,9 +11,9 @@ namespace {
 
 class RtlCli : public CliTest {
   protected:
-    BoardProcess board{
-        TESSARY_RTL_BOARD_EXE,
-        {"--baud", "3000000", "--flash", "512k", "--program-us", "10", "--erase-ms", "500"}};
+    BoardProcess board{TESSARY_RTL_BOARD_EXE,
+                       {"--baud", "3000000", "--flash", "512k", "--program-us", "10", "--erase-ms",
+                        "500", "--time-scale", "1"}};
 
     CliResult Run(std::vector<std::string> arguments) const {
         arguments.insert(arguments.begin(), {"--serial", board.Path(), "--baud", "3000000"});

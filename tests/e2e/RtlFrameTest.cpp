@@ -270,7 +270,7 @@ TEST_F(RtlFrameTest, LineErrorInsideAWindowLeavesAnExactPrefix) {
 // The chip takes 10 us to program a byte (the board's default) and ignores writes meanwhile: a
 // frame of 64 bytes lands whole, and the status reads ready without errors.
 TEST_F(RtlFrameTest, FlashFrameLandsOnAChipOfRealTiming) {
-    Start({"--program-us", "10"});
+    Start({"--program-us", "10", "--time-scale", "1"});
     const Bytes data = Pattern(64, 9);
     Bytes write{0x44, kFlashData};
     write.insert(write.end(), data.begin(), data.end());
@@ -291,7 +291,7 @@ TEST_F(RtlFrameTest, FlashFrameLandsOnAChipOfRealTiming) {
 // the chip and the controller's wait for it runs out (program error and time-out bits kept), and
 // once ready the block reads erased. The steps during the erase wait for short quiet times only.
 TEST_F(RtlFrameTest, EraseKeepsTheChipBusyAndDeafForItsTime) {
-    Start({"--flash", "16m", "--busy-reads", "0", "--erase-ms", "2000"});
+    Start({"--flash", "16m", "--busy-reads", "0", "--erase-ms", "2000", "--time-scale", "1"});
     const Bytes done = Frame({0x81});
     EXPECT_EQ(Exchange(Frame({0x45, 1, 0x10, 2, 0x00, 3, 0x02, kFlashCommand, 0x20, kControl, 0xF5,
                               kControl, 0xF7, kFlashCommand, 0xD0, kControl, 0xF5, kControl, 0xF7}),
