@@ -9,7 +9,6 @@ constexpr uint8_t kEraseSetup = 0x20;
 constexpr uint8_t kEraseConfirm = 0xD0;
 constexpr uint8_t kErrorBits = board::kStatusEraseError | board::kStatusProgramError |
                                board::kStatusVppError | board::kStatusLocked;
-constexpr uint64_t k128K = 128 * 1024;
 
 } // namespace
 
@@ -62,7 +61,7 @@ void FlashBus::Write(uint8_t value, uint32_t offset) {
 uint64_t FlashBus::EraseCycles(uint32_t offset) const {
     const size_t block = flash_.BlockContaining(offset);
     const uint32_t start = block == 0 ? 0 : flash_.BlockEnd(block - 1);
-    return timing_.eraseCycles128K * (flash_.BlockEnd(block) - start) / k128K;
+    return timing_.eraseCycles128K * (flash_.BlockEnd(block) - start) / board::kEraseTimeBlock;
 }
 
 } // namespace tessary::rtl

@@ -59,12 +59,12 @@ int main(int argc, char** argv) {
     app.add_option("--program-us", programUs,
                    "Microseconds the Flash takes to program a byte, busy meanwhile")
         ->check(CLI::Range(0.0, 10000.0))
-        ->default_val(10);
+        ->default_val(board::kTypicalProgramMicros);
     app.add_option("--erase-ms", eraseMs,
                    "Milliseconds the Flash takes to erase a 128K block (smaller blocks in "
                    "proportion), busy meanwhile")
         ->check(CLI::Range(0.0, 10000.0))
-        ->default_val(500);
+        ->default_val(board::kTypicalEraseMillis);
     app.add_option("--time-scale", timeScale,
                    "Factor on the Flash's program and erase times (below 1: a faster chip); "
                    "default: LNKUTIL_SIM_TIME_SCALE when set, else 1")
