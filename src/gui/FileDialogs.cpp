@@ -43,7 +43,7 @@ std::optional<QString> Run(QFileDialog& dialog, const QString& defaultSuffix) {
 } // namespace
 
 // The image formats a load reads and a store writes. A load also takes a file of any name
-// ("All files"): its first record tells the format; a store's extension chooses its format.
+// ("All files"), raw bytes unless its extension names a text format, as a store's does.
 QStringList FileDialogFilters() {
     return {QObject::tr("Binary images (*.bin *.img *.raw)"),
             QObject::tr("Intel HEX (*.hex *.ihex)"),

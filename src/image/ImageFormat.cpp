@@ -1,7 +1,5 @@
 #include "ImageFormat.h"
 
-#include "ImageReaders.h"
-
 #include <algorithm>
 #include <array>
 #include <string>
@@ -81,22 +79,7 @@ std::optional<SRecordWidth> WidthOfExtension(std::string_view path) {
     return std::nullopt;
 }
 
-ImageFormat DetectFormat(std::string_view head, std::string_view path) {
-    const std::size_t start = head.find_first_not_of(" \t\r\n");
-    if (start != std::string_view::npos) {
-        std::string_view line = head.substr(start);
-        line = line.substr(0, line.find('\n'));
-        while (!line.empty() &&
-               (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
-            line.remove_suffix(1);
-        }
-        if (IsIntelHexRecord(line)) {
-            return ImageFormat::IntelHex;
-        }
-        if (IsSRecord(line)) {
-            return ImageFormat::SRecord;
-        }
-    }
+ImageFormat DetectFormat(std::string_view path) {
     return FormatOfExtension(path).value_or(ImageFormat::Binary);
 }
 

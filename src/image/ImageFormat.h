@@ -20,12 +20,11 @@ std::optional<ImageFormat> FormatOfExtension(std::string_view path);
 // The record width an S-record extension fixes: .s19 S1, .s28 S2, .s37 S3; nothing for others.
 std::optional<SRecordWidth> WidthOfExtension(std::string_view path);
 
-// The format of a file from its first bytes: a first non-blank line that is a well-formed Intel
-// HEX or S-record record makes it that format. Otherwise the extension decides between a text
-// format (whose reader then names what is wrong) and raw binary.
-ImageFormat DetectFormat(std::string_view head, std::string_view path);
-
-// Bytes of a file's beginning that DetectFormat needs to see its first record.
-inline constexpr std::size_t kDetectHeadSize = 4096;
+// The format a file is read in when the user names none: its name's extension alone decides
+// (.hex, .ihex Intel HEX; .srec, .s19, .s28, .s37, .mot S-records; anything else, .bin or no
+// extension, raw bytes). The contents never do: a raw file may start with bytes that happen to
+// form a valid record, and a text file that is not a valid image of its named format is refused
+// by its reader, naming the line.
+ImageFormat DetectFormat(std::string_view path);
 
 } // namespace tessary::image

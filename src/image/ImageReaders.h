@@ -40,9 +40,4 @@ bool ReadSRecord(LineSource& lines, Image& image, ReadError& error,
 bool ReadSRecord(std::string_view text, Image& image, ReadError& error,
                  uint64_t addressSpace = kAddressSpace);
 
-// Whether one line is a well-formed record of the format (digits, length and checksum agree): a
-// file whose first record is one is a file of that format.
-bool IsIntelHexRecord(std::string_view line);
-bool IsSRecord(std::string_view line);
-
 } // namespace tessary::image

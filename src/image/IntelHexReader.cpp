@@ -152,12 +152,6 @@ class Reader {
 
 } // namespace
 
-bool IsIntelHexRecord(std::string_view line) {
-    Record record;
-    std::string why;
-    return Decode(line, record, why);
-}
-
 bool ReadIntelHex(LineSource& lines, Image& image, ReadError& error, uint64_t addressSpace) {
     image.Clear();
     Reader reader(image, addressSpace);

@@ -131,12 +131,6 @@ class Reader {
 
 } // namespace
 
-bool IsSRecord(std::string_view line) {
-    Record record;
-    std::string why;
-    return Decode(line, record, why);
-}
-
 bool ReadSRecord(LineSource& lines, Image& image, ReadError& error, uint64_t addressSpace) {
     image.Clear();
     Reader reader(image, addressSpace);

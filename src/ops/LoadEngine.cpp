@@ -85,21 +85,6 @@ bool TakeSlice(const LoadRequest& request, InputFile& file, BinarySource& source
     return false;
 }
 
-// The format the request names, or the one the file's first record shows; the file is read
-// from its beginning again afterwards.
-bool FindFormat(const LoadRequest& request, InputFile& file, image::ImageFormat& format) {
-    if (request.format) {
-        format = *request.format;
-        return true;
-    }
-    std::string head(image::kDetectHeadSize, '\0');
-    const int32_t got =
-        file.Read(reinterpret_cast<uint8_t*>(head.data()), static_cast<int32_t>(head.size()));
-    head.resize(static_cast<std::size_t>(std::max(got, 0)));
-    format = image::DetectFormat(head, request.fileName);
-    return file.Seek(0);
-}
-
 // Reads an Intel HEX or S-record file whole and selects the runs the request asks for. A bad
 // record is refused here, naming its line: nothing has contacted the board yet. The text goes
 // through a small buffer, piece by piece; only the image's bytes are kept.
@@ -213,11 +198,9 @@ LoadResult LoadWithController(const Session& session, const LoadRequest& request
                              true);
         return LoadResult::Failed;
     }
-    image::ImageFormat format = image::ImageFormat::Binary;
-    if (!FindFormat(request, file, format)) {
-        messages.ShowMessage(kAccessError, texts.caption, MessageIcon::Error, true);
-        return LoadResult::Failed;
-    }
+    // The format the request names, else the one the file's name gives.
+    const image::ImageFormat format =
+        request.format.value_or(image::DetectFormat(request.fileName));
     std::unique_ptr<LoadSource> source;
     if (format == image::ImageFormat::Binary) {
         if (!ResolveLength(request, file, texts, messages, length, fileProblem)) {

@@ -51,7 +51,7 @@ class LoadTarget {
 };
 
 // The load both pages run. A raw binary file (or its slice) goes to the board from the start
-// address on; an Intel HEX or S-record file (known by its first record, or by the request's
+// address on; an Intel HEX or S-record file (known by its name's extension, or by the request's
 // format) is read whole first, and a file with a bad record is refused, naming the line, before
 // the board is contacted; its runs go to their own addresses (see ImageSource). The data moves in
 // blocks of TransferBlockSize ("Loading block: %d", counted over all runs), each optionally read

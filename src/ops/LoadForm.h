@@ -24,7 +24,7 @@ struct LoadForm {
     bool verify = true;
     bool autoErase = true; // Load Flash only
     bool preserve = true;  // Load Flash only: keep the bytes of partly covered blocks
-    // The file's format; nothing = taken from its first record, the extension as a hint.
+    // The file's format; nothing = the one its name gives (image::DetectFormat).
     std::optional<image::ImageFormat> format = std::nullopt;
 };
 

@@ -44,6 +44,21 @@ TEST_F(ImageCli, HexLoadsToItsAddressesAndStoresAsSRecords) {
                   .exitCode,
               0);
     EXPECT_EQ(Read("raw.out"), Text(kHex));
+
+    // a file whose name names no text format is raw bytes, however well its text reads as records
+    for (const char* name : {"fw.bin", "firmware", "fw.dat"}) {
+        SCOPED_TRACE(name);
+        Write(name, Text(kHex));
+        const CliResult raw = Cli({"load-ram", Path(name), "--address", "0x200"});
+        ASSERT_EQ(raw.exitCode, 0) << raw.err;
+        EXPECT_EQ(raw.out, "RAM load complete. Total bytes transferred: " +
+                               std::to_string(kHex.size()) + "\n");
+        ASSERT_EQ(Cli({"store-ram", Path("raw.out"), "--address", "0x200", "--length",
+                       std::to_string(kHex.size())})
+                      .exitCode,
+                  0);
+        EXPECT_EQ(Read("raw.out"), Text(kHex));
+    }
 }
 
 TEST_F(ImageCli, TextFormatsAreOnlyReplacedAndBadRecordsTouchNoBoard) {

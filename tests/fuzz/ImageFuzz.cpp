@@ -59,7 +59,6 @@ void RoundTrip(std::string_view text, tessary::image::ImageFormat format) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    tessary::image::DetectFormat(text.substr(0, tessary::image::kDetectHeadSize), "fuzz.hex");
     RoundTrip(text, tessary::image::ImageFormat::IntelHex);
     RoundTrip(text, tessary::image::ImageFormat::SRecord);
     return 0;

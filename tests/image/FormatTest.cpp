@@ -1,4 +1,4 @@
-// Which format a file is: its first record decides, the extension only when there is none.
+// Which format a file is: its name says, never its contents.
 #include "ImageFormat.h"
 
 #include <gtest/gtest.h>
@@ -6,21 +6,31 @@
 namespace tessary::image {
 namespace {
 
-TEST(FormatTest, FirstRecordDecidesWhateverTheExtension) {
-    EXPECT_EQ(DetectFormat("\r\n  :0400100001020304E2\r\n:00000001FF", "fw.bin"),
-              ImageFormat::IntelHex);
-    EXPECT_EQ(DetectFormat("S00600004844521B\nS9030000FC\n", "image.dat"), ImageFormat::SRecord);
-    EXPECT_EQ(DetectFormat(":00000001FF", "noextension"), ImageFormat::IntelHex);
-}
-
-TEST(FormatTest, WithoutAWellFormedFirstRecordTheExtensionDecides) {
-    // a text-format name goes to its reader, which then says what is wrong with line 1
-    EXPECT_EQ(DetectFormat(":0400100001020304E3\n", "fw.HEX"), ImageFormat::IntelHex);
-    EXPECT_EQ(DetectFormat("garbage", "fw.s19"), ImageFormat::SRecord);
-    // a binary that starts with ':' or 'S' stays binary
-    EXPECT_EQ(DetectFormat(":\x01\x02 binary", "fw.bin"), ImageFormat::Binary);
-    EXPECT_EQ(DetectFormat("S1 not a record", "fw"), ImageFormat::Binary);
-    EXPECT_EQ(DetectFormat("", "dir.hex/file"), ImageFormat::Binary);
+// The name alone decides, in any case; the contents are never looked at, so a raw image that
+// happens to start like a record stays raw.
+TEST(FormatTest, TheNameDecides) {
+    struct Case {
+        const char* path;
+        ImageFormat format;
+    };
+    for (const Case& c : {
+             Case{"fw.hex", ImageFormat::IntelHex},
+             Case{"fw.IHEX", ImageFormat::IntelHex},
+             Case{"dir/fw.Hex", ImageFormat::IntelHex},
+             Case{"fw.srec", ImageFormat::SRecord},
+             Case{"fw.s19", ImageFormat::SRecord},
+             Case{"fw.S28", ImageFormat::SRecord},
+             Case{"fw.s37", ImageFormat::SRecord},
+             Case{"fw.MOT", ImageFormat::SRecord},
+             Case{"fw.bin", ImageFormat::Binary},
+             Case{"firmware", ImageFormat::Binary},
+             Case{"image.dat", ImageFormat::Binary},
+             Case{"fw.hex.bak", ImageFormat::Binary},
+             Case{"dir.hex/file", ImageFormat::Binary},
+             Case{"-", ImageFormat::Binary},
+         }) {
+        EXPECT_EQ(DetectFormat(c.path), c.format) << c.path;
+    }
 }
 
 TEST(FormatTest, NamesAndExtensions) {
