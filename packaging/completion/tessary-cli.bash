@@ -3,7 +3,7 @@ _tessary_cli() {
     local cur prev words cword
     _init_completion || return
 
-    local commands="devices ports probe load-ram store-ram load-flash store-flash erase blank-check"
+    local commands="devices ports probe load-ram store-ram load-flash store-flash erase blank-check help"
     local global="--device --serial --baud --window --config --register-base -q --quiet --json -h --help -V --version"
     local command="" word
     for word in "${words[@]:1:cword-1}"; do
@@ -45,7 +45,7 @@ _tessary_cli() {
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
-    elif [[ -z $command ]]; then
+    elif [[ -z $command || $command == help ]]; then
         COMPREPLY=($(compgen -W "$commands" -- "$cur"))
     elif [[ $command == *-ram || $command == *-flash ]]; then
         _filedir

@@ -22,8 +22,9 @@ int main(int argc, char** argv) {
     CLI::App app{"Simulated board on a serial line: a memory controller with the RAM of a memory "
                  "configuration and an Intel-style Flash chip that takes a real part's time to "
                  "program and erase, answering the register protocol of Tessary's serial line. "
-                 "It opens a new pseudo-terminal and prints the path a client opens (one line on "
-                 "stdout), or answers on a given tty. SIGINT or SIGTERM end it.",
+                 "It opens a new pseudo-terminal and, once it answers there, prints the path a "
+                 "client opens (one line on stdout), or answers on a given tty. SIGINT or "
+                 "SIGTERM end it.",
                  "tessary-board"};
     board::BoardConfig config;
     peer::PeerSettings settings;

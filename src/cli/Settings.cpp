@@ -3,6 +3,7 @@
 #include "CliNumber.h"
 #include "DeviceList.h"
 #include "MemoryConfigurations.h"
+#include "QuoteText.h"
 #include "Refuse.h"
 #include "RegisterBaseField.h"
 #include "Sinks.h"
@@ -43,7 +44,10 @@ bool ApplyRegisterBase(const Request& request, Session& session, MessageSink& me
     std::string text = number.value ? PageText(*number.value) : request.registerBase;
     const int32_t value = number.value ? ParseRegisterBase(text) : -1;
     if (value < 0) {
-        messages.ShowMessage(kRegisterBaseMessage, kRegisterBaseCaption, MessageIcon::None, true);
+        // The window's text for this says 0xff, a value it refuses; the tool names the real limit.
+        Refuse(messages, "Invalid --register-base '" + QuoteForMessage(request.registerBase) +
+                             "': the memory controller's first register is 0x00 to 0xF8, a "
+                             "multiple of 8.");
         return false;
     }
     session.registerBase = value;

@@ -31,14 +31,15 @@ constexpr const char* kDescription =
     "the final status text (or, with --json, one JSON object) to stdout.";
 
 constexpr const char* kFooter =
-    "Numbers: decimal (1024, 1,024), 0x hexadecimal (0x2000) or exactly eight binary digits "
-    "(00010000); commas and blanks are ignored.\n"
+    "Numbers: decimal (1024, 1,024), 0x hexadecimal (0x2000), 0b binary (0b10000) or exactly "
+    "eight binary digits (00010000); commas and blanks are ignored.\n"
+    "Files: .hex and .ihex are Intel HEX, .srec, .s19, .s28, .s37 and .mot S-records, any other "
+    "name raw bytes, unless --format says otherwise.\n"
     "Exit status: 0 success, 1 the operation failed (connection, transfer, verify, file), 2 bad "
-    "usage or invalid input (nothing was connected).\n"
+    "usage or invalid input (nothing was connected), 130 cancelled.\n"
     "Global options (--device, --serial, --baud, --window, --config, --register-base, --quiet, "
-    "--json) come "
-    "before the command. Run 'tessary-cli COMMAND --help' for a command's options; see "
-    "docs/cli.md.";
+    "--json) go before or after the command. 'tessary-cli help COMMAND' shows a command's "
+    "options; the manual: man tessary-cli.";
 
 // Option texts whose absence differs from an empty text.
 struct OptionalTexts {
@@ -61,6 +62,9 @@ void AddGlobalOptions(CLI::App& app, Request& request, OptionalTexts& texts) {
     // to connect.
     const CLI::Validator networkLine(
         [](const std::string& text) {
+            if (text.empty()) {
+                return std::string("the serial line's name is empty");
+            }
             std::string problem;
             tessary::ParseNetworkLine(text, problem);
             return problem.empty() ? problem : "'" + text + "': " + problem;
@@ -121,10 +125,8 @@ void AddFileAndRange(CLI::App& sub, Request& request, OptionalTexts& texts, bool
             ->capture_default_str();
     }
     sub.add_option("--format", request.format,
-                   store ? "File format: bin, ihex (Intel HEX) or srec (S-records) (default: "
-                           "from the extension: .hex/.ihex, .srec/.s19/.s28/.s37/.mot, else bin)"
-                         : "File format: bin, ihex (Intel HEX) or srec (S-records) (default: from "
-                           "the file's first record, the extension as a hint)")
+                   "File format: bin, ihex (Intel HEX) or srec (S-records) (default: from the "
+                   "name: .hex/.ihex, .srec/.s19/.s28/.s37/.mot, else bin)")
         ->check(CLI::IsMember({"bin", "ihex", "srec"}, CLI::ignore_case));
     texts.offsetOptions.push_back(
         sub.add_option("--offset", texts.offset,
@@ -242,6 +244,14 @@ int main(int argc, char** argv) {
                          texts),
          Command::BlankCheck},
     };
+    std::vector<std::string> commandNames;
+    for (const auto& [sub, command] : commands) {
+        commandNames.push_back(sub->get_name());
+    }
+    std::string helpTopic;
+    CLI::App* help = app.add_subcommand("help", "Show this help, or with a COMMAND its options");
+    help->add_option("COMMAND", helpTopic, "The command whose options to show")
+        ->check(CLI::IsMember(commandNames));
 
     try {
         app.parse(argc, argv);
@@ -253,6 +263,14 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
 
+    if (help->parsed()) {
+        // App::help would describe the help command itself, the one parsed.
+        const CLI::App* topic = helpTopic.empty() ? &app : app.get_subcommand(helpTopic);
+        const std::string name =
+            helpTopic.empty() ? app.get_name() : app.get_name() + " " + helpTopic;
+        std::cout << topic->get_formatter()->make_help(topic, name, CLI::AppFormatMode::Normal);
+        return 0;
+    }
     for (const auto& [sub, command] : commands) {
         if (sub->parsed()) {
             request.command = command;

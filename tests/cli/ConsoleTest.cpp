@@ -14,6 +14,10 @@ TEST_F(Console, HelpListsEveryCommand) {
         EXPECT_NE(result.out.find(command), std::string::npos) << command;
     }
     EXPECT_NE(result.out.find("--register-base"), std::string::npos);
+    // the help command shows the same
+    const CliResult command = Cli({"help"});
+    EXPECT_EQ(command.exitCode, 0) << command.err;
+    EXPECT_EQ(command.out, result.out);
 }
 
 struct CommandHelp {
@@ -29,6 +33,10 @@ TEST_P(SubcommandHelp, ListsTheCommandsOptions) {
     for (const char* option : GetParam().options) {
         EXPECT_NE(result.out.find(option), std::string::npos) << option;
     }
+    // 'help COMMAND' shows the same
+    const CliResult command = Cli({"help", GetParam().command});
+    EXPECT_EQ(command.exitCode, 0) << command.err;
+    EXPECT_EQ(command.out, result.out);
     EXPECT_TRUE(NoBoardOpened());
 }
 

@@ -126,9 +126,17 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{{"store-ram", std::string(260, 'f'), "--length", "4"},
                  "error: The file name is longer than 259 characters.\n"},
         BadInput{{"--register-base", "0x04", "load-ram", "FILE"},
-                 "error: Register address must be 0x00 - 0xff and a multiple of 8\n"},
-        BadInput{{"--register-base", "256", "erase"},
-                 "error: Register address must be 0x00 - 0xff and a multiple of 8\n"},
+                 "error: Invalid --register-base '0x04': the memory controller's first register "
+                 "is 0x00 to 0xF8, a multiple of 8.\n"},
+        BadInput{{"--register-base", "0x100", "erase"},
+                 "error: Invalid --register-base '0x100': the memory controller's first register "
+                 "is 0x00 to 0xF8, a multiple of 8.\n"},
+        BadInput{{"erase", "--register-base", "0xff"},
+                 "error: Invalid --register-base '0xff': the memory controller's first register "
+                 "is 0x00 to 0xF8, a multiple of 8.\n"},
+        BadInput{{"--serial", "", "probe"},
+                 "error: --serial: the serial line's name is empty\n"
+                 "Run 'tessary-cli --help' for the usage.\n"},
         BadInput{{"erase", "--blocks", "7"},
                  "error: Block 7 is not in the Q0 (512K Flash, 128K RAM) configuration, whose "
                  "blocks are 0 to 6.\n"},
@@ -163,7 +171,8 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"--config", "q9", "load-ram", "FILE"},
                       std::vector<std::string>{"--device", "SimBoard", "--serial", "/dev/null",
                                                "load-ram", "FILE"},
-                      std::vector<std::string>{"unknown-command"}));
+                      std::vector<std::string>{"unknown-command"},
+                      std::vector<std::string>{"help", "lod-ram"}));
 
 } // namespace
 } // namespace tessary::test
