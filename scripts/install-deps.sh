@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
     xvfb xauth fonts-dejavu-core
-    srecord
+    srecord jq
     clang libclang-rt-14-dev
     desktop-file-utils appstream man-db bash-completion file dpkg-dev lintian
     ser2net
