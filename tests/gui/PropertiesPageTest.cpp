@@ -187,11 +187,11 @@ TEST_F(PropertiesPageTest, RegisterBaseIsCheckedOnlyWhenTheFieldIsLeft) {
     EXPECT_TRUE(messages_.messages.empty());
 }
 
-// The real box: caption "error", no icon, over the page, answered with OK.
-TEST_F(PropertiesPageTest, RefusedBaseShowsAPlainMessageBoxOverThePage) {
+// The real box: caption "error", the error icon as every box has, over the page, answered with OK.
+TEST_F(PropertiesPageTest, RefusedBaseShowsAnErrorBoxOverThePage) {
     properties().SetMessageSink(nullptr);
     QString title, text;
-    QMessageBox::Icon icon = QMessageBox::Critical;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
     QWidget* owner = nullptr;
     ModalAnswerer answerer([&](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
@@ -206,7 +206,7 @@ TEST_F(PropertiesPageTest, RefusedBaseShowsAPlainMessageBoxOverThePage) {
     EXPECT_EQ(answerer.answered(), 1);
     EXPECT_EQ(title, "error");
     EXPECT_EQ(text, kBaseMessage);
-    EXPECT_EQ(icon, QMessageBox::NoIcon);
+    EXPECT_EQ(icon, QMessageBox::Critical);
     EXPECT_EQ(owner, &properties());
     EXPECT_EQ(baseField()->text(), "0x00");
 }
@@ -370,6 +370,39 @@ TEST_F(DeviceSettingsTest, ChoosingADeviceAppliesItsConfigurationAndBase) {
     EXPECT_EQ(baseField()->text(), "0x40");
     ExpectEnabled(kLoadRamPage, kLoadRamIds, false);
     EXPECT_EQ(window().StatusBar()->Text(), "Q3Only: Q3 (1024K Flash)");
+}
+
+// The configuration follows the device: a device's config= is applied; a device without one keeps
+// the configuration in force, and the status bar names the device chosen and says so; after Save
+// in the device dialog the default device is chosen by the same rule.
+TEST_F(DeviceSettingsTest, TheConfigurationFollowsTheDeviceChosen) {
+    Choose(PropertiesPage::kQ1);
+    QTest::keyClick(deviceList(), Qt::Key_Down); // Big, config=parvel16
+    EXPECT_EQ(MemoryConfiguration, 6);
+    QTest::keyClick(deviceList(), Qt::Key_Up); // SimBoard, no config=
+    ASSERT_EQ(gApp->deviceName, "SimBoard");
+    EXPECT_EQ(MemoryConfiguration, 6);
+    EXPECT_TRUE(Checked(PropertiesPage::kParvel16M));
+    ExpectShown(EraseFlashPage::kParvel16List, true);
+    EXPECT_EQ(window().StatusBar()->Text(),
+              "SimBoard: configuration Parvel (16MB Flash, 16MB RAM) kept");
+
+    Choose(PropertiesPage::kQ1);
+    QTest::keyClick(deviceList(), Qt::Key_Down);
+    QTest::keyClick(deviceList(), Qt::Key_Down); // Q3Only
+    ASSERT_EQ(MemoryConfiguration, 3);
+    ModalAnswerer answerer([](QWidget* modal) {
+        if (auto* save = modal->findChild<QAbstractButton*>(QStringLiteral("save"))) {
+            save->click();
+        }
+    });
+    control<QAbstractButton>(kPropertiesPage, PropertiesPage::kConfigure)->click();
+    EXPECT_EQ(answerer.answered(), 1);
+    EXPECT_EQ(gApp->deviceName, "SimBoard");
+    EXPECT_EQ(deviceList()->currentText(), "SimBoard");
+    EXPECT_EQ(MemoryConfiguration, 3);
+    EXPECT_TRUE(Checked(PropertiesPage::kQ3));
+    EXPECT_EQ(window().StatusBar()->Text(), "SimBoard: configuration Q3 (1024K Flash) kept");
 }
 
 TEST_F(DeviceSettingsTest, ADeviceWithoutSettingsChangesNothing) {
