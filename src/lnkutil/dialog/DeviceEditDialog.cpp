@@ -1,5 +1,6 @@
 #include "DeviceEditDialog.h"
 
+#include "ErrorBox.h"
 #include "LineProbe.h"
 #include "MemoryConfigurations.h"
 #include "RecentLines.h"
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 
 #include <algorithm>
@@ -253,7 +253,8 @@ void DeviceEditDialog::accept() {
     DeviceEntry edited = Edited();
     const std::string reason = check_(edited);
     if (!reason.empty()) {
-        QMessageBox::warning(this, windowTitle(), QString::fromStdString(reason));
+        ShowErrorBox(this, windowTitle(), tr("The device cannot be taken as it is."),
+                     QString::fromStdString(reason));
         return;
     }
     entry_ = std::move(edited);
