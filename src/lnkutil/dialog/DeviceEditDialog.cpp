@@ -168,6 +168,15 @@ void DeviceEditDialog::ShowKind() {
     form_->setRowVisible(lineRow_, serial);
     form_->setRowVisible(baud_, serial);
     form_->setRowVisible(result_, serial && !result_->text().isEmpty());
+    // A long Test answer wraps over several lines; whenever rows come and go, the dialog grows
+    // until every line shows (a window's height does not follow its width by itself).
+    if (isVisible()) {
+        layout()->activate();
+        const int needed = layout()->totalHeightForWidth(width());
+        if (needed > height()) {
+            resize(width(), needed);
+        }
+    }
 }
 
 // The list shows readable names; what is typed completes to the paths behind them, never to a
@@ -217,12 +226,6 @@ void DeviceEditDialog::Test() {
         result_->setText(tr("<b>No board here:</b> %1").arg(Escaped(probe.failure)));
     }
     ShowKind();
-    // A long answer wraps over several lines; the dialog grows until every one shows.
-    layout()->activate();
-    const int needed = layout()->totalHeightForWidth(width());
-    if (needed > height()) {
-        resize(width(), needed);
-    }
 }
 
 DeviceEntry DeviceEditDialog::Edited() const {
