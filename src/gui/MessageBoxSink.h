@@ -6,9 +6,9 @@ class QWidget;
 
 namespace tessary {
 
-// Shows an operation's messages as modal error boxes with an OK button: the error icon, the
-// caption and the text, and a cause as the informative text below it. Boxes owned by the page sit
-// over it; the others have no owner window.
+// Shows an operation's messages as modal message boxes with an OK button. Boxes owned by the
+// page sit over it; the others have no owner window. A cause is the box's informative text,
+// below the message.
 class MessageBoxSink : public MessageSink {
   public:
     explicit MessageBoxSink(QWidget* page) : page_(page) {}

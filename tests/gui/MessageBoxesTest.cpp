@@ -1,6 +1,6 @@
 // What the pages show in message boxes, as real boxes answered the way a person answers them:
-// every box with the error icon; form errors over the page, with the focus on the field they
-// name afterwards; controller and verification failures with no owner window.
+// form errors over the page without an icon, with the focus on the field they name afterwards;
+// board failures with the error icon; controller and verification failures with no owner window.
 #include "EraseFlashPage.h"
 #include "LoadFlashPage.h"
 #include "LoadRamPage.h"
@@ -80,7 +80,7 @@ TEST_P(RefusedForm, ShowsOneBoxOverThePageFocusesTheFieldItNamesAndTouchesNothin
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].caption, c.caption);
     EXPECT_EQ(shown[0].text, c.text);
-    EXPECT_EQ(shown[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(shown[0].icon, QMessageBox::NoIcon);
     EXPECT_EQ(shown[0].owner, &page(c.page));
     EXPECT_EQ(window().focusWidget(), page(c.page).Control(c.named));
     for (const auto& [id, text] : c.fieldsAfter) {

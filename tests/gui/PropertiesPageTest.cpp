@@ -187,11 +187,11 @@ TEST_F(PropertiesPageTest, RegisterBaseIsCheckedOnlyWhenTheFieldIsLeft) {
     EXPECT_TRUE(messages_.messages.empty());
 }
 
-// The real box: caption "error", the error icon as every box has, over the page, answered with OK.
-TEST_F(PropertiesPageTest, RefusedBaseShowsAnErrorBoxOverThePage) {
+// The real box: caption "error", no icon, over the page, answered with OK.
+TEST_F(PropertiesPageTest, RefusedBaseShowsAPlainMessageBoxOverThePage) {
     properties().SetMessageSink(nullptr);
     QString title, text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::Icon icon = QMessageBox::Critical;
     QWidget* owner = nullptr;
     ModalAnswerer answerer([&](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
@@ -206,7 +206,7 @@ TEST_F(PropertiesPageTest, RefusedBaseShowsAnErrorBoxOverThePage) {
     EXPECT_EQ(answerer.answered(), 1);
     EXPECT_EQ(title, "error");
     EXPECT_EQ(text, kBaseMessage);
-    EXPECT_EQ(icon, QMessageBox::Critical);
+    EXPECT_EQ(icon, QMessageBox::NoIcon);
     EXPECT_EQ(owner, &properties());
     EXPECT_EQ(baseField()->text(), "0x00");
 }
