@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 #include "CliNumber.h"
+#include "DeviceConfiguration.h"
 #include "DeviceList.h"
 #include "MemoryConfigurations.h"
 #include "QuoteText.h"
@@ -57,10 +58,12 @@ bool ApplyRegisterBase(const Request& request, Session& session, MessageSink& me
 namespace {
 
 void TakeDeviceDefaults(const DeviceInfo& device, Request& request) {
-    if (!request.configurationGiven && device.configuration) {
-        if (const Configuration* configuration = FindConfiguration(*device.configuration)) {
-            request.configuration = configuration->name;
-        }
+    // --config is the configuration chosen for this run; without it the device's config= rules
+    // as it does in the window, and q0 stays when the device has none.
+    if (!request.configurationGiven) {
+        request.configuration =
+            ConfigurationForDevice(device.configuration, ConfigurationNamed(request.configuration))
+                .configuration.name;
     }
     if (!request.registerBaseGiven && device.registerBase) {
         request.registerBase = *device.registerBase;

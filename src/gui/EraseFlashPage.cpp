@@ -12,12 +12,15 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace tessary {
 namespace {
@@ -65,6 +68,14 @@ EraseFlashPage::EraseFlashPage(QWidget* parent) : Page(QSize(270, 152), parent) 
 // taller than for the eleven-block list.
 void EraseFlashPage::AddScrolledList(const BlockList& list) {
     auto* group = new QGroupBox(QStringLiteral("Blocks To Erase"), this);
+    auto* selection = new QHBoxLayout;
+    for (const auto& [id, text] :
+         {std::pair{list.selectAll, "Select all"}, std::pair{list.selectNone, "Select none"}}) {
+        auto* button = new QPushButton(QString::fromLatin1(text), group);
+        selection->addWidget(button);
+        AddControl(id, button);
+    }
+    selection->addStretch(1);
     auto* scroll = new QScrollArea(group);
     auto* boxes = new QWidget(scroll);
     auto* column = new QVBoxLayout(boxes);
@@ -84,7 +95,9 @@ void EraseFlashPage::AddScrolledList(const BlockList& list) {
     scroll->setMinimumWidth(boxes->sizeHint().width() +
                             scroll->verticalScrollBar()->sizeHint().width());
     scroll->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
-    (new QVBoxLayout(group))->addWidget(scroll);
+    auto* frame = new QVBoxLayout(group);
+    frame->addLayout(selection);
+    frame->addWidget(scroll);
     group->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
     AddControl(list.group, group);
     RetainSizeWhenHidden(group);
@@ -94,9 +107,7 @@ void EraseFlashPage::AddScrolledList(const BlockList& list) {
 
 void EraseFlashPage::OnInit() {
     for (const BlockList& list : kLists) {
-        for (int i = 0; i < list.count; ++i) {
-            SetChecked(list.firstCheck + i, true);
-        }
+        CheckAll(list, true);
     }
 }
 
@@ -112,6 +123,17 @@ void EraseFlashPage::OnCommand(int id, Notification /*code*/) {
             Messages());
     } else if (id == kEraseSelected) {
         EraseSelected();
+    }
+    for (const BlockList& list : kLists) {
+        if (id != 0 && (id == list.selectAll || id == list.selectNone)) {
+            CheckAll(list, id == list.selectAll);
+        }
+    }
+}
+
+void EraseFlashPage::CheckAll(const BlockList& list, bool checked) {
+    for (int k = 0; k < list.count; ++k) {
+        SetChecked(list.firstCheck + k, checked);
     }
 }
 
@@ -164,6 +186,11 @@ void EraseFlashPage::ShowBlockListOf(int32_t configuration) {
 
 void EraseFlashPage::SetListVisible(const BlockList& list, bool visible) {
     Control(list.group)->setVisible(visible);
+    for (const int button : {list.selectAll, list.selectNone}) {
+        if (button != 0) {
+            Control(button)->setVisible(visible);
+        }
+    }
     for (int i = 0; i < list.count; ++i) {
         Control(list.firstCheck + i)->setVisible(visible);
     }

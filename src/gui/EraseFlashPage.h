@@ -26,12 +26,16 @@ class EraseFlashPage : public Page {
         int firstCheck;
         int count;
         int32_t configuration;
+        // The buttons that tick and clear every box of the list; 0 where the list has none.
+        int selectAll;
+        int selectNone;
     };
-    static constexpr BlockList kSmallList{1085, 1020, 7, 0};
-    static constexpr BlockList kLargeList{1084, 1027, 11, 3};
-    // The Parvel lists: a check box per 128K block, in a scroll area inside the group box.
-    static constexpr BlockList kParvel4List{2000, 2001, 32, 5};
-    static constexpr BlockList kParvel16List{2200, 2201, 128, 6};
+    static constexpr BlockList kSmallList{1085, 1020, 7, 0, 0, 0};
+    static constexpr BlockList kLargeList{1084, 1027, 11, 3, 0, 0};
+    // The Parvel lists: a check box per 128K block, in a scroll area inside the group box, with
+    // "Select all" and "Select none" above it.
+    static constexpr BlockList kParvel4List{2000, 2001, 32, 5, 2100, 2101};
+    static constexpr BlockList kParvel16List{2200, 2201, 128, 6, 2400, 2401};
     static constexpr BlockList kLists[] = {kSmallList, kLargeList, kParvel4List, kParvel16List};
 
     explicit EraseFlashPage(QWidget* parent);
@@ -47,6 +51,7 @@ class EraseFlashPage : public Page {
   private:
     void AddScrolledList(const BlockList& list);
     void SetListVisible(const BlockList& list, bool visible);
+    void CheckAll(const BlockList& list, bool checked);
     void EraseSelected();
     // The blocks of the configuration whose boxes are checked; nullopt when the list shown is
     // not the one of that configuration's layout, so that no box can stand for another block.

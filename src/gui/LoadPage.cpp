@@ -1,6 +1,7 @@
 #include "LoadPage.h"
 
 #include "AppContext.h"
+#include "FieldFocus.h"
 #include "FileDialogs.h"
 #include "FormBuilder.h"
 #include "WindowOperations.h"
@@ -36,8 +37,10 @@ void LoadPage::Load() {
                   Text(ids_.length),       IsChecked(ids_.verify),  IsChecked(ids_.autoErase),
                   IsChecked(ids_.preserve)};
     const Session session = CurrentSession();
+    FieldFocus focus(*this, FieldFocus::FileAndRange(ids_.fileName, ids_.startAddress,
+                                                     ids_.fileOffset, ids_.length));
     const std::optional<LoadRequest> request =
-        operation_.validate(form, session.memoryConfiguration, Messages());
+        operation_.validate(form, session.memoryConfiguration, focus);
     // The number fields show what the checks made of them, also when a later field failed.
     SetText(ids_.startAddress, form.startAddress);
     SetText(ids_.fileOffset, form.fileOffset);

@@ -11,8 +11,10 @@
 #include "StringTable.h"
 #include "TabControl.h"
 #include "Version.h"
+#include "WindowKeys.h"
 #include "WindowTitle.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QPushButton>
@@ -37,6 +39,18 @@ constexpr std::array<PageFactory, kPageCount> kPageFactories = {
     Make<LoadRamPage>,   Make<StoreRamPage>,   Make<PropertiesPage>,
     Make<LoadFlashPage>, Make<StoreFlashPage>, Make<EraseFlashPage>,
 };
+
+// Where the Tab key would go first on the page: its first control that can take the focus.
+QWidget* FirstTabStop(QWidget* page) {
+    for (QWidget* widget = page->nextInFocusChain(); widget != page;
+         widget = widget->nextInFocusChain()) {
+        if (page->isAncestorOf(widget) && widget->isVisibleTo(page) && widget->isEnabled() &&
+            (widget->focusPolicy() & Qt::TabFocus) != 0) {
+            return widget;
+        }
+    }
+    return nullptr;
+}
 
 } // namespace
 
@@ -104,6 +118,7 @@ void MainWindow::CreateBars() {
     bar->setCurrentIndex(0);
     pages[0]->show();
     connect(bar, &QTabBar::currentChanged, this, &MainWindow::OnTabChange);
+    keys = new WindowKeys(this, bar, statusBar->CancelButton());
 }
 
 QSize MainWindow::LargestPage() const {
@@ -135,9 +150,14 @@ void MainWindow::OnTabChange(int index) {
     if (index < 0 || index >= kPageCount || pages[index] == nullptr) {
         return;
     }
+    // The keyboard focus goes along with the page: to the first control of the page now shown.
+    const bool focusOnPage = pages[currentPage]->isAncestorOf(QApplication::focusWidget());
     pages[currentPage]->hide();
     pages[index]->show();
     currentPage = index;
+    if (QWidget* first = FirstTabStop(pages[index]); first != nullptr && focusOnPage) {
+        first->setFocus(Qt::TabFocusReason);
+    }
 }
 
 // Nothing can be clicked into a page while an operation runs: the tab bar and the push buttons
@@ -146,7 +166,13 @@ void MainWindow::SetBusy(bool busy) {
     if (gTabControl != nullptr) {
         gTabControl->Bar()->setEnabled(!busy);
     }
+    if (keys != nullptr) {
+        keys->SetBusy(busy);
+    }
     if (busy) {
+        // The control that had the focus (most often the button that started the operation,
+        // which is disabled now) gets it back at the end; meanwhile Cancel has it.
+        focusBeforeRun = focusWidget();
         for (const Page* page : pages) {
             if (page == nullptr) {
                 continue;
@@ -165,7 +191,14 @@ void MainWindow::SetBusy(bool busy) {
         }
         heldButtons.clear();
     }
+    const bool onCancel = focusWidget() == nullptr || focusWidget() == statusBar->CancelButton();
     statusBar->SetRunning(busy);
+    if (busy) {
+        statusBar->CancelButton()->setFocus(Qt::OtherFocusReason);
+    } else if (onCancel && focusBeforeRun != nullptr && focusBeforeRun->isVisible() &&
+               focusBeforeRun->isEnabled()) {
+        focusBeforeRun->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void MainWindow::OnOperationEnd() {

@@ -2,6 +2,7 @@
 
 #include "Sinks.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -14,6 +15,7 @@ class OperationRunner;
 class Page;
 class StatusArea;
 class TabControl;
+class WindowKeys;
 
 // The pages in tab order.
 enum PageIndex : int {
@@ -30,7 +32,8 @@ enum PageIndex : int {
 // bottom. It is exactly as large as its pages need (client area: the widest page by the tallest
 // page plus 57 pixels; tab control at (0, 5), pages at (0, 45) inside it) and cannot be resized
 // or maximized. Operations run on its worker thread (Runner); while one runs, the tab bar and
-// every push button of the pages are disabled and the status bar offers Cancel. Closing it ends
+// every push button of the pages are disabled and the status bar offers Cancel, which has the
+// keyboard focus (Escape cancels too). Closing it ends
 // the event loop with exit code 0 — during an operation once the operation, cancelled, has
 // ended; the pages stay until DestroyPages.
 class MainWindow : public QWidget, public StatusSink {
@@ -75,6 +78,8 @@ class MainWindow : public QWidget, public StatusSink {
     OperationRunner* runner = nullptr;
     // The buttons SetBusy disabled, to be enabled again when the operation ends.
     std::vector<QWidget*> heldButtons;
+    QPointer<QWidget> focusBeforeRun;
+    WindowKeys* keys = nullptr;
     bool closeAfterOperation = false;
     std::array<Page*, kPageCount> pages{};
     int currentPage = 0;

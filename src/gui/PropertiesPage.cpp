@@ -2,6 +2,7 @@
 
 #include "AppContext.h"
 #include "ConfigurationLayout.h"
+#include "DeviceConfiguration.h"
 #include "FormBuilder.h"
 #include "MainWindow.h"
 #include "MemoryConfigurations.h"
@@ -130,17 +131,18 @@ void PropertiesPage::ChooseDevice() {
 }
 
 void PropertiesPage::ApplyDeviceSettings(int32_t index, bool announce) {
-    std::string applied;
-    const std::optional<std::string> config = DeviceSetting(index, "config");
-    const Configuration* configuration = config ? FindConfiguration(*config) : nullptr;
-    if (configuration != nullptr) {
+    const DeviceConfiguration chosen = ConfigurationForDevice(
+        DeviceSetting(index, "config"), ConfigurationOfValue(MemoryConfiguration));
+    std::string said = chosen.fromDevice
+                           ? std::string(chosen.configuration.label)
+                           : "configuration " + std::string(chosen.configuration.label) + " kept";
+    if (chosen.fromDevice) {
         for (const auto& [button, value] : kConfigurations) {
-            if (value == configuration->value) {
+            if (value == chosen.configuration.value) {
                 SetChecked(button, true);
                 ChooseConfiguration(button);
             }
         }
-        applied = configuration->label;
     }
     if (const std::optional<std::string> base = DeviceSetting(index, "base")) {
         std::string text = *base;
@@ -148,11 +150,11 @@ void PropertiesPage::ApplyDeviceSettings(int32_t index, bool announce) {
         if (value >= 0) {
             SetText(kRegisterBase, *base);
             RegisterBase = value;
-            applied += (applied.empty() ? "" : ", ") + std::string("register base ") + *base;
+            said += ", register base " + *base;
         }
     }
-    if (announce && !applied.empty()) {
-        Window().SetStatusText(gApp->deviceName + ": " + applied);
+    if (announce) {
+        Window().SetStatusText(gApp->deviceName + ": " + said);
     }
 }
 

@@ -39,8 +39,9 @@ class PropertiesPage : public Page {
     void ChooseDevice();
     void ChooseConfiguration(int id);
     void CheckRegisterBase();
-    // The device's config= and base= settings, applied as if the person had chosen them; the
-    // status bar says so when `announce`.
+    // The device's configuration (its config= setting, or the one in force kept when it has none)
+    // and its base= setting, applied as if the person had chosen them; when `announce`, the
+    // status bar names the device and says which configuration holds.
     void ApplyDeviceSettings(int32_t index, bool announce);
     // The window whose pages this page lays out.
     MainWindow& Window() const;

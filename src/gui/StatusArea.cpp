@@ -28,7 +28,9 @@ StatusArea::StatusArea(QWidget* parent)
     for (QLabel* label : {rate_, timeLeft_}) {
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
-    cancel_->setFocusPolicy(Qt::NoFocus); // outside the pages' Tab order
+    // It shows only while an operation runs, and then it takes the keyboard focus (Space presses
+    // it); it is never in the idle pages' Tab order.
+    cancel_->setFocusPolicy(Qt::StrongFocus);
     addPermanentWidget(rate_);
     addPermanentWidget(timeLeft_);
     addPermanentWidget(progress_);
@@ -40,6 +42,11 @@ StatusArea::StatusArea(QWidget* parent)
     setFixedHeight(std::max({sizeHint().height(), progress_->sizeHint().height() + 4,
                              cancel_->sizeHint().height() + 2}));
     connect(cancel_, &QPushButton::clicked, this, [this] {
+        // The focus does not wander into a page when the button goes grey: it stays with no
+        // control until the operation has ended.
+        if (window()->focusWidget() == cancel_) {
+            cancel_->clearFocus();
+        }
         cancel_->setEnabled(false); // once is enough
         emit CancelClicked();
     });

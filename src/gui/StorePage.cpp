@@ -1,6 +1,7 @@
 #include "StorePage.h"
 
 #include "AppContext.h"
+#include "FieldFocus.h"
 #include "FileDialogs.h"
 #include "FormBuilder.h"
 #include "WindowOperations.h"
@@ -49,7 +50,11 @@ OutputMode StorePage::CheckedMode() const {
 void StorePage::Store() {
     StoreForm form{Text(ids_.fileName), Text(ids_.startAddress), Text(ids_.fileOffset),
                    Text(ids_.length), CheckedMode()};
-    const std::optional<StoreRequest> request = ValidateForm(form, texts_, Messages());
+    std::vector<FieldFocus::Naming> namings =
+        FieldFocus::FileAndRange(ids_.fileName, ids_.startAddress, ids_.fileOffset, ids_.length);
+    namings.push_back({"choose Replace", ids_.replace});
+    FieldFocus focus(*this, std::move(namings));
+    const std::optional<StoreRequest> request = ValidateForm(form, texts_, focus);
     // The number fields show what the checks made of them, also when a later field failed.
     SetText(ids_.startAddress, form.startAddress);
     SetText(ids_.fileOffset, form.fileOffset);

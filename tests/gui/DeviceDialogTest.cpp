@@ -95,14 +95,16 @@ DialogScript::Step OnEditor(std::function<void(QWidget*)> act) {
         return true;
     };
 }
-// Records the message box's text and answers it with OK.
+// Records the message box's text and its cause below it, checks that it bears the error icon as
+// every error box does, and answers it with OK.
 DialogScript::Step OnMessage(QString* text) {
     return [text](QWidget* modal) {
         QMessageBox* box = AsMessage(modal);
         if (box == nullptr) {
             return false;
         }
-        *text = box->text();
+        *text = box->text() + '\n' + box->informativeText();
+        EXPECT_EQ(box->icon(), QMessageBox::Critical);
         Press(box->button(QMessageBox::Ok));
         return true;
     };

@@ -210,8 +210,9 @@ TEST_F(ErasePageTest, Q3ShowsTheElevenBlockListAndErasesItsCheckedBlocks) {
     ExpectErased("SimBoard-1M", {0, 1, 2, 4, 5, 6, 7, 8, 9});
 }
 
-// The Parvel 16MB layout: 128 check boxes in a scroll area, labelled with their addresses, and
-// Erase Selected erases exactly the checked ones.
+// The Parvel 16MB layout: 128 check boxes in a scroll area, labelled with their addresses, all
+// ticked or cleared at once with Select all and Select none, and Erase Selected erases exactly
+// the checked ones.
 TEST_F(ErasePageTest, ParvelListScrollsAndEraseSelectedUsesIt) {
     ChooseDevice("SimBoard-16M");
     ChooseConfiguration(PropertiesPage::kParvel16M);
@@ -226,8 +227,19 @@ TEST_F(ErasePageTest, ParvelListScrollsAndEraseSelectedUsesIt) {
     EXPECT_EQ(erase.Text(list.firstCheck + 127), "FE0000h - 128K Block");
     for (int k = 0; k < list.count; ++k) {
         EXPECT_TRUE(erase.IsChecked(list.firstCheck + k)) << k;
-        erase.SetChecked(list.firstCheck + k, k == 3 || k == 100);
     }
+    // Select none clears the whole list, Select all ticks it again.
+    Press(kEraseFlashPage, list.selectNone);
+    for (int k = 0; k < list.count; ++k) {
+        ASSERT_FALSE(erase.IsChecked(list.firstCheck + k)) << k;
+    }
+    Press(kEraseFlashPage, list.selectAll);
+    for (int k = 0; k < list.count; ++k) {
+        ASSERT_TRUE(erase.IsChecked(list.firstCheck + k)) << k;
+    }
+    Press(kEraseFlashPage, list.selectNone);
+    Press(kEraseFlashPage, list.firstCheck + 3);
+    Press(kEraseFlashPage, list.firstCheck + 100);
     Press(kEraseFlashPage, EraseFlashPage::kEraseSelected);
     EXPECT_THAT(statusTexts, testing::IsSupersetOf({"Erasing block: 4", "Erasing block: 101"}));
     EXPECT_EQ(statusTexts.back(), "Erase Complete");

@@ -169,8 +169,9 @@ TEST_F(FormsTest, EveryPageHoldsItsControlsWithTheirIdsAndTexts) {
     EXPECT_EQ(page(kLoadFlashPage).ControlIds().size(), kLoadFlash.size());
     EXPECT_EQ(page(kStoreRamPage).ControlIds().size(), kStoreRam.size());
     EXPECT_EQ(page(kStoreFlashPage).ControlIds().size(), kStoreFlash.size());
-    // the two specified lists and buttons, and the Parvel lists: 2 groups with 32 + 128 boxes
-    EXPECT_EQ(page(kEraseFlashPage).ControlIds().size(), 22u + 2u + 32u + 128u);
+    // the 7- and 11-block lists and their buttons, and the Parvel lists: 2 groups with 32 + 128
+    // boxes and Select all and Select none each
+    EXPECT_EQ(page(kEraseFlashPage).ControlIds().size(), 22u + 2u + 32u + 128u + 4u);
     EXPECT_EQ(page(kPropertiesPage).ControlIds().size(), 9u);
 }
 

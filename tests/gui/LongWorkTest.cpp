@@ -13,6 +13,7 @@
 #include "StoreRamPage.h"
 #include "lnkutil_sim.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -103,6 +104,68 @@ TEST_F(LongWorkTest, TabClickDuringATransferDoesNothing) {
     EXPECT_TRUE(tabs->isEnabled());
     EXPECT_EQ(window().CurrentPage(), kStoreRamPage);
     Press(kEraseFlashPage, EraseFlashPage::kEraseAll); // usable again
+}
+
+// From the keyboard: Ctrl+Tab and Ctrl+PgDn show the next page, Ctrl+Shift+Tab and Ctrl+PgUp the
+// one before, round the ends, and the focus goes along; while an operation runs the pages stay
+// locked, as the tab bar is.
+TEST_F(LongWorkTest, KeysSwitchPagesOnlyWhileIdle) {
+    QApplication::setActiveWindow(&window());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+    ShowPage(kLoadRamPage);
+    page(kLoadRamPage).Control(LoadRamPage::kFileName)->setFocus();
+    struct Key {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int page; // shown afterwards
+    };
+    constexpr Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+    const Key keys[] = {
+        {Qt::Key_Tab, ctrl, kStoreRamPage},
+        {Qt::Key_PageDown, ctrl, kPropertiesPage},
+        {Qt::Key_Backtab, ctrl | Qt::ShiftModifier, kStoreRamPage},
+        {Qt::Key_PageUp, ctrl, kLoadRamPage},
+        {Qt::Key_PageUp, ctrl, kEraseFlashPage},
+        {Qt::Key_Tab, ctrl, kLoadRamPage},
+        {Qt::Key_Tab, ctrl, kStoreRamPage},
+    };
+    for (const Key& key : keys) {
+        QTest::keyClick(QApplication::focusWidget(), key.key, key.modifiers);
+        EXPECT_EQ(window().CurrentPage(), key.page) << key.key;
+        EXPECT_EQ(gTabControl->Bar()->currentIndex(), key.page);
+        EXPECT_TRUE(page(key.page).isAncestorOf(QApplication::focusWidget())) << key.key;
+    }
+    FillStoreForm(Path("out.bin"), StoreRamPage::kReplace);
+    Click(kStoreRamPage, StoreRamPage::kStore);
+    ASSERT_TRUE(Busy());
+    for (const Key& key : keys) {
+        QTest::keyClick(QApplication::focusWidget(), key.key, key.modifiers);
+        EXPECT_EQ(window().CurrentPage(), kStoreRamPage) << key.key;
+    }
+    EXPECT_TRUE(Busy());
+    WaitUntilIdle();
+    EXPECT_EQ(ReadFile(Path("out.bin")).size(), kStoreLength);
+}
+
+// Escape does what the Cancel button does; Cancel has the focus while the store runs, and the Store
+// button gets it back at the end. Return starts nothing.
+TEST_F(LongWorkTest, EscapeCancelsARunningStore) {
+    QApplication::setActiveWindow(&window());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+    FillStoreForm(Path("out.bin"), StoreRamPage::kReplace);
+    StoreButton()->setFocus(Qt::MouseFocusReason);
+    Click(kStoreRamPage, StoreRamPage::kStore);
+    ASSERT_TRUE(Busy());
+    EXPECT_EQ(QApplication::focusWidget(), Bar().CancelButton());
+    WaitForProgress(10);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    WaitUntilIdle();
+    EXPECT_EQ(Bar().Text(), QStringLiteral("Operation cancelled."));
+    EXPECT_FALSE(std::filesystem::exists(Path("out.bin")));
+    EXPECT_EQ(QApplication::focusWidget(), StoreButton());
+    QTest::keyClick(StoreButton(), Qt::Key_Return);
+    QTest::keyClick(StoreButton(), Qt::Key_Enter);
+    EXPECT_FALSE(Busy());
 }
 
 TEST_F(LongWorkTest, StatusBarShowsProgressRateTimeLeftAndCancelWhileItRuns) {

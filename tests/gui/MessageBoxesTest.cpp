@@ -1,6 +1,6 @@
 // What the pages show in message boxes, as real boxes answered the way a person answers them:
-// form errors over the page without an icon, board failures with the error icon, controller and
-// verification failures with no owner window.
+// form errors over the page without an icon, with the focus on the field they name afterwards;
+// board failures with the error icon; controller and verification failures with no owner window.
 #include "EraseFlashPage.h"
 #include "LoadFlashPage.h"
 #include "LoadRamPage.h"
@@ -53,6 +53,7 @@ struct FormCase {
     const char* caption;
     const char* text;
     std::vector<std::pair<int, const char*>> fieldsAfter;
+    int named; // the field the message names, which has the focus afterwards
 };
 
 void PrintTo(const FormCase& c, std::ostream* out) {
@@ -61,7 +62,7 @@ void PrintTo(const FormCase& c, std::ostream* out) {
 
 class RefusedForm : public MessageBoxTest, public testing::WithParamInterface<FormCase> {};
 
-TEST_P(RefusedForm, ShowsOnePlainBoxOverThePageAndTouchesNothing) {
+TEST_P(RefusedForm, ShowsOneBoxOverThePageFocusesTheFieldItNamesAndTouchesNothing) {
     const FormCase& c = GetParam();
     if (*c.fileName != '\0') {
         Type(c.page, c.fileNameField, Path(c.fileName));
@@ -72,12 +73,16 @@ TEST_P(RefusedForm, ShowsOnePlainBoxOverThePageAndTouchesNothing) {
     if (c.modeButton != 0) {
         Press(c.page, c.modeButton);
     }
+    // A click gives the button the focus.
+    ShowPage(c.page);
+    page(c.page).Control(c.button)->setFocus(Qt::MouseFocusReason);
     const std::vector<ShownBox> shown = PressAndAnswer(c.page, c.button);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].caption, c.caption);
     EXPECT_EQ(shown[0].text, c.text);
     EXPECT_EQ(shown[0].icon, QMessageBox::NoIcon);
     EXPECT_EQ(shown[0].owner, &page(c.page));
+    EXPECT_EQ(window().focusWidget(), page(c.page).Control(c.named));
     for (const auto& [id, text] : c.fieldsAfter) {
         EXPECT_EQ(FieldText(c.page, id), text) << "field " << id;
     }
@@ -100,7 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
                  LoadRamPage::kLoad,
                  "Error",
                  "No file name entered.",
-                 {}},
+                 {},
+                 LoadRamPage::kFileName},
         // The address passed and shows its cleaned text; the blanks-only length is no number.
         FormCase{"LoadRamBlankLength",
                  kLoadRamPage,
@@ -111,7 +117,8 @@ INSTANTIATE_TEST_SUITE_P(
                  LoadRamPage::kLoad,
                  "Error",
                  kLengthMessage,
-                 {{LoadRamPage::kStartAddress, "1000"}, {LoadRamPage::kLength, "   "}}},
+                 {{LoadRamPage::kStartAddress, "1000"}, {LoadRamPage::kLength, "   "}},
+                 LoadRamPage::kLength},
         FormCase{"LoadFlashWithoutName",
                  kLoadFlashPage,
                  LoadFlashPage::kFileName,
@@ -121,7 +128,8 @@ INSTANTIATE_TEST_SUITE_P(
                  LoadFlashPage::kLoad,
                  "Flash Load Error",
                  "No file name specified",
-                 {}},
+                 {},
+                 LoadFlashPage::kFileName},
         FormCase{"LoadFlashPastTheEnd",
                  kLoadFlashPage,
                  LoadFlashPage::kFileName,
@@ -131,7 +139,8 @@ INSTANTIATE_TEST_SUITE_P(
                  LoadFlashPage::kLoad,
                  "Flash Load Error",
                  "Invalid Flash address:  maximum Flash address is 0x80000.",
-                 {}},
+                 {},
+                 LoadFlashPage::kStartAddress},
         FormCase{"StoreRamWithoutLength",
                  kStoreRamPage,
                  StoreRamPage::kFileName,
@@ -141,7 +150,8 @@ INSTANTIATE_TEST_SUITE_P(
                  StoreRamPage::kStore,
                  "Error",
                  kLengthMessage,
-                 {{StoreRamPage::kStartAddress, "0x1000"}}},
+                 {{StoreRamPage::kStartAddress, "0x1000"}},
+                 StoreRamPage::kLength},
         FormCase{"StoreRamOverwriteBadOffset",
                  kStoreRamPage,
                  StoreRamPage::kFileName,
@@ -151,7 +161,8 @@ INSTANTIATE_TEST_SUITE_P(
                  StoreRamPage::kStore,
                  "RAM Store Error",
                  "Must enter valid Decimal or Hex number to specify file offset.",
-                 {}},
+                 {},
+                 StoreRamPage::kFileOffset},
         FormCase{"StoreFlashWithoutName",
                  kStoreFlashPage,
                  StoreFlashPage::kFileName,
@@ -161,7 +172,8 @@ INSTANTIATE_TEST_SUITE_P(
                  StoreFlashPage::kStore,
                  "Flash Store Error",
                  "No file name specified.",
-                 {}},
+                 {},
+                 StoreFlashPage::kFileName},
         FormCase{"StoreFlashWithoutLength",
                  kStoreFlashPage,
                  StoreFlashPage::kFileName,
@@ -171,7 +183,8 @@ INSTANTIATE_TEST_SUITE_P(
                  StoreFlashPage::kStore,
                  "Flash Store Error",
                  kLengthMessage,
-                 {}}),
+                 {},
+                 StoreFlashPage::kLength}),
     NameOfCase());
 
 // With Append checked the offset field is not examined: no box, and the store runs.

@@ -372,6 +372,39 @@ TEST_F(DeviceSettingsTest, ChoosingADeviceAppliesItsConfigurationAndBase) {
     EXPECT_EQ(window().StatusBar()->Text(), "Q3Only: Q3 (1024K Flash)");
 }
 
+// The configuration follows the device: a device's config= is applied; a device without one keeps
+// the configuration in force, and the status bar names the device chosen and says so; after Save
+// in the device dialog the default device is chosen by the same rule.
+TEST_F(DeviceSettingsTest, TheConfigurationFollowsTheDeviceChosen) {
+    Choose(PropertiesPage::kQ1);
+    QTest::keyClick(deviceList(), Qt::Key_Down); // Big, config=parvel16
+    EXPECT_EQ(MemoryConfiguration, 6);
+    QTest::keyClick(deviceList(), Qt::Key_Up); // SimBoard, no config=
+    ASSERT_EQ(gApp->deviceName, "SimBoard");
+    EXPECT_EQ(MemoryConfiguration, 6);
+    EXPECT_TRUE(Checked(PropertiesPage::kParvel16M));
+    ExpectShown(EraseFlashPage::kParvel16List, true);
+    EXPECT_EQ(window().StatusBar()->Text(),
+              "SimBoard: configuration Parvel (16MB Flash, 16MB RAM) kept");
+
+    Choose(PropertiesPage::kQ1);
+    QTest::keyClick(deviceList(), Qt::Key_Down);
+    QTest::keyClick(deviceList(), Qt::Key_Down); // Q3Only
+    ASSERT_EQ(MemoryConfiguration, 3);
+    ModalAnswerer answerer([](QWidget* modal) {
+        if (auto* save = modal->findChild<QAbstractButton*>(QStringLiteral("save"))) {
+            save->click();
+        }
+    });
+    control<QAbstractButton>(kPropertiesPage, PropertiesPage::kConfigure)->click();
+    EXPECT_EQ(answerer.answered(), 1);
+    EXPECT_EQ(gApp->deviceName, "SimBoard");
+    EXPECT_EQ(deviceList()->currentText(), "SimBoard");
+    EXPECT_EQ(MemoryConfiguration, 3);
+    EXPECT_TRUE(Checked(PropertiesPage::kQ3));
+    EXPECT_EQ(window().StatusBar()->Text(), "SimBoard: configuration Q3 (1024K Flash) kept");
+}
+
 TEST_F(DeviceSettingsTest, ADeviceWithoutSettingsChangesNothing) {
     Choose(PropertiesPage::kQ1);
     QTest::keyClick(deviceList(), Qt::Key_Down);

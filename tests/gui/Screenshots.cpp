@@ -16,6 +16,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabBar>
@@ -55,7 +56,8 @@ int main(int argc, char* argv[]) {
     const QString table = QDir(data.path()).filePath(QStringLiteral("devices.conf"));
     std::ofstream(table.toStdString()) << "SimBoard sim default flash=512k\n"
                                           "SimBoard-16M sim flash=16m\n"
-                                          "Slow sim flash=512k speed=1000000\n";
+                                          "Slow sim flash=512k speed=1000000\n"
+                                          "Unplugged serial path=/nonexistent/ttyUSB9\n";
     ::setenv("LNKUTIL_DEVICES", table.toLocal8Bit().constData(), 1);
     ::setenv("LNKUTIL_DATA_DIR", data.path().toLocal8Bit().constData(), 1);
 
@@ -81,12 +83,43 @@ int main(int argc, char* argv[]) {
             return 1;
         }
     }
-    // A RAM load in progress: status text, progress, rate, time left and Cancel.
-    const std::string input = QDir(data.path()).filePath(QStringLiteral("in.bin")).toStdString();
-    std::ofstream(input, std::ios::binary) << std::string(2 << 20, '\x5A');
-    tessary::gApp->SetDevice("Slow");
+    tessary::Page* properties = tessary::gMainWindow->PageAt(tessary::kPropertiesPage);
+    auto choose = [properties](int radio) {
+        static_cast<QAbstractButton*>(properties->Control(radio))->click();
+    };
+    // An error box with its cause: a load from a board whose serial line is not there.
+    const std::string small = QDir(data.path()).filePath(QStringLiteral("small.bin")).toStdString();
+    std::ofstream(small, std::ios::binary) << std::string(4096, '\x5A');
+    tessary::gApp->SetDevice("Unplugged");
     bar->setCurrentIndex(tessary::kLoadRamPage);
     tessary::Page* load = tessary::gMainWindow->PageAt(tessary::kLoadRamPage);
+    load->SetText(tessary::LoadRamPage::kFileName, small);
+    bool boxSaved = false;
+    QTimer boxWatch;
+    QObject::connect(&boxWatch, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            boxWatch.stop();
+            QTest::qWait(200);
+            boxSaved = Save(*box, output, QStringLiteral("error-box.png"));
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    boxWatch.start(100);
+    static_cast<QAbstractButton*>(load->Control(tessary::LoadRamPage::kLoad))->click();
+    for (int wait = 0; wait < 100 && tessary::gMainWindow->Runner().Busy(); ++wait) {
+        QTest::qWait(100);
+    }
+    if (!boxSaved) {
+        std::fprintf(stderr, "tessary-screenshots: no error box came up\n");
+        return 1;
+    }
+    // A RAM load in progress: status text, progress, rate, time left and Cancel. The 16MB
+    // module's RAM holds the whole file.
+    const std::string input = QDir(data.path()).filePath(QStringLiteral("in.bin")).toStdString();
+    std::ofstream(input, std::ios::binary) << std::string(2 << 20, '\x5A');
+    choose(tessary::PropertiesPage::kParvel16M);
+    tessary::gApp->SetDevice("Slow");
+    bar->setCurrentIndex(tessary::kLoadRamPage);
     load->SetText(tessary::LoadRamPage::kFileName, input);
     static_cast<QAbstractButton*>(load->Control(tessary::LoadRamPage::kLoad))->click();
     QTest::qWait(1200);
@@ -97,18 +130,12 @@ int main(int argc, char* argv[]) {
     QTest::qWait(500);
     // The Erase Flash page under the Parvel 16MB configuration: its blocks scroll.
     tessary::gApp->SetDevice("SimBoard-16M");
-    bar->setCurrentIndex(tessary::kPropertiesPage);
-    static_cast<QAbstractButton*>(tessary::gMainWindow->PageAt(tessary::kPropertiesPage)
-                                      ->Control(tessary::PropertiesPage::kParvel16M))
-        ->click();
     bar->setCurrentIndex(tessary::kEraseFlashPage);
     QTest::qWait(200);
     if (!Save(window, output, QStringLiteral("erase-flash-parvel.png"))) {
         return 1;
     }
-    static_cast<QAbstractButton*>(tessary::gMainWindow->PageAt(tessary::kPropertiesPage)
-                                      ->Control(tessary::PropertiesPage::kQ0))
-        ->click();
+    choose(tessary::PropertiesPage::kQ0);
 
     // The library's device dialog over the Properties page: the list, one device in the editor,
     // and the editor after a Test of a serial line that is not there.
@@ -127,7 +154,8 @@ int main(int argc, char* argv[]) {
             if (editor != nullptr && editor != list) {
                 saved = saved && editor->grab().save(output.filePath("8-device-edit.png"));
                 editor->findChild<QComboBox*>(QStringLiteral("kind"))->setCurrentIndex(1);
-                editor->findChild<QLineEdit*>(QStringLiteral("path"))->setText("/dev/ttyUSB9");
+                editor->findChild<QLineEdit*>(QStringLiteral("path"))
+                    ->setText("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
                 editor->findChild<QPushButton*>(QStringLiteral("test"))->click();
                 QTest::qWait(200);
                 saved = saved && editor->grab().save(output.filePath("9-device-test.png"));

@@ -2,15 +2,16 @@
 // the device table file the library reads. The library reads the file again after a save.
 #include "DeviceListDialog.h"
 #include "DialogModule.h"
+#include "ErrorBox.h"
 #include "TableFile.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QWidget>
 
 namespace {
 
 using tessary::lnkutil::DialogOutcome;
+using tessary::lnkutil::ShowErrorBox;
 
 int Report(DialogOutcome outcome) {
     return static_cast<int>(outcome);
@@ -37,18 +38,16 @@ extern "C" __attribute__((visibility("default"))) int LnkRunDeviceDialog(void* o
     const QString caption = QObject::tr("Devices");
     const std::string path = tablePath != nullptr ? tablePath : "";
     if (path.empty()) {
-        QMessageBox::warning(parent, caption,
-                             QObject::tr("There is no file to keep the device table in: set "
-                                         "LNKUTIL_DEVICES, XDG_CONFIG_HOME or HOME."));
+        ShowErrorBox(parent, caption, QObject::tr("There is no file to keep the device table in."),
+                     QObject::tr("Set LNKUTIL_DEVICES, XDG_CONFIG_HOME or HOME."));
         return Report(DialogOutcome::Unavailable);
     }
     tessary::lnkutil::TableDocument document;
     std::vector<std::string> skipped;
     std::string problem;
     if (!tessary::lnkutil::ReadTableForEditing(path, &document, &skipped, &problem)) {
-        QMessageBox::warning(parent, caption,
-                             QObject::tr("%1\nThe device table is left as it is.")
-                                 .arg(QString::fromStdString(problem)));
+        ShowErrorBox(parent, caption, QObject::tr("The device table is left as it is."),
+                     QString::fromStdString(problem));
         return Report(DialogOutcome::Unavailable);
     }
     if (!skipped.empty()) {
@@ -56,11 +55,10 @@ extern "C" __attribute__((visibility("default"))) int LnkRunDeviceDialog(void* o
         for (const std::string& line : skipped) {
             lines << QString::fromStdString(line);
         }
-        QMessageBox::warning(parent, caption,
-                             QObject::tr("Some lines of the device table cannot be used:\n%1\n\n"
-                                         "They are not in the list; saving keeps them in the "
-                                         "file as they are.")
-                                 .arg(lines.join(QLatin1Char('\n'))));
+        ShowErrorBox(parent, caption,
+                     QObject::tr("Some lines of the device table cannot be used. They are not in "
+                                 "the list; saving keeps them in the file as they are."),
+                     lines.join(QLatin1Char('\n')));
     }
     tessary::lnkutil::DeviceListDialog dialog(std::move(document), path, parent);
     return Report(dialog.exec() == QDialog::Accepted ? DialogOutcome::Saved

@@ -1,5 +1,6 @@
 #include "DeviceEditDialog.h"
 
+#include "ErrorBox.h"
 #include "LineProbe.h"
 #include "MemoryConfigurations.h"
 #include "RecentLines.h"
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 
 #include <algorithm>
@@ -168,6 +168,15 @@ void DeviceEditDialog::ShowKind() {
     form_->setRowVisible(lineRow_, serial);
     form_->setRowVisible(baud_, serial);
     form_->setRowVisible(result_, serial && !result_->text().isEmpty());
+    // A long Test answer wraps over several lines; whenever rows come and go, the dialog grows
+    // until every line shows (a window's height does not follow its width by itself).
+    if (isVisible()) {
+        layout()->activate();
+        const int needed = layout()->totalHeightForWidth(width());
+        if (needed > height()) {
+            resize(width(), needed);
+        }
+    }
 }
 
 // The list shows readable names; what is typed completes to the paths behind them, never to a
@@ -217,12 +226,6 @@ void DeviceEditDialog::Test() {
         result_->setText(tr("<b>No board here:</b> %1").arg(Escaped(probe.failure)));
     }
     ShowKind();
-    // A long answer wraps over several lines; the dialog grows until every one shows.
-    layout()->activate();
-    const int needed = layout()->totalHeightForWidth(width());
-    if (needed > height()) {
-        resize(width(), needed);
-    }
 }
 
 DeviceEntry DeviceEditDialog::Edited() const {
@@ -253,7 +256,8 @@ void DeviceEditDialog::accept() {
     DeviceEntry edited = Edited();
     const std::string reason = check_(edited);
     if (!reason.empty()) {
-        QMessageBox::warning(this, windowTitle(), QString::fromStdString(reason));
+        ShowErrorBox(this, windowTitle(), tr("The device cannot be taken as it is."),
+                     QString::fromStdString(reason));
         return;
     }
     entry_ = std::move(edited);

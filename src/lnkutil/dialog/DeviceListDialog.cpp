@@ -1,6 +1,7 @@
 #include "DeviceListDialog.h"
 
 #include "DeviceEditDialog.h"
+#include "ErrorBox.h"
 #include "TableFile.h"
 
 #include <QCheckBox>
@@ -8,7 +9,6 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -141,8 +141,8 @@ std::string DeviceListDialog::Problem(const DeviceEntry& entry, int self) const 
 }
 
 void DeviceListDialog::Refused(const std::string& reason) {
-    QMessageBox::warning(this, windowTitle(),
-                         tr("The device was not changed: %1.").arg(QString::fromStdString(reason)));
+    ShowErrorBox(this, windowTitle(), tr("The device was not changed."),
+                 QString::fromStdString(reason));
 }
 
 void DeviceListDialog::Add() {
@@ -199,10 +199,10 @@ void DeviceListDialog::ChooseDefault(bool isDefault) {
 void DeviceListDialog::Save() {
     std::string error;
     if (!SaveTableFile(path_, document_, &error)) {
-        QMessageBox::critical(this, windowTitle(),
-                              tr("The device table could not be saved: %1.\n\nYour changes are "
-                                 "still here: correct the problem and save again, or cancel.")
-                                  .arg(QString::fromStdString(error)));
+        ShowErrorBox(this, windowTitle(),
+                     tr("The device table could not be saved. Your changes are still here: "
+                        "correct the problem and save again, or cancel."),
+                     QString::fromStdString(error));
         return;
     }
     accept();
