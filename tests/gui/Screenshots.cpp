@@ -50,16 +50,22 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: %s OUTPUT_DIRECTORY\n", argv[0]);
         return 2;
     }
-    // A table and a data directory of our own: nothing of the user's shows. Slow moves a
-    // megabyte a second, so that a transfer can be caught in progress.
+    // A home folder of our own, holding the device table and the boards' images where a user's
+    // are kept: nothing of the user's shows. Slow moves a megabyte a second, so that a transfer
+    // can be caught in progress.
     QTemporaryDir data;
-    const QString table = QDir(data.path()).filePath(QStringLiteral("devices.conf"));
+    ::setenv("HOME", data.path().toLocal8Bit().constData(), 1);
+    for (const char* variable :
+         {"LNKUTIL_DEVICES", "LNKUTIL_DATA_DIR", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
+        ::unsetenv(variable);
+    }
+    QDir(data.path()).mkpath(QStringLiteral(".config/lnkutil"));
+    const QString table =
+        QDir(data.path()).filePath(QStringLiteral(".config/lnkutil/devices.conf"));
     std::ofstream(table.toStdString()) << "SimBoard sim default flash=512k\n"
                                           "SimBoard-16M sim flash=16m\n"
                                           "Slow sim flash=512k speed=1000000\n"
                                           "Unplugged serial path=/nonexistent/ttyUSB9\n";
-    ::setenv("LNKUTIL_DEVICES", table.toLocal8Bit().constData(), 1);
-    ::setenv("LNKUTIL_DATA_DIR", data.path().toLocal8Bit().constData(), 1);
 
     QApplication application(argc, argv);
     tessary::Application program;

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -32,6 +33,12 @@ QPushButton* Button(const QString& text, const char* name) {
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(false);
     return button;
+}
+
+// A path in the user's home folder as the shell would shorten it: ~/.config/lnkutil/devices.conf.
+QString HomeAsTilde(const QString& path) {
+    const QString home = QDir::homePath() + QLatin1Char('/');
+    return path.startsWith(home) ? QStringLiteral("~/") + path.mid(home.size()) : path;
 }
 
 } // namespace
@@ -71,7 +78,7 @@ DeviceListDialog::DeviceListDialog(TableDocument document, std::string path, QWi
     connect(buttons, &QDialogButtonBox::accepted, this, &DeviceListDialog::Save);
     connect(buttons, &QDialogButtonBox::rejected, this, &DeviceListDialog::reject);
 
-    auto* file = new QLabel(tr("Kept in %1").arg(QString::fromStdString(path_)));
+    auto* file = new QLabel(tr("Kept in %1").arg(HomeAsTilde(QString::fromStdString(path_))));
     file->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* grid = new QGridLayout(this);
