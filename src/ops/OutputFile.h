@@ -48,6 +48,9 @@ class OutputFile {
     bool Commit();
     // Leaves the target as it was before Open.
     void Abandon();
+    // Why the last call that failed did: the file's name and the system's reason, taken when it
+    // failed ("cannot write \"/media/fw.bin\": No space left on device").
+    const std::string& Cause() const { return cause_; }
 
   private:
     enum class Kind { None, Direct, Buffered, StandardOutput };
@@ -56,6 +59,9 @@ class OutputFile {
     bool CommitTemporary();
     bool CommitInPlace();
     void Unlock();
+    bool Fail(const std::string& action, const std::string& path, int error);
+    // Abandon that keeps the cause of the failure that led to it.
+    Opened FailOpen(const std::string& action, int error);
 
     Kind kind_ = Kind::None;
     OutputMode mode_ = OutputMode::Replace;
@@ -68,6 +74,7 @@ class OutputFile {
     bool rename_ = false;
     uint8_t* scratch_ = nullptr;
     std::size_t scratchSize_ = 0;
+    std::string cause_;
 };
 
 } // namespace tessary
