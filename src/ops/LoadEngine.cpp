@@ -287,4 +287,14 @@ LoadOutcome RunLoad(const Session& session, const LoadRequest& request, LoadTarg
     return outcome;
 }
 
+bool RunPageLoad(const Session& session, const LoadRequest& request, LoadTarget& target,
+                 StatusSink& status, MessageSink& messages, const CancelToken& cancel) {
+    const LoadOutcome outcome = RunLoad(session, request, target, status, messages, cancel);
+    if (!outcome.fileProblem.empty()) {
+        messages.ShowMessageWithCause(kAccessError, target.Texts().caption, MessageIcon::Error,
+                                      true, outcome.fileProblem);
+    }
+    return outcome.result == LoadResult::Loaded;
+}
+
 } // namespace tessary
