@@ -164,12 +164,12 @@ OutputFile::~OutputFile() {
     }
 }
 
-bool OutputFile::Fail(const std::string& action, const std::string& path, int error) {
+bool OutputFile::Fail(std::string_view action, const std::string& path, int error) {
     cause_ = FileCause(action, path, error);
     return false;
 }
 
-OutputFile::Opened OutputFile::FailOpen(const std::string& action, int error) {
+OutputFile::Opened OutputFile::FailOpen(std::string_view action, int error) {
     Fail(action, target_, error);
     Abandon();
     return Opened::Failed;
@@ -325,8 +325,9 @@ bool OutputFile::CommitTemporary() {
         return Fail("write", target_, closeError);
     }
     if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        const int error = errno;
         return Fail("rename \"" + QuoteForMessage(temporary_, kFileNameMaxChars) + "\" to", target_,
-                    errno);
+                    error);
     }
     temporary_.clear();
     const int directory = ::open(DirectoryOf(target_).c_str(), O_RDONLY | O_CLOEXEC);

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessary {
@@ -59,9 +60,10 @@ class OutputFile {
     bool CommitTemporary();
     bool CommitInPlace();
     void Unlock();
-    bool Fail(const std::string& action, const std::string& path, int error);
-    // Abandon that keeps the cause of the failure that led to it.
-    Opened FailOpen(const std::string& action, int error);
+    // Keeps the cause; the callers read errno in their arguments, which allocate nothing.
+    bool Fail(std::string_view action, const std::string& path, int error);
+    // Abandons the store after keeping the cause.
+    Opened FailOpen(std::string_view action, int error);
 
     Kind kind_ = Kind::None;
     OutputMode mode_ = OutputMode::Replace;
