@@ -29,7 +29,8 @@ struct BlankBlock {
 struct Outcome {
     std::string command;
     int exitCode = kExitSuccess;
-    std::optional<std::string> status; // the final status text
+    // The final status text; after a failure, the failure's message (the last one shown).
+    std::optional<std::string> status;
     std::vector<ShownMessage> messages;
     int64_t bytes = 0;  // bytes moved between file and board
     int64_t blocks = 0; // Flash blocks erased

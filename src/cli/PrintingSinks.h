@@ -22,7 +22,7 @@ struct ShownMessage {
 };
 
 // Status texts become the progress display (none with --quiet); the sink keeps the last text,
-// which is the operation's outcome as the status bar would show it, and the amounts moved.
+// the status bar's final text (the run's outcome unless it failed), and the amounts moved.
 class PrintingStatus final : public StatusSink {
   public:
     explicit PrintingStatus(Progress* progress) : progress_(progress) {}

@@ -126,6 +126,21 @@ int RunCommand(const Request& request, Outcome& outcome, StatusSink& status,
     }
 }
 
+// A failed run's outcome is the failure the operation showed last - the text of the window's
+// message box - and not its last status text, which the window leaves at a progress text
+// ("Connecting") after some failures. A refusal before any operation ran leaves no outcome.
+void SettleFailure(Outcome& outcome) {
+    if (outcome.exitCode == kExitSuccess || outcome.cancelled) {
+        return;
+    }
+    const bool ran = outcome.status.has_value() || outcome.exitCode == kExitFailed;
+    if (!outcome.messages.empty() && ran) {
+        outcome.status = outcome.messages.back().text;
+    } else if (!outcome.status && outcome.exitCode == kExitFailed) {
+        outcome.status = "The " + outcome.command + " failed.";
+    }
+}
+
 void PrintBlank(const std::vector<BlankBlock>& blocks, std::ostream& out) {
     for (const BlankBlock& block : blocks) {
         char line[64];
@@ -174,6 +189,7 @@ int Run(const Request& request, std::ostream& standardOutput, std::ostream& err,
         err << "error: " << *outcome.status << ": the transfer with the board failed\n";
         err.flush();
     }
+    SettleFailure(outcome);
     if (request.json) {
         out << OutcomeJson(outcome) << '\n';
     } else if (outcome.devices) {

@@ -197,9 +197,11 @@ void PrintUsageError(CLI::App& app, const CLI::ParseError& error, const Request&
     const std::vector<CLI::App*> chosen = app.get_subcommands();
     outcome.command = chosen.empty() ? "" : chosen.front()->get_name();
     outcome.exitCode = kExitUsage;
-    outcome.messages.push_back(
-        {hint.empty() ? error.what() : std::string(error.what()) + " " + hint, "",
-         tessary::MessageIcon::None, ""});
+    // The error and the hint are two lines on stderr and two messages here.
+    outcome.messages.push_back({error.what(), "", tessary::MessageIcon::None, ""});
+    if (!hint.empty()) {
+        outcome.messages.push_back({hint, "", tessary::MessageIcon::None, ""});
+    }
     std::cout << OutcomeJson(outcome) << '\n';
 }
 

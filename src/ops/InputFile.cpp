@@ -1,5 +1,7 @@
 #include "InputFile.h"
 
+#include "FileCause.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -16,23 +18,30 @@ InputFile::~InputFile() {
     }
 }
 
+bool InputFile::Fail(const char* action, int error) {
+    cause_ = FileCause(action, path_, error);
+    return false;
+}
+
 bool InputFile::Open(const std::string& path) {
+    path_ = path;
     // Not waiting in open for the writer of a pipe that has none; reads then wait as usual (and
     // a pipe without a writer reads as an empty file).
     fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) {
-        return false;
-    }
-    if (::fcntl(fd_, F_SETFL, 0) != 0) {
-        ::close(fd_);
-        fd_ = -1;
-        return false;
+        return Fail("open", errno);
     }
     struct stat info {};
-    if (::fstat(fd_, &info) != 0 || S_ISDIR(info.st_mode)) {
+    int error = 0;
+    if (::fcntl(fd_, F_SETFL, 0) != 0 || ::fstat(fd_, &info) != 0) {
+        error = errno;
+    } else if (S_ISDIR(info.st_mode)) {
+        error = EISDIR;
+    }
+    if (error != 0) {
         ::close(fd_);
         fd_ = -1;
-        return false;
+        return Fail("open", error);
     }
     if (S_ISREG(info.st_mode)) {
         return true;
@@ -40,13 +49,17 @@ bool InputFile::Open(const std::string& path) {
     // A pipe (a named one, a shell's <(...)) or a device cannot be positioned: it is read whole
     // now, at most kStreamLimit bytes, and then read like a file.
     auto bytes = std::make_shared<std::string>();
-    const bool whole = ReadAll(*bytes) && bytes->size() <= kStreamLimit;
+    const bool read = ReadAll(*bytes);
     ::close(fd_);
     fd_ = -1;
-    if (whole) {
-        OpenBytes(std::move(bytes));
+    if (!read) {
+        return false;
     }
-    return whole;
+    if (bytes->size() > kStreamLimit) {
+        return Fail("read", EFBIG);
+    }
+    OpenBytes(std::move(bytes));
+    return true;
 }
 
 void InputFile::OpenBytes(std::shared_ptr<const std::string> bytes) {
@@ -61,7 +74,7 @@ bool InputFile::Size(int64_t& size) {
     }
     const off_t end = ::lseek(fd_, 0, SEEK_END);
     if (end < 0 || ::lseek(fd_, 0, SEEK_SET) < 0) {
-        return false;
+        return Fail("find the size of", errno);
     }
     size = end;
     return true;
@@ -72,7 +85,7 @@ bool InputFile::Seek(int64_t offset) {
         position_ = offset;
         return offset >= 0;
     }
-    return ::lseek(fd_, offset, SEEK_SET) >= 0;
+    return ::lseek(fd_, offset, SEEK_SET) >= 0 || Fail("position in", errno);
 }
 
 int32_t InputFile::Read(uint8_t* buffer, int32_t count) {
@@ -92,6 +105,9 @@ int32_t InputFile::Read(uint8_t* buffer, int32_t count) {
         }
         if (got <= 0) {
             readFailed_ = got < 0;
+            if (readFailed_) {
+                Fail("read", errno);
+            }
             break;
         }
         done += static_cast<int32_t>(got);
@@ -128,9 +144,14 @@ bool InputFile::ReadAll(std::string& text) {
         if (got < 0 && errno == EINTR) {
             continue;
         }
-        if (got <= 0) {
+        if (got < 0) {
+            const int error = errno;
             text.resize(used);
-            return got == 0;
+            return Fail("read", error);
+        }
+        if (got == 0) {
+            text.resize(used);
+            return true;
         }
         used += static_cast<std::size_t>(got);
     }

@@ -34,12 +34,19 @@ class InputFile {
     bool ReadFailed() const { return readFailed_; }
     // Reads everything from the current position to the end; false on a read error.
     bool ReadAll(std::string& text);
+    // Why the last call that failed did: the file's name and the system's reason, taken when it
+    // failed ("cannot read \"/media/fw.bin\": Input/output error").
+    const std::string& Cause() const { return cause_; }
 
   private:
+    bool Fail(const char* action, int error);
+
     int fd_ = -1;
     std::shared_ptr<const std::string> bytes_;
     int64_t position_ = 0; // in bytes_
     bool readFailed_ = false;
+    std::string path_;
+    std::string cause_;
 };
 
 } // namespace tessary

@@ -24,6 +24,12 @@ namespace {
 
 constexpr const char* kAccessError = "Error accessing input file";
 
+// A failure of the file's, with the system's reason as the cause.
+void ShowFileError(MessageSink& messages, const char* text, const LoadPageTexts& texts,
+                   const InputFile& file) {
+    messages.ShowMessageWithCause(text, texts.caption, MessageIcon::Error, true, file.Cause());
+}
+
 // The file as messages name it: its path in quotes, or standard input.
 std::string FileNamed(const LoadRequest& request) {
     return request.contents ? std::string("standard input")
@@ -40,7 +46,7 @@ bool ResolveLength(const LoadRequest& request, InputFile& file, const LoadPageTe
     }
     int64_t size = 0;
     if (!file.Size(size)) {
-        messages.ShowMessage(kAccessError, texts.caption, MessageIcon::Error, true);
+        ShowFileError(messages, kAccessError, texts, file);
         return false;
     }
     const int64_t offset = std::max<int64_t>(request.fileOffset, 0);
@@ -71,7 +77,7 @@ bool TakeSlice(const LoadRequest& request, InputFile& file, BinarySource& source
         return true;
     }
     if (file.ReadFailed()) {
-        messages.ShowMessage(kAccessError, texts.caption, MessageIcon::Error, true);
+        ShowFileError(messages, kAccessError, texts, file);
         return false;
     }
     int64_t size = offset + got; // where the read ended; the file may have shrunk below it since
@@ -100,7 +106,7 @@ std::unique_ptr<LoadSource> ReadImageFile(const LoadRequest& request, image::Ima
     image::ReadError error;
     const bool read = image::ReadImageText(lines, format, image, error);
     if (file.ReadFailed()) {
-        messages.ShowMessage(kAccessError, texts.caption, MessageIcon::Error, true);
+        ShowFileError(messages, kAccessError, texts, file);
         return nullptr;
     }
     if (!read) {
@@ -194,8 +200,7 @@ LoadResult LoadWithController(const Session& session, const LoadRequest& request
     if (request.contents) {
         file.OpenBytes(request.contents);
     } else if (!file.Open(request.fileName)) {
-        messages.ShowMessage("Unable to open specified file.", texts.caption, MessageIcon::Error,
-                             true);
+        ShowFileError(messages, "Unable to open specified file.", texts, file);
         return LoadResult::Failed;
     }
     // The format the request names, else the one the file's name gives.
@@ -263,6 +268,16 @@ LoadOutcome RunLoad(const Session& session, const LoadRequest& request, LoadTarg
                              ? WithNumber(texts.completePrefix, length)
                              : texts.errorStatus);
     return outcome;
+}
+
+bool RunPageLoad(const Session& session, const LoadRequest& request, LoadTarget& target,
+                 StatusSink& status, MessageSink& messages, const CancelToken& cancel) {
+    const LoadOutcome outcome = RunLoad(session, request, target, status, messages, cancel);
+    if (!outcome.fileProblem.empty()) {
+        messages.ShowMessageWithCause(kAccessError, target.Texts().caption, MessageIcon::Error,
+                                      true, outcome.fileProblem);
+    }
+    return outcome.result == LoadResult::Loaded;
 }
 
 } // namespace tessary

@@ -63,4 +63,9 @@ class LoadTarget {
 LoadOutcome RunLoad(const Session& session, const LoadRequest& request, LoadTarget& target,
                     StatusSink& status, MessageSink& messages, const CancelToken& cancel);
 
+// The load as a page runs it: a slice the file does not hold is shown as the access error it is
+// for a page, with the file's problem as its cause. True when the load succeeded.
+bool RunPageLoad(const Session& session, const LoadRequest& request, LoadTarget& target,
+                 StatusSink& status, MessageSink& messages, const CancelToken& cancel);
+
 } // namespace tessary

@@ -158,8 +158,8 @@ LoadOutcome RunLoadFlash(const Session& session, const LoadRequest& request, Sta
 
 bool LoadFlashOperation(const Session& session, const LoadRequest& request, StatusSink& status,
                         MessageSink& messages, const CancelToken& cancel, const FlashWait& wait) {
-    return RunLoadFlash(session, request, status, messages, cancel, wait).result ==
-           LoadResult::Loaded;
+    FlashTarget target(session.memoryConfiguration, wait);
+    return RunPageLoad(session, request, target, status, messages, cancel);
 }
 
 } // namespace tessary

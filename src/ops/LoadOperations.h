@@ -24,8 +24,8 @@ enum class LoadResult {
 struct LoadOutcome {
     LoadResult result = LoadResult::Failed;
     // Why the file's slice was refused (the offset past its end, the file shorter than offset +
-    // length), naming the file. The page shows only its error status for it; the command line
-    // prints it. Every other refusal was shown as a message.
+    // length), naming the file. The page shows it as the cause of an access error; the command
+    // line prints it. Every other refusal was shown as a message.
     std::string fileProblem;
 };
 
@@ -48,7 +48,8 @@ LoadOutcome RunLoadFlash(const Session& session, const LoadRequest& request, Sta
                          MessageSink& messages, const CancelToken& cancel = CancelToken::Never(),
                          const FlashWait& wait = {});
 
-// The same, true when the load succeeded (the completion text was shown).
+// The same as the pages run them, the file's problem shown as a message; true when the load
+// succeeded (the completion text was shown).
 bool LoadRamOperation(const Session& session, const LoadRequest& request, StatusSink& status,
                       MessageSink& messages, const CancelToken& cancel = CancelToken::Never());
 bool LoadFlashOperation(const Session& session, const LoadRequest& request, StatusSink& status,

@@ -69,7 +69,8 @@ LoadOutcome RunLoadRam(const Session& session, const LoadRequest& request, Statu
 
 bool LoadRamOperation(const Session& session, const LoadRequest& request, StatusSink& status,
                       MessageSink& messages, const CancelToken& cancel) {
-    return RunLoadRam(session, request, status, messages, cancel).result == LoadResult::Loaded;
+    RamTarget target(session.memoryConfiguration);
+    return RunPageLoad(session, request, target, status, messages, cancel);
 }
 
 } // namespace tessary

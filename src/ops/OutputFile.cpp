@@ -1,9 +1,11 @@
 #include "OutputFile.h"
 
-#include <algorithm>
-
+#include "FileCause.h"
+#include "FormFields.h"
+#include "QuoteText.h"
 #include "StaleTemporaries.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -14,11 +16,15 @@
 namespace tessary {
 namespace {
 
+// The writers leave errno telling why they failed.
 bool WriteAll(int fd, const uint8_t* data, std::size_t count) {
     while (count > 0) {
         const ssize_t done = ::write(fd, data, count);
         if (done < 0 && errno == EINTR) {
             continue;
+        }
+        if (done == 0) {
+            errno = EIO;
         }
         if (done <= 0) {
             return false;
@@ -34,6 +40,9 @@ bool WriteAllAt(int fd, const uint8_t* data, std::size_t count, off_t position) 
         const ssize_t done = ::pwrite(fd, data, count, position);
         if (done < 0 && errno == EINTR) {
             continue;
+        }
+        if (done == 0) {
+            errno = EIO;
         }
         if (done <= 0) {
             return false;
@@ -88,6 +97,7 @@ bool Reserve(int fd, off_t position, std::size_t count) {
     rlimit limit{};
     if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
         static_cast<rlim_t>(position) + count > limit.rlim_cur) {
+        errno = EFBIG;
         return false;
     }
     if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, position, static_cast<off_t>(count)) == 0) {
@@ -116,17 +126,23 @@ bool RenameIsHarmless(const std::string& path, const struct stat& info) {
 }
 
 // Opens and locks an existing regular target. Busy when another store holds it; retries when the
-// name was given to another file meanwhile (a store renamed its result into place).
-OutputFile::Opened LockExisting(const std::string& path, int& fd, struct stat& info) {
+// name was given to another file meanwhile (a store renamed its result into place). A failure
+// leaves the step that failed in action and errno in error.
+OutputFile::Opened LockExisting(const std::string& path, int& fd, struct stat& info,
+                                const char*& action, int& error) {
     for (int attempt = 0; attempt < 10; ++attempt) {
         fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) {
+            action = "open";
+            error = errno;
             return OutputFile::Opened::Failed;
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            action = "lock";
+            error = errno;
             ::close(fd);
             fd = -1;
-            return errno == EWOULDBLOCK ? OutputFile::Opened::Busy : OutputFile::Opened::Failed;
+            return error == EWOULDBLOCK ? OutputFile::Opened::Busy : OutputFile::Opened::Failed;
         }
         struct stat named {};
         if (::fstat(fd, &info) == 0 && ::stat(path.c_str(), &named) == 0 && SameFile(info, named)) {
@@ -135,6 +151,8 @@ OutputFile::Opened LockExisting(const std::string& path, int& fd, struct stat& i
         ::close(fd);
         fd = -1;
     }
+    action = "open";
+    error = EBUSY; // renamed over again and again
     return OutputFile::Opened::Failed;
 }
 
@@ -146,12 +164,23 @@ OutputFile::~OutputFile() {
     }
 }
 
+bool OutputFile::Fail(std::string_view action, const std::string& path, int error) {
+    cause_ = FileCause(action, path, error);
+    return false;
+}
+
+OutputFile::Opened OutputFile::FailOpen(std::string_view action, int error) {
+    Fail(action, target_, error);
+    Abandon();
+    return Opened::Failed;
+}
+
 OutputFile::Opened OutputFile::Open(const std::string& path, OutputMode mode, int32_t offset,
                                     int32_t length, uint8_t* scratch, std::size_t scratchSize) {
-    if (offset < 0 || length < 0) {
-        return Opened::Failed;
-    }
     target_ = path;
+    if (offset < 0 || length < 0) {
+        return FailOpen("open", EINVAL);
+    }
     mode_ = mode;
     scratch_ = scratch;
     scratchSize_ = scratchSize;
@@ -161,19 +190,18 @@ OutputFile::Opened OutputFile::Open(const std::string& path, OutputMode mode, in
     struct stat link {};
     const bool named = ::lstat(path.c_str(), &link) == 0;
     if (!named && errno != ENOENT) {
-        return Opened::Failed;
+        return FailOpen("open", errno);
     }
     struct stat info {};
     const bool exists = named && ::stat(path.c_str(), &info) == 0;
     if (exists && S_ISDIR(info.st_mode)) {
-        return Opened::Failed;
+        return FailOpen("open", EISDIR);
     }
     if (exists && !S_ISREG(info.st_mode)) {
         // Not waiting in open for a reader of a pipe that has none.
         fd_ = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd_ < 0 || ::fcntl(fd_, F_SETFL, 0) != 0) {
-            Abandon();
-            return Opened::Failed;
+            return FailOpen("open", errno);
         }
         if (mode == OutputMode::Overwrite) {
             ::lseek(fd_, offset_, SEEK_SET); // a pipe or terminal has no position to set
@@ -182,23 +210,24 @@ OutputFile::Opened OutputFile::Open(const std::string& path, OutputMode mode, in
         return Opened::Yes;
     }
     if (exists) {
-        const Opened locked = LockExisting(path, lock_, info);
+        const char* action = "";
+        int error = 0;
+        const Opened locked = LockExisting(path, lock_, info, action, error);
         if (locked != Opened::Yes) {
+            Fail(action, path, error);
             return locked;
         }
     }
     const bool symlink = named && S_ISLNK(link.st_mode);
     rename_ = mode != OutputMode::Append && !symlink && (!exists || RenameIsHarmless(path, info));
     if (static_cast<std::size_t>(length) > kBufferLimit) {
-        Abandon();
-        return Opened::Failed;
+        return FailOpen("write", EFBIG);
     }
     // A target that does not exist yet (a dangling link's target, a new file) is created only
     // when there is data for it; one that could not be created fails here already.
     if (!exists && !symlink &&
         ::faccessat(AT_FDCWD, DirectoryOf(path).c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
-        Abandon();
-        return Opened::Failed;
+        return FailOpen("create", errno);
     }
     data_.reserve(static_cast<std::size_t>(length));
     kind_ = Kind::Buffered;
@@ -221,6 +250,8 @@ bool OutputFile::OpenTemporary() {
         }
     }
     if (fd_ < 0) {
+        const int error = errno;
+        Fail("create the temporary file", temporary_, error);
         temporary_.clear();
         return false;
     }
@@ -230,12 +261,12 @@ bool OutputFile::OpenTemporary() {
 bool OutputFile::Write(const uint8_t* data, std::size_t count) {
     if (kind_ == Kind::Buffered || kind_ == Kind::StandardOutput) {
         if (data_.size() + count > kBufferLimit) {
-            return false;
+            return Fail("write", target_, EFBIG);
         }
         data_.insert(data_.end(), data, data + count);
         return true;
     }
-    return WriteAll(fd_, data, count);
+    return WriteAll(fd_, data, count) || Fail("write", target_, errno);
 }
 
 bool OutputFile::Commit() {
@@ -245,11 +276,14 @@ bool OutputFile::Commit() {
         committed = rename_ ? CommitTemporary() : CommitInPlace();
         break;
     case Kind::Direct:
-        committed = ::close(fd_) == 0;
+        committed = ::close(fd_) == 0 || Fail("write", target_, errno);
         fd_ = -1;
         break;
     case Kind::StandardOutput:
         committed = WriteAll(STDOUT_FILENO, data_.data(), data_.size());
+        if (!committed) {
+            cause_ = "cannot write standard output: " + SystemReason(errno);
+        }
         data_.clear();
         break;
     case Kind::None:
@@ -274,18 +308,26 @@ bool OutputFile::CommitTemporary() {
     if (lock_ >= 0 && ::fstat(lock_, &info) == 0) {
         ::fchmod(fd_, info.st_mode & 07777);
         if (mode_ == OutputMode::Overwrite && !CopyWhole(lock_, fd_, scratch_, scratchSize_)) {
-            return false;
+            return Fail("copy the old contents of", target_, errno);
         }
     }
     if (!Reserve(fd_, offset_, data_.size()) ||
         !WriteAllAt(fd_, data_.data(), data_.size(), static_cast<off_t>(offset_))) {
+        return Fail("write", target_, errno);
+    }
+    const bool flushed = ::fsync(fd_) == 0 || Fail("write", target_, errno);
+    const int closeError = ::close(fd_) == 0 ? 0 : errno;
+    fd_ = -1;
+    if (!flushed) {
         return false;
     }
-    const bool flushed = ::fsync(fd_) == 0;
-    const bool closed = ::close(fd_) == 0;
-    fd_ = -1;
-    if (!flushed || !closed || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
-        return false;
+    if (closeError != 0) {
+        return Fail("write", target_, closeError);
+    }
+    if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        const int error = errno;
+        return Fail("rename \"" + QuoteForMessage(temporary_, kFileNameMaxChars) + "\" to", target_,
+                    error);
     }
     temporary_.clear();
     const int directory = ::open(DirectoryOf(target_).c_str(), O_RDONLY | O_CLOEXEC);
@@ -302,28 +344,32 @@ bool OutputFile::CommitTemporary() {
 bool OutputFile::CommitInPlace() {
     if (lock_ < 0) {
         lock_ = ::open(target_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-        if (lock_ < 0 || ::flock(lock_, LOCK_EX | LOCK_NB) != 0) {
-            return false;
+        if (lock_ < 0) {
+            return Fail("create", target_, errno);
+        }
+        if (::flock(lock_, LOCK_EX | LOCK_NB) != 0) {
+            return Fail("lock", target_, errno);
         }
     }
     struct stat info {};
     if (::fstat(lock_, &info) != 0) {
-        return false;
+        return Fail("open", target_, errno);
     }
     const off_t start = mode_ == OutputMode::Append ? info.st_size : static_cast<off_t>(offset_);
     if (!Reserve(lock_, start, data_.size())) {
-        return false;
+        return Fail("write", target_, errno);
     }
     if (!WriteAllAt(lock_, data_.data(), data_.size(), start)) {
+        Fail("write", target_, errno);
         if (mode_ == OutputMode::Append) {
             ::ftruncate(lock_, info.st_size);
         }
         return false;
     }
     if (mode_ == OutputMode::Replace && ::ftruncate(lock_, static_cast<off_t>(data_.size())) != 0) {
-        return false;
+        return Fail("write", target_, errno);
     }
-    return ::fsync(lock_) == 0;
+    return ::fsync(lock_) == 0 || Fail("write", target_, errno);
 }
 
 void OutputFile::Abandon() {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessary {
@@ -48,6 +49,9 @@ class OutputFile {
     bool Commit();
     // Leaves the target as it was before Open.
     void Abandon();
+    // Why the last call that failed did: the file's name and the system's reason, taken when it
+    // failed ("cannot write \"/media/fw.bin\": No space left on device").
+    const std::string& Cause() const { return cause_; }
 
   private:
     enum class Kind { None, Direct, Buffered, StandardOutput };
@@ -56,6 +60,10 @@ class OutputFile {
     bool CommitTemporary();
     bool CommitInPlace();
     void Unlock();
+    // Keeps the cause; the callers read errno in their arguments, which allocate nothing.
+    bool Fail(std::string_view action, const std::string& path, int error);
+    // Abandons the store after keeping the cause.
+    Opened FailOpen(std::string_view action, int error);
 
     Kind kind_ = Kind::None;
     OutputMode mode_ = OutputMode::Replace;
@@ -68,6 +76,7 @@ class OutputFile {
     bool rename_ = false;
     uint8_t* scratch_ = nullptr;
     std::size_t scratchSize_ = 0;
+    std::string cause_;
 };
 
 } // namespace tessary

@@ -128,8 +128,8 @@ bool StoreToFile(const Session& session, const StoreRequest& request, StoreSourc
         return false;
     }
     if (opened != OutputFile::Opened::Yes) {
-        messages.ShowMessage("Unable to open specified file.", texts.openFailCaption,
-                             MessageIcon::None, true);
+        messages.ShowMessageWithCause("Unable to open specified file.", texts.openFailCaption,
+                                      MessageIcon::None, true, file.Cause());
         return false;
     }
     MemoryController controller(session, cancel);
@@ -148,7 +148,8 @@ bool StoreToFile(const Session& session, const StoreRequest& request, StoreSourc
         file.Abandon();
     }
     if (result == StoreResult::WriteFailed) {
-        messages.ShowMessage(kWriteFailed, texts.caption, MessageIcon::Error, true);
+        messages.ShowMessageWithCause(kWriteFailed, texts.caption, MessageIcon::Error, true,
+                                      file.Cause());
     }
     if (result == StoreResult::Cancelled) {
         status.SetStatusText(kCancelledText);

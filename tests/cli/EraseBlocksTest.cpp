@@ -79,7 +79,7 @@ TEST_F(EraseBlocks, LockedBlockFailsTheRun) {
     const CliResult result = Cli({"erase"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find("error: Flash memory error.\n"), std::string::npos) << result.err;
-    EXPECT_EQ(result.out, "Erasing block: 3\n");
+    EXPECT_EQ(result.out, "Flash memory error.\n");
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // invalid input (with the forms' own messages, before any board is opened).
 #include "CliFixture.h"
 
+#include <nlohmann/json.hpp>
+
 #include <filesystem>
 
 namespace tessary::test {
@@ -14,7 +16,7 @@ TEST_F(ExitStatus, RamVerifyFailureIsOne) {
     MakeFile("in.bin", 20000);
     const CliResult result = Cli({"load-ram", Path("in.bin")});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.out, "RAM load error\n");
+    EXPECT_EQ(result.out, "Write verification failed.\n");
     EXPECT_NE(result.err.find("error: Write verification failed.\n"), std::string::npos)
         << result.err;
 }
@@ -25,7 +27,7 @@ TEST_F(ExitStatus, FlashVerifyFailureIsOne) {
     // without keeping the rest of the block, the first bytes read back are the verify's
     const CliResult result = Cli({"load-flash", Path("in.bin"), "--no-preserve"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.out, "Flash Load error\n");
+    EXPECT_EQ(result.out, "Write verification failed.\n");
     EXPECT_NE(result.err.find("error: Write verification failed.\n"), std::string::npos)
         << result.err;
 }
@@ -42,7 +44,7 @@ TEST_F(ExitStatus, BoardThatDoesNotAnswerIsOneAndLeavesNoFile) {
     WriteTable("Dead sim default fail-access=1\n");
     const CliResult result = Cli({"store-ram", Path("out.bin"), "--length", "100"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.out, "Ram Store error\n");
+    EXPECT_EQ(result.out, "Unable to connect to target board\n");
     EXPECT_EQ(result.err, "error: Unable to connect to target board (RAM Store Error)\n"
                           "  cause: board 'Dead' did not complete a register access\n");
     EXPECT_FALSE(std::filesystem::exists(Path("out.bin")));
@@ -51,8 +53,10 @@ TEST_F(ExitStatus, BoardThatDoesNotAnswerIsOneAndLeavesNoFile) {
 TEST_F(ExitStatus, MissingInputFileIsOne) {
     const CliResult result = Cli({"load-ram", Path("missing.bin")});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.out, "RAM load error\n");
-    EXPECT_EQ(result.err, "error: Unable to open specified file. (RAM Load Error)\n");
+    EXPECT_EQ(result.out, "Unable to open specified file.\n");
+    EXPECT_EQ(result.err, "error: Unable to open specified file. (RAM Load Error)\n"
+                          "  cause: cannot open \"" +
+                              Path("missing.bin") + "\": No such file or directory\n");
 }
 
 TEST_F(ExitStatus, RegisterBaseMustMatchTheBoard) {
@@ -72,6 +76,77 @@ TEST_F(ExitStatus, EveryNumberNotationOfTheFormsIsAccepted) {
     ASSERT_EQ(store.exitCode, 0) << store.err;
     EXPECT_EQ(Read("out.bin"), std::vector<uint8_t>(data.begin(), data.begin() + 1024));
 }
+
+// One failure and the outcome it leaves: stdout's last line and --json's status are the
+// failure's message, never a progress text or nothing.
+struct FailureCase {
+    const char* name;
+    const char* table;
+    std::vector<std::string> arguments; // FILE, DIR and OUT stand for a file, a folder, a new file
+    const char* outcome;
+};
+
+void PrintTo(const FailureCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class FinalLine : public CliTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(FinalLine, IsTheFailuresMessage) {
+    const FailureCase& c = GetParam();
+    WriteTable(c.table);
+    MakeFile("in.bin", 20000);
+    std::filesystem::create_directory(Path("folder"));
+    std::vector<std::string> arguments;
+    for (const std::string& word : c.arguments) {
+        arguments.push_back(word == "FILE"  ? Path("in.bin")
+                            : word == "DIR" ? Path("folder")
+                            : word == "OUT" ? Path("out.bin")
+                                            : word);
+    }
+    const CliResult result = Cli(arguments);
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    ASSERT_FALSE(Lines(result.out).empty()) << result.err;
+    EXPECT_EQ(Lines(result.out).back(), c.outcome) << result.err;
+
+    arguments.insert(arguments.begin(), "--json");
+    const nlohmann::json json = nlohmann::json::parse(Cli(arguments).out);
+    EXPECT_EQ(json["status"], c.outcome);
+    ASSERT_FALSE(json["messages"].empty());
+    EXPECT_EQ(json["messages"].back()["text"], c.outcome);
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, FinalLine,
+                         ::testing::Values(FailureCase{"EraseWithoutConnection",
+                                                       "Dead sim default fail-access=1\n",
+                                                       {"erase"},
+                                                       "Flash memory error."},
+                                           FailureCase{
+                                               "EraseNeverReady",
+                                               "Stuck sim default never-ready=1\n",
+                                               {"erase", "--blocks", "0"},
+                                               "Error communicating with the memory controller."},
+                                           FailureCase{"EraseOfALockedBlock",
+                                                       "Stubborn sim default locked=2\n",
+                                                       {"erase"},
+                                                       "Flash memory error."},
+                                           FailureCase{"StoreWithoutConnection",
+                                                       "Dead sim default fail-access=1\n",
+                                                       {"store-ram", "OUT", "--length", "100"},
+                                                       "Unable to connect to target board"},
+                                           FailureCase{"StoreToAFolder",
+                                                       "SimBoard sim default\n",
+                                                       {"store-flash", "DIR", "--length", "100"},
+                                                       "Unable to open specified file."},
+                                           FailureCase{"LoadOfAMissingFile",
+                                                       "SimBoard sim default\n",
+                                                       {"load-flash", "OUT"},
+                                                       "Unable to open specified file."},
+                                           FailureCase{"LoadThatDoesNotVerify",
+                                                       "Flaky sim default flip-byte=100\n",
+                                                       {"load-ram", "FILE"},
+                                                       "Write verification failed."}),
+                         [](const auto& test) { return std::string(test.param.name); });
 
 struct BadInput {
     std::vector<std::string> arguments; // "FILE" stands for an existing file

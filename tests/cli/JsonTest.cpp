@@ -32,7 +32,7 @@ TEST_F(Json, VerifyFailureCarriesTheMessageBox) {
     const nlohmann::json json = Parse(result);
     EXPECT_EQ(json["ok"], false);
     EXPECT_EQ(json["exitCode"], 1);
-    EXPECT_EQ(json["status"], "RAM load error");
+    EXPECT_EQ(json["status"], "Write verification failed.");
     ASSERT_EQ(json["messages"].size(), 1u);
     EXPECT_EQ(json["messages"][0]["text"], "Write verification failed.");
     EXPECT_EQ(json["messages"][0]["caption"], "Tessary Error");
@@ -62,6 +62,22 @@ TEST_F(Json, CommandLineErrorIsStillOneObject) {
     EXPECT_EQ(json["ok"], false);
     EXPECT_EQ(json["exitCode"], 2);
     EXPECT_FALSE(json["messages"].empty());
+}
+
+// The error and the hint are two lines on stderr and two messages, never one joined text.
+TEST_F(Json, CommandLineErrorAndItsHintAreTwoMessages) {
+    const CliResult result = Cli({"--json", "store-ram", Path("out.bin"), "--lenght", "10"});
+    EXPECT_EQ(result.exitCode, 2);
+    const nlohmann::json json = Parse(result);
+    ASSERT_EQ(json["messages"].size(), 2u) << result.out;
+    const std::vector<std::string> err = Lines(result.err);
+    ASSERT_GE(err.size(), 2u);
+    EXPECT_EQ("error: " + json["messages"][0]["text"].get<std::string>(), err[0]);
+    EXPECT_EQ(json["messages"][1]["text"], err[1]);
+    EXPECT_NE(err[1].find("did you mean '--length'?"), std::string::npos) << result.err;
+    for (const nlohmann::json& message : json["messages"]) {
+        EXPECT_EQ(message["caption"], "");
+    }
 }
 
 TEST_F(Json, EraseCountsBlocks) {

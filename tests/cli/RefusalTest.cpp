@@ -96,7 +96,8 @@ TEST_F(Refusal, LoadOfAFileLargerThanTheRamIsRefused) {
     const CliResult result =
         Cli({"--device", "Sim16M", "--config", "parvel16", "load-ram", Path("big.bin")});
     EXPECT_EQ(result.exitCode, 2);
-    EXPECT_EQ(result.out, "RAM load error\n");
+    EXPECT_EQ(result.out, "Invalid RAM address:  the RAM of Parvel (16MB Flash, 16MB RAM) holds "
+                          "16MB (up to 0x1000000); the range ends at 0x1400000.\n");
     EXPECT_EQ(result.err, "error: Invalid RAM address:  the RAM of Parvel (16MB Flash, 16MB RAM) "
                           "holds 16MB (up to 0x1000000); the range ends at 0x1400000. (RAM Load "
                           "Error)\n");

@@ -73,7 +73,7 @@ TEST_F(Serial, LineThatCannotBeOpenedIsOne) {
     MakeFile("in.bin", 100);
     const CliResult result = Cli({"--serial", Path("no-such-tty"), "load-ram", Path("in.bin")});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.out, "RAM load error\n");
+    EXPECT_EQ(result.out, "Unable to connect to target board\n");
     EXPECT_NE(result.err.find("error: Unable to connect to target board"), std::string::npos)
         << result.err;
 }

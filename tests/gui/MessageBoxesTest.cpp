@@ -22,6 +22,7 @@ struct ShownBox {
     std::string text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QWidget* owner = nullptr;
+    std::string cause; // the informative text below the message
 };
 
 class MessageBoxTest : public PagesTest {
@@ -33,7 +34,8 @@ class MessageBoxTest : public PagesTest {
             auto* box = qobject_cast<QMessageBox*>(modal);
             ASSERT_NE(box, nullptr) << "a modal window that is no message box";
             shown.push_back({box->windowTitle().toStdString(), box->text().toStdString(),
-                             box->icon(), box->parentWidget()});
+                             box->icon(), box->parentWidget(),
+                             box->informativeText().toStdString()});
             box->button(QMessageBox::Ok)->click();
         });
         Press(pageIndex, id);
@@ -252,6 +254,69 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"EraseNoConnection", "Broken", kEraseFlashPage, 0, EraseFlashPage::kEraseAll,
                     "Tessary Error", "Flash memory error.", QMessageBox::Critical, false,
                     "Connecting"}),
+    NameOfCase());
+
+// A file the page cannot use: the specified message in the box, the file and the system's reason
+// as its informative text.
+struct FileCase {
+    const char* name;
+    int page;
+    int fileNameField;
+    const char* fileName; // in the test's directory unless absolute
+    int lengthField;      // 0: none; else typed "16"
+    int button;
+    const char* caption;
+    const char* text;
+    const char* reason;
+};
+
+void PrintTo(const FileCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class FileFailure : public MessageBoxTest, public testing::WithParamInterface<FileCase> {};
+
+TEST_P(FileFailure, NamesTheFileAndTheReasonBelowTheMessage) {
+    const FileCase& c = GetParam();
+    std::filesystem::create_directory(Path("folder"));
+    MakeFile(Path("short.bin"), 10);
+    const std::string path = c.fileName[0] == '/' ? c.fileName : Path(c.fileName);
+    Type(c.page, c.fileNameField, path);
+    if (c.lengthField != 0) {
+        Type(c.page, c.lengthField, "16");
+    }
+    const std::vector<ShownBox> shown = PressAndAnswer(c.page, c.button);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].caption, c.caption);
+    EXPECT_EQ(shown[0].text, c.text);
+    std::string cause = c.reason;
+    cause.replace(cause.find("PATH"), 4, path);
+    EXPECT_EQ(shown[0].cause, cause);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, FileFailure,
+    testing::Values(
+        FileCase{"LoadRamMissingFile", kLoadRamPage, LoadRamPage::kFileName, "missing.bin", 0,
+                 LoadRamPage::kLoad, "RAM Load Error", "Unable to open specified file.",
+                 "cannot open \"PATH\": No such file or directory"},
+        FileCase{"LoadFlashFolder", kLoadFlashPage, LoadFlashPage::kFileName, "folder", 0,
+                 LoadFlashPage::kLoad, "Flash Load Error", "Unable to open specified file.",
+                 "cannot open \"PATH\": Is a directory"},
+        FileCase{
+            "LoadRamShortFile", kLoadRamPage, LoadRamPage::kFileName, "short.bin",
+            LoadRamPage::kLength, LoadRamPage::kLoad, "RAM Load Error",
+            "Error accessing input file",
+            "'PATH' holds 10 bytes, fewer than the 16 that the file offset 0 and the length 16 "
+            "need; nothing was written to the board."},
+        FileCase{"StoreRamFullDisk", kStoreRamPage, StoreRamPage::kFileName, "/dev/full",
+                 StoreRamPage::kLength, StoreRamPage::kStore, "RAM Store Error",
+                 "Unable to write to specified file.",
+                 "cannot write \"PATH\": No space left on device"},
+        FileCase{"StoreFlashMissingFolder", kStoreFlashPage, StoreFlashPage::kFileName,
+                 "nowhere/out.bin", StoreFlashPage::kLength, StoreFlashPage::kStore, "Error",
+                 "Unable to open specified file.",
+                 "cannot create \"PATH\": No such file or directory"}),
     NameOfCase());
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "StoreRamPage.h"
 
 #include <QEvent>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QTest>
 
@@ -151,7 +152,15 @@ TEST_F(RamPagesTest, ProgressIsPaintedDuringATransferAndGoesAwayAfterIt) {
 TEST_F(RamPagesTest, LoadFailureLeavesTheProgressBarHidden) {
     MakeFile(Path("in.bin"), 20000);
     Type(kLoadRamPage, LoadRamPage::kLength, "30000");
-    Load(Path("in.bin"));
+    int boxes = 0;
+    {
+        const ModalAnswerer answerer([&boxes](QWidget* modal) {
+            ++boxes;
+            qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Ok)->click();
+        });
+        Load(Path("in.bin")); // the file is too short for the length
+    }
+    EXPECT_EQ(boxes, 1);
     EXPECT_EQ(StatusText(), "RAM load error");
     EXPECT_TRUE(window().StatusBar()->Progress()->isHidden());
 }

@@ -251,8 +251,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FailureCase{"missing", "Unable to open specified file."},
                       FailureCase{"directory", "Unable to open specified file."},
                       FailureCase{"not a directory", "Unable to open specified file."},
-                      FailureCase{"offset past end", ""},
-                      FailureCase{"offset past end, typed length", ""},
+                      FailureCase{"offset past end", "Error accessing input file"},
+                      FailureCase{"offset past end, typed length", "Error accessing input file"},
                       FailureCase{"unknown device", "Unable to connect to target board"},
                       FailureCase{"write fails", ""}),
     [](const auto& test) {
