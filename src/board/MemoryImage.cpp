@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -32,6 +33,43 @@ std::string WrongSize(const std::string& path, const struct stat& st, size_t siz
     return path + " holds " + std::to_string(st.st_size) + " bytes, but this board's memory is " +
            wanted + "; the file was left as it is: give the device back the memory size it was " +
            "made with, or move the file away to start with a new memory";
+}
+
+// Makes a new image whole before anyone can see it: sized and filled under a temporary name in
+// the target's folder, then linked into place. The open file comes back; -1 with errno EEXIST when
+// another user put one there first, or -1 with *error set.
+int CreateWhole(const std::string& target, size_t size, uint8_t fill, std::string* error) {
+    std::string temporary = target + ".XXXXXX";
+    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        *error = Reason("cannot create", target);
+        return -1;
+    }
+    bool made = ftruncate(fd, static_cast<off_t>(size)) == 0;
+    if (made && fill != 0 && size > 0) {
+        void* mem = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+        made = mem != MAP_FAILED;
+        if (made) {
+            std::memset(mem, fill, size);
+            munmap(mem, size);
+        }
+    }
+    if (!made) {
+        *error = Reason("cannot size", target);
+    } else if (link(temporary.c_str(), target.c_str()) != 0) {
+        made = false;
+        if (errno != EEXIST) {
+            *error = Reason("cannot create", target);
+        }
+    }
+    const int saved = errno;
+    unlink(temporary.c_str());
+    if (!made) {
+        close(fd);
+        errno = saved;
+        return -1;
+    }
+    return fd;
 }
 
 } // namespace
@@ -69,17 +107,16 @@ bool MemoryImage::Open(const std::string& path, size_t size, uint8_t fill, std::
         return true;
     }
     // An existing file is used as it is; only a new one (where a link points, for a link) is
-    // sized and filled.
+    // sized and filled. Two users starting at once share the one that appears first.
     bool created = false;
     int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0 && errno == ENOENT) {
-        const std::string target = LinkTarget(path);
-        fd = open(target.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        error->clear();
+        fd = CreateWhole(LinkTarget(path), size, fill, error);
         created = fd >= 0;
-        if (created && ftruncate(fd, static_cast<off_t>(size)) != 0) {
-            *error = Reason("cannot size", target);
-            close(fd);
-            unlink(target.c_str());
+        if (fd < 0 && errno == EEXIST) {
+            fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
+        } else if (fd < 0) {
             return false;
         }
     }
@@ -106,9 +143,6 @@ bool MemoryImage::Open(const std::string& path, size_t size, uint8_t fill, std::
     }
     data_ = static_cast<uint8_t*>(mem);
     size_ = size;
-    if (created && fill != 0) {
-        std::memset(data_, fill, size_);
-    }
     return true;
 }
 
