@@ -11,6 +11,7 @@
 #include "Sinks.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <new>
 
 namespace tessary {
@@ -24,6 +25,12 @@ constexpr uint8_t kFlashBlockErase = 0x20;
 constexpr uint8_t kFlashEraseConfirm = 0xD0;
 constexpr uint8_t kFlashReadArray = 0xFF;
 constexpr uint8_t kFlashClearStatus = 0x50;
+
+std::string Hex(uint32_t value, int digits) {
+    char text[16];
+    std::snprintf(text, sizeof(text), "0x%0*X", digits, static_cast<unsigned>(value));
+    return text;
+}
 
 } // namespace
 
@@ -45,6 +52,10 @@ const CancelToken& MemoryController::Token() const {
 
 bool MemoryController::CancelRequested() const {
     return Token().Cancelled();
+}
+
+void MemoryController::Begin(Doing doing, uint32_t address, int32_t count) {
+    exchange_ = {doing, address, count};
 }
 
 bool MemoryController::FailFromPort() {
@@ -92,6 +103,7 @@ bool MemoryController::CreateSerialPort() {
 }
 
 bool MemoryController::Connect(const char* deviceName) {
+    Begin(Doing::Nothing);
     identity_[0] = '\0';
     port_->SetDeviceName(deviceName);
     // A serial line's name may be longer than the device-name field holds (a network line, a
@@ -157,26 +169,60 @@ bool MemoryController::SendSet(const RegisterPair* pairs, int32_t count) {
 }
 
 bool MemoryController::SetAddress(uint32_t address) {
-    const RegisterPair pairs[] = {
-        {Reg(kRegAddressLow), static_cast<uint8_t>(address)},
-        {Reg(kRegAddressMid), static_cast<uint8_t>(address >> 8)},
-        {Reg(kRegAddressHigh), static_cast<uint8_t>(address >> 16)},
-    };
-    return SendSet(pairs, 3);
+    Begin(Doing::SetAddress, address);
+    return SendAddress(address);
 }
 
-// On a serial line the address goes out in the same window as the data that follows it: no
-// wait for its reply between the two.
-bool MemoryController::SetAddressAhead(uint32_t address) {
-    if (serialPort_ == nullptr) {
-        return SetAddress(address);
+bool MemoryController::SendAddress(uint32_t address) {
+    if (noController_) {
+        return CheckRegisterBase(address);
     }
     const RegisterPair pairs[] = {
         {Reg(kRegAddressLow), static_cast<uint8_t>(address)},
         {Reg(kRegAddressMid), static_cast<uint8_t>(address >> 8)},
         {Reg(kRegAddressHigh), static_cast<uint8_t>(address >> 16)},
     };
-    return serialPort_->IssuePutRegSet(3, pairs) || FailFromPort();
+    return SendSet(pairs, 3) && CheckRegisterBase(address);
+}
+
+// On a serial line the address goes out in the same window as the data that follows it: no
+// wait for its reply between the two.
+bool MemoryController::SetAddressAhead(uint32_t address) {
+    if (serialPort_ == nullptr || noController_) {
+        return SendAddress(address);
+    }
+    const RegisterPair pairs[] = {
+        {Reg(kRegAddressLow), static_cast<uint8_t>(address)},
+        {Reg(kRegAddressMid), static_cast<uint8_t>(address >> 8)},
+        {Reg(kRegAddressHigh), static_cast<uint8_t>(address >> 16)},
+    };
+    return (serialPort_->IssuePutRegSet(3, pairs) || FailFromPort()) && CheckRegisterBase(address);
+}
+
+bool MemoryController::CheckRegisterBase(uint32_t address) {
+    if (noController_) {
+        errorCode_ = kErrNoController;
+        return false;
+    }
+    // An address of all ones reads back as registers outside the block do: it tells nothing.
+    if (baseChecked_ || (address & 0xFFFFFFu) == 0xFFFFFFu) {
+        return true;
+    }
+    baseChecked_ = true;
+    RegisterPair pairs[] = {
+        {Reg(kRegAddressLow), 0}, {Reg(kRegAddressMid), 0}, {Reg(kRegAddressHigh), 0}};
+    const bool read = serialPort_ != nullptr ? serialPort_->IssueGetRegSet(3, pairs, Token()) &&
+                                                   serialPort_->Complete(Token())
+                                             : port_->GetRegSet(3, pairs);
+    if (!read) {
+        return FailFromPort();
+    }
+    if (pairs[0].data == 0xFF && pairs[1].data == 0xFF && pairs[2].data == 0xFF) {
+        noController_ = true;
+        errorCode_ = kErrNoController;
+        return false;
+    }
+    return true;
 }
 
 bool MemoryController::WriteRepeat(uint8_t reg, uint32_t address, const uint8_t* buffer,
@@ -225,7 +271,8 @@ bool MemoryController::InterleavesReadBack() const {
 bool MemoryController::WriteReadBack(uint8_t reg, uint32_t address, const uint8_t* buffer,
                                      uint8_t* readBack, int32_t count, bool readArray) {
     if (!InterleavesReadBack()) {
-        return WriteRepeat(reg, address, buffer, count) && (!readArray || ReadArrayMode()) &&
+        return WriteRepeat(reg, address, buffer, count) &&
+               (!readArray || FlashCommand(kFlashReadArray)) &&
                ReadRepeat(reg, address, readBack, count);
     }
     if (!SetAddressAhead(address)) {
@@ -255,31 +302,41 @@ bool MemoryController::WriteReadBack(uint8_t reg, uint32_t address, const uint8_
 
 bool MemoryController::WriteRamReadBack(uint32_t address, const uint8_t* buffer, uint8_t* readBack,
                                         int32_t count) {
+    Begin(Doing::WriteReadBackRam, address, count);
     return WriteReadBack(kRegRamData, address, buffer, readBack, count, false);
 }
 
 bool MemoryController::WriteFlashReadBack(uint32_t address, const uint8_t* buffer,
                                           uint8_t* readBack, int32_t count) {
+    Begin(Doing::WriteReadBackFlash, address, count);
     return WriteReadBack(kRegFlashData, address, buffer, readBack, count, true);
 }
 
 bool MemoryController::WriteRam(uint32_t address, const uint8_t* buffer, int32_t count) {
+    Begin(Doing::WriteRam, address, count);
     return WriteRepeat(kRegRamData, address, buffer, count);
 }
 
 bool MemoryController::ReadRam(uint32_t address, uint8_t* buffer, int32_t count) {
+    Begin(Doing::ReadRam, address, count);
     return ReadRepeat(kRegRamData, address, buffer, count);
 }
 
 bool MemoryController::WriteFlash(uint32_t address, const uint8_t* buffer, int32_t count) {
+    Begin(Doing::WriteFlash, address, count);
     return WriteRepeat(kRegFlashData, address, buffer, count);
 }
 
 bool MemoryController::ReadFlash(uint32_t address, uint8_t* buffer, int32_t count) {
+    Begin(Doing::ReadFlash, address, count);
     return ReadRepeat(kRegFlashData, address, buffer, count);
 }
 
 bool MemoryController::EraseBlock(uint32_t blockAddress) {
+    Begin(Doing::EraseBlock, blockAddress);
+    if (noController_) {
+        return CheckRegisterBase(blockAddress);
+    }
     const RegisterPair pairs[] = {
         {Reg(kRegAddressLow), static_cast<uint8_t>(blockAddress)},
         {Reg(kRegAddressMid), static_cast<uint8_t>(blockAddress >> 8)},
@@ -293,7 +350,9 @@ bool MemoryController::EraseBlock(uint32_t blockAddress) {
         {Reg(kRegControl), kControlStrobeOff},
         {Reg(kRegControl), kControlIdle},
     };
-    return SendSet(pairs, 11);
+    // The check follows the erase's commands: without a controller at the base they went to
+    // registers that ignore writes, and the status it would poll next reads 0xFF.
+    return SendSet(pairs, 11) && CheckRegisterBase(blockAddress);
 }
 
 // A single Flash command: the command byte, then the write strobe triple.
@@ -308,14 +367,17 @@ bool MemoryController::FlashCommand(uint8_t command) {
 }
 
 bool MemoryController::ReadArrayMode() {
+    Begin(Doing::FlashCommand, kFlashReadArray);
     return FlashCommand(kFlashReadArray);
 }
 
 bool MemoryController::ClearStatus() {
+    Begin(Doing::FlashCommand, kFlashClearStatus);
     return FlashCommand(kFlashClearStatus);
 }
 
 bool MemoryController::ReadFlashStatus(uint8_t& status) {
+    Begin(Doing::ReadFlashStatus);
     // All three accesses are made even when one fails, so the strobe always returns to idle.
     const bool strobe = port_->PutReg(Reg(kRegControl), kControlStatusRead);
     const bool read = port_->GetReg(Reg(kRegFlashStatus), status);
@@ -338,25 +400,88 @@ std::string MemoryController::ConnectFailureText() const {
     if (!text.empty() || !connected_) {
         return text;
     }
-    if (session_.interfaceType != kInterfaceSerial) {
-        return "board '" + session_.deviceName + "' did not complete a register access";
+    if (serialPort_ == nullptr) {
+        const std::string library = port_ ? port_->FailureText() : std::string();
+        return library.empty()
+                   ? "board '" + session_.deviceName + "' did not complete a register access"
+                   : library;
     }
     const std::string where = "the board on " + session_.deviceName;
+    const std::string how = " (" + serialPort_->RequestFailureText() + ")";
     switch (errorCode_) {
     case kErrNoReply:
     case kErrReadIncomplete:
-        return "no answer from " + where + "; is it powered and running the memory controller?";
+        return "no answer from " + where + "; is it powered and running the memory controller?" +
+               how;
     case kErrLineHungUp:
         return "the line to " + where + " hung up: the board, its adapter or the serial server " +
-               "went away";
+               "went away" + how;
     case kErrWrongReply:
     case kErrReplyCutShort:
     case kErrReplyTooLong:
-        return where + " answered, but not as the memory controller does; check the baud rate "
-                       "and the design loaded into the board";
+    case kErrBadChecksum:
+        return where +
+               " answered, but not as the memory controller does; check the baud rate "
+               "and the design loaded into the board" +
+               how;
     default:
-        return where + " failed to respond (error " + std::to_string(errorCode_) + ")";
+        return where + " failed to respond" + how;
     }
+}
+
+std::string MemoryController::FailureText() const {
+    if (errorCode_ == 0) {
+        return {};
+    }
+    if (errorCode_ == kErrNoController) {
+        return "no memory controller answers at register base " + Hex(session_.registerBase, 2) +
+               " (the address registers read 0xFF); check the register base";
+    }
+    if (errorCode_ == kErrCancelled) {
+        return "cancelled";
+    }
+    const std::string bytes = std::to_string(exchange_.count) + " bytes";
+    const std::string at = " at " + Hex(exchange_.address, 6);
+    std::string what;
+    switch (exchange_.doing) {
+    case Doing::Nothing:
+        break;
+    case Doing::SetAddress:
+        what = "setting the address " + Hex(exchange_.address, 6);
+        break;
+    case Doing::WriteRam:
+        what = "writing " + bytes + " of RAM" + at;
+        break;
+    case Doing::ReadRam:
+        what = "reading " + bytes + " of RAM" + at;
+        break;
+    case Doing::WriteFlash:
+        what = "programming " + bytes + " of Flash" + at;
+        break;
+    case Doing::ReadFlash:
+        what = "reading " + bytes + " of Flash" + at;
+        break;
+    case Doing::WriteReadBackRam:
+        what = "writing and reading back " + bytes + " of RAM" + at;
+        break;
+    case Doing::WriteReadBackFlash:
+        what = "programming and reading back " + bytes + " of Flash" + at;
+        break;
+    case Doing::EraseBlock:
+        what = "erasing the Flash block" + at;
+        break;
+    case Doing::FlashCommand:
+        what = "sending the Flash command " + Hex(exchange_.address, 2);
+        break;
+    case Doing::ReadFlashStatus:
+        what = "reading the Flash status";
+        break;
+    }
+    std::string how = port_ ? port_->FailureText() : std::string();
+    if (how.empty()) {
+        how = "error " + std::to_string(errorCode_);
+    }
+    return what.empty() ? how : what + ": " + how;
 }
 
 uint32_t MemoryController::BlockAddress(int32_t index) const {
