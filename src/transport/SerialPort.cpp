@@ -163,6 +163,11 @@ bool SerialPort::TakeOldest(const CancelToken& cancel) {
     return Deliver(pending, payload, length);
 }
 
+bool SerialPort::Refuse(int32_t code, const char* how) {
+    failure_ = how;
+    return Fail(code);
+}
+
 bool SerialPort::FailRequest(const Pending& request, int32_t code, const std::string& how) {
     failure_ = DescribeRequest(request.request, request.requestLength) + ": " + how;
     return Abandon(code);
@@ -272,7 +277,7 @@ bool SerialPort::IssuePutRegRepeat(int32_t count, uint8_t address, const uint8_t
         return false;
     }
     if (!Fits(count, Limits().repeatWrite)) {
-        return Fail(kErrFrameTooLong);
+        return Refuse(kErrFrameTooLong, "a request longer than one frame carries");
     }
     // The register travels with the data: the board writes RAM and Flash through different ones.
     uint8_t request[frame::kMaxPayload] = {kCmdPutRegRepeat, address};
@@ -290,7 +295,7 @@ bool SerialPort::IssuePutRegSet(int32_t count, const RegisterPair* pairs,
         return false;
     }
     if (!Fits(count, Limits().setPairs)) {
-        return Fail(kErrFrameTooLong);
+        return Refuse(kErrFrameTooLong, "a request longer than one frame carries");
     }
     uint8_t request[frame::kMaxPayload] = {kCmdPutRegSet};
     std::memcpy(request + 1, pairs, sizeof(RegisterPair) * static_cast<size_t>(count));
@@ -316,7 +321,7 @@ bool SerialPort::IssueGetRegRepeat(int32_t count, uint8_t address, uint8_t* data
     }
     const FrameLimits limits = Limits();
     if (!Fits(count, limits.repeatRead)) {
-        return Fail(kErrFrameTooLong);
+        return Refuse(kErrFrameTooLong, "a request longer than one frame carries");
     }
     const Pending pending{kReplyRepeatValues, Delivery::RepeatValues, count, data};
     if (limits.compactRead && count > 0) {
@@ -339,7 +344,7 @@ bool SerialPort::IssueGetRegSet(int32_t count, RegisterPair* pairs, const Cancel
     // The reply carries two bytes per pair, so a longer list could never be answered within a
     // frame; it is refused before the board reads (and advances) anything.
     if (!Fits(count, Limits().setPairs)) {
-        return Fail(kErrFrameTooLong);
+        return Refuse(kErrFrameTooLong, "a request longer than one frame carries");
     }
     uint8_t request[frame::kMaxPayload] = {kCmdGetRegSet};
     for (int32_t i = 0; i < count; ++i) {
