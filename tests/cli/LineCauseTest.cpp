@@ -19,7 +19,7 @@ struct LineFault {
     std::vector<std::string> command; // "FILE" stands for the test's file
     const char* message;              // the error line the message makes
     const char* exchange;             // what the controller was doing, then the line's name
-    const char* request;              // the request that failed, after the line's name
+    const char* request;              // after the line's name: the request that failed
     const char* how;
 };
 
@@ -39,7 +39,7 @@ TEST_P(LineFaults, TheCauseNamesTheExchangeTheLineAndHowItFailed) {
     }
     const CliResult result = Cli(args);
     EXPECT_EQ(result.exitCode, 1) << result.err;
-    const std::string cause = std::string(fault.exchange) + board.Path() + ": " + fault.request;
+    const std::string cause = std::string(fault.exchange) + board.Path() + fault.request;
     EXPECT_NE(result.err.find(std::string(fault.message) + "\n  cause: " + cause),
               std::string::npos)
         << result.err;
@@ -60,7 +60,7 @@ const std::vector<std::string> kLoadOneAtATime = {"--window", "1", "load-ram", "
                                                   "--no-verify"};
 constexpr const char* kLoadMessage = "error: RAM load error (RAM Load Error)";
 constexpr const char* kLoadExchange = "writing 8192 bytes of RAM at 0x000000: ";
-constexpr const char* kLoadRequest = "request 0x44 (write of 253 bytes to register 0x06): ";
+constexpr const char* kLoadRequest = ": request 0x44 (write of 253 bytes to register 0x06): ";
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, LineFaults,
@@ -77,13 +77,13 @@ INSTANTIATE_TEST_SUITE_P(
         // The pieces after the one that hangs up may already be on their way: any of them is
         // the one that finds the line dead.
         LineFault{"HangUp", FaultAt("hang-up", kDataRequest), kLoad, kLoadMessage, kLoadExchange,
-                  "request 0x44 (write of 253 bytes to register 0x06): ", ": the line hung up"},
+                  kLoadRequest, ": the line hung up"},
         LineFault{"CutRead",
                   FaultAt("cut-short", kDataRequest, {"--cut-after", "3"}),
                   {"--window", "1", "store-ram", "OUT", "--length", "20000"},
                   "error: Ram Store error (RAM Store Error)",
                   "reading 8192 bytes of RAM at 0x000000: ",
-                  "request 0x49 (read of 254 bytes from register 0x06): ",
+                  ": request 0x49 (read of 254 bytes from register 0x06): ",
                   ": reply cut after 3 of 257 bytes"},
         // The erase's register list is request 4; its read-back follows it.
         LineFault{"EraseNoReply",
@@ -91,8 +91,14 @@ INSTANTIATE_TEST_SUITE_P(
                   {"erase", "--blocks", "1"},
                   "error: Error communicating with the memory controller.",
                   "erasing the Flash block at 0x020000: ",
-                  "request 0x45 (write of 11 registers): ",
-                  ": no reply within 1010 ms"}),
+                  ": request 0x45 (write of 11 registers): ",
+                  ": no reply within 1010 ms"},
+        // A board that never answers names the request it was asked first.
+        LineFault{"ConnectNoReply", FaultAt("no-reply", "1"), kLoad,
+                  "error: Unable to connect to target board (RAM Load Error)",
+                  "no answer from the board on ",
+                  "; is it powered and running the memory controller? (request 0x40 (probe): ",
+                  "(request 0x40 (probe): no reply within 1010 ms)\n"}),
     [](const auto& test) { return std::string(test.param.name); });
 
 // The library's error code reaches the message with its meaning, and with what the device said
