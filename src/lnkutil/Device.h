@@ -29,7 +29,7 @@ class Device {
     // when the kind has nothing to add.
     virtual std::string OpenFailureText() const { return {}; }
     // Why the last failed data call failed, in words for the user ("/dev/ttyUSB0: request 0x49
-    // (...): no reply within 1640 ms"); empty when the kind has nothing to add.
+    // (...): no reply within 1010 ms"); empty when the kind has nothing to add.
     virtual std::string AccessFailureText() const { return {}; }
 
     virtual bool PutReg(uint8_t address, uint8_t data) = 0;

@@ -84,7 +84,7 @@ class MemoryController {
     std::string ConnectFailureText() const;
     // Why the last access after Connect failed, in words for the user: what the controller was
     // doing ("reading 8192 bytes of Flash at 0x012000"), then where and how the port failed
-    // ("/dev/ttyUSB0: request 0x49 (...): no reply within 1640 ms"); empty when nothing failed.
+    // ("/dev/ttyUSB0: request 0x49 (...): no reply within 1010 ms"); empty when nothing failed.
     std::string FailureText() const;
     // The last failure found no controller at the register base (kErrNoController).
     bool ControllerMissing() const { return errorCode_ == kErrNoController; }

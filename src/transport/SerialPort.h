@@ -70,7 +70,7 @@ class SerialPort final : public RegisterPort {
     bool Complete(const CancelToken& cancel = CancelToken::Never());
 
     // Which request failed last and how, with the line's name: "/dev/ttyUSB0: request 0x49 (read
-    // of 62 bytes from register 0x07): no reply within 1640 ms"; empty when nothing failed since
+    // of 62 bytes from register 0x07): no reply within 1010 ms"; empty when nothing failed since
     // the port was opened.
     std::string FailureText() const override;
     // The same without the line's name.
