@@ -36,6 +36,10 @@ bool BoardPeer::Run() {
         const auto now = Clock::now();
         Advance(now);
         Deliver(now);
+        if (hangingUp_ && outbox_.empty()) {
+            Log("hung up", nullptr, 0);
+            return true;
+        }
         DropBrokenFrame(now);
         if (!interrupt_.Wait(fd_, NextEvent())) {
             return true;
@@ -189,7 +193,11 @@ bool BoardPeer::Answer(const std::vector<uint8_t>& frame, Clock::time_point star
         return true;
     }
     const FaultKind fault = settings_.fault.For(requests_);
-    if (fault == FaultKind::NoReply) {
+    if (fault == FaultKind::NoReply || hangingUp_) {
+        return true;
+    }
+    if (fault == FaultKind::HangUp) {
+        hangingUp_ = true;
         return true;
     }
     if (fault == FaultKind::WrongCode) {

@@ -43,7 +43,8 @@ class BoardPeer {
   public:
     BoardPeer(int fd, board::SimBoard& board, const PeerSettings& settings, Interrupt& interrupt);
 
-    // True when a signal ended it, false when the terminal failed.
+    // True when a signal ended it or the board hung up as its fault plan asked (its line closes
+    // when the process ends), false when the terminal failed.
     bool Run();
 
   private:
@@ -87,6 +88,8 @@ class BoardPeer {
     std::deque<Outgoing> outbox_;
     std::vector<uint8_t> reply_;
     uint64_t requests_ = 0;
+    // A hang-up fault hit: the board leaves once its earlier replies have gone out.
+    bool hangingUp_ = false;
 };
 
 } // namespace tessary::peer

@@ -27,6 +27,9 @@ std::optional<FaultKind> ParseFaultKind(std::string_view text) {
     if (text == "flip-byte") {
         return FaultKind::FlipByte;
     }
+    if (text == "hang-up") {
+        return FaultKind::HangUp;
+    }
     return std::nullopt;
 }
 

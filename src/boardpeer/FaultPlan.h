@@ -16,6 +16,7 @@ enum class FaultKind {
     Stall,       // cutAfter bytes, a pause of stallMs, then the rest
     Dribble,     // one byte at a time, stallMs apart
     FlipByte,    // the last payload byte arrives changed, the checksum as for the true reply
+    HangUp,      // the request is taken, the replies before it go out, and the board hangs up
 };
 
 std::optional<FaultKind> ParseFaultKind(std::string_view text);

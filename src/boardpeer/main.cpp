@@ -112,9 +112,10 @@ int main(int argc, char** argv) {
                    "Fault on the replies: none, no-reply, cut-short (only --cut-after bytes of "
                    "the reply frame), wrong-code (reply code 0x80), bad-checksum, flip-byte (a "
                    "payload byte changed, the checksum left as it was), stall (--cut-after bytes, "
-                   "a pause of --stall-ms, the rest), dribble (one byte every --stall-ms)")
+                   "a pause of --stall-ms, the rest), dribble (one byte every --stall-ms), "
+                   "hang-up (the board closes its line instead of answering)")
         ->check(CLI::IsMember({"none", "no-reply", "cut-short", "wrong-code", "bad-checksum",
-                               "flip-byte", "stall", "dribble"}))
+                               "flip-byte", "stall", "dribble", "hang-up"}))
         ->default_val("none");
     app.add_option("--fault-at", settings.fault.at,
                    "Number of the first request (counting from 1) whose reply the fault hits")

@@ -64,4 +64,9 @@ void PrintingMessages::ShowMessageWithCause(const std::string& text, const std::
     err_ << std::flush;
 }
 
+void PrintingMessages::NoteFailure(const std::string& text, const std::string& caption,
+                                   const std::string& cause) {
+    ShowMessageWithCause(text, caption, MessageIcon::Error, true, cause);
+}
+
 } // namespace tessary::cli

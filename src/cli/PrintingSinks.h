@@ -55,6 +55,9 @@ class PrintingMessages final : public MessageSink {
                      bool ownedByPage) override;
     void ShowMessageWithCause(const std::string& text, const std::string& caption, MessageIcon icon,
                               bool ownedByPage, const std::string& cause) override;
+    // Printed and kept as an error message with its cause.
+    void NoteFailure(const std::string& text, const std::string& caption,
+                     const std::string& cause) override;
 
     const std::vector<ShownMessage>& Shown() const { return shown_; }
 

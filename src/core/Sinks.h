@@ -27,6 +27,15 @@ class MessageSink {
         (void)cause;
         ShowMessage(text, caption, icon, ownedByPage);
     }
+    // A failure that the window reports in its status text alone (a transfer that broke off ends
+    // with "RAM load error" and no box): that status text, the operation's caption and the cause.
+    // The window shows nothing more; the command line prints it as a message with its cause.
+    virtual void NoteFailure(const std::string& text, const std::string& caption,
+                             const std::string& cause) {
+        (void)text;
+        (void)caption;
+        (void)cause;
+    }
 };
 
 class StatusSink {

@@ -28,6 +28,9 @@ class Device {
     // Why the last Open failed, in words for the user ("/dev/ttyUSB0: no such device"); empty
     // when the kind has nothing to add.
     virtual std::string OpenFailureText() const { return {}; }
+    // Why the last failed data call failed, in words for the user ("/dev/ttyUSB0: request 0x49
+    // (...): no reply within 1010 ms"); empty when the kind has nothing to add.
+    virtual std::string AccessFailureText() const { return {}; }
 
     virtual bool PutReg(uint8_t address, uint8_t data) = 0;
     virtual bool PutRegRepeat(uint8_t address, const uint8_t* data, size_t count) = 0;

@@ -70,3 +70,17 @@ bool LnkGetFlashSize(LnkHandle h, uint32_t* bytes, LnkErc* erc) {
     });
     return Report(erc, code == LNK_ERC_OK && !known ? LNK_ERC_UNSUPPORTED : code);
 }
+
+bool LnkGetAccessFailure(LnkHandle h, char* text, int32_t capacity) {
+    if (text == nullptr || capacity < 1) {
+        return false;
+    }
+    const LnkErc code = Library::Instance().WithDevice(h, [&](Device& device) {
+        const std::string failure = device.AccessFailureText();
+        const size_t size = std::min(failure.size(), static_cast<size_t>(capacity) - 1);
+        failure.copy(text, size);
+        text[size] = '\0';
+        return true;
+    });
+    return code == LNK_ERC_OK;
+}

@@ -25,6 +25,7 @@ class SerialDevice final : public Device {
     bool Open() override;
     void Close() override;
     std::string OpenFailureText() const override { return line_.OpenFailureText(); }
+    std::string AccessFailureText() const override { return port_.FailureText(); }
 
     bool PutReg(uint8_t address, uint8_t data) override;
     bool PutRegRepeat(uint8_t address, const uint8_t* data, size_t count) override;

@@ -47,6 +47,10 @@ bool MemoryController::CancelRequested() const {
     return Token().Cancelled();
 }
 
+void MemoryController::Begin(Doing doing, uint32_t address, int32_t count) {
+    exchange_ = {doing, address, count};
+}
+
 bool MemoryController::FailFromPort() {
     errorCode_ = CancelRequested() ? kErrCancelled : port_->ErrorCode();
     return false;
@@ -92,6 +96,7 @@ bool MemoryController::CreateSerialPort() {
 }
 
 bool MemoryController::Connect(const char* deviceName) {
+    Begin(Doing::Nothing);
     identity_[0] = '\0';
     port_->SetDeviceName(deviceName);
     // A serial line's name may be longer than the device-name field holds (a network line, a
@@ -157,26 +162,60 @@ bool MemoryController::SendSet(const RegisterPair* pairs, int32_t count) {
 }
 
 bool MemoryController::SetAddress(uint32_t address) {
-    const RegisterPair pairs[] = {
-        {Reg(kRegAddressLow), static_cast<uint8_t>(address)},
-        {Reg(kRegAddressMid), static_cast<uint8_t>(address >> 8)},
-        {Reg(kRegAddressHigh), static_cast<uint8_t>(address >> 16)},
-    };
-    return SendSet(pairs, 3);
+    Begin(Doing::SetAddress, address);
+    return SendAddress(address);
 }
 
-// On a serial line the address goes out in the same window as the data that follows it: no
-// wait for its reply between the two.
-bool MemoryController::SetAddressAhead(uint32_t address) {
-    if (serialPort_ == nullptr) {
-        return SetAddress(address);
+bool MemoryController::SendAddress(uint32_t address) {
+    if (noController_) {
+        return CheckRegisterBase(address);
     }
     const RegisterPair pairs[] = {
         {Reg(kRegAddressLow), static_cast<uint8_t>(address)},
         {Reg(kRegAddressMid), static_cast<uint8_t>(address >> 8)},
         {Reg(kRegAddressHigh), static_cast<uint8_t>(address >> 16)},
     };
-    return serialPort_->IssuePutRegSet(3, pairs) || FailFromPort();
+    return SendSet(pairs, 3) && CheckRegisterBase(address);
+}
+
+// On a serial line the address goes out in the same window as the data that follows it: no
+// wait for its reply between the two.
+bool MemoryController::SetAddressAhead(uint32_t address) {
+    if (serialPort_ == nullptr || noController_) {
+        return SendAddress(address);
+    }
+    const RegisterPair pairs[] = {
+        {Reg(kRegAddressLow), static_cast<uint8_t>(address)},
+        {Reg(kRegAddressMid), static_cast<uint8_t>(address >> 8)},
+        {Reg(kRegAddressHigh), static_cast<uint8_t>(address >> 16)},
+    };
+    return (serialPort_->IssuePutRegSet(3, pairs) || FailFromPort()) && CheckRegisterBase(address);
+}
+
+bool MemoryController::CheckRegisterBase(uint32_t address) {
+    if (noController_) {
+        errorCode_ = kErrNoController;
+        return false;
+    }
+    // An address of all ones reads back as registers outside the block do: it tells nothing.
+    if (baseChecked_ || (address & 0xFFFFFFu) == 0xFFFFFFu) {
+        return true;
+    }
+    baseChecked_ = true;
+    RegisterPair pairs[] = {
+        {Reg(kRegAddressLow), 0}, {Reg(kRegAddressMid), 0}, {Reg(kRegAddressHigh), 0}};
+    const bool read = serialPort_ != nullptr ? serialPort_->IssueGetRegSet(3, pairs, Token()) &&
+                                                   serialPort_->Complete(Token())
+                                             : port_->GetRegSet(3, pairs);
+    if (!read) {
+        return FailFromPort();
+    }
+    if (pairs[0].data == 0xFF && pairs[1].data == 0xFF && pairs[2].data == 0xFF) {
+        noController_ = true;
+        errorCode_ = kErrNoController;
+        return false;
+    }
+    return true;
 }
 
 bool MemoryController::WriteRepeat(uint8_t reg, uint32_t address, const uint8_t* buffer,
@@ -225,7 +264,8 @@ bool MemoryController::InterleavesReadBack() const {
 bool MemoryController::WriteReadBack(uint8_t reg, uint32_t address, const uint8_t* buffer,
                                      uint8_t* readBack, int32_t count, bool readArray) {
     if (!InterleavesReadBack()) {
-        return WriteRepeat(reg, address, buffer, count) && (!readArray || ReadArrayMode()) &&
+        return WriteRepeat(reg, address, buffer, count) &&
+               (!readArray || FlashCommand(kFlashReadArray)) &&
                ReadRepeat(reg, address, readBack, count);
     }
     if (!SetAddressAhead(address)) {
@@ -255,31 +295,41 @@ bool MemoryController::WriteReadBack(uint8_t reg, uint32_t address, const uint8_
 
 bool MemoryController::WriteRamReadBack(uint32_t address, const uint8_t* buffer, uint8_t* readBack,
                                         int32_t count) {
+    Begin(Doing::WriteReadBackRam, address, count);
     return WriteReadBack(kRegRamData, address, buffer, readBack, count, false);
 }
 
 bool MemoryController::WriteFlashReadBack(uint32_t address, const uint8_t* buffer,
                                           uint8_t* readBack, int32_t count) {
+    Begin(Doing::WriteReadBackFlash, address, count);
     return WriteReadBack(kRegFlashData, address, buffer, readBack, count, true);
 }
 
 bool MemoryController::WriteRam(uint32_t address, const uint8_t* buffer, int32_t count) {
+    Begin(Doing::WriteRam, address, count);
     return WriteRepeat(kRegRamData, address, buffer, count);
 }
 
 bool MemoryController::ReadRam(uint32_t address, uint8_t* buffer, int32_t count) {
+    Begin(Doing::ReadRam, address, count);
     return ReadRepeat(kRegRamData, address, buffer, count);
 }
 
 bool MemoryController::WriteFlash(uint32_t address, const uint8_t* buffer, int32_t count) {
+    Begin(Doing::WriteFlash, address, count);
     return WriteRepeat(kRegFlashData, address, buffer, count);
 }
 
 bool MemoryController::ReadFlash(uint32_t address, uint8_t* buffer, int32_t count) {
+    Begin(Doing::ReadFlash, address, count);
     return ReadRepeat(kRegFlashData, address, buffer, count);
 }
 
 bool MemoryController::EraseBlock(uint32_t blockAddress) {
+    Begin(Doing::EraseBlock, blockAddress);
+    if (noController_) {
+        return CheckRegisterBase(blockAddress);
+    }
     const RegisterPair pairs[] = {
         {Reg(kRegAddressLow), static_cast<uint8_t>(blockAddress)},
         {Reg(kRegAddressMid), static_cast<uint8_t>(blockAddress >> 8)},
@@ -293,7 +343,9 @@ bool MemoryController::EraseBlock(uint32_t blockAddress) {
         {Reg(kRegControl), kControlStrobeOff},
         {Reg(kRegControl), kControlIdle},
     };
-    return SendSet(pairs, 11);
+    // The check follows the erase's commands: without a controller at the base they went to
+    // registers that ignore writes, and the status it would poll next reads 0xFF.
+    return SendSet(pairs, 11) && CheckRegisterBase(blockAddress);
 }
 
 // A single Flash command: the command byte, then the write strobe triple.
@@ -308,14 +360,17 @@ bool MemoryController::FlashCommand(uint8_t command) {
 }
 
 bool MemoryController::ReadArrayMode() {
+    Begin(Doing::FlashCommand, kFlashReadArray);
     return FlashCommand(kFlashReadArray);
 }
 
 bool MemoryController::ClearStatus() {
+    Begin(Doing::FlashCommand, kFlashClearStatus);
     return FlashCommand(kFlashClearStatus);
 }
 
 bool MemoryController::ReadFlashStatus(uint8_t& status) {
+    Begin(Doing::ReadFlashStatus);
     // All three accesses are made even when one fails, so the strobe always returns to idle.
     const bool strobe = port_->PutReg(Reg(kRegControl), kControlStatusRead);
     const bool read = port_->GetReg(Reg(kRegFlashStatus), status);
@@ -324,39 +379,6 @@ bool MemoryController::ReadFlashStatus(uint8_t& status) {
         return FailFromPort();
     }
     return true;
-}
-
-std::string MemoryController::LineFailureText() const {
-    return serialLine_ ? serialLine_->OpenFailureText() : std::string();
-}
-
-std::string MemoryController::ConnectFailureText() const {
-    std::string text = LineFailureText();
-    if (text.empty() && port_) {
-        text = port_->OpenFailureText();
-    }
-    if (!text.empty() || !connected_) {
-        return text;
-    }
-    if (session_.interfaceType != kInterfaceSerial) {
-        return "board '" + session_.deviceName + "' did not complete a register access";
-    }
-    const std::string where = "the board on " + session_.deviceName;
-    switch (errorCode_) {
-    case kErrNoReply:
-    case kErrReadIncomplete:
-        return "no answer from " + where + "; is it powered and running the memory controller?";
-    case kErrLineHungUp:
-        return "the line to " + where + " hung up: the board, its adapter or the serial server " +
-               "went away";
-    case kErrWrongReply:
-    case kErrReplyCutShort:
-    case kErrReplyTooLong:
-        return where + " answered, but not as the memory controller does; check the baud rate "
-                       "and the design loaded into the board";
-    default:
-        return where + " failed to respond (error " + std::to_string(errorCode_) + ")";
-    }
 }
 
 uint32_t MemoryController::BlockAddress(int32_t index) const {

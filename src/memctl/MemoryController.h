@@ -20,11 +20,20 @@ inline constexpr int32_t TransferBlockSize = 8192;
 
 // Error code of a CreatePort that could not build the serial line or its port.
 inline constexpr int32_t kErrOutOfMemory = 256;
+// Error code of an operation that found no memory controller at the register base: the address
+// registers read back 0xFF 0xFF 0xFF, as registers outside the block do, after another address
+// was set.
+inline constexpr int32_t kErrNoController = 257;
 
 // The PC-side client of the board's memory controller, built for one operation: it creates the
 // port the session's interface type selects, connects, runs register sequences, and is released
 // again. No connection outlives it. A cancel is noticed between the frames of a long transfer.
 // The session and the token must outlive the controller.
+//
+// The first address an operation sets is read back (one exchange more): a controller answers with
+// the address, while registers outside its block read 0xFF. Address registers that read 0xFF 0xFF
+// 0xFF after another address was set mean that no controller sits at the register base, and the
+// access fails with kErrNoController before any data moves; any other read-back is accepted.
 class MemoryController {
   public:
     explicit MemoryController(const Session& session);
@@ -73,13 +82,45 @@ class MemoryController {
     // Why the last Connect failed, in words for the user: the line or device that could not be
     // opened and why, or the board that did not answer; empty when nothing more is known.
     std::string ConnectFailureText() const;
+    // Why the last access after Connect failed, in words for the user: what the controller was
+    // doing ("reading 8192 bytes of Flash at 0x012000"), then where and how the port failed
+    // ("/dev/ttyUSB0: request 0x49 (...): no reply within 1010 ms"); empty when nothing failed.
+    std::string FailureText() const;
+    // The last failure found no controller at the register base (kErrNoController).
+    bool ControllerMissing() const { return errorCode_ == kErrNoController; }
 
   private:
+    // What the controller was doing, for the words of a failure.
+    enum class Doing {
+        Nothing,
+        SetAddress,
+        WriteRam,
+        ReadRam,
+        WriteFlash,
+        ReadFlash,
+        WriteReadBackRam,
+        WriteReadBackFlash,
+        EraseBlock,
+        FlashCommand,
+        ReadFlashStatus,
+    };
+    struct Exchange {
+        Doing doing = Doing::Nothing;
+        uint32_t address = 0; // or the Flash command
+        int32_t count = 0;
+    };
+
     bool CreateSerialPort();
+    void Begin(Doing doing, uint32_t address = 0, int32_t count = 0);
+    // Once per operation, after the first address other than 0xFFFFFF went out (and before any
+    // data follows it): reads the address registers back and fails with kErrNoController when
+    // they read 0xFF 0xFF 0xFF.
+    bool CheckRegisterBase(uint32_t address);
     const CancelToken& Token() const;
     uint8_t Reg(uint8_t offset) const;
     bool FailFromPort();
     bool SendSet(const RegisterPair* pairs, int32_t count);
+    bool SendAddress(uint32_t address);
     bool SetAddressAhead(uint32_t address);
     bool FlashCommand(uint8_t command);
     bool WriteRepeat(uint8_t reg, uint32_t address, const uint8_t* buffer, int32_t count);
@@ -97,6 +138,10 @@ class MemoryController {
     // port_ itself when it is a serial port: long transfers go out through its window.
     SerialPort* serialPort_ = nullptr;
     int32_t errorCode_ = 0;
+    Exchange exchange_;
+    bool baseChecked_ = false;
+    // The check found no controller: every later address fails the same way.
+    bool noController_ = false;
     char identity_[64] = {};
 };
 

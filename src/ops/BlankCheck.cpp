@@ -47,7 +47,7 @@ bool BlankCheckFlash(const Session& session, std::span<const int32_t> blocks,
     }
     status.SetStatusText("Connecting");
     if (!controller.Connect(session.deviceName.c_str())) {
-        ShowStringTableError(messages, kStrFlashError);
+        ShowStringTableError(messages, kStrFlashError, controller.ConnectFailureText());
         return false;
     }
     controller.ReadArrayMode(); // a broken link shows in the first read
@@ -63,7 +63,7 @@ bool BlankCheckFlash(const Session& session, std::span<const int32_t> blocks,
             if (controller.CancelRequested()) {
                 status.SetStatusText(kCancelledText);
             } else {
-                ShowStringTableError(messages, kStrControllerError);
+                ShowStringTableError(messages, kStrControllerError, controller.FailureText());
             }
             return false;
         }

@@ -55,7 +55,7 @@ bool EraseBlocks(const Session& session, std::span<const int32_t> blocks, bool s
                 if (controller.CancelRequested()) {
                     status.SetStatusText(kCancelledText);
                 } else {
-                    ShowStringTableError(messages, kStrControllerError);
+                    ShowStringTableError(messages, kStrControllerError, controller.FailureText());
                 }
                 return false;
             }

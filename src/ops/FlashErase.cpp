@@ -52,7 +52,7 @@ bool EraseFlashBlock(MemoryController& controller, int32_t index, const FlashWai
     const uint32_t address = controller.BlockAddress(index);
     if (!controller.EraseBlock(address)) {
         if (!controller.CancelRequested()) {
-            ShowStringTableError(messages, kStrControllerError);
+            ShowStringTableError(messages, kStrControllerError, controller.FailureText());
         }
         return false;
     }
@@ -66,7 +66,7 @@ bool EraseFlashBlock(MemoryController& controller, int32_t index, const FlashWai
         controller.ClearStatus();
         return false;
     case WaitResult::LinkError:
-        ShowStringTableError(messages, kStrControllerError);
+        ShowStringTableError(messages, kStrControllerError, controller.FailureText());
         return false;
     case WaitResult::TimedOut:
         ShowStringTableError(messages, kStrControllerError,

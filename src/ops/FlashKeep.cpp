@@ -95,10 +95,10 @@ bool KeptBlocks::Save(MemoryController& controller, int32_t index, StatusSink& s
             if (!controller.ReadFlash(address, first, count) ||
                 !controller.ReadFlash(address, again.data(), count)) {
                 if (!controller.CancelRequested()) {
-                    messages.ShowMessage(
+                    messages.ShowMessageWithCause(
                         "Unable to read Flash block " + std::to_string(index + 1) +
                             " to keep the bytes the load does not cover; nothing was erased.",
-                        kCaption, MessageIcon::Error, true);
+                        kCaption, MessageIcon::Error, true, controller.FailureText());
                 }
                 return false;
             }
@@ -139,16 +139,20 @@ bool KeptBlocks::Restore(MemoryController& controller, int32_t index, bool verif
                 continue;
             }
             if (!controller.WriteFlash(address, data, count)) {
-                messages.ShowMessage("Flash block " + std::to_string(index + 1) +
-                                         " was erased, but the bytes the load does not cover "
-                                         "could not be programmed back.",
-                                     kCaption, MessageIcon::Error, true);
+                messages.ShowMessageWithCause("Flash block " + std::to_string(index + 1) +
+                                                  " was erased, but the bytes the load does not "
+                                                  "cover could not be programmed back.",
+                                              kCaption, MessageIcon::Error, true,
+                                              controller.FailureText());
                 return false;
             }
             if (verify) {
                 controller.ReadArrayMode();
-                if (!controller.ReadFlash(address, readBack.data(), count) ||
-                    std::memcmp(readBack.data(), data, static_cast<std::size_t>(count)) != 0) {
+                if (!controller.ReadFlash(address, readBack.data(), count)) {
+                    ShowStringTableError(messages, kStrVerifyFailed, controller.FailureText());
+                    return false;
+                }
+                if (std::memcmp(readBack.data(), data, static_cast<std::size_t>(count)) != 0) {
                     ShowStringTableError(messages, kStrVerifyFailed);
                     return false;
                 }

@@ -163,13 +163,16 @@ bool TransferBlocks(const LoadRequest& request, LoadSource& source, LoadTarget& 
                                      ? target.WriteAndReadBack(controller, address, block.data(),
                                                                readBack.data(), count)
                                      : target.WriteBlock(controller, address, block.data(), count);
-            if (!written) {
+            if (!written || (request.verify && !interleaved &&
+                             !target.ReadBack(controller, address, readBack.data(), count))) {
+                if (!controller.CancelRequested()) {
+                    ReportTransferFailure(messages, controller, target.Texts().errorStatus,
+                                          target.Texts().caption);
+                }
                 return false;
             }
             if (request.verify) {
-                if ((!interleaved &&
-                     !target.ReadBack(controller, address, readBack.data(), count)) ||
-                    controller.CancelRequested()) {
+                if (controller.CancelRequested()) {
                     return false;
                 }
                 if (std::memcmp(block.data(), readBack.data(), static_cast<std::size_t>(count)) !=

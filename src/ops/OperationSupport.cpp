@@ -33,6 +33,16 @@ void ShowStringTableError(MessageSink& messages, int entry, const std::string& c
     }
 }
 
+void ReportTransferFailure(MessageSink& messages, const MemoryController& controller,
+                           const std::string& statusText, const std::string& caption) {
+    if (controller.ControllerMissing()) {
+        messages.ShowMessageWithCause("Unable to connect to target board", caption,
+                                      MessageIcon::Error, true, controller.FailureText());
+    } else {
+        messages.NoteFailure(statusText, caption, controller.FailureText());
+    }
+}
+
 ControllerTeardown::~ControllerTeardown() {
     if (controller_.IsConnected()) {
         controller_.Disconnect();

@@ -25,6 +25,13 @@ void ShowStringTableError(MessageSink& messages, int entry);
 // The same with the cause in words (empty: none).
 void ShowStringTableError(MessageSink& messages, int entry, const std::string& cause);
 
+// A transfer with the board that broke off (not cancelled) in an operation whose window shows
+// such a failure in its status text alone (`statusText`): its cause goes to
+// MessageSink::NoteFailure. A controller missing at the register base is shown as a failed
+// connection instead, "Unable to connect to target board" with `caption` and the cause.
+void ReportTransferFailure(MessageSink& messages, const MemoryController& controller,
+                           const std::string& statusText, const std::string& caption);
+
 // Ends an operation's use of its controller, on every path: disconnects when the port was opened,
 // then releases the port.
 class ControllerTeardown {

@@ -92,7 +92,12 @@ StoreResult Transfer(const Session& session, const StoreRequest& request, StoreS
         remaining -= count;
         status.SetStatusText(WithNumber("Reading block: ", number));
         if (!source.ReadBlock(controller, address, block.data(), count)) {
-            return controller.CancelRequested() ? StoreResult::Cancelled : StoreResult::Failed;
+            if (controller.CancelRequested()) {
+                return StoreResult::Cancelled;
+            }
+            ReportTransferFailure(messages, controller, source.Texts().errorStatus,
+                                  source.Texts().caption);
+            return StoreResult::Failed;
         }
         if (!formatter.Data(file, address, block.data(), count)) {
             return StoreResult::WriteFailed;

@@ -1,5 +1,6 @@
 #include "LibraryPort.h"
 
+#include "lnkutil_erc.h"
 #include "lnkutil_ext.h"
 
 #include <algorithm>
@@ -38,7 +39,53 @@ int32_t SerialRepeatPiece(const std::string& device) {
     return std::max<int32_t>(256, static_cast<int32_t>(baud / 100));
 }
 
+// The meaning of each of the library's error codes (lnkutil_erc.h).
+const char* DescribeLibraryError(LnkErc error) {
+    switch (error) {
+    case LNK_ERC_NOT_INITIALISED:
+        return "the library is not initialised";
+    case LNK_ERC_NULL_POINTER:
+        return "a null pointer was passed";
+    case LNK_ERC_BAD_COUNT:
+        return "a count outside what one call carries";
+    case LNK_ERC_UNKNOWN_HANDLE:
+        return "the device is not open";
+    case LNK_ERC_UNKNOWN_DEVICE:
+        return "no device of that name in the device table";
+    case LNK_ERC_OPEN_FAILED:
+        return "the device could not be opened";
+    case LNK_ERC_ACCESS_FAILED:
+        return "the board did not complete the register access";
+    case LNK_ERC_TOO_MANY_HANDLES:
+        return "every handle is in use";
+    case LNK_ERC_UNSUPPORTED:
+        return "this build cannot open devices of that kind";
+    default:
+        return "an error the library does not name";
+    }
+}
+
 } // namespace
+
+bool LibraryPort::FailCall(int32_t code, LnkErc error) {
+    libraryError_ = error;
+    return Fail(code);
+}
+
+std::string LibraryPort::FailureText() const {
+    if (libraryError_ == 0) {
+        return {};
+    }
+    std::string text = "board '" + session_.deviceName + "': the device library's error " +
+                       std::to_string(libraryError_) + " (" + DescribeLibraryError(libraryError_) +
+                       ")";
+    char detail[256] = {};
+    if (LnkGetAccessFailure(handle_, detail, sizeof(detail)) && detail[0] != '\0') {
+        text += ": ";
+        text += detail;
+    }
+    return text;
+}
 
 bool LibraryPort::Initialize() {
     flags_ |= kFlagInitialised;
@@ -53,6 +100,7 @@ void LibraryPort::Uninitialize() {
 bool LibraryPort::Open() {
     LnkErc error = 0;
     openFailure_.clear();
+    libraryError_ = 0;
     if (!LnkOpenData(&handle_, session_.deviceName.c_str(), &error, nullptr)) {
         char text[256];
         openFailure_ = LnkGetOpenFailure(text, sizeof(text)) ? text : "";
@@ -105,7 +153,7 @@ bool LibraryPort::PutReg(uint8_t address, uint8_t data) {
     }
     LnkErc error = 0;
     if (!LnkPutReg(handle_, address, data, &error, nullptr)) {
-        return Fail(kErrWriteIncomplete);
+        return FailCall(kErrWriteIncomplete, error);
     }
     return true;
 }
@@ -116,7 +164,7 @@ bool LibraryPort::PutRegRepeat(int32_t count, uint8_t address, const uint8_t* da
     }
     LnkErc error = 0;
     if (!LnkPutRegRepeat(handle_, address, data, count, &error, nullptr)) {
-        return Fail(kErrWriteIncomplete);
+        return FailCall(kErrWriteIncomplete, error);
     }
     return true;
 }
@@ -128,7 +176,7 @@ bool LibraryPort::PutRegSet(int32_t count, const RegisterPair* pairs) {
     // The local arrays hold 68 pairs; a longer or negative set is refused before anything is
     // copied, so nothing is ever written past them.
     if (count < 0 || count > kMaxSetPairs) {
-        return Fail(kErrWriteIncomplete);
+        return FailCall(kErrWriteIncomplete, LNK_ERC_BAD_COUNT);
     }
     uint8_t addresses[kMaxSetPairs];
     uint8_t values[kMaxSetPairs];
@@ -138,7 +186,7 @@ bool LibraryPort::PutRegSet(int32_t count, const RegisterPair* pairs) {
     }
     LnkErc error = 0;
     if (!LnkPutRegSet(handle_, addresses, values, count, &error, nullptr)) {
-        return Fail(kErrWriteIncomplete);
+        return FailCall(kErrWriteIncomplete, error);
     }
     return true;
 }
@@ -150,7 +198,7 @@ bool LibraryPort::GetReg(uint8_t address, uint8_t& data) {
     }
     LnkErc error = 0;
     if (!LnkGetReg(handle_, address, &data, &error, nullptr)) {
-        return Fail(kErrReadIncomplete);
+        return FailCall(kErrReadIncomplete, error);
     }
     return true;
 }
@@ -161,7 +209,7 @@ bool LibraryPort::GetRegRepeat(int32_t count, uint8_t address, uint8_t* data) {
     }
     LnkErc error = 0;
     if (!LnkGetRegRepeat(handle_, address, data, count, &error, nullptr)) {
-        return Fail(kErrReadIncomplete);
+        return FailCall(kErrReadIncomplete, error);
     }
     return true;
 }
@@ -171,7 +219,7 @@ bool LibraryPort::GetRegSet(int32_t count, RegisterPair* pairs) {
         return false;
     }
     if (count < 0 || count > kMaxSetPairs) {
-        return Fail(kErrReadIncomplete);
+        return FailCall(kErrReadIncomplete, LNK_ERC_BAD_COUNT);
     }
     uint8_t addresses[kMaxSetPairs];
     uint8_t values[kMaxSetPairs];
@@ -180,7 +228,7 @@ bool LibraryPort::GetRegSet(int32_t count, RegisterPair* pairs) {
     }
     LnkErc error = 0;
     if (!LnkGetRegSet(handle_, addresses, values, count, &error, nullptr)) {
-        return Fail(kErrReadIncomplete);
+        return FailCall(kErrReadIncomplete, error);
     }
     for (int32_t i = 0; i < count; ++i) {
         pairs[i].data = values[i];

@@ -34,6 +34,10 @@ class LibraryPort final : public RegisterPort {
     bool GetRegSet(int32_t count, RegisterPair* pairs) override;
     // What the library said about the failed open.
     std::string OpenFailureText() const override { return openFailure_; }
+    // The device and the library's error code of the last failed call, with its meaning and what
+    // the device said of it: "board 'Sim': the device library's error 7 (the board did not
+    // complete the register access)".
+    std::string FailureText() const override;
     // A board on a serial line takes its time: a tenth of a second of its line; others have no
     // limit.
     int32_t RepeatPiece() const override { return repeatPiece_; }
@@ -43,7 +47,11 @@ class LibraryPort final : public RegisterPort {
     std::optional<uint32_t> FlashSize() const;
 
   private:
+    // Keeps the library's error code of a failed call and fails with `code`.
+    bool FailCall(int32_t code, LnkErc error);
+
     const Session& session_;
+    LnkErc libraryError_ = 0;
     LnkHandle handle_ = 0;
     std::string openFailure_;
     int32_t repeatPiece_ = INT32_MAX;

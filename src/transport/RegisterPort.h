@@ -64,6 +64,9 @@ class RegisterPort {
     virtual bool GetRegSet(int32_t count, RegisterPair* pairs) = 0;
     // Why the last Open failed, in words for the user; empty when the port has nothing to add.
     virtual std::string OpenFailureText() const { return {}; }
+    // Why the last register access failed, in words for the user: where, which request and how;
+    // empty when the port has nothing to add to its error code.
+    virtual std::string FailureText() const { return {}; }
     // The most bytes one repeat call of the open port should carry for a cancel to be seen within
     // about a tenth of a second: a call runs to its end once begun.
     virtual int32_t RepeatPiece() const { return INT32_MAX; }

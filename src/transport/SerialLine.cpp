@@ -43,6 +43,14 @@ Clock::time_point DeadlineFor(Clock::time_point start, int bytes) {
     return start + kTotal + kPerByte * bytes;
 }
 
+// The allowance of a frame of `bytes` bytes, in milliseconds.
+std::string AllowanceText(int bytes) {
+    return std::to_string((kTotal + kPerByte * bytes).count()) + " ms";
+}
+
+constexpr const char* kHungUpText =
+    "the line hung up: the board, its adapter or the serial server went away";
+
 // While a wait for the line could be cancelled, the cancel is looked at this often.
 constexpr milliseconds kCancelLook{50};
 
@@ -417,45 +425,49 @@ bool SerialLine::DropReplies(int count) {
 
 bool SerialLine::SendFrame(int length, const uint8_t* payload) {
     if ((flags_ & kFlagOpen) == 0) {
-        return Fail(kErrLineNotOpen);
+        return Fail(kErrLineNotOpen, "the line is not open");
     }
     if (length < 0 || length > requestLimit_ || length > frame::kMaxPayload) {
-        return Fail(kErrFrameTooLong);
+        return Fail(kErrFrameTooLong,
+                    "a request of " + std::to_string(length) + " bytes, more than the board takes");
     }
     uint8_t bytes[frame::kMaxPayload + frame::kOverhead];
     const int size = frame::Encode(payload, length, bytes);
     // The whole frame goes out in one write: the line carries the same bytes as one write per
     // byte would, without a system call for each of them.
     if (!WriteAll(bytes, size)) {
-        return Fail(hungUp_ ? kErrLineHungUp : kErrWriteIncomplete);
+        return hungUp_ ? Fail(kErrLineHungUp, kHungUpText)
+                       : Fail(kErrWriteIncomplete,
+                              "the request could not be sent within " + AllowanceText(size));
     }
     errorCode_ = 0;
+    failure_.clear();
     return true;
 }
 
-bool SerialLine::FailWait(Wait ended, int32_t timedOut) {
+bool SerialLine::FailWait(Wait ended, int32_t timedOut, std::string late) {
     switch (ended) {
     case Wait::HungUp:
-        return Fail(kErrLineHungUp);
+        return Fail(kErrLineHungUp, kHungUpText);
     case Wait::Cancelled:
-        return Fail(kErrCancelled);
+        return Fail(kErrCancelled, "cancelled");
     case Wait::Ready:
     case Wait::TimedOut:
         break;
     }
-    return Fail(timedOut);
+    return Fail(timedOut, std::move(late));
 }
 
 bool SerialLine::ReceiveFrame(int capacity, int& length, uint8_t* buffer,
                               const CancelToken& cancel) {
     if ((flags_ & kFlagOpen) == 0) {
-        return Fail(kErrLineNotOpen);
+        return Fail(kErrLineNotOpen, "the line is not open");
     }
     const auto start = Clock::now();
     uint8_t announced = 0;
     Wait ended = Wait::Ready;
     if (ReadUntil(&announced, 1, DeadlineFor(start, 1), cancel, ended) == 0) {
-        return FailWait(ended, kErrNoReply);
+        return FailWait(ended, kErrNoReply, "no reply within " + AllowanceText(1));
     }
     const int size = announced;
     const auto deadline = DeadlineFor(start, size + frame::kOverhead);
@@ -469,16 +481,23 @@ bool SerialLine::ReceiveFrame(int capacity, int& length, uint8_t* buffer,
         if (ended == Wait::Cancelled) {
             owed_ = rest - got;
         }
-        return FailWait(ended, got == 0 ? kErrNoReply : kErrReplyCutShort);
+        return FailWait(ended, got == 0 ? kErrNoReply : kErrReplyCutShort,
+                        "reply cut after " + std::to_string(1 + got) + " of " +
+                            std::to_string(size + frame::kOverhead) + " bytes (the rest did not " +
+                            "come within " + AllowanceText(size + frame::kOverhead) + ")");
     }
     // A byte changed on the line fails the checksum instead of reaching the caller as data.
     if (const int32_t refused = reply::CheckFrame(frameBytes, capacity); refused != 0) {
-        return Fail(refused);
+        return Fail(refused, refused == kErrBadChecksum
+                                 ? "bad checksum"
+                                 : "a reply of " + std::to_string(size) + " bytes, more than the " +
+                                       std::to_string(capacity) + " a reply may carry");
     }
     if (size > 0) {
         std::memcpy(buffer, frameBytes + 1, static_cast<size_t>(size));
     }
     length = size;
+    failure_.clear();
     return true;
 }
 

@@ -77,17 +77,23 @@ class SerialLine {
     OpenFailure LastOpenFailure() const { return openFailure_; }
     // "<path>: <reason>" for the last failed Open, empty when the last Open succeeded.
     std::string OpenFailureText() const;
+    // How the last SendFrame or ReceiveFrame failed, in words ("no reply within 1010 ms", "reply
+    // cut after 3 of 66 bytes", "bad checksum", "the line hung up ..."); empty when it succeeded.
+    const std::string& FailureText() const { return failure_; }
+    // The line's name as it was opened: a tty path or a network line.
+    const std::string& Path() const { return path_; }
 
   private:
     // How a wait for the line ended.
     enum class Wait { Ready, TimedOut, HungUp, Cancelled };
 
-    bool Fail(int32_t code) {
+    bool Fail(int32_t code, std::string how = {}) {
         errorCode_ = code;
+        failure_ = std::move(how);
         return false;
     }
-    // Fails with what ended the wait; `timedOut` when the time ran out.
-    bool FailWait(Wait ended, int32_t timedOut);
+    // Fails with what ended the wait; `timedOut` (in words: `late`) when the time ran out.
+    bool FailWait(Wait ended, int32_t timedOut, std::string late);
     void CloseHandle();
     bool OpenNetwork(const std::optional<NetworkLine>& network);
     bool WriteAll(const uint8_t* bytes, int count);
@@ -109,6 +115,7 @@ class SerialLine {
     uint32_t flags_ = 0;
     int handle_ = -1;
     int32_t errorCode_ = 0;
+    std::string failure_;
     OpenFailure openFailure_ = OpenFailure::None;
     int openErrno_ = 0;
     // What is wrong with a malformed network line's name.

@@ -5,6 +5,7 @@
 #include "SerialLine.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -16,6 +17,52 @@ namespace {
 
 bool Fits(int32_t count, int32_t limit) {
     return count >= 0 && count <= limit;
+}
+
+std::string Hex(unsigned value) {
+    char text[8];
+    std::snprintf(text, sizeof(text), "0x%02X", value & 0xFFu);
+    return text;
+}
+
+// "request 0x44 (write of 63 bytes to register 0x06)", from the request's first payload bytes
+// and its length.
+std::string DescribeRequest(const uint8_t* request, int length) {
+    const uint8_t command = request[0];
+    const auto count = [](int items) { return std::to_string(items); };
+    std::string what;
+    switch (command) {
+    case kCmdProbe:
+        what = "probe";
+        break;
+    case kCmdGetIdentity:
+        what = "identity";
+        break;
+    case kCmdPutReg:
+        what = "write of register " + Hex(request[1]);
+        break;
+    case kCmdPutRegRepeat:
+        what = "write of " + count(length - 2) + " bytes to register " + Hex(request[1]);
+        break;
+    case kCmdPutRegSet:
+        what = "write of " + count((length - 1) / 2) + " registers";
+        break;
+    case kCmdGetReg:
+        what = "read of register " + Hex(request[1]);
+        break;
+    case kCmdGetRegRepeat:
+        what = "read of " + count(request[1]) + " bytes from register " + Hex(request[2]);
+        break;
+    case kCmdGetRegCompact:
+        what = "read of " + count(request[2]) + " bytes from register " + Hex(request[1]);
+        break;
+    case kCmdGetRegSet:
+        what = "read of " + count(length - 1) + " registers";
+        break;
+    default:
+        return "request " + Hex(command);
+    }
+    return "request " + Hex(command) + " (" + what + ")";
 }
 
 } // namespace
@@ -47,6 +94,7 @@ bool SerialPort::OpenPath(const char* path) {
     fast_.reset();
     line_->SetRequestLimit(LimitsFor(fast_).payload);
     outOfStep_ = false;
+    failure_.clear();
     if (!line_->Open(path)) {
         return LineFailed();
     }
@@ -79,16 +127,20 @@ bool SerialPort::Issue(const uint8_t* payload, int length, const Pending& pendin
     if (line_ == nullptr) {
         return Fail(kErrLineNotInitialised);
     }
+    Pending request = pending;
+    std::copy_n(payload, std::min(length, 3), request.request);
+    request.requestLength = length;
     if (outOfStep_) {
-        return Fail(kErrCancelled);
+        return FailRequest(request, kErrCancelled,
+                           "not sent: the line is out of step with the board since a cancel");
     }
     if (inFlightCount_ >= static_cast<size_t>(Window()) && !TakeOldest(cancel)) {
         return false;
     }
     if (!line_->SendFrame(length, payload)) {
-        return Abandon(line_->ErrorCode());
+        return FailRequest(request, line_->ErrorCode(), line_->FailureText());
     }
-    inFlight_[(oldest_ + inFlightCount_) % kMaxInFlight] = pending;
+    inFlight_[(oldest_ + inFlightCount_) % kMaxInFlight] = request;
     ++inFlightCount_;
     return true;
 }
@@ -98,14 +150,31 @@ bool SerialPort::TakeOldest(const CancelToken& cancel) {
     uint8_t payload[frame::kMaxPayload + frame::kOverhead];
     int length = 0;
     if (!line_->ReceiveFrame(Limits().payload, length, payload, cancel)) {
-        return Abandon(line_->ErrorCode());
+        return FailRequest(pending, line_->ErrorCode(), line_->FailureText());
     }
     oldest_ = (oldest_ + 1) % kMaxInFlight;
     --inFlightCount_;
     if (const int32_t refused = reply::CheckCode(payload, length, pending.expected); refused != 0) {
-        return Abandon(refused);
+        return FailRequest(pending, refused,
+                           length == 0 ? "an empty reply"
+                                       : "unexpected reply code " + Hex(payload[0]) +
+                                             " (expected " + Hex(pending.expected) + ")");
     }
     return Deliver(pending, payload, length);
+}
+
+bool SerialPort::Refuse(int32_t code, const char* how) {
+    failure_ = how;
+    return Fail(code);
+}
+
+bool SerialPort::FailRequest(const Pending& request, int32_t code, const std::string& how) {
+    failure_ = DescribeRequest(request.request, request.requestLength) + ": " + how;
+    return Abandon(code);
+}
+
+std::string SerialPort::FailureText() const {
+    return failure_.empty() || line_ == nullptr ? failure_ : line_->Path() + ": " + failure_;
 }
 
 bool SerialPort::Deliver(const Pending& pending, const uint8_t* payload, int length) {
@@ -135,7 +204,16 @@ bool SerialPort::Deliver(const Pending& pending, const uint8_t* payload, int len
                                       static_cast<RegisterPair*>(pending.out));
         break;
     }
-    return refused == 0 || Abandon(refused);
+    if (refused == 0) {
+        return true;
+    }
+    // Only a reply shorter than its request asked for is refused here.
+    const int32_t wanted = pending.delivery == Delivery::Register   ? 3
+                           : pending.delivery == Delivery::SetPairs ? 1 + 2 * pending.count
+                                                                    : 1 + pending.count;
+    return FailRequest(pending, refused,
+                       "a reply of " + std::to_string(length) + " bytes where " +
+                           std::to_string(wanted) + " were due");
 }
 
 bool SerialPort::Complete(const CancelToken& cancel) {
@@ -199,7 +277,7 @@ bool SerialPort::IssuePutRegRepeat(int32_t count, uint8_t address, const uint8_t
         return false;
     }
     if (!Fits(count, Limits().repeatWrite)) {
-        return Fail(kErrFrameTooLong);
+        return Refuse(kErrFrameTooLong, "a request longer than one frame carries");
     }
     // The register travels with the data: the board writes RAM and Flash through different ones.
     uint8_t request[frame::kMaxPayload] = {kCmdPutRegRepeat, address};
@@ -217,7 +295,7 @@ bool SerialPort::IssuePutRegSet(int32_t count, const RegisterPair* pairs,
         return false;
     }
     if (!Fits(count, Limits().setPairs)) {
-        return Fail(kErrFrameTooLong);
+        return Refuse(kErrFrameTooLong, "a request longer than one frame carries");
     }
     uint8_t request[frame::kMaxPayload] = {kCmdPutRegSet};
     std::memcpy(request + 1, pairs, sizeof(RegisterPair) * static_cast<size_t>(count));
@@ -243,7 +321,7 @@ bool SerialPort::IssueGetRegRepeat(int32_t count, uint8_t address, uint8_t* data
     }
     const FrameLimits limits = Limits();
     if (!Fits(count, limits.repeatRead)) {
-        return Fail(kErrFrameTooLong);
+        return Refuse(kErrFrameTooLong, "a request longer than one frame carries");
     }
     const Pending pending{kReplyRepeatValues, Delivery::RepeatValues, count, data};
     if (limits.compactRead && count > 0) {
@@ -266,7 +344,7 @@ bool SerialPort::IssueGetRegSet(int32_t count, RegisterPair* pairs, const Cancel
     // The reply carries two bytes per pair, so a longer list could never be answered within a
     // frame; it is refused before the board reads (and advances) anything.
     if (!Fits(count, Limits().setPairs)) {
-        return Fail(kErrFrameTooLong);
+        return Refuse(kErrFrameTooLong, "a request longer than one frame carries");
     }
     uint8_t request[frame::kMaxPayload] = {kCmdGetRegSet};
     for (int32_t i = 0; i < count; ++i) {

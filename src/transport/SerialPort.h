@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <string>
 
 namespace tessary {
 
@@ -68,6 +69,13 @@ class SerialPort final : public RegisterPort {
                         const CancelToken& cancel = CancelToken::Never());
     bool Complete(const CancelToken& cancel = CancelToken::Never());
 
+    // Which request failed last and how, with the line's name: "/dev/ttyUSB0: request 0x49 (read
+    // of 62 bytes from register 0x07): no reply within 1010 ms"; empty when nothing failed since
+    // the port was opened.
+    std::string FailureText() const override;
+    // The same without the line's name.
+    const std::string& RequestFailureText() const { return failure_; }
+
   private:
     // What a reply delivers, and where.
     enum class Delivery { Nothing, Identity, Register, RepeatValues, SetPairs };
@@ -76,6 +84,9 @@ class SerialPort final : public RegisterPort {
         Delivery delivery = Delivery::Nothing;
         int32_t count = 0; // values, pairs, or the identity's capacity
         void* out = nullptr;
+        // The request's first payload bytes and its length, for the words of a failure.
+        uint8_t request[3] = {};
+        int requestLength = 0;
     };
     static constexpr size_t kMaxInFlight = protocol::kMaxFastWindow;
 
@@ -87,6 +98,10 @@ class SerialPort final : public RegisterPort {
     // coming).
     bool Abandon(int32_t code);
     bool LineFailed();
+    // Refuses a request before it is sent, `how` saying why.
+    bool Refuse(int32_t code, const char* how);
+    // Fails `request` with `code`, `how` saying what went wrong, and drains as Abandon does.
+    bool FailRequest(const Pending& request, int32_t code, const std::string& how);
 
     SerialLine* line_ = nullptr;
     int32_t forcedWindow_ = 0;
@@ -95,6 +110,7 @@ class SerialPort final : public RegisterPort {
     size_t oldest_ = 0;
     size_t inFlightCount_ = 0;
     bool outOfStep_ = false;
+    std::string failure_;
 };
 
 } // namespace tessary

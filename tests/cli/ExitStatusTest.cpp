@@ -46,7 +46,8 @@ TEST_F(ExitStatus, BoardThatDoesNotAnswerIsOneAndLeavesNoFile) {
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, "Unable to connect to target board\n");
     EXPECT_EQ(result.err, "error: Unable to connect to target board (RAM Store Error)\n"
-                          "  cause: board 'Dead' did not complete a register access\n");
+                          "  cause: board 'Dead': the device library's error 7 (the board did "
+                          "not complete the register access)\n");
     EXPECT_FALSE(std::filesystem::exists(Path("out.bin")));
 }
 

@@ -1,6 +1,7 @@
 // A board that announces nothing sees, with one request in flight, exactly the frames it always
 // saw, in the same strict turn of request and reply: the log of a `--protocol basic` board is
-// compared with one recorded before the fast protocol and the window existed.
+// compared with one recorded before the fast protocol and the window existed, to which only the
+// read-back of each operation's first address (the register-base check) was added since.
 #include "BoardProcess.h"
 #include "LoadOperations.h"
 #include "RecordingSinks.h"

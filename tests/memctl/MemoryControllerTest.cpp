@@ -78,16 +78,45 @@ TEST_F(MemoryControllerTest, UnknownInterfaceTypeIsReportedAndBuildsNoPort) {
 TEST_F(MemoryControllerTest, AddressBitsAbove23AreNeverSent) {
     Connect();
     ASSERT_TRUE(controller.SetAddress(0x107A000));
-    ASSERT_EQ(trace.size(), 1u);
+    // The first address of a controller is read back; later ones are not.
+    ASSERT_TRUE(controller.SetAddress(0x12345));
+    ASSERT_EQ(trace.size(), 3u);
     EXPECT_EQ(trace[0].call, LnkTraceCall::PutRegSet);
     EXPECT_EQ(trace[0].registers, (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_EQ(trace[0].data, (std::vector<uint8_t>{0x00, 0xA0, 0x07}));
+    EXPECT_EQ(trace[1].call, LnkTraceCall::GetRegSet);
+    EXPECT_EQ(trace[1].registers, (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(trace[1].data, (std::vector<uint8_t>{0x00, 0xA0, 0x07}));
+    EXPECT_EQ(trace[2].call, LnkTraceCall::PutRegSet);
+}
+
+// Registers outside the controller's block read 0xFF: address registers that read back so after
+// another address was set mean no controller at the base, and no data moves. An address of all
+// ones tells nothing and is not refused.
+TEST_F(MemoryControllerTest, NoControllerAtTheRegisterBaseIsFoundBeforeDataMoves) {
+    session.registerBase = 0x40;
+    Connect();
+    ASSERT_TRUE(controller.SetAddress(0xFFFFFF));
+    const auto data = Pattern(512, 1);
+    EXPECT_FALSE(controller.WriteRam(0x2000, data.data(), 512));
+    EXPECT_TRUE(controller.ControllerMissing());
+    EXPECT_EQ(controller.FailureText(),
+              "no memory controller answers at register base 0x40 (the address registers read "
+              "0xFF); check the register base");
+    // Once found, every later access fails the same way without sending anything.
+    const size_t sent = trace.size();
+    EXPECT_FALSE(controller.EraseBlock(0));
+    EXPECT_EQ(controller.ErrorCode(), kErrNoController);
+    EXPECT_EQ(trace.size(), sent);
+    EXPECT_TRUE(std::none_of(trace.begin(), trace.end(), [](const TracedCall& call) {
+        return call.call == LnkTraceCall::PutRegRepeat;
+    }));
 }
 
 TEST_F(MemoryControllerTest, EraseBlockSendsTheElevenPairsAsOneSet) {
     Connect();
     ASSERT_TRUE(controller.EraseBlock(0x78000));
-    ASSERT_EQ(trace.size(), 1u);
+    ASSERT_EQ(trace.size(), 2u); // the set, then the read-back of the address
     EXPECT_EQ(trace[0].call, LnkTraceCall::PutRegSet);
     EXPECT_EQ(trace[0].registers, (std::vector<uint8_t>{1, 2, 3, 4, 0, 0, 0, 4, 0, 0, 0}));
     EXPECT_EQ(trace[0].data, (std::vector<uint8_t>{0x00, 0x80, 0x07, 0x20, 0xF5, 0xF7, 0xFF, 0xD0,
@@ -132,8 +161,9 @@ TEST_F(MemoryControllerTest, RegisterBaseAtTheTopPlacesDataRegistersAt0xFEAnd0xF
     ASSERT_TRUE(controller.WriteRam(0x100, data.data(), 64));
     ASSERT_TRUE(controller.EraseBlock(0));
     EXPECT_EQ(trace[0].registers, (std::vector<uint8_t>{0xF9, 0xFA, 0xFB}));
-    EXPECT_EQ(trace[1].address, 0xFE);
-    EXPECT_EQ(trace[2].registers, (std::vector<uint8_t>{0xF9, 0xFA, 0xFB, 0xFC, 0xF8, 0xF8, 0xF8,
+    EXPECT_EQ(trace[1].registers, (std::vector<uint8_t>{0xF9, 0xFA, 0xFB}));
+    EXPECT_EQ(trace[2].address, 0xFE);
+    EXPECT_EQ(trace[3].registers, (std::vector<uint8_t>{0xF9, 0xFA, 0xFB, 0xFC, 0xF8, 0xF8, 0xF8,
                                                         0xFC, 0xF8, 0xF8, 0xF8}));
     EXPECT_TRUE(std::equal(data.begin(), data.end(), Board().Ram().begin() + 0x100));
 }

@@ -167,9 +167,10 @@ TEST_F(EraseFlashTest, FailingConnectLeavesConnecting) {
 }
 
 TEST_F(EraseFlashTest, LinkFailuresStopTheRunAtTheirBlock) {
-    // accesses: connect 1; block 1: sequence 2, status strobe 3, read 4, idle 5 ...
+    // accesses: connect 1; block 1: sequence 2, the address read back 3, status strobe 4, read 5,
+    // idle 6; block 2: sequence 7, status strobe 8, read 9 ...
     Board().SetTimeScale(0);            // one status read an erase
-    for (uint64_t failing : {6u, 8u}) { // block 2's sequence, block 2's status read
+    for (uint64_t failing : {7u, 9u}) { // block 2's sequence, block 2's status read
         trace.clear();
         messages.shown.clear();
         status.texts.clear();

@@ -81,17 +81,19 @@ TEST_F(LoadFlashTest, OneBlockProgramsThenReadsArrayBeforeTheVerifyRead) {
     LoadForm form{TempPath("in.bin"), "0x100", "", "", true, false};
     Load(form);
     ASSERT_EQ(status.Last(), "Flash Load complete. Total bytes transferred: 256");
-    // after connecting: address, program, read-array command, address, read back
-    ASSERT_EQ(trace.size(), 6u);
+    // after connecting: address, the address read back, program, read-array command, address,
+    // read back
+    ASSERT_EQ(trace.size(), 7u);
     EXPECT_EQ(trace[1].data, (std::vector<uint8_t>{0x00, 0x01, 0x00}));
-    EXPECT_EQ(trace[2].call, LnkTraceCall::PutRegRepeat);
-    EXPECT_EQ(trace[2].address, kFlashData);
-    EXPECT_EQ(trace[3].registers, (std::vector<uint8_t>{4, 0, 0, 0}));
-    EXPECT_EQ(trace[3].data, (std::vector<uint8_t>{0xFF, 0xF5, 0xF7, 0xFF}));
-    EXPECT_EQ(trace[4].data, (std::vector<uint8_t>{0x00, 0x01, 0x00}));
-    EXPECT_EQ(trace[5].call, LnkTraceCall::GetRegRepeat);
-    EXPECT_EQ(trace[5].address, kFlashData);
-    EXPECT_EQ(trace[5].count, 0x100);
+    EXPECT_EQ(trace[2].call, LnkTraceCall::GetRegSet);
+    EXPECT_EQ(trace[3].call, LnkTraceCall::PutRegRepeat);
+    EXPECT_EQ(trace[3].address, kFlashData);
+    EXPECT_EQ(trace[4].registers, (std::vector<uint8_t>{4, 0, 0, 0}));
+    EXPECT_EQ(trace[4].data, (std::vector<uint8_t>{0xFF, 0xF5, 0xF7, 0xFF}));
+    EXPECT_EQ(trace[5].data, (std::vector<uint8_t>{0x00, 0x01, 0x00}));
+    EXPECT_EQ(trace[6].call, LnkTraceCall::GetRegRepeat);
+    EXPECT_EQ(trace[6].address, kFlashData);
+    EXPECT_EQ(trace[6].count, 0x100);
 }
 
 TEST_F(LoadFlashTest, WithoutAutoEraseNothingIsErased) {

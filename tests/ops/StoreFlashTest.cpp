@@ -28,7 +28,7 @@ TEST_F(StoreFlashTest, OneBlockStoreSendsReadArrayAddressStatusThenTheRead) {
               (std::vector<std::string>{"Reading block: 1",
                                         "Flash Store complete. Total bytes transferred: 100"}));
     const std::vector<uint8_t> address{0x10, 0xA0, 0x07};
-    ASSERT_EQ(trace.size(), 8u);
+    ASSERT_EQ(trace.size(), 9u);
     // connect: controller to idle
     EXPECT_EQ(trace[0].call, LnkTraceCall::PutReg);
     EXPECT_EQ(trace[0].data, (std::vector<uint8_t>{0xFF}));
@@ -38,17 +38,20 @@ TEST_F(StoreFlashTest, OneBlockStoreSendsReadArrayAddressStatusThenTheRead) {
     // start address
     EXPECT_EQ(trace[2].registers, (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_EQ(trace[2].data, address);
+    // the address read back, once
+    EXPECT_EQ(trace[3].call, LnkTraceCall::GetRegSet);
+    EXPECT_EQ(trace[3].data, address);
     // one status read
-    EXPECT_EQ(trace[3].call, LnkTraceCall::PutReg);
-    EXPECT_EQ(trace[3].data, (std::vector<uint8_t>{0xF6}));
-    EXPECT_EQ(trace[4].call, LnkTraceCall::GetReg);
-    EXPECT_EQ(trace[4].address, 5);
-    EXPECT_EQ(trace[5].data, (std::vector<uint8_t>{0xFF})); // strobe back to idle
+    EXPECT_EQ(trace[4].call, LnkTraceCall::PutReg);
+    EXPECT_EQ(trace[4].data, (std::vector<uint8_t>{0xF6}));
+    EXPECT_EQ(trace[5].call, LnkTraceCall::GetReg);
+    EXPECT_EQ(trace[5].address, 5);
+    EXPECT_EQ(trace[6].data, (std::vector<uint8_t>{0xFF})); // strobe back to idle
     // the block: address again, then the Flash data register
-    EXPECT_EQ(trace[6].data, address);
-    EXPECT_EQ(trace[7].call, LnkTraceCall::GetRegRepeat);
-    EXPECT_EQ(trace[7].address, 7);
-    EXPECT_EQ(trace[7].count, 100);
+    EXPECT_EQ(trace[7].data, address);
+    EXPECT_EQ(trace[8].call, LnkTraceCall::GetRegRepeat);
+    EXPECT_EQ(trace[8].address, 7);
+    EXPECT_EQ(trace[8].count, 100);
     EXPECT_EQ(ReadFile(TempPath("out.bin")), Flash(0x7A010, 100));
 }
 

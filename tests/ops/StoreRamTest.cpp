@@ -151,7 +151,8 @@ TEST_P(StoreRamFailure, LeavesThePreviousFile) {
     const auto before = DirectoryEntries();
 
     board::FaultConfig faults;
-    faults.failAccess = 4; // connect, block 1 address, block 1 read, block 2 address
+    // connect, block 1 address, its read-back, block 1 read, block 2 address
+    faults.failAccess = 5;
     Board().SetFaults(faults);
     Store(name, 0, 20000, GetParam().mode, 100);
     EXPECT_EQ(status.texts, (std::vector<std::string>{"Reading block: 1", "Reading block: 2",

@@ -26,6 +26,13 @@ bool LnkGetIdentity(LnkHandle h, char* text, int32_t capacity, LnkErc* erc);
  * when the size is not known. */
 bool LnkGetFlashSize(LnkHandle h, uint32_t* bytes, LnkErc* erc);
 
+/* Why the last data call that failed on the board behind an open handle failed, in the words of
+ * its device (a board on a serial line: the line, the request and how it went wrong, such as
+ * "/dev/ttyUSB0: request 0x49 (read of 62 bytes from register 0x07): no reply within 1010 ms"),
+ * NUL-terminated and cut to `capacity` - 1 characters; the empty text when the device has nothing
+ * to add. False when the handle is not open, `text` is null or `capacity` below 1. */
+bool LnkGetAccessFailure(LnkHandle h, char* text, int32_t capacity);
+
 #ifdef __cplusplus
 }
 #endif
