@@ -180,13 +180,13 @@ int Run(const Request& request, std::ostream& standardOutput, std::ostream& err,
         err << *outcome.status << '\n'; // "Operation cancelled." and how far a load got
         err.flush();
     }
-    // A transfer that failed without a message (a board that stopped answering mid-way, a reply
-    // cut short or wrong) still leaves its cause on stderr, not only the status on stdout.
+    // Every failure an operation notes comes with its cause as a message; one that noted none
+    // still leaves an error line on stderr, not only the status on stdout.
     if (outcome.exitCode == kExitFailed && outcome.messages.empty() && outcome.status) {
         if (progress != nullptr) {
             progress->Clear();
         }
-        err << "error: " << *outcome.status << ": the transfer with the board failed\n";
+        err << "error: " << *outcome.status << '\n';
         err.flush();
     }
     SettleFailure(outcome);

@@ -27,9 +27,10 @@ class MessageSink {
         (void)cause;
         ShowMessage(text, caption, icon, ownedByPage);
     }
-    // A failure that the window reports in its status text alone (a transfer that broke off ends
-    // with "RAM load error" and no box): that status text, the operation's caption and the cause.
-    // The window shows nothing more; the command line prints it as a message with its cause.
+    // A failure that the window reports in its status text (a transfer that broke off ends with
+    // "RAM load error"): that status text, the operation's caption and the cause. The window adds
+    // a box naming the cause when one is known; the command line prints it as a message with its
+    // cause.
     virtual void NoteFailure(const std::string& text, const std::string& caption,
                              const std::string& cause) {
         (void)text;

@@ -96,6 +96,13 @@ void WorkerRelay::ShowMessageWithCause(const std::string& text, const std::strin
     answered_.wait(lock, [this] { return !waiting_ || abandoned_; });
 }
 
+void WorkerRelay::NoteFailure(const std::string& text, const std::string& caption,
+                              const std::string& cause) {
+    if (!cause.empty()) {
+        ShowMessageWithCause(text, caption, MessageIcon::Error, true, cause);
+    }
+}
+
 void WorkerRelay::Answer() {
     const std::lock_guard lock(mutex_);
     waiting_ = false;

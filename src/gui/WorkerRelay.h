@@ -44,6 +44,9 @@ class WorkerRelay : public QObject, public StatusSink, public MessageSink {
                      bool ownedByPage) override;
     void ShowMessageWithCause(const std::string& text, const std::string& caption, MessageIcon icon,
                               bool ownedByPage, const std::string& cause) override;
+    // A transfer that broke off: besides its status text, a box over the page names the cause.
+    void NoteFailure(const std::string& text, const std::string& caption,
+                     const std::string& cause) override;
     // The last signal of a run.
     void Finish(bool succeeded);
 

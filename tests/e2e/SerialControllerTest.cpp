@@ -35,8 +35,11 @@ class SerialControllerTest : public SerialBoardFixture {
         controller.Release();
         SerialBoardFixture::TearDown();
     }
+    // Polls as the host does, giving up only after far longer than any simulated erase takes: a
+    // count of polls would depend on how fast the line answers.
     bool WaitReady() {
-        for (int poll = 0; poll < 100; ++poll) {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (std::chrono::steady_clock::now() < giveUp) {
             uint8_t status = 0;
             if (!controller.ReadFlashStatus(status)) {
                 return false;

@@ -211,6 +211,7 @@ struct FailureCase {
     QMessageBox::Icon icon;
     bool ownedByPage;
     const char* finalStatus;
+    const char* causeStart = ""; // what the box's informative text begins with
 };
 
 void PrintTo(const FailureCase& c, std::ostream* out) {
@@ -232,6 +233,7 @@ TEST_P(BoardFailure, ShowsOneBoxAndEndsWithTheErrorStatus) {
     EXPECT_EQ(shown[0].text, c.text);
     EXPECT_EQ(shown[0].icon, c.icon);
     EXPECT_EQ(shown[0].owner, c.ownedByPage ? &page(c.page) : nullptr);
+    EXPECT_EQ(shown[0].cause.rfind(c.causeStart, 0), 0u) << shown[0].cause;
     EXPECT_EQ(window().StatusBar()->Text(), c.finalStatus);
     EXPECT_TRUE(window().StatusBar()->Progress()->isHidden());
 }
@@ -242,6 +244,12 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"LoadRamNoConnection", "Broken", kLoadRamPage, LoadRamPage::kFileName,
                     LoadRamPage::kLoad, "RAM Load Error", "Unable to connect to target board",
                     QMessageBox::Critical, true, "RAM load error"},
+        // A transfer that breaks off ends with the status text alone; its cause gets a box.
+        FailureCase{"LoadRamTransferBreaksOff", "Dropping", kLoadRamPage, LoadRamPage::kFileName,
+                    LoadRamPage::kLoad, "RAM Load Error", "RAM load error", QMessageBox::Critical,
+                    true, "RAM load error",
+                    "writing 8192 bytes of RAM at 0x002000: board 'Dropping': the device "
+                    "library's error 7"},
         FailureCase{"LoadRamVerifyDifference", "Flaky", kLoadRamPage, LoadRamPage::kFileName,
                     LoadRamPage::kLoad, "Tessary Error", "Write verification failed.",
                     QMessageBox::Critical, false, "RAM load error"},

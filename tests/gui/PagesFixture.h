@@ -27,13 +27,15 @@ class SimBoard;
 namespace tessary::test {
 
 // SimBoard is the default device. Slow moves a megabyte a second, so that a transfer lasts long
-// enough to watch; Flaky flips bit 0 of every byte read back from the 100th on; Broken is a
-// serial board whose tty does not exist, so it never connects.
+// enough to watch; Flaky flips bit 0 of every byte read back from the 100th on; Dropping fails
+// its eighth register access, in the middle of a transfer; Broken is a serial board whose tty
+// does not exist, so it never connects.
 inline constexpr const char* kPagesTable = "SimBoard sim default flash=512k busy=2\n"
                                            "SimBoard-1M sim flash=1m busy=2\n"
                                            "SimBoard-16M sim flash=16m busy=2\n"
                                            "Slow sim flash=512k speed=1000000\n"
                                            "Flaky sim flip-from=100\n"
+                                           "Dropping sim fail-access=8\n"
                                            "Broken serial path=/nonexistent/tessary-tty\n";
 
 // Names the cases of a parameterised test by their name field.
