@@ -77,7 +77,8 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "tessary-screenshots: the window was never shown\n");
         return 1;
     }
-    const QDir output(QString::fromLocal8Bit(argv[1]));
+    // Absolute: the run changes its working folder later.
+    const QDir output(QDir(QString::fromLocal8Bit(argv[1])).absolutePath());
     QTabBar* bar = tessary::gTabControl->Bar();
     for (int index = 0; index < bar->count(); ++index) {
         bar->setCurrentIndex(index);
@@ -94,7 +95,10 @@ int main(int argc, char* argv[]) {
         static_cast<QAbstractButton*>(properties->Control(radio))->click();
     };
     // An error box with its cause: a load from a board whose serial line is not there.
-    const std::string small = QDir(data.path()).filePath(QStringLiteral("small.bin")).toStdString();
+    // The files lie in the home folder, which is the working folder: the pages show their names as
+    // a user types them.
+    QDir::setCurrent(data.path());
+    const std::string small = "small.bin";
     std::ofstream(small, std::ios::binary) << std::string(4096, '\x5A');
     tessary::gApp->SetDevice("Unplugged");
     bar->setCurrentIndex(tessary::kLoadRamPage);
@@ -121,7 +125,7 @@ int main(int argc, char* argv[]) {
     }
     // A RAM load in progress: status text, progress, rate, time left and Cancel. The 16MB
     // module's RAM holds the whole file.
-    const std::string input = QDir(data.path()).filePath(QStringLiteral("in.bin")).toStdString();
+    const std::string input = "firmware.bin";
     std::ofstream(input, std::ios::binary) << std::string(2 << 20, '\x5A');
     choose(tessary::PropertiesPage::kParvel16M);
     tessary::gApp->SetDevice("Slow");
