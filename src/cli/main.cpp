@@ -28,7 +28,8 @@ namespace {
 constexpr const char* kDescription =
     "Moves data between files and the RAM and Flash of a board's memory controller, with the "
     "same operations, checks and texts as the Tessary window. Progress and errors go to stderr, "
-    "the final status text (or, with --json, one JSON object) to stdout.";
+    "the outcome to stdout: the final status text, or the failure's message after a failure "
+    "(with --json, one JSON object).";
 
 constexpr const char* kFooter =
     "Numbers: decimal (1024, 1,024), 0x hexadecimal (0x2000), 0b binary (0b10000) or exactly "
