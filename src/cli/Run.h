@@ -10,9 +10,9 @@ class Progress;
 
 // Runs a parsed command line: progress (unless progress is null) and "error: " lines go to err;
 // the outcome (the final status text, or the failure's message), the device list, or with --json
-// the one JSON object go to out. Returns
-// the exit status: 0 success, 1 the operation failed, 2 invalid input (nothing was connected),
-// 130 cancelled by SIGINT, SIGTERM, SIGHUP or SIGQUIT ("Operation cancelled." on err).
+// the one JSON object go to out. Returns the exit status: 0 success, 1 the operation failed, 2
+// invalid input (nothing was connected), 130 cancelled by SIGINT, SIGTERM, SIGHUP or SIGQUIT
+// ("Operation cancelled." on err).
 int Run(const Request& request, std::ostream& out, std::ostream& err, Progress* progress);
 
 } // namespace tessary::cli

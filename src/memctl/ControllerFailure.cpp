@@ -2,21 +2,11 @@
 // was doing when an access failed, with where and how its port failed.
 #include "MemoryController.h"
 
+#include "HexText.h"
 #include "SerialLine.h"
 #include "SerialPort.h"
 
-#include <cstdio>
-
 namespace tessary {
-namespace {
-
-std::string Hex(uint32_t value, int digits) {
-    char text[16];
-    std::snprintf(text, sizeof(text), "0x%0*X", digits, static_cast<unsigned>(value));
-    return text;
-}
-
-} // namespace
 
 std::string MemoryController::LineFailureText() const {
     return serialLine_ ? serialLine_->OpenFailureText() : std::string();
@@ -64,20 +54,21 @@ std::string MemoryController::FailureText() const {
         return {};
     }
     if (errorCode_ == kErrNoController) {
-        return "no memory controller answers at register base " + Hex(session_.registerBase, 2) +
+        return "no memory controller answers at register base " +
+               HexText(session_.registerBase, 2) +
                " (the address registers read 0xFF); check the register base";
     }
     if (errorCode_ == kErrCancelled) {
         return "cancelled";
     }
     const std::string bytes = std::to_string(exchange_.count) + " bytes";
-    const std::string at = " at " + Hex(exchange_.address, 6);
+    const std::string at = " at " + HexText(exchange_.address, 6);
     std::string what;
     switch (exchange_.doing) {
     case Doing::Nothing:
         break;
     case Doing::SetAddress:
-        what = "setting the address " + Hex(exchange_.address, 6);
+        what = "setting the address " + HexText(exchange_.address, 6);
         break;
     case Doing::WriteRam:
         what = "writing " + bytes + " of RAM" + at;
@@ -101,7 +92,7 @@ std::string MemoryController::FailureText() const {
         what = "erasing the Flash block" + at;
         break;
     case Doing::FlashCommand:
-        what = "sending the Flash command " + Hex(exchange_.address, 2);
+        what = "sending the Flash command " + HexText(exchange_.address, 2);
         break;
     case Doing::ReadFlashStatus:
         what = "reading the Flash status";

@@ -168,7 +168,7 @@ bool MemoryController::SetAddress(uint32_t address) {
 
 bool MemoryController::SendAddress(uint32_t address) {
     if (noController_) {
-        return CheckRegisterBase(address);
+        return FailNoController();
     }
     const RegisterPair pairs[] = {
         {Reg(kRegAddressLow), static_cast<uint8_t>(address)},
@@ -192,11 +192,13 @@ bool MemoryController::SetAddressAhead(uint32_t address) {
     return (serialPort_->IssuePutRegSet(3, pairs) || FailFromPort()) && CheckRegisterBase(address);
 }
 
+bool MemoryController::FailNoController() {
+    noController_ = true;
+    errorCode_ = kErrNoController;
+    return false;
+}
+
 bool MemoryController::CheckRegisterBase(uint32_t address) {
-    if (noController_) {
-        errorCode_ = kErrNoController;
-        return false;
-    }
     // An address of all ones reads back as registers outside the block do: it tells nothing.
     if (baseChecked_ || (address & 0xFFFFFFu) == 0xFFFFFFu) {
         return true;
@@ -211,9 +213,7 @@ bool MemoryController::CheckRegisterBase(uint32_t address) {
         return FailFromPort();
     }
     if (pairs[0].data == 0xFF && pairs[1].data == 0xFF && pairs[2].data == 0xFF) {
-        noController_ = true;
-        errorCode_ = kErrNoController;
-        return false;
+        return FailNoController();
     }
     return true;
 }
@@ -328,7 +328,7 @@ bool MemoryController::ReadFlash(uint32_t address, uint8_t* buffer, int32_t coun
 bool MemoryController::EraseBlock(uint32_t blockAddress) {
     Begin(Doing::EraseBlock, blockAddress);
     if (noController_) {
-        return CheckRegisterBase(blockAddress);
+        return FailNoController();
     }
     const RegisterPair pairs[] = {
         {Reg(kRegAddressLow), static_cast<uint8_t>(blockAddress)},

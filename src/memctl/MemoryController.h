@@ -116,6 +116,9 @@ class MemoryController {
     // data follows it): reads the address registers back and fails with kErrNoController when
     // they read 0xFF 0xFF 0xFF.
     bool CheckRegisterBase(uint32_t address);
+    // No controller answers at the register base: this access and every later one fail with
+    // kErrNoController, sending nothing more.
+    bool FailNoController();
     const CancelToken& Token() const;
     uint8_t Reg(uint8_t offset) const;
     bool FailFromPort();

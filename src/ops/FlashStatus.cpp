@@ -1,18 +1,12 @@
 #include "FlashStatus.h"
 
-#include <cstdio>
+#include "HexText.h"
 
 namespace tessary {
 namespace {
 
-std::string Hex(uint32_t value, int digits) {
-    char text[16];
-    std::snprintf(text, sizeof(text), "0x%0*X", digits, value);
-    return text;
-}
-
 std::string BlockAt(int32_t index, uint32_t address) {
-    return "block " + std::to_string(index + 1) + " at " + Hex(address, 6);
+    return "block " + std::to_string(index + 1) + " at " + HexText(address, 6);
 }
 
 } // namespace
@@ -34,12 +28,12 @@ std::string DescribeEraseFailure(int32_t index, uint32_t address, uint8_t status
     if ((status & kFlashStatusLocked) != 0) {
         add("block locked");
     }
-    std::string text = BlockAt(index, address) + ": status " + Hex(status, 2);
+    std::string text = BlockAt(index, address) + ": status " + HexText(status, 2);
     return bits.empty() ? text : text + " (" + bits + ")";
 }
 
 std::string DescribeEraseTimeout(int32_t index, uint32_t address, uint8_t status) {
-    return BlockAt(index, address) + " still busy (status " + Hex(status, 2) +
+    return BlockAt(index, address) + " still busy (status " + HexText(status, 2) +
            ") when the wait for the chip ran out";
 }
 

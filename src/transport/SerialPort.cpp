@@ -1,11 +1,11 @@
 #include "SerialPort.h"
 
 #include "FrameCodec.h"
+#include "HexText.h"
 #include "ReplyDecode.h"
 #include "SerialLine.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -17,12 +17,6 @@ namespace {
 
 bool Fits(int32_t count, int32_t limit) {
     return count >= 0 && count <= limit;
-}
-
-std::string Hex(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof(text), "0x%02X", value & 0xFFu);
-    return text;
 }
 
 // "request 0x44 (write of 63 bytes to register 0x06)", from the request's first payload bytes
@@ -39,30 +33,30 @@ std::string DescribeRequest(const uint8_t* request, int length) {
         what = "identity";
         break;
     case kCmdPutReg:
-        what = "write of register " + Hex(request[1]);
+        what = "write of register " + HexText(request[1], 2);
         break;
     case kCmdPutRegRepeat:
-        what = "write of " + count(length - 2) + " bytes to register " + Hex(request[1]);
+        what = "write of " + count(length - 2) + " bytes to register " + HexText(request[1], 2);
         break;
     case kCmdPutRegSet:
         what = "write of " + count((length - 1) / 2) + " registers";
         break;
     case kCmdGetReg:
-        what = "read of register " + Hex(request[1]);
+        what = "read of register " + HexText(request[1], 2);
         break;
     case kCmdGetRegRepeat:
-        what = "read of " + count(request[1]) + " bytes from register " + Hex(request[2]);
+        what = "read of " + count(request[1]) + " bytes from register " + HexText(request[2], 2);
         break;
     case kCmdGetRegCompact:
-        what = "read of " + count(request[2]) + " bytes from register " + Hex(request[1]);
+        what = "read of " + count(request[2]) + " bytes from register " + HexText(request[1], 2);
         break;
     case kCmdGetRegSet:
         what = "read of " + count(length - 1) + " registers";
         break;
     default:
-        return "request " + Hex(command);
+        return "request " + HexText(command, 2);
     }
-    return "request " + Hex(command) + " (" + what + ")";
+    return "request " + HexText(command, 2) + " (" + what + ")";
 }
 
 } // namespace
@@ -157,15 +151,15 @@ bool SerialPort::TakeOldest(const CancelToken& cancel) {
     if (const int32_t refused = reply::CheckCode(payload, length, pending.expected); refused != 0) {
         return FailRequest(pending, refused,
                            length == 0 ? "an empty reply"
-                                       : "unexpected reply code " + Hex(payload[0]) +
-                                             " (expected " + Hex(pending.expected) + ")");
+                                       : "unexpected reply code " + HexText(payload[0], 2) +
+                                             " (expected " + HexText(pending.expected, 2) + ")");
     }
     return Deliver(pending, payload, length);
 }
 
-bool SerialPort::Refuse(int32_t code, const char* how) {
-    failure_ = how;
-    return Fail(code);
+bool SerialPort::RefuseTooLong() {
+    failure_ = "a request longer than one frame carries";
+    return Fail(kErrFrameTooLong);
 }
 
 bool SerialPort::FailRequest(const Pending& request, int32_t code, const std::string& how) {
@@ -277,7 +271,7 @@ bool SerialPort::IssuePutRegRepeat(int32_t count, uint8_t address, const uint8_t
         return false;
     }
     if (!Fits(count, Limits().repeatWrite)) {
-        return Refuse(kErrFrameTooLong, "a request longer than one frame carries");
+        return RefuseTooLong();
     }
     // The register travels with the data: the board writes RAM and Flash through different ones.
     uint8_t request[frame::kMaxPayload] = {kCmdPutRegRepeat, address};
@@ -295,7 +289,7 @@ bool SerialPort::IssuePutRegSet(int32_t count, const RegisterPair* pairs,
         return false;
     }
     if (!Fits(count, Limits().setPairs)) {
-        return Refuse(kErrFrameTooLong, "a request longer than one frame carries");
+        return RefuseTooLong();
     }
     uint8_t request[frame::kMaxPayload] = {kCmdPutRegSet};
     std::memcpy(request + 1, pairs, sizeof(RegisterPair) * static_cast<size_t>(count));
@@ -321,7 +315,7 @@ bool SerialPort::IssueGetRegRepeat(int32_t count, uint8_t address, uint8_t* data
     }
     const FrameLimits limits = Limits();
     if (!Fits(count, limits.repeatRead)) {
-        return Refuse(kErrFrameTooLong, "a request longer than one frame carries");
+        return RefuseTooLong();
     }
     const Pending pending{kReplyRepeatValues, Delivery::RepeatValues, count, data};
     if (limits.compactRead && count > 0) {
@@ -344,7 +338,7 @@ bool SerialPort::IssueGetRegSet(int32_t count, RegisterPair* pairs, const Cancel
     // The reply carries two bytes per pair, so a longer list could never be answered within a
     // frame; it is refused before the board reads (and advances) anything.
     if (!Fits(count, Limits().setPairs)) {
-        return Refuse(kErrFrameTooLong, "a request longer than one frame carries");
+        return RefuseTooLong();
     }
     uint8_t request[frame::kMaxPayload] = {kCmdGetRegSet};
     for (int32_t i = 0; i < count; ++i) {

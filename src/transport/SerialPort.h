@@ -98,8 +98,8 @@ class SerialPort final : public RegisterPort {
     // coming).
     bool Abandon(int32_t code);
     bool LineFailed();
-    // Refuses a request before it is sent, `how` saying why.
-    bool Refuse(int32_t code, const char* how);
+    // Refuses a request longer than one frame carries, before anything is sent.
+    bool RefuseTooLong();
     // Fails `request` with `code`, `how` saying what went wrong, and drains as Abandon does.
     bool FailRequest(const Pending& request, int32_t code, const std::string& how);
 
