@@ -7,7 +7,7 @@ if(NOT SOURCE_DIR)
     message(FATAL_ERROR "SOURCE_DIR not set")
 endif()
 
-set(low_layers core image board transport lnkutil memctl)
+set(low_layers core image board serial transport lnkutil memctl)
 set(high_layers ops gui cli boardpeer app pages)
 
 function(header_names out)
