@@ -4,15 +4,6 @@
 #include <cstring>
 
 namespace tessary::board {
-namespace {
-
-constexpr uint8_t kCmdEraseSetup = 0x20;
-constexpr uint8_t kCmdEraseConfirm = 0xD0;
-constexpr uint8_t kCmdReadArray = 0xFF;
-constexpr uint8_t kCmdReadStatus = 0x70;
-constexpr uint8_t kCmdClearStatus = 0x50;
-
-} // namespace
 
 Flash::Flash(uint8_t* memory, std::span<const uint32_t> blockSizes, const BoardClock& clock)
     : memory_(memory), clock_(&clock) {
@@ -66,25 +57,25 @@ void Flash::Command(uint8_t command, uint32_t offset) {
     if (eraseSetup_) {
         eraseSetup_ = false;
         mode_ = Mode::Status;
-        if (command == kCmdEraseConfirm) {
+        if (command == kFlashEraseConfirm) {
             Erase(offset);
         } else {
             // An erase setup followed by anything but its confirm is a command-sequence error.
-            errors_ |= kStatusEraseError | kStatusProgramError;
+            errors_ |= kFlashStatusEraseError | kFlashStatusProgramError;
         }
         return;
     }
     switch (command) {
-    case kCmdReadArray:
+    case kFlashReadArray:
         mode_ = Mode::ReadArray;
         break;
-    case kCmdReadStatus:
+    case kFlashReadStatus:
         mode_ = Mode::Status;
         break;
-    case kCmdClearStatus:
+    case kFlashClearStatus:
         errors_ = 0;
         break;
-    case kCmdEraseSetup:
+    case kFlashBlockErase:
         eraseSetup_ = true;
         mode_ = Mode::Status;
         break;
@@ -96,7 +87,7 @@ void Flash::Command(uint8_t command, uint32_t offset) {
 void Flash::Erase(uint32_t offset) {
     const size_t block = BlockContaining(offset);
     if (locked_[block]) {
-        errors_ |= kStatusEraseError | kStatusLocked;
+        errors_ |= kFlashStatusEraseError | kFlashStatusLocked;
         return;
     }
     if (neverReady_) {
@@ -147,7 +138,7 @@ bool Flash::Program(uint32_t offset, const uint8_t* in, size_t count) {
         const size_t block = BlockContaining(offset);
         const uint32_t runEnd = std::min(end, BlockEnd(block));
         if (locked_[block]) {
-            errors_ |= kStatusProgramError | kStatusLocked;
+            errors_ |= kFlashStatusProgramError | kFlashStatusLocked;
         } else {
             ProgramRun(offset, in, runEnd - offset);
         }

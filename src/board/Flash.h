@@ -1,11 +1,12 @@
-// An Intel-style Flash chip over a block of memory: block erase (0x20, 0xD0), read array (0xFF),
-// read status (0x70), clear status (0x50). A byte written to the chip programs with AND
+// An Intel-style Flash chip over a block of memory: block erase (with its confirm), read array,
+// read status, clear status (FlashCommands.h). A byte written to the chip programs with AND
 // semantics and leaves the chip reporting status until read array is commanded. Programming and
 // erasing take time, as on a real part: until the operation's deadline the chip reports busy
 // (status bit 7 clear) and ignores commands and data.
 #pragma once
 
 #include "BoardClock.h"
+#include "FlashCommands.h"
 
 #include <chrono>
 #include <cstddef>
@@ -14,13 +15,6 @@
 #include <vector>
 
 namespace tessary::board {
-
-// Status register bits.
-inline constexpr uint8_t kStatusReady = 0x80;
-inline constexpr uint8_t kStatusEraseError = 0x20;
-inline constexpr uint8_t kStatusProgramError = 0x10;
-inline constexpr uint8_t kStatusVppError = 0x08;
-inline constexpr uint8_t kStatusLocked = 0x02;
 
 // How long the chip takes. Zero is at once.
 struct FlashTiming {
@@ -71,7 +65,7 @@ class Flash {
     // What a read of the data register returns now: the array or the status.
     Mode mode() const { return mode_; }
     // The status byte as the next status read would see it, without counting down.
-    uint8_t PeekStatus() const { return busy() ? errors_ : uint8_t(kStatusReady | errors_); }
+    uint8_t PeekStatus() const { return busy() ? errors_ : uint8_t(kFlashStatusReady | errors_); }
     uint32_t size() const { return size_; }
     uint32_t BlockEnd(size_t index) const;
     // Index of the block holding `offset` (offset < size()).

@@ -3,6 +3,7 @@
 #include "Cancel.h"
 #include "ControllerRegisters.h"
 #include "FastAnnouncement.h"
+#include "FlashCommands.h"
 #include "FlashGeometry.h"
 #include "FramedAccess.h"
 #include "LibraryPort.h"
@@ -14,18 +15,6 @@
 #include <new>
 
 namespace tessary {
-
-using namespace board;
-
-namespace {
-
-// Commands of the Intel-style Flash chip, written through the Flash command register.
-constexpr uint8_t kFlashBlockErase = 0x20;
-constexpr uint8_t kFlashEraseConfirm = 0xD0;
-constexpr uint8_t kFlashReadArray = 0xFF;
-constexpr uint8_t kFlashClearStatus = 0x50;
-
-} // namespace
 
 MemoryController::MemoryController(const Session& session)
     : MemoryController(session, CancelToken::Never()) {}

@@ -1,16 +1,12 @@
 #pragma once
 
+#include "FlashCommands.h"
+
 #include <cstdint>
 #include <string>
 
 namespace tessary {
 
-// Bits of the Intel-style Flash status register.
-inline constexpr uint8_t kFlashStatusReady = 0x80;
-inline constexpr uint8_t kFlashStatusEraseError = 0x20;
-inline constexpr uint8_t kFlashStatusProgramError = 0x10;
-inline constexpr uint8_t kFlashStatusVppLow = 0x08;
-inline constexpr uint8_t kFlashStatusLocked = 0x02;
 // The bits that make a finished erase a failed one.
 inline constexpr uint8_t kFlashStatusEraseFailed =
     kFlashStatusEraseError | kFlashStatusVppLow | kFlashStatusLocked;

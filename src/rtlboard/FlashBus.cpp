@@ -1,14 +1,12 @@
 #include "FlashBus.h"
 
+#include "FlashCommands.h"
+
 namespace tessary::rtl {
 namespace {
 
-constexpr uint8_t kProgramSetup = 0x40;
-constexpr uint8_t kProgramSetupAlternate = 0x10;
-constexpr uint8_t kEraseSetup = 0x20;
-constexpr uint8_t kEraseConfirm = 0xD0;
-constexpr uint8_t kErrorBits = board::kStatusEraseError | board::kStatusProgramError |
-                               board::kStatusVppError | board::kStatusLocked;
+constexpr uint8_t kErrorBits =
+    kFlashStatusEraseError | kFlashStatusProgramError | kFlashStatusVppLow | kFlashStatusLocked;
 
 } // namespace
 
@@ -43,13 +41,13 @@ void FlashBus::Write(uint8_t value, uint32_t offset) {
         busyUntil_ = now_ + timing_.programCycles;
         return;
     }
-    if (value == kProgramSetup || value == kProgramSetupAlternate) {
+    if (value == kFlashProgram || value == kFlashProgramAlternate) {
         programNext_ = true;
         eraseSetup_ = false;
         return;
     }
-    const bool erase = eraseSetup_ && value == kEraseConfirm;
-    eraseSetup_ = value == kEraseSetup && !eraseSetup_;
+    const bool erase = eraseSetup_ && value == kFlashEraseConfirm;
+    eraseSetup_ = value == kFlashBlockErase && !eraseSetup_;
     const uint8_t errorsBefore = flash_.PeekStatus() & kErrorBits;
     flash_.Command(value, offset);
     // A refused erase (a locked block) reports its error at once.

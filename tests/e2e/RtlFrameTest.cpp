@@ -4,6 +4,7 @@
 // every reply that comes is right, and memory holds a prefix of the writes and nothing else), and
 // a frame of Flash data against a chip that takes real time to program each byte.
 #include "BoardProcess.h"
+#include "ControllerRegisters.h"
 #include "FrameCodec.h"
 #include "TtyConfig.h"
 
@@ -17,12 +18,6 @@ namespace tessary::test {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-constexpr uint8_t kControl = 0;
-constexpr uint8_t kFlashCommand = 4;
-constexpr uint8_t kFlashStatus = 5;
-constexpr uint8_t kRamData = 6;
-constexpr uint8_t kFlashData = 7;
 
 Bytes Frame(const Bytes& payload) {
     Bytes frame(payload.size() + frame::kOverhead);
@@ -100,7 +95,7 @@ class RtlFrameTest : public ::testing::Test {
         Bytes bytes;
         while (bytes.size() < count) {
             const auto n = static_cast<uint8_t>(std::min<size_t>(254, count - bytes.size()));
-            const Bytes reply = Reply({0x49, kRamData, n});
+            const Bytes reply = Reply({0x49, kRegRamData, n});
             EXPECT_EQ(reply.size(), n + 1u);
             if (reply.size() != n + 1u) {
                 return bytes;
@@ -127,21 +122,21 @@ TEST_F(RtlFrameTest, BasicBoardAnnouncesNothingAndRefusesLongFrames) {
     Start({"--protocol", "basic"});
     const Bytes reply = Reply({0x41});
     EXPECT_EQ(std::string(reply.begin() + 1, reply.end()), "Tessary RTL controller");
-    Bytes write{0x44, kRamData};
+    Bytes write{0x44, kRegRamData};
     const Bytes data = Pattern(64, 1);
     write.insert(write.end(), data.begin(), data.end());
     EXPECT_EQ(Reply({0x45, 1, 0, 2, 0, 3, 0}), Bytes{0x81});
     EXPECT_TRUE(Reply(write).empty()); // 66 payload bytes
-    EXPECT_TRUE(Reply({0x49, kRamData, 4}).empty());
+    EXPECT_TRUE(Reply({0x49, kRegRamData, 4}).empty());
     // 0x47 with its filler: the refused write left the RAM alone.
-    const Bytes values = Reply({0x47, 4, kRamData, 0, 0, 0, 0});
+    const Bytes values = Reply({0x47, 4, kRegRamData, 0, 0, 0, 0});
     EXPECT_EQ(values, (Bytes{0x85, 0, 0, 0, 0}));
 }
 
 TEST_F(RtlFrameTest, LongWritesAndCompactReadsRoundTrip) {
     Start({});
     const Bytes data = Pattern(253, 3);
-    Bytes write{0x44, kRamData};
+    Bytes write{0x44, kRegRamData};
     write.insert(write.end(), data.begin(), data.end());
     EXPECT_EQ(Reply({0x45, 1, 0xFE, 2, 0xFF, 3, 0xFF}), Bytes{0x81});
     EXPECT_EQ(Reply(write), Bytes{0x81});
@@ -160,7 +155,7 @@ TEST_F(RtlFrameTest, LongWritesAndCompactReadsRoundTrip) {
 
 TEST_F(RtlFrameTest, WrongChecksumGetsNoReplyAndWritesNothing) {
     Start({});
-    Bytes bad = Frame({0x44, kRamData, 0x11, 0x22});
+    Bytes bad = Frame({0x44, kRegRamData, 0x11, 0x22});
     bad.back() ^= 0x01;
     EXPECT_TRUE(Exchange(bad).empty());
     EXPECT_EQ(ReadRam(0, 2), (Bytes{0, 0}));
@@ -180,7 +175,7 @@ Bytes Window(size_t requests, Bytes& expectedReplies, Bytes& written) {
     for (size_t i = 0; i < requests; ++i) {
         const bool isList = i % 4 != 3;
         const Bytes frame = isList ? Frame(list) : Bytes{};
-        Bytes payload{0x44, kRamData};
+        Bytes payload{0x44, kRegRamData};
         const Bytes data = Pattern(200, static_cast<uint8_t>(i));
         payload.insert(payload.end(), data.begin(), data.end());
         if (isList) {
@@ -253,7 +248,7 @@ TEST_F(RtlFrameTest, LineErrorInsideAWindowLeavesAnExactPrefix) {
     Start({});
     Bytes stream = SetAddress(0x2000);
     for (uint8_t i = 0; i < 3; ++i) {
-        Bytes payload{0x44, kRamData};
+        Bytes payload{0x44, kRegRamData};
         const Bytes data = Pattern(100, i);
         payload.insert(payload.end(), data.begin(), data.end());
         Bytes frame = Frame(payload);
@@ -272,18 +267,19 @@ TEST_F(RtlFrameTest, LineErrorInsideAWindowLeavesAnExactPrefix) {
 TEST_F(RtlFrameTest, FlashFrameLandsOnAChipOfRealTiming) {
     Start({"--program-us", "10", "--time-scale", "1"});
     const Bytes data = Pattern(64, 9);
-    Bytes write{0x44, kFlashData};
+    Bytes write{0x44, kRegFlashData};
     write.insert(write.end(), data.begin(), data.end());
     EXPECT_EQ(Reply({0x45, 1, 0x00, 2, 0x30, 3, 0x00}), Bytes{0x81});
     EXPECT_EQ(Reply(write), Bytes{0x81});
-    EXPECT_EQ(Reply({0x45, kControl, 0xF6}), Bytes{0x81});
-    EXPECT_EQ(Reply({0x46, kFlashStatus}), (Bytes{0x83, kFlashStatus, 0x80}));
+    EXPECT_EQ(Reply({0x45, kRegControl, 0xF6}), Bytes{0x81});
+    EXPECT_EQ(Reply({0x46, kRegFlashStatus}), (Bytes{0x83, kRegFlashStatus, 0x80}));
     // Read array, then the bytes back.
-    EXPECT_EQ(Reply({0x45, kFlashCommand, 0xFF, kControl, 0xF5, kControl, 0xF7}), Bytes{0x81});
+    EXPECT_EQ(Reply({0x45, kRegFlashCommand, 0xFF, kRegControl, 0xF5, kRegControl, 0xF7}),
+              Bytes{0x81});
     EXPECT_EQ(Reply({0x45, 1, 0x00, 2, 0x30, 3, 0x00}), Bytes{0x81});
     Bytes expected{0x85};
     expected.insert(expected.end(), data.begin(), data.end());
-    EXPECT_EQ(Reply({0x49, kFlashData, 64}), expected);
+    EXPECT_EQ(Reply({0x49, kRegFlashData, 64}), expected);
 }
 
 // A block erase keeps the chip busy for its time (2 s for the 128K block here, passing in real
@@ -293,13 +289,14 @@ TEST_F(RtlFrameTest, FlashFrameLandsOnAChipOfRealTiming) {
 TEST_F(RtlFrameTest, EraseKeepsTheChipBusyAndDeafForItsTime) {
     Start({"--flash", "16m", "--busy-reads", "0", "--erase-ms", "2000", "--time-scale", "1"});
     const Bytes done = Frame({0x81});
-    EXPECT_EQ(Exchange(Frame({0x45, 1, 0x10, 2, 0x00, 3, 0x02, kFlashCommand, 0x20, kControl, 0xF5,
-                              kControl, 0xF7, kFlashCommand, 0xD0, kControl, 0xF5, kControl, 0xF7}),
+    EXPECT_EQ(Exchange(Frame({0x45, 1, 0x10, 2, 0x00, 3, 0x02, kRegFlashCommand, 0x20, kRegControl,
+                              0xF5, kRegControl, 0xF7, kRegFlashCommand, 0xD0, kRegControl, 0xF5,
+                              kRegControl, 0xF7}),
                        50),
               done);
-    EXPECT_EQ(Exchange(Frame({0x43, kFlashData, 0x00}), 150), done);
-    EXPECT_EQ(Exchange(Frame({0x43, kControl, 0xF6}), 50), done);
-    const Bytes poll = Frame({0x46, kFlashStatus});
+    EXPECT_EQ(Exchange(Frame({0x43, kRegFlashData, 0x00}), 150), done);
+    EXPECT_EQ(Exchange(Frame({0x43, kRegControl, 0xF6}), 50), done);
+    const Bytes poll = Frame({0x46, kRegFlashStatus});
     Bytes reply = Exchange(poll, 50);
     ASSERT_EQ(reply.size(), 5u);
     EXPECT_EQ(reply[3], 0x11); // busy, with the kept bits of the refused program
@@ -309,10 +306,10 @@ TEST_F(RtlFrameTest, EraseKeepsTheChipBusyAndDeafForItsTime) {
     }
     ASSERT_EQ(reply.size(), 5u);
     EXPECT_EQ(reply[3], 0x91);
-    EXPECT_EQ(Reply({0x45, kFlashCommand, 0xFF, kControl, 0xF5, kControl, 0xF7, 1, 0x10, 2, 0x00, 3,
-                     0x02}),
+    EXPECT_EQ(Reply({0x45, kRegFlashCommand, 0xFF, kRegControl, 0xF5, kRegControl, 0xF7, 1, 0x10, 2,
+                     0x00, 3, 0x02}),
               Bytes{0x81});
-    EXPECT_EQ(Reply({0x49, kFlashData, 4}), (Bytes{0x85, 0xFF, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(Reply({0x49, kRegFlashData, 4}), (Bytes{0x85, 0xFF, 0xFF, 0xFF, 0xFF}));
 }
 
 } // namespace

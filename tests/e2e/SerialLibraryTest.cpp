@@ -22,11 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The memory controller's registers sit at base 0.
-using board::kRegAddressHigh;
-using board::kRegAddressLow;
-using board::kRegAddressMid;
-using board::kRegRamData;
+// The memory controller's registers sit at base 0: their offsets are their numbers.
 
 class SerialLibraryTest : public ::testing::Test {
   protected:

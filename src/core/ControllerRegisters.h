@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace tessary::board {
+namespace tessary {
 
 // Register offsets inside the block.
 inline constexpr uint8_t kRegControl = 0;
@@ -23,4 +23,4 @@ inline constexpr uint8_t kControlStrobeOn = 0xF5;
 inline constexpr uint8_t kControlStrobeOff = 0xF7;
 inline constexpr uint8_t kControlStatusRead = 0xF6;
 
-} // namespace tessary::board
+} // namespace tessary
