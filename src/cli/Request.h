@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DefaultBaud.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,7 +31,7 @@ struct Request {
     // global
     std::optional<std::string> device;
     std::optional<std::string> serial;
-    uint32_t baud = 115200;
+    uint32_t baud = kDefaultBaud;
     int32_t window = 0; // 0 = what the board announces
     std::string configuration = "q0";
     std::string registerBase = "0";

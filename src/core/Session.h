@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DefaultBaud.h"
+
 #include <cstdint>
 #include <string>
 
@@ -24,7 +26,7 @@ struct Session {
     int32_t memoryConfiguration = kConfigurationQ0;
     // Serial line only: its speed, and how many requests may be in flight at once (0 = what the
     // board announces, 1 for a board that announces nothing).
-    uint32_t serialBaud = 115200;
+    uint32_t serialBaud = kDefaultBaud;
     int32_t serialWindow = 0;
 };
 

@@ -4,6 +4,7 @@
 // (BoardSettings.h).
 #pragma once
 
+#include "DefaultBaud.h"
 #include "DeviceEntry.h"
 
 #include <cstdint>
@@ -11,7 +12,6 @@
 
 namespace tessary::lnkutil {
 
-inline constexpr uint32_t kDefaultBaud = 115200;
 inline constexpr uint32_t kMinBaud = 50;
 inline constexpr uint32_t kMaxBaud = 100'000'000;
 

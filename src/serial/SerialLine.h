@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Cancel.h"
+#include "DefaultBaud.h"
 #include "TelnetComPort.h"
 
 #include <chrono>
@@ -121,7 +122,7 @@ class SerialLine {
     // What is wrong with a malformed network line's name.
     std::string openProblem_;
     std::string path_;
-    uint32_t baud_ = 115200;
+    uint32_t baud_ = kDefaultBaud;
     int requestLimit_ = 65;
     bool socket_ = false;
     bool hungUp_ = false;

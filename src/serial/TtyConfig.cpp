@@ -1,5 +1,6 @@
 #include "TtyConfig.h"
 
+#include "DefaultBaud.h"
 #include "LineSpeed.h"
 
 #include <sys/ioctl.h>
@@ -24,7 +25,8 @@ bool ConfigureTty(int fd, uint32_t baud) {
         return false;
     }
     // Any other rate, standard or not, through the driver's own rate field.
-    if (baud != 115200 && !SetLineSpeed(fd, baud)) {
+    static_assert(kDefaultBaud == 115200, "B115200 above sets the default rate");
+    if (baud != kDefaultBaud && !SetLineSpeed(fd, baud)) {
         return false;
     }
     RequestLowLatency(fd);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DefaultBaud.h"
+
 #include <cstdint>
 
 namespace tessary {
@@ -8,6 +10,6 @@ namespace tessary {
 // can make), 8N1, no flow control, receiver on, modem lines ignored, reads that never block, low
 // latency where the driver offers it. DTR and RTS are dropped where the device has them. False
 // (errno set) when the descriptor is not a tty or the driver refuses the rate.
-bool ConfigureTty(int fd, uint32_t baud = 115200);
+bool ConfigureTty(int fd, uint32_t baud = kDefaultBaud);
 
 } // namespace tessary

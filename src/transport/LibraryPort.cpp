@@ -1,5 +1,6 @@
 #include "LibraryPort.h"
 
+#include "DefaultBaud.h"
 #include "lnkutil_erc.h"
 #include "lnkutil_ext.h"
 
@@ -31,7 +32,7 @@ int32_t SerialRepeatPiece(const std::string& device) {
     if (DeviceSetting(device, "kind") != "serial") {
         return INT32_MAX;
     }
-    uint32_t baud = 115200; // the library's rate when the table names none
+    uint32_t baud = kDefaultBaud; // the library's rate when the table names none
     if (const auto rate = DeviceSetting(device, "baud")) {
         const unsigned long value = std::strtoul(rate->c_str(), nullptr, 10);
         baud = value > 0 && value < UINT32_MAX ? static_cast<uint32_t>(value) : baud;
