@@ -25,7 +25,7 @@ struct FaultConfig {
 };
 
 struct BoardConfig {
-    FlashLayout flashLayout = FlashLayout::k512K;
+    FlashLayout flashLayout = kDefaultFlashChip;
     // The Flash chip's times: a byte's program and a 128K block's erase (smaller blocks take
     // their share), each multiplied by timeScale; 0 = at once.
     uint32_t programMicros = kTypicalProgramMicros;

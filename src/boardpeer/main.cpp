@@ -2,6 +2,8 @@
 // without hardware.
 #include "Announcement.h"
 #include "BoardPeer.h"
+#include "DefaultBaud.h"
+#include "FlashLayout.h"
 #include "ImageClaim.h"
 #include "Interrupt.h"
 #include "MemoryConfigurations.h"
@@ -29,8 +31,8 @@ int main(int argc, char** argv) {
     board::BoardConfig config;
     peer::PeerSettings settings;
     std::string tty;
-    std::string layout = "512k";
-    std::string configuration = "q0";
+    std::string layout(kDefaultFlashLayout);
+    std::string configuration = Configurations().front().name;
     std::string images;
     std::string name = "SimBoard";
     std::string fault = "none";
@@ -45,15 +47,15 @@ int main(int argc, char** argv) {
                    "First register of the memory controller: 0 to 0xF8, a multiple of 8")
         ->check(CLI::Range(0, 0xF8))
         ->default_val(0);
-    app.add_option("--flash", layout, "Flash chip: 512k, 1m, 4m or 16m")
-        ->check(CLI::IsMember({"512k", "1m", "4m", "16m"}, CLI::ignore_case))
-        ->default_val("512k");
+    app.add_option("--flash", layout, "Flash chip: " + board::FlashLayoutChoices())
+        ->check(CLI::IsMember(board::FlashLayoutNames(), CLI::ignore_case))
+        ->default_val(std::string(kDefaultFlashLayout));
     app.add_option("--config", configuration,
                    "Memory configuration, which gives the board its RAM (q0: 128K, q1: 512K, "
                    "q2: 1024K, q3: none, parvel4 and parvel16: 16 MB); RAM addresses wrap at its "
                    "size")
-        ->check(CLI::IsMember({"q0", "q1", "q2", "q3", "parvel4", "parvel16"}, CLI::ignore_case))
-        ->default_val("q0");
+        ->check(CLI::IsMember(ConfigurationNames(), CLI::ignore_case))
+        ->default_val(Configurations().front().name);
     app.add_option("--program-us", config.programMicros,
                    "Microseconds the Flash takes to program a byte (before --time-scale)")
         ->default_val(board::kTypicalProgramMicros);
@@ -162,8 +164,9 @@ int main(int argc, char** argv) {
     peer::Interrupt interrupt;
     peer::Terminal terminal;
     const bool open =
-        tty.empty() ? terminal.OpenPseudoTerminal(&error)
-                    : terminal.OpenTty(tty, settings.baud != 0 ? settings.baud : 115200, &error);
+        tty.empty()
+            ? terminal.OpenPseudoTerminal(&error)
+            : terminal.OpenTty(tty, settings.baud != 0 ? settings.baud : kDefaultBaud, &error);
     if (!interrupt.ok() || !open) {
         std::cerr << "tessary-board: " << error << "\n";
         return 1;

@@ -1,5 +1,6 @@
 #include "DeviceList.h"
 
+#include "FlashChips.h"
 #include "lnkutil.h"
 #include "lnkutil_ext.h"
 
@@ -37,7 +38,7 @@ std::vector<DeviceInfo> ListDevices() {
         device.registerBase = Setting(index, "base");
         device.kind = Setting(index, "kind").value_or("");
         if (device.kind == "sim") {
-            device.flash = Setting(index, "flash").value_or("512k");
+            device.flash = Setting(index, "flash").value_or(std::string(kDefaultFlashLayout));
         } else {
             device.line = Setting(index, "path");
             device.baud = Setting(index, "baud");

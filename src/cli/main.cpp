@@ -21,6 +21,7 @@
 
 using namespace tessary::cli;
 using tessary::Configuration;
+using tessary::ConfigurationNames;
 using tessary::Configurations;
 
 namespace {
@@ -87,18 +88,16 @@ void AddGlobalOptions(CLI::App& app, Request& request, OptionalTexts& texts) {
                    "announces, 1 for a board that announces nothing)")
         ->check(CLI::Range(1, 32))
         ->needs(texts.serialOption);
-    std::vector<std::string> names;
+    std::string configHelp = "Memory configuration: ";
     for (const Configuration& configuration : Configurations()) {
-        names.emplace_back(configuration.name);
+        configHelp += std::string(&configuration == Configurations().data() ? "" : ", ") +
+                      configuration.name + " (" + configuration.description + ")";
     }
-    texts.configOption =
-        app.add_option(
-               "--config", request.configuration,
-               "Memory configuration: q0 (512K Flash, 128K RAM), q1 (512K Flash, 512K RAM), "
-               "q2 (1024K RAM), q3 (1024K Flash), parvel4 (4MB Flash, 16MB RAM), parvel16 "
-               "(16MB Flash, 16MB RAM); default: the device's config= setting, else q0")
-            ->check(CLI::IsMember(names, CLI::ignore_case))
-            ->capture_default_str();
+    configHelp += "; default: the device's config= setting, else ";
+    configHelp += Configurations().front().name;
+    texts.configOption = app.add_option("--config", request.configuration, configHelp)
+                             ->check(CLI::IsMember(ConfigurationNames(), CLI::ignore_case))
+                             ->capture_default_str();
     texts.baseOption = app.add_option("--register-base", request.registerBase,
                                       "First register of the memory controller: 0x00 to 0xF8, a "
                                       "multiple of 8; default: the "

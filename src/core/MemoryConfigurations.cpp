@@ -1,20 +1,10 @@
 #include "MemoryConfigurations.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 
 namespace tessary {
 namespace {
-
-constexpr std::array kConfigurations = {
-    Configuration{"q0", 0, "Q0 (512K Flash, 128K RAM)", true, true, 128u << 10},
-    Configuration{"q1", 1, "Q1 (512K Flash, 512K RAM)", true, true, 512u << 10},
-    Configuration{"q2", 2, "Q2 (1024K RAM)", true, false, 1024u << 10},
-    Configuration{"q3", 3, "Q3 (1024K Flash)", false, true, 0},
-    Configuration{"parvel4", 5, "Parvel (4MB Flash, 16MB RAM)", true, true, 16u << 20},
-    Configuration{"parvel16", 6, "Parvel (16MB Flash, 16MB RAM)", true, true, 16u << 20},
-};
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
     return std::ranges::equal(a, b, [](char x, char y) {
@@ -29,6 +19,14 @@ std::span<const Configuration> Configurations() {
     return kConfigurations;
 }
 
+std::vector<std::string> ConfigurationNames() {
+    std::vector<std::string> names;
+    for (const Configuration& configuration : kConfigurations) {
+        names.emplace_back(configuration.name);
+    }
+    return names;
+}
+
 const Configuration* FindConfiguration(std::string_view name) {
     for (const Configuration& configuration : kConfigurations) {
         if (SameIgnoringCase(name, configuration.name)) {
@@ -38,15 +36,6 @@ const Configuration* FindConfiguration(std::string_view name) {
     return nullptr;
 }
 
-const Configuration& ConfigurationNamed(std::string_view name) {
-    for (const Configuration& configuration : kConfigurations) {
-        if (name == configuration.name) {
-            return configuration;
-        }
-    }
-    return kConfigurations.front();
-}
-
 const Configuration& ConfigurationOfValue(int32_t value) {
     for (const Configuration& configuration : kConfigurations) {
         if (value == configuration.value) {
@@ -54,6 +43,10 @@ const Configuration& ConfigurationOfValue(int32_t value) {
         }
     }
     return kConfigurations.front();
+}
+
+const FlashGeometry& FlashOf(const Configuration& configuration) {
+    return GeometryOf(configuration.flash);
 }
 
 } // namespace tessary

@@ -2,6 +2,7 @@
 
 #include "EraseFlashPage.h"
 #include "MainWindow.h"
+#include "MemoryConfigurations.h"
 
 #include <initializer_list>
 
@@ -32,26 +33,14 @@ void ShowBlockList(const MainWindow& window, int32_t configuration) {
 } // namespace
 
 void ApplyConfigurationLayout(const MainWindow& window, int32_t configuration) {
-    switch (configuration) {
-    case 0:
-    case 1:
-    case 5:
-    case 6:
-        EnableFlashPages(window, true);
-        EnableRamPages(window, true);
-        ShowBlockList(window, configuration);
-        break;
-    case 2:
-        EnableFlashPages(window, false);
-        EnableRamPages(window, true);
-        break;
-    case 3:
-        EnableFlashPages(window, true);
-        EnableRamPages(window, false);
-        ShowBlockList(window, configuration);
-        break;
-    default:
-        break;
+    for (const Configuration& module : Configurations()) {
+        if (module.value == configuration) {
+            EnableFlashPages(window, module.hasFlash);
+            EnableRamPages(window, module.hasRam);
+            if (module.hasFlash) {
+                ShowBlockList(window, configuration);
+            }
+        }
     }
 }
 

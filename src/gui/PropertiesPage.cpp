@@ -23,13 +23,13 @@ namespace tessary {
 namespace {
 
 // Each configuration button and the MemoryConfiguration it stands for.
-constexpr std::array<std::pair<int, int32_t>, 6> kConfigurations = {{
-    {PropertiesPage::kQ0, 0},
-    {PropertiesPage::kQ1, 1},
-    {PropertiesPage::kQ2, 2},
-    {PropertiesPage::kQ3, 3},
-    {PropertiesPage::kParvel4M, 5},
-    {PropertiesPage::kParvel16M, 6},
+constexpr std::array<std::pair<int, int32_t>, 6> kConfigurationButtons = {{
+    {PropertiesPage::kQ0, ConfigurationNamed("q0").value},
+    {PropertiesPage::kQ1, ConfigurationNamed("q1").value},
+    {PropertiesPage::kQ2, ConfigurationNamed("q2").value},
+    {PropertiesPage::kQ3, ConfigurationNamed("q3").value},
+    {PropertiesPage::kParvel4M, ConfigurationNamed("parvel4").value},
+    {PropertiesPage::kParvel16M, ConfigurationNamed("parvel16").value},
 }};
 
 // A device name as the library hands it over: at most 19 characters and a terminator.
@@ -137,7 +137,7 @@ void PropertiesPage::ApplyDeviceSettings(int32_t index, bool announce) {
                            ? std::string(chosen.configuration.label)
                            : "configuration " + std::string(chosen.configuration.label) + " kept";
     if (chosen.fromDevice) {
-        for (const auto& [button, value] : kConfigurations) {
+        for (const auto& [button, value] : kConfigurationButtons) {
             if (value == chosen.configuration.value) {
                 SetChecked(button, true);
                 ChooseConfiguration(button);
@@ -159,7 +159,7 @@ void PropertiesPage::ApplyDeviceSettings(int32_t index, bool announce) {
 }
 
 void PropertiesPage::ChooseConfiguration(int id) {
-    for (const auto& [button, configuration] : kConfigurations) {
+    for (const auto& [button, configuration] : kConfigurationButtons) {
         if (button == id && IsChecked(id)) {
             MemoryConfiguration = configuration;
             ApplyConfigurationLayout(Window(), configuration);

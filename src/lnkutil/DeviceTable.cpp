@@ -1,5 +1,6 @@
 #include "DeviceTable.h"
 
+#include "MemoryConfigurations.h"
 #include "QuoteText.h"
 
 #include <algorithm>
@@ -30,13 +31,14 @@ std::vector<std::string_view> SplitWords(std::string_view line) {
 }
 
 // A simulated board with the memory configuration that matches its Flash.
-DeviceEntry BuiltInSim(const char* name, const char* layout, const char* configuration,
-                       bool isDefault) {
+// A simulated board with the Flash chip of its configuration.
+DeviceEntry BuiltInSim(const char* name, const char* configuration, bool isDefault) {
     DeviceEntry entry;
     entry.name = name;
     entry.kind = DeviceKind::Sim;
     entry.isDefault = isDefault;
-    entry.options = {{"flash", layout}, {"config", configuration}};
+    entry.options = {{"flash", FlashOf(ConfigurationNamed(configuration)).name},
+                     {"config", configuration}};
     return entry;
 }
 
@@ -79,10 +81,9 @@ bool ParseDeviceLine(std::string_view line, DeviceEntry* entry, std::string* rea
 
 DeviceTable DeviceTable::BuiltIn() {
     DeviceTable table;
-    table.entries_ = {BuiltInSim("SimBoard", "512k", "q0", true),
-                      BuiltInSim("SimBoard-1M", "1m", "q3", false),
-                      BuiltInSim("SimBoard-4M", "4m", "parvel4", false),
-                      BuiltInSim("SimBoard-16M", "16m", "parvel16", false)};
+    table.entries_ = {BuiltInSim("SimBoard", "q0", true), BuiltInSim("SimBoard-1M", "q3", false),
+                      BuiltInSim("SimBoard-4M", "parvel4", false),
+                      BuiltInSim("SimBoard-16M", "parvel16", false)};
     return table;
 }
 

@@ -1,5 +1,6 @@
 // tessary-rtl-board: the controller's gateware, verilated, on a pseudo-terminal. Clients see a
 // board whose serial line, frame engine, registers, RAM and Flash bus are the RTL's own.
+#include "DefaultBaud.h"
 #include "Flash.h"
 #include "FlashLayout.h"
 #include "Interrupt.h"
@@ -25,7 +26,7 @@ int main(int argc, char** argv) {
                  "simulated time; it prints the path a client opens (one line on stdout). SIGINT "
                  "or SIGTERM end it.",
                  "tessary-rtl-board"};
-    std::string layout = "512k";
+    std::string layout(kDefaultFlashLayout);
     std::string images;
     std::string name = "SimBoard";
     std::string protocol = "fast";
@@ -34,7 +35,7 @@ int main(int argc, char** argv) {
     uint32_t busyReads = 3;
     std::vector<uint32_t> lockedBlocks;
     bool neverReady = false;
-    uint32_t baud = 115200;
+    uint32_t baud = kDefaultBaud;
     uint32_t clockHz = 48000000;
     double programUs = 10;
     double eraseMs = 500;
@@ -44,9 +45,9 @@ int main(int argc, char** argv) {
                    "First register of the memory controller: 0 to 0xF8, a multiple of 8")
         ->check(CLI::Range(0, 0xF8))
         ->default_val(0);
-    app.add_option("--flash", layout, "Flash chip: 512k, 1m, 4m or 16m")
-        ->check(CLI::IsMember({"512k", "1m", "4m", "16m"}, CLI::ignore_case))
-        ->default_val("512k");
+    app.add_option("--flash", layout, "Flash chip: " + board::FlashLayoutChoices())
+        ->check(CLI::IsMember(board::FlashLayoutNames(), CLI::ignore_case))
+        ->default_val(std::string(kDefaultFlashLayout));
     app.add_option("--images", images,
                    "Keep RAM and Flash in image files NAME.ram and NAME.flash in this directory");
     app.add_option("--name", name, "Board name for the image files")->default_val("SimBoard");
@@ -77,7 +78,7 @@ int main(int argc, char** argv) {
         ->default_val("fast");
     app.add_option("--baud", baud, "Line speed in simulated time")
         ->check(CLI::Range(300u, 12000000u))
-        ->default_val(115200);
+        ->default_val(kDefaultBaud);
     app.add_option("--clock-hz", clockHz, "The controller's simulated clock")
         ->check(CLI::Range(1000000u, 200000000u))
         ->default_val(48000000);

@@ -24,7 +24,7 @@ class FlashGeometryTest : public ::testing::Test {
 // Every table starts at 0, ascends, and its last block ends inside the Flash.
 TEST_F(FlashGeometryTest, EveryTableIsSoundForEveryConfiguration) {
     for (int32_t configuration : {0, 1, 2, 3, 4, 5, 6, 7, -1}) {
-        const FlashLayout& layout = LayoutFor(configuration);
+        const FlashGeometry& layout = LayoutFor(configuration);
         ASSERT_FALSE(layout.blockStarts.empty());
         EXPECT_EQ(layout.blockStarts.front(), 0u) << configuration;
         for (size_t i = 1; i < layout.blockStarts.size(); ++i) {
@@ -88,12 +88,12 @@ TEST_F(FlashGeometryTest, Q2StillAnswersThe512KValues) {
 }
 
 TEST_F(FlashGeometryTest, EraseLabelsFollowTheTables) {
-    const FlashLayout& q0 = LayoutFor(0);
+    const FlashGeometry& q0 = LayoutFor(0);
     ASSERT_EQ(q0.labels.size(), 7u);
     EXPECT_STREQ(q0.labels[0], "00000h - 128K Main Block");
     EXPECT_STREQ(q0.labels[3], "60000h - 96K Main Block");
     EXPECT_STREQ(q0.labels[6], "7C000h - 16K Boot Block");
-    const FlashLayout& q3 = LayoutFor(3);
+    const FlashGeometry& q3 = LayoutFor(3);
     ASSERT_EQ(q3.labels.size(), 11u);
     EXPECT_STREQ(q3.labels[4], "80000h - 128K Parameter Block");
     EXPECT_STREQ(q3.labels[6], "C0000h - 128K Boot Block");

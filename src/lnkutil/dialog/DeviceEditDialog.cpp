@@ -1,5 +1,6 @@
 #include "DeviceEditDialog.h"
 
+#include "DefaultBaud.h"
 #include "ErrorBox.h"
 #include "LineProbe.h"
 #include "MemoryConfigurations.h"
@@ -17,6 +18,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringList>
 
 #include <algorithm>
 #include <array>
@@ -25,17 +27,21 @@
 namespace tessary::lnkutil {
 namespace {
 
-constexpr std::array<std::pair<const char*, const char*>, 4> kFlashLayouts = {{
-    {"512k", "512K (Q0, Q1)"},
-    {"1m", "1024K (Q3)"},
-    {"4m", "4 MB (Parvel 4MB)"},
-    {"16m", "16 MB (Parvel 16MB)"},
-}};
+// A chip as the Flash list offers it, with the configurations that carry it: "512K (Q0, Q1)".
+QString FlashChoiceText(FlashChip chip) {
+    QStringList carriers;
+    for (const Configuration& configuration : Configurations()) {
+        if (configuration.hasFlash && configuration.flash == chip) {
+            carriers.append(QString::fromLatin1(configuration.shortName));
+        }
+    }
+    return QString::fromLatin1(GeometryOf(chip).sizeText) + QStringLiteral(" (") +
+           carriers.join(QStringLiteral(", ")) + QStringLiteral(")");
+}
 
 // Rates offered for a serial line; any other number may be typed.
 constexpr std::array<int, 11> kCommonBauds = {9600,   19200,  38400,   57600,   115200, 230400,
                                               460800, 921600, 1000000, 2000000, 3000000};
-constexpr const char* kDefaultBaud = "115200";
 
 // The option's value, or the empty text.
 QString OptionText(const DeviceEntry& entry, std::string_view key) {
@@ -93,8 +99,8 @@ DeviceEditDialog::DeviceEditDialog(const QString& title, DeviceEntry start, Chec
     kind_->addItem(tr("Board on a serial line"), QStringLiteral("serial"));
     kind_->setCurrentIndex(entry_.kind == DeviceKind::Serial ? 1 : 0);
 
-    for (const auto& [value, label] : kFlashLayouts) {
-        flash_->addItem(tr(label), QString::fromLatin1(value));
+    for (const FlashChip chip : FlashChips()) {
+        flash_->addItem(FlashChoiceText(chip), QString::fromLatin1(GeometryOf(chip).name));
     }
     const int layout = flash_->findData(OptionText(entry_, "flash").toLower());
     flash_->setCurrentIndex(layout >= 0 ? layout : 0);
@@ -132,7 +138,7 @@ DeviceEditDialog::DeviceEditDialog(const QString& title, DeviceEntry start, Chec
         baud_->addItem(QString::number(rate));
     }
     const QString baud = OptionText(entry_, "baud");
-    baud_->setCurrentText(baud.isEmpty() ? QString::fromLatin1(kDefaultBaud) : baud);
+    baud_->setCurrentText(baud.isEmpty() ? QString::number(kDefaultBaud) : baud);
 
     form_->addRow(tr("&Name:"), name_);
     form_->addRow(tr("&Kind:"), kind_);
@@ -217,7 +223,7 @@ void DeviceEditDialog::Test() {
     result_->setText(tr("Testing %1...").arg(Escaped(path)));
     result_->repaint();
     const unsigned typed = baud_->currentText().toUInt();
-    const LineProbeResult probe = ProbeLine(path, typed != 0 ? typed : 115200u);
+    const LineProbeResult probe = ProbeLine(path, typed != 0 ? typed : kDefaultBaud);
     QApplication::restoreOverrideCursor();
     if (probe.ok) {
         RememberLine(path);
@@ -245,7 +251,8 @@ DeviceEntry DeviceEditDialog::Edited() const {
         SetOption(edited.options, "path", LinePath().toStdString());
         // The default rate is not written out: the line stays as short as before.
         const std::string baud = baud_->currentText().trimmed().toStdString();
-        SetOption(edited.options, "baud", baud == kDefaultBaud ? std::string() : baud);
+        SetOption(edited.options, "baud",
+                  baud == std::to_string(kDefaultBaud) ? std::string() : baud);
     }
     SetOption(edited.options, "config", config_->currentData().toString().toStdString());
     SetOption(edited.options, "base", base_->text().trimmed().toStdString());

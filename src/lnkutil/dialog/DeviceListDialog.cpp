@@ -2,6 +2,7 @@
 
 #include "DeviceEditDialog.h"
 #include "ErrorBox.h"
+#include "FlashChips.h"
 #include "TableFile.h"
 
 #include <QCheckBox>
@@ -154,7 +155,7 @@ void DeviceListDialog::Refused(const std::string& reason) {
 
 void DeviceListDialog::Add() {
     DeviceEntry start;
-    start.options = {{"flash", "512k"}};
+    start.options = {{"flash", std::string(kDefaultFlashLayout)}};
     DeviceEditDialog dialog(
         tr("Add Device"), start, [this](const DeviceEntry& entry) { return Problem(entry, -1); },
         this);
