@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string_view>
+
 namespace tessary {
 namespace {
 
@@ -32,6 +35,12 @@ TEST_F(FlashGeometryTest, EveryTableIsSoundForEveryConfiguration) {
         }
         EXPECT_LT(layout.blockStarts.back(), layout.flashSize) << configuration;
         EXPECT_TRUE(layout.labels.empty() || layout.labels.size() == layout.blockStarts.size());
+        // Each label begins with its block's start, as the Erase Flash page shows it.
+        for (size_t i = 0; i < layout.labels.size(); ++i) {
+            char start[8];
+            std::snprintf(start, sizeof start, "%05Xh", layout.blockStarts[i]);
+            EXPECT_TRUE(std::string_view(layout.labels[i]).starts_with(start)) << layout.labels[i];
+        }
     }
 }
 
