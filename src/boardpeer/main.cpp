@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <string>
 #include <sys/prctl.h>
 
 using namespace tessary;
@@ -42,7 +43,8 @@ int main(int argc, char** argv) {
     int registerBase = 0;
 
     app.add_option("--tty", tty,
-                   "Answer on this tty (8N1 raw, at --baud or 115200) instead of a new pty");
+                   "Answer on this tty (8N1 raw, at --baud or " + std::to_string(kDefaultBaud) +
+                       ") instead of a new pty");
     app.add_option("--register-base", registerBase,
                    "First register of the memory controller: 0 to 0xF8, a multiple of 8")
         ->check(CLI::Range(0, 0xF8))

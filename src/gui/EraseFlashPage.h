@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MemoryConfigurations.h"
 #include "Page.h"
 
 #include <cstdint>
@@ -30,12 +31,14 @@ class EraseFlashPage : public Page {
         int selectAll;
         int selectNone;
     };
-    static constexpr BlockList kSmallList{1085, 1020, 7, 0, 0, 0};
-    static constexpr BlockList kLargeList{1084, 1027, 11, 3, 0, 0};
+    static constexpr BlockList kSmallList{1085, 1020, 7, ConfigurationNamed("q0").value, 0, 0};
+    static constexpr BlockList kLargeList{1084, 1027, 11, ConfigurationNamed("q3").value, 0, 0};
     // The Parvel lists: a check box per 128K block, in a scroll area inside the group box, with
     // "Select all" and "Select none" above it.
-    static constexpr BlockList kParvel4List{2000, 2001, 32, 5, 2100, 2101};
-    static constexpr BlockList kParvel16List{2200, 2201, 128, 6, 2400, 2401};
+    static constexpr BlockList kParvel4List{2000, 2001, 32, ConfigurationNamed("parvel4").value,
+                                            2100, 2101};
+    static constexpr BlockList kParvel16List{2200, 2201, 128, ConfigurationNamed("parvel16").value,
+                                             2400, 2401};
     static constexpr BlockList kLists[] = {kSmallList, kLargeList, kParvel4List, kParvel16List};
 
     explicit EraseFlashPage(QWidget* parent);
