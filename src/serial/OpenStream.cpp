@@ -49,6 +49,12 @@ OpenFailure ClassifyNetwork(int osError) {
     }
 }
 
+OpenedStream Opened(std::unique_ptr<ByteStream> stream) {
+    OpenedStream opened;
+    opened.stream = std::move(stream);
+    return opened;
+}
+
 OpenedStream Failed(OpenFailure failure, int osError) {
     OpenedStream opened;
     opened.failure = failure;
@@ -62,13 +68,14 @@ OpenedStream OpenNetwork(const NetworkLine& network, uint32_t baud) {
         const int error = errno;
         return Failed(ClassifyNetwork(error), error);
     }
-    OpenedStream opened;
     if (network.kind == NetworkLine::Kind::Raw) {
-        opened.stream = std::move(connection);
-    } else if (opened.stream = TelnetStream::Open(std::move(connection), baud); !opened.stream) {
+        return Opened(std::move(connection));
+    }
+    std::unique_ptr<TelnetStream> telnet = TelnetStream::Open(std::move(connection), baud);
+    if (!telnet) {
         return Failed(OpenFailure::Other, errno);
     }
-    return opened;
+    return Opened(std::move(telnet));
 }
 
 } // namespace
@@ -88,9 +95,7 @@ OpenedStream OpenStream(const std::string& path, uint32_t baud) {
         const int error = errno;
         return Failed(Classify(error), error);
     }
-    OpenedStream opened;
-    opened.stream = std::move(tty);
-    return opened;
+    return Opened(std::move(tty));
 }
 
 } // namespace tessary
