@@ -1,22 +1,16 @@
 #include "SerialLine.h"
 
+#include "ByteStream.h"
 #include "FrameCodec.h"
-#include "NetworkLine.h"
+#include "LineAllowance.h"
+#include "OpenStream.h"
 #include "RegisterPort.h"
 #include "ReplyDecode.h"
-#include "TtyConfig.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/file.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
-#include <termios.h>
-#include <unistd.h>
 
 namespace tessary {
 
@@ -25,13 +19,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// An exchange's reply must arrive whole within kTotal plus kPerByte for every byte of its
-// frame, counted from the moment the host starts waiting for it: a board that dribbles its bytes
-// cannot stretch the wait by sending one now and then. Writes get the same allowance.
-constexpr milliseconds kTotal{1000};
-constexpr milliseconds kPerByte{10};
-// How long a network line may take to accept the connection.
-constexpr int kConnectTimeoutMs = 3000;
 // After a failure the replies still due arrive back to back; a pause of twice the longest frame's
 // time on the line (at least kQuiet) means none is left. kDiscardLimit bounds the whole drain.
 constexpr milliseconds kQuiet{100};
@@ -39,13 +26,9 @@ constexpr std::chrono::seconds kDiscardLimit{3};
 // The largest frame on the line.
 constexpr int kMaxFrame = frame::kMaxPayload + frame::kOverhead;
 
-Clock::time_point DeadlineFor(Clock::time_point start, int bytes) {
-    return start + kTotal + kPerByte * bytes;
-}
-
 // The allowance of a frame of `bytes` bytes, in milliseconds.
 std::string AllowanceText(int bytes) {
-    return std::to_string((kTotal + kPerByte * bytes).count()) + " ms";
+    return std::to_string(allowance::For(bytes).count()) + " ms";
 }
 
 constexpr const char* kHungUpText =
@@ -53,41 +36,6 @@ constexpr const char* kHungUpText =
 
 // While a wait for the line could be cancelled, the cancel is looked at this often.
 constexpr milliseconds kCancelLook{50};
-
-OpenFailure Classify(int osError) {
-    switch (osError) {
-    case ENOENT:
-    case ENODEV:
-    case ENXIO:
-    case ENOTDIR:
-        return OpenFailure::NoSuchDevice;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return OpenFailure::PermissionDenied;
-    case EBUSY:
-    case EWOULDBLOCK:
-        return OpenFailure::Busy;
-    case ENOTTY:
-    case EISDIR:
-        return OpenFailure::NotASerialDevice;
-    default:
-        return OpenFailure::Other;
-    }
-}
-
-OpenFailure ClassifyNetwork(int osError) {
-    switch (osError) {
-    case ECONNREFUSED:
-        return OpenFailure::ConnectionRefused;
-    case EHOSTUNREACH:
-    case ENETUNREACH:
-    case ETIMEDOUT:
-        return OpenFailure::Unreachable;
-    default:
-        return OpenFailure::Other;
-    }
-}
 
 } // namespace
 
@@ -99,34 +47,8 @@ std::string TtyPath(const char* portName) {
     return "/dev/" + name;
 }
 
-std::string DescribeOpenFailure(OpenFailure failure, int osError) {
-    switch (failure) {
-    case OpenFailure::None:
-        return {};
-    case OpenFailure::NoSuchDevice:
-        return "no such device";
-    case OpenFailure::PermissionDenied:
-        return "permission denied; the user may need to be a member of the dialout group";
-    case OpenFailure::Busy:
-        return "device busy; another program is using it";
-    case OpenFailure::NotASerialDevice:
-        return "not a serial device";
-    case OpenFailure::ConnectionRefused:
-        return "connection refused: nothing accepts connections there; is the serial server "
-               "(ser2net) running, and on that port?";
-    case OpenFailure::Unreachable:
-        return std::string("cannot reach the server (") + std::strerror(osError) + ")";
-    case OpenFailure::BadNetworkAddress:
-        return "not a network line";
-    case OpenFailure::Other:
-        break;
-    }
-    return std::strerror(osError);
-}
-
-SerialLine::~SerialLine() {
-    CloseHandle();
-}
+SerialLine::SerialLine() = default;
+SerialLine::~SerialLine() = default;
 
 bool SerialLine::Initialize() {
     flags_ |= kFlagInitialised;
@@ -141,88 +63,38 @@ bool SerialLine::Open(const char* portName) {
         return Fail(kErrLineAlreadyOpen);
     }
     path_ = TtyPath(portName);
-    openFailure_ = OpenFailure::None;
-    if (const auto network = ParseNetworkLine(path_, openProblem_);
-        network || !openProblem_.empty()) {
-        return OpenNetwork(network);
-    }
-    const int fd = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    // One user of the line at a time: another program holding it makes this Open fail as busy.
-    const bool usable = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 && ConfigureTty(fd, baud_);
-    if (!usable) {
-        openErrno_ = errno;
-        openFailure_ = Classify(openErrno_);
-        if (fd >= 0) {
-            ::close(fd);
-        }
+    OpenedStream opened = OpenStream(path_, baud_);
+    openFailure_ = opened.failure;
+    openErrno_ = opened.osError;
+    openProblem_ = std::move(opened.problem);
+    if (!opened.stream) {
         return Fail(kErrLineOpenFailed);
     }
-    (void)ioctl(fd, TIOCEXCL);
-    // Bytes that reached the line before it was ours belong to no request of ours.
-    tcflush(fd, TCIFLUSH);
-    handle_ = fd;
+    stream_ = std::move(opened.stream);
     flags_ |= kFlagOpen;
     errorCode_ = 0;
     return true;
 }
 
-bool SerialLine::OpenNetwork(const std::optional<NetworkLine>& network) {
-    const int fd = network ? ConnectNetworkLine(*network, kConnectTimeoutMs) : -1;
-    if (fd < 0) {
-        openErrno_ = errno;
-        openFailure_ = network ? ClassifyNetwork(openErrno_) : OpenFailure::BadNetworkAddress;
-        return Fail(kErrLineOpenFailed);
-    }
-    handle_ = fd;
-    socket_ = true;
-    flags_ |= kFlagOpen;
-    errorCode_ = 0;
-    if (network->kind == NetworkLine::Kind::Rfc2217) {
-        telnet_.emplace();
-        const std::vector<uint8_t> opening = telnet_->Open(baud_);
-        if (!WriteRaw(opening.data(), opening.size())) {
-            openErrno_ = errno;
-            openFailure_ = OpenFailure::Other;
-            CloseHandle();
-            flags_ &= ~kFlagOpen;
-            return Fail(kErrLineOpenFailed);
-        }
-    }
-    return true;
-}
-
-void SerialLine::CloseHandle() {
-    if (handle_ >= 0) {
-        // Exclusive mode stays on the tty for as long as anyone holds it (a board simulator keeps
-        // its pty open): left set, it would turn away every later open by an ordinary user.
-        if (!socket_) {
-            (void)ioctl(handle_, TIOCNXCL);
-        }
-        ::close(handle_);
-        handle_ = -1;
-    }
-    socket_ = false;
-    hungUp_ = false;
+void SerialLine::CloseStream() {
+    stream_.reset();
     owed_ = 0;
-    telnet_.reset();
-    decoded_.clear();
-    decodedAt_ = 0;
 }
 
 bool SerialLine::Close() {
     if ((flags_ & kFlagInitialised) == 0) {
         return Fail(kErrLineNotInitialised);
     }
-    if (handle_ < 0) {
+    if (!stream_) {
         return Fail(kErrLineNotOpen);
     }
-    CloseHandle();
+    CloseStream();
     flags_ &= ~kFlagOpen;
     return true;
 }
 
 void SerialLine::Reset() {
-    CloseHandle();
+    CloseStream();
     flags_ = 0;
     errorCode_ = 0;
     openFailure_ = OpenFailure::None;
@@ -238,41 +110,9 @@ std::string SerialLine::OpenFailureText() const {
     return path_ + ": " + DescribeOpenFailure(openFailure_, openErrno_);
 }
 
-bool SerialLine::WriteAll(const uint8_t* bytes, int count) {
-    if (!telnet_) {
-        return WriteRaw(bytes, static_cast<size_t>(count));
-    }
-    std::vector<uint8_t> escaped;
-    TelnetComPort::Escape(bytes, static_cast<size_t>(count), escaped);
-    return WriteRaw(escaped.data(), escaped.size());
-}
-
-bool SerialLine::WriteRaw(const uint8_t* bytes, size_t count) {
-    const auto deadline = DeadlineFor(Clock::now(), static_cast<int>(count));
-    size_t written = 0;
-    while (written < count) {
-        // A server that closed the connection is an error here, never a SIGPIPE.
-        const ssize_t n = socket_ ? ::send(handle_, bytes + written, count - written, MSG_NOSIGNAL)
-                                  : ::write(handle_, bytes + written, count - written);
-        if (n > 0) {
-            written += static_cast<size_t>(n);
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else if (n < 0 && errno != EAGAIN) {
-            // A hung-up tty answers EIO, a closed connection EPIPE or ECONNRESET.
-            hungUp_ = hungUp_ || errno == EIO || errno == EPIPE || errno == ECONNRESET;
-            return false;
-        } else if (WaitFor(POLLOUT, deadline, CancelToken::Never()) != Wait::Ready) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Waits until the line is ready for `events`. A peer that hung up (or a descriptor in error) is
-// reported at once, never polled again and again until the deadline.
-SerialLine::Wait SerialLine::WaitFor(short events, Clock::time_point deadline,
-                                     const CancelToken& cancel) {
+// Waits until the line has something to read. A peer that hung up is reported at once, never
+// polled again and again until the deadline; a cancel is seen within kCancelLook.
+SerialLine::Wait SerialLine::WaitFor(Clock::time_point deadline, const CancelToken& cancel) {
     for (;;) {
         if (cancel.Cancelled()) {
             return Wait::Cancelled;
@@ -281,45 +121,38 @@ SerialLine::Wait SerialLine::WaitFor(short events, Clock::time_point deadline,
         if (now >= deadline) {
             return Wait::TimedOut;
         }
-        pollfd entry{handle_, events, 0};
         const auto left =
             std::chrono::ceil<milliseconds>(std::min<Clock::duration>(deadline - now, kCancelLook));
-        const int ready = poll(&entry, 1, static_cast<int>(left.count()));
-        if (ready > 0 && (entry.revents & events) != 0) {
+        switch (stream_->WaitReadable(static_cast<int>(left.count()))) {
+        case ByteStream::Readiness::Ready:
             return Wait::Ready;
-        }
-        if ((ready < 0 && errno != EINTR) ||
-            (ready > 0 && (entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)) {
-            hungUp_ = true;
+        case ByteStream::Readiness::HungUp:
             return Wait::HungUp;
+        case ByteStream::Readiness::Nothing:
+            break;
         }
     }
 }
 
 int SerialLine::ReadSome(uint8_t* buffer, int count, Clock::time_point deadline,
                          const CancelToken& cancel, Wait& ended) {
-    bool polledReadable = false;
     for (;;) {
-        const ssize_t n = ReadData(buffer, static_cast<size_t>(count));
+        const ssize_t n = stream_->Read(buffer, static_cast<size_t>(count));
         if (n > 0) {
             return static_cast<int>(n);
         }
-        if (n < 0 && errno == EINTR) {
+        if (errno == EINTR) {
             continue;
         }
-        // A raw tty answers 0 or EAGAIN while its queue is empty. An error, or nothing to read
-        // right after poll reported input, is a dead line: a hung-up tty reads as end of file
-        // and polls readable for ever. A Telnet line may poll readable for commands alone.
-        if ((n < 0 && errno != EAGAIN) || (polledReadable && !telnet_)) {
-            hungUp_ = true;
+        // Anything but an empty queue is a dead line: the stream has seen its peer go away.
+        if (errno != EAGAIN) {
             ended = Wait::HungUp;
             return 0;
         }
-        ended = WaitFor(POLLIN, deadline, cancel);
+        ended = WaitFor(deadline, cancel);
         if (ended != Wait::Ready) {
             return 0;
         }
-        polledReadable = true;
     }
 }
 
@@ -336,39 +169,6 @@ int SerialLine::ReadUntil(uint8_t* buffer, int wanted, Clock::time_point deadlin
         got += n;
     }
     return got;
-}
-
-ssize_t SerialLine::ReadData(uint8_t* buffer, size_t count) {
-    if (!telnet_) {
-        const ssize_t n = ::read(handle_, buffer, count);
-        if (n == 0 && socket_) {
-            errno = ECONNRESET; // the server closed the connection
-            return -1;
-        }
-        return n;
-    }
-    while (decodedAt_ == decoded_.size()) {
-        decoded_.clear();
-        decodedAt_ = 0;
-        uint8_t raw[512];
-        const ssize_t n = ::read(handle_, raw, sizeof(raw));
-        if (n == 0) {
-            errno = ECONNRESET;
-            return -1;
-        }
-        if (n < 0) {
-            return n;
-        }
-        std::vector<uint8_t> answers;
-        telnet_->Take(raw, static_cast<size_t>(n), decoded_, answers);
-        if (!answers.empty() && !WriteRaw(answers.data(), answers.size())) {
-            return -1;
-        }
-    }
-    const size_t n = std::min(count, decoded_.size() - decodedAt_);
-    std::memcpy(buffer, decoded_.data() + decodedAt_, n);
-    decodedAt_ += n;
-    return static_cast<ssize_t>(n);
 }
 
 Clock::duration SerialLine::QuietTime() const {
@@ -435,10 +235,12 @@ bool SerialLine::SendFrame(int length, const uint8_t* payload) {
     const int size = frame::Encode(payload, length, bytes);
     // The whole frame goes out in one write: the line carries the same bytes as one write per
     // byte would, without a system call for each of them.
-    if (!WriteAll(bytes, size)) {
-        return hungUp_ ? Fail(kErrLineHungUp, kHungUpText)
-                       : Fail(kErrWriteIncomplete,
-                              "the request could not be sent within " + AllowanceText(size));
+    if (!stream_->WriteAll(bytes, static_cast<size_t>(size),
+                           allowance::Deadline(Clock::now(), size))) {
+        return stream_->HungUp()
+                   ? Fail(kErrLineHungUp, kHungUpText)
+                   : Fail(kErrWriteIncomplete,
+                          "the request could not be sent within " + AllowanceText(size));
     }
     errorCode_ = 0;
     failure_.clear();
@@ -466,11 +268,11 @@ bool SerialLine::ReceiveFrame(int capacity, int& length, uint8_t* buffer,
     const auto start = Clock::now();
     uint8_t announced = 0;
     Wait ended = Wait::Ready;
-    if (ReadUntil(&announced, 1, DeadlineFor(start, 1), cancel, ended) == 0) {
+    if (ReadUntil(&announced, 1, allowance::Deadline(start, 1), cancel, ended) == 0) {
         return FailWait(ended, kErrNoReply, "no reply within " + AllowanceText(1));
     }
     const int size = announced;
-    const auto deadline = DeadlineFor(start, size + frame::kOverhead);
+    const auto deadline = allowance::Deadline(start, size + frame::kOverhead);
     // The whole frame is read before it is judged: a reply too long for the buffer is read off
     // the line into scratch space and dropped, so the next exchange starts clean.
     uint8_t frameBytes[kMaxFrame];

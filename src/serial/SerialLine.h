@@ -2,31 +2,16 @@
 
 #include "Cancel.h"
 #include "DefaultBaud.h"
-#include "TelnetComPort.h"
+#include "OpenFailure.h"
 
 #include <chrono>
 #include <cstdint>
-#include <optional>
+#include <memory>
 #include <string>
-#include <sys/types.h>
-#include <vector>
 
 namespace tessary {
 
-// Why the last Open of a serial line failed, in terms the person at the machine can act on.
-enum class OpenFailure {
-    None,
-    NoSuchDevice,
-    PermissionDenied,
-    Busy,
-    NotASerialDevice,
-    ConnectionRefused,
-    Unreachable,
-    BadNetworkAddress,
-    Other,
-};
-
-struct NetworkLine;
+class ByteStream;
 
 // The serial line to a board: a tty at 115200 baud (or the rate set), 8 data bits, no parity, one
 // stop bit, raw, without flow control, DTR and RTS held off; or a serial line behind a network
@@ -38,7 +23,7 @@ class SerialLine {
     static constexpr uint32_t kFlagOpen = 0x1u;
     static constexpr uint32_t kFlagInitialised = 0x80000000u;
 
-    SerialLine() = default;
+    SerialLine();
     ~SerialLine();
     SerialLine(const SerialLine&) = delete;
     SerialLine& operator=(const SerialLine&) = delete;
@@ -95,15 +80,8 @@ class SerialLine {
     }
     // Fails with what ended the wait; `timedOut` (in words: `late`) when the time ran out.
     bool FailWait(Wait ended, int32_t timedOut, std::string late);
-    void CloseHandle();
-    bool OpenNetwork(const std::optional<NetworkLine>& network);
-    bool WriteAll(const uint8_t* bytes, int count);
-    bool WriteRaw(const uint8_t* bytes, size_t count);
-    // Like read(2) on the line's data: a Telnet line's commands are taken out (and answered), a
-    // connection the server closed is an error, an empty queue is -1 with EAGAIN or 0.
-    ssize_t ReadData(uint8_t* buffer, size_t count);
-    Wait WaitFor(short events, std::chrono::steady_clock::time_point deadline,
-                 const CancelToken& cancel);
+    void CloseStream();
+    Wait WaitFor(std::chrono::steady_clock::time_point deadline, const CancelToken& cancel);
     // Reads what has arrived, at most `count` bytes, first waiting for some until the deadline;
     // 0 when none came, `ended` saying why.
     int ReadSome(uint8_t* buffer, int count, std::chrono::steady_clock::time_point deadline,
@@ -114,7 +92,8 @@ class SerialLine {
     std::chrono::steady_clock::duration QuietTime() const;
 
     uint32_t flags_ = 0;
-    int handle_ = -1;
+    // The open line's bytes: a tty, a raw TCP connection or a Telnet session.
+    std::unique_ptr<ByteStream> stream_;
     int32_t errorCode_ = 0;
     std::string failure_;
     OpenFailure openFailure_ = OpenFailure::None;
@@ -124,20 +103,11 @@ class SerialLine {
     std::string path_;
     uint32_t baud_ = kDefaultBaud;
     int requestLimit_ = 65;
-    bool socket_ = false;
-    bool hungUp_ = false;
     // Bytes of a frame still to come when a cancel cut its reception short.
     int owed_ = 0;
-    std::optional<TelnetComPort> telnet_;
-    std::vector<uint8_t> decoded_;
-    size_t decodedAt_ = 0;
 };
 
 // Where a port name lives: "COM1" is /dev/COM1, a name with a '/' is taken as it stands.
 std::string TtyPath(const char* portName);
-
-// Words for an open failure ("no such device", "permission denied ..."); OpenFailureText says
-// more of a malformed network line, in the words of ParseNetworkLine.
-std::string DescribeOpenFailure(OpenFailure failure, int osError);
 
 } // namespace tessary
