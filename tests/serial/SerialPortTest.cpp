@@ -223,7 +223,7 @@ TEST_F(SerialPortTest, NoReplyEndsAfterAboutOneSecond) {
     EXPECT_EQ(port.ErrorCode(), kErrNoReply);
     EXPECT_FALSE(present);
     EXPECT_GE(elapsed, std::chrono::milliseconds(900));
-    EXPECT_LT(elapsed, std::chrono::milliseconds(1500));
+    EXPECT_LT(elapsed, std::chrono::seconds(3)); // the allowance, not a retry or more
 }
 
 TEST_F(SerialPortTest, OverLongReplyIsDroppedAndTheLineStaysUsable) {
