@@ -53,7 +53,8 @@ using RewindList = std::function<int32_t(int32_t offset, RegisterPair* pairs)>;
 
 // A link over which single bytes are written to and read from numbered 8-bit registers of the
 // logic on the board. Every operation is synchronous and reports success; on failure the port
-// keeps an error code. Destroying a port closes it when it is open.
+// keeps an error code. A port that owns its link (the library's, a serial port over its own
+// line) closes it when destroyed.
 //
 // The calls that take a CancelToken carry transfers of any length: the port cuts them into what
 // it can carry at once and looks at the token between the pieces; a cancelled transfer fails

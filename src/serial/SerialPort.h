@@ -101,8 +101,6 @@ class SerialPort final : public RegisterPort {
     // of 62 bytes from register 0x07): no reply within 1010 ms"; empty when nothing failed since
     // the port was opened.
     std::string FailureText() const override;
-    // The same without the line's name.
-    const std::string& RequestFailureText() const { return failure_; }
 
   private:
     // What a reply delivers, and where.
