@@ -2,6 +2,7 @@
 // LibraryPort -> liblnkutil -> simulated board), against memcpy + memcmp of the same bytes in
 // the same run. The report's last line gives the ratio of the two rates.
 #include "MemoryController.h"
+#include "PortFactory.h"
 #include "Session.h"
 #include "lnkutil.h"
 
@@ -56,8 +57,13 @@ void BM_ControllerRoad(benchmark::State& state) {
     const Session& session = BenchSession();
     const auto data = MakeData();
     std::vector<uint8_t> back(TransferBlockSize);
-    MemoryController controller(session);
-    if (!controller.CreatePort(nullptr) || !controller.Connect(session.deviceName.c_str())) {
+    const BuiltPort built = BuildPort(session);
+    if (!built.port) {
+        state.SkipWithError("cannot build the port");
+        return;
+    }
+    MemoryController controller(session, *built.port);
+    if (!controller.Connect(session.deviceName.c_str())) {
         state.SkipWithError("cannot connect to the simulated board");
         return;
     }
@@ -75,7 +81,6 @@ void BM_ControllerRoad(benchmark::State& state) {
         }
     }
     controller.Disconnect();
-    controller.Release();
     state.SetBytesProcessed(state.iterations() * int64_t{kTotal});
 }
 

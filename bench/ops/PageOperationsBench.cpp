@@ -6,6 +6,7 @@
 #include "FlashErase.h"
 #include "LoadOperations.h"
 #include "MemoryController.h"
+#include "PortFactory.h"
 #include "Session.h"
 #include "Sinks.h"
 #include "StoreOperations.h"
@@ -101,8 +102,12 @@ tessary::LoadRequest WholeFile(const std::string& path, bool autoErase) {
 // The bare road of a verified load: blocks written with WriteRam, read back and compared. The
 // blocks come from the file, or (path empty) from memory: the controller transfer alone.
 bool BareLoad(const tessary::Session& session, const std::string& path) {
-    tessary::MemoryController controller(session);
-    if (!controller.CreatePort(nullptr) || !controller.Connect(session.deviceName.c_str())) {
+    const tessary::BuiltPort built = tessary::BuildPort(session);
+    if (!built.port) {
+        return false;
+    }
+    tessary::MemoryController controller(session, *built.port);
+    if (!controller.Connect(session.deviceName.c_str())) {
         return false;
     }
     const int fd = path.empty() ? -1 : ::open(path.c_str(), O_RDONLY);
@@ -119,15 +124,18 @@ bool BareLoad(const tessary::Session& session, const std::string& path) {
         ::close(fd);
     }
     controller.Disconnect();
-    controller.Release();
     return ok;
 }
 
 // The bare road of a store: ReadRam blocks written straight into the file, or (path empty)
 // nowhere: the controller transfer alone.
 bool BareStore(const tessary::Session& session, const std::string& path) {
-    tessary::MemoryController controller(session);
-    if (!controller.CreatePort(nullptr) || !controller.Connect(session.deviceName.c_str())) {
+    const tessary::BuiltPort built = tessary::BuildPort(session);
+    if (!built.port) {
+        return false;
+    }
+    tessary::MemoryController controller(session, *built.port);
+    if (!controller.Connect(session.deviceName.c_str())) {
         return false;
     }
     const int fd = path.empty() ? -1 : ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -141,7 +149,6 @@ bool BareStore(const tessary::Session& session, const std::string& path) {
         ok = ::close(fd) == 0 && ok;
     }
     controller.Disconnect();
-    controller.Release();
     return ok;
 }
 

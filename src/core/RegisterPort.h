@@ -2,6 +2,8 @@
 
 #include <climits>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace tessary {
@@ -36,11 +38,27 @@ enum PortError : int32_t {
     // The person cancelled the transfer; it stopped between two frames or while waiting for a
     // reply.
     kErrCancelled = 2052,
+    // The port cannot do what was asked of it (a write with interleaved read-back).
+    kErrNotSupported = 2053,
 };
+
+class CancelToken;
+
+// The most pairs a rewind list of RegisterPort::WriteRepeatReadBack may hold.
+inline constexpr int32_t kMaxRewindPairs = 8;
+
+// Lists, into `pairs` (at most kMaxRewindPairs), what sets the address back to the piece that
+// starts `offset` bytes into a block, after whatever makes the memory readable; returns how many.
+using RewindList = std::function<int32_t(int32_t offset, RegisterPair* pairs)>;
 
 // A link over which single bytes are written to and read from numbered 8-bit registers of the
 // logic on the board. Every operation is synchronous and reports success; on failure the port
-// keeps an error code.
+// keeps an error code. A port that owns its link (the library's, a serial port over its own
+// line) closes it when destroyed.
+//
+// The calls that take a CancelToken carry transfers of any length: the port cuts them into what
+// it can carry at once and looks at the token between the pieces; a cancelled transfer fails
+// with kErrCancelled.
 class RegisterPort {
   public:
     static constexpr uint32_t kFlagOpen = 0x1u;
@@ -52,6 +70,10 @@ class RegisterPort {
     // Stores names shorter than 32 characters; a longer one leaves the field empty.
     virtual void SetDeviceName(const char* text);
     virtual bool Open() = 0;
+    // Opens the device at `path`, which may be longer than the device-name field holds (as the
+    // /dev/serial/by-id/ names of USB adapters and network lines are). A port that knows its
+    // device otherwise opens that.
+    virtual bool OpenPath(const char* path);
     virtual bool Close() = 0;
     virtual bool Probe(bool& present) = 0;
     virtual bool GetIdentity(int capacity, char* text) = 0;
@@ -62,11 +84,43 @@ class RegisterPort {
     virtual bool GetReg(uint8_t address, uint8_t& data) = 0;
     virtual bool GetRegRepeat(int32_t count, uint8_t address, uint8_t* data) = 0;
     virtual bool GetRegSet(int32_t count, RegisterPair* pairs) = 0;
+
+    // `count` bytes to (from) register `address`, in as many pieces as the port needs; the
+    // controller advances its address after every data byte, so each piece continues where the
+    // last one ended.
+    virtual bool WriteRepeat(int32_t count, uint8_t address, const uint8_t* data,
+                             const CancelToken& cancel);
+    virtual bool ReadRepeat(int32_t count, uint8_t address, uint8_t* data,
+                            const CancelToken& cancel);
+    // A register list of any length, in order.
+    virtual bool WriteList(int32_t count, const RegisterPair* pairs, const CancelToken& cancel);
+    // A register list sent ahead of what follows it: a port that can overlaps the two and takes
+    // its answer with the next transfer (a failure may show there); others just send it.
+    virtual bool WriteListAhead(int32_t count, const RegisterPair* pairs) {
+        return PutRegSet(count, pairs);
+    }
+    // Reads back the registers a list names (one the port carries at once) into its data bytes,
+    // after taking the answers of anything still under way.
+    virtual bool ReadList(int32_t count, RegisterPair* pairs, const CancelToken& cancel);
+    // True when a written block is best read back piece by piece as it is written: the reads then
+    // share the link with the writes. Such a port does WriteRepeatReadBack; others refuse it.
+    virtual bool InterleavesReadBack() const { return false; }
+    // Writes `count` bytes to register `reg` and reads every piece back as soon as it is written:
+    // the write, then the list rewind(offset, pairs), then the read into `readBack`; the address
+    // then stands after the piece again, where the next write goes on.
+    virtual bool WriteRepeatReadBack(int32_t count, uint8_t reg, const uint8_t* data,
+                                     uint8_t* readBack, const RewindList& rewind,
+                                     const CancelToken& cancel);
+
+    // The size of the open board's Flash, when the board makes it known.
+    virtual std::optional<uint32_t> FlashSize() const { return std::nullopt; }
     // Why the last Open failed, in words for the user; empty when the port has nothing to add.
     virtual std::string OpenFailureText() const { return {}; }
     // Why the last register access failed, in words for the user: where, which request and how;
     // empty when the port has nothing to add to its error code.
     virtual std::string FailureText() const { return {}; }
+    // Why the open board did not answer the exchanges that connect to it, in words for the user.
+    virtual std::string NoAnswerText() const { return FailureText(); }
     // The most bytes one repeat call of the open port should carry for a cancel to be seen within
     // about a tenth of a second: a call runs to its end once begun.
     virtual int32_t RepeatPiece() const { return INT32_MAX; }

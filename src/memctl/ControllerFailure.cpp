@@ -3,50 +3,12 @@
 #include "MemoryController.h"
 
 #include "HexText.h"
-#include "SerialLine.h"
-#include "SerialPort.h"
 
 namespace tessary {
 
-std::string MemoryController::LineFailureText() const {
-    return serialLine_ ? serialLine_->OpenFailureText() : std::string();
-}
-
 std::string MemoryController::ConnectFailureText() const {
-    std::string text = LineFailureText();
-    if (text.empty() && port_) {
-        text = port_->OpenFailureText();
-    }
-    if (!text.empty() || !connected_) {
-        return text;
-    }
-    if (serialPort_ == nullptr) {
-        const std::string library = port_ ? port_->FailureText() : std::string();
-        return library.empty()
-                   ? "board '" + session_.deviceName + "' did not complete a register access"
-                   : library;
-    }
-    const std::string where = "the board on " + session_.deviceName;
-    const std::string how = " (" + serialPort_->RequestFailureText() + ")";
-    switch (errorCode_) {
-    case kErrNoReply:
-    case kErrReadIncomplete:
-        return "no answer from " + where + "; is it powered and running the memory controller?" +
-               how;
-    case kErrLineHungUp:
-        return "the line to " + where + " hung up: the board, its adapter or the serial server " +
-               "went away" + how;
-    case kErrWrongReply:
-    case kErrReplyCutShort:
-    case kErrReplyTooLong:
-    case kErrBadChecksum:
-        return where +
-               " answered, but not as the memory controller does; check the baud rate "
-               "and the design loaded into the board" +
-               how;
-    default:
-        return where + " failed to respond" + how;
-    }
+    const std::string text = port_.OpenFailureText();
+    return !text.empty() || !connected_ ? text : port_.NoAnswerText();
 }
 
 std::string MemoryController::FailureText() const {
@@ -98,7 +60,7 @@ std::string MemoryController::FailureText() const {
         what = "reading the Flash status";
         break;
     }
-    std::string how = port_ ? port_->FailureText() : std::string();
+    std::string how = port_.FailureText();
     if (how.empty()) {
         how = "error " + std::to_string(errorCode_);
     }

@@ -4,31 +4,25 @@
 #include "Session.h"
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 
 namespace tessary {
 
 class CancelToken;
-class MessageSink;
-class SerialLine;
-class SerialPort;
 
 // Bytes moved per transfer call by every load and store.
 inline constexpr int32_t TransferBlockSize = 8192;
 
-// Error code of a CreatePort that could not build the serial line or its port.
-inline constexpr int32_t kErrOutOfMemory = 256;
 // Error code of an operation that found no memory controller at the register base: the address
 // registers read back 0xFF 0xFF 0xFF, as registers outside the block do, after another address
 // was set.
 inline constexpr int32_t kErrNoController = 257;
 
-// The PC-side client of the board's memory controller, built for one operation: it creates the
-// port the session's interface type selects, connects, runs register sequences, and is released
-// again. No connection outlives it. A cancel is noticed between the frames of a long transfer.
-// The session and the token must outlive the controller.
+// The PC-side client of the board's memory controller, built for one operation over a port that
+// is given to it: it connects through the port and runs register sequences. A cancel is noticed
+// between the pieces of a long transfer (the frames of a serial line). The session, the port and
+// the token must outlive the controller.
 //
 // The first address an operation sets is read back (one exchange more): a controller answers with
 // the address, while registers outside its block read 0xFF. Address registers that read 0xFF 0xFF
@@ -36,26 +30,22 @@ inline constexpr int32_t kErrNoController = 257;
 // access fails with kErrNoController before any data moves; any other read-back is accepted.
 class MemoryController {
   public:
-    explicit MemoryController(const Session& session);
-    MemoryController(const Session& session, const CancelToken& cancel);
-    ~MemoryController();
+    MemoryController(const Session& session, RegisterPort& port);
+    MemoryController(const Session& session, RegisterPort& port, const CancelToken& cancel);
     MemoryController(const MemoryController&) = delete;
     MemoryController& operator=(const MemoryController&) = delete;
 
-    // owner receives the box shown for an interface type the program does not know.
-    bool CreatePort(MessageSink* owner);
     bool Connect(const char* deviceName);
     bool Disconnect();
-    void Release();
 
     bool SetAddress(uint32_t address);
     bool WriteRam(uint32_t address, const uint8_t* buffer, int32_t count);
     bool ReadRam(uint32_t address, uint8_t* buffer, int32_t count);
     bool WriteFlash(uint32_t address, const uint8_t* buffer, int32_t count);
     bool ReadFlash(uint32_t address, uint8_t* buffer, int32_t count);
-    // True when a written block is best read back piece by piece as it is written (a serial
-    // board with the compact read: the reads then share the line with the writes).
-    bool InterleavesReadBack() const;
+    // True when a written block is best read back piece by piece as it is written (the port's
+    // reads then share the link with the writes).
+    bool InterleavesReadBack() const { return port_.InterleavesReadBack(); }
     // Writes a block and reads each piece back right after it (Flash: in read-array mode).
     bool WriteRamReadBack(uint32_t address, const uint8_t* buffer, uint8_t* readBack,
                           int32_t count);
@@ -74,11 +64,9 @@ class MemoryController {
     void HoldCancel(bool held) { cancelHeld_ = held; }
     int32_t ErrorCode() const { return errorCode_; }
     const char* Identity() const { return identity_; }
-    // The size of the board's Flash, when the board made it known while connecting (a fast
-    // board's identity) or the device library knows it (a simulated board).
+    // The size of the board's Flash, when the connected board makes it known (a fast board's
+    // identity, a simulated board's device).
     std::optional<uint32_t> BoardFlashSize() const;
-    // Why the serial line could not be opened, in words for the user; empty otherwise.
-    std::string LineFailureText() const;
     // Why the last Connect failed, in words for the user: the line or device that could not be
     // opened and why, or the board that did not answer; empty when nothing more is known.
     std::string ConnectFailureText() const;
@@ -110,7 +98,6 @@ class MemoryController {
         int32_t count = 0;
     };
 
-    bool CreateSerialPort();
     void Begin(Doing doing, uint32_t address = 0, int32_t count = 0);
     // Once per operation, after the first address other than 0xFFFFFF went out (and before any
     // data follows it): reads the address registers back and fails with kErrNoController when
@@ -122,6 +109,8 @@ class MemoryController {
     const CancelToken& Token() const;
     uint8_t Reg(uint8_t offset) const;
     bool FailFromPort();
+    // The address registers set to `address` (its low 24 bits), in the first three pairs.
+    void ListAddress(uint32_t address, RegisterPair* pairs) const;
     bool SendSet(const RegisterPair* pairs, int32_t count);
     bool SendAddress(uint32_t address);
     bool SetAddressAhead(uint32_t address);
@@ -131,15 +120,11 @@ class MemoryController {
     bool WriteReadBack(uint8_t reg, uint32_t address, const uint8_t* buffer, uint8_t* readBack,
                        int32_t count, bool readArray);
 
-    MessageSink* owner_ = nullptr;
     const Session& session_;
+    RegisterPort& port_;
     const CancelToken& cancel_;
-    std::unique_ptr<SerialLine> serialLine_;
     bool connected_ = false;
     bool cancelHeld_ = false;
-    std::unique_ptr<RegisterPort> port_;
-    // port_ itself when it is a serial port: long transfers go out through its window.
-    SerialPort* serialPort_ = nullptr;
     int32_t errorCode_ = 0;
     Exchange exchange_;
     bool baseChecked_ = false;

@@ -1,5 +1,6 @@
 #include "BlankCheck.h"
 
+#include "Connection.h"
 #include "FlashGeometry.h"
 #include "MemoryController.h"
 #include "OperationSupport.h"
@@ -39,17 +40,16 @@ bool BlankCheckFlash(const Session& session, std::span<const int32_t> blocks,
                      MessageSink& messages, const CancelToken& cancel) {
     ProgressScope progress(status);
     results.clear();
-    MemoryController controller(session, cancel);
-    ControllerTeardown teardown(controller);
-    if (!controller.CreatePort(&messages)) {
-        ShowStringTableError(messages, kStrOutOfMemory);
+    Connection connection(session, cancel);
+    const ConnectTexts texts = StringTableConnectTexts();
+    if (!connection.OpenPort(texts, messages)) {
         return false;
     }
     status.SetStatusText("Connecting");
-    if (!controller.Connect(session.deviceName.c_str())) {
-        ShowStringTableError(messages, kStrFlashError, controller.ConnectFailureText());
+    if (!connection.Connect(texts, messages)) {
         return false;
     }
+    MemoryController& controller = connection.Controller();
     controller.ReadArrayMode(); // a broken link shows in the first read
     int64_t erased = 0;
     for (const int32_t index : blocks) {

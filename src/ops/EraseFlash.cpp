@@ -2,6 +2,7 @@
 
 #include "BlankCheck.h"
 #include "BoardFlash.h"
+#include "Connection.h"
 #include "FlashGeometry.h"
 #include "MemoryController.h"
 #include "OperationSupport.h"
@@ -28,17 +29,16 @@ bool EraseBlocks(const Session& session, std::span<const int32_t> blocks, bool s
                  StatusSink& status, MessageSink& messages, const CancelToken& cancel,
                  const FlashWait& wait) {
     ProgressScope progress(status);
-    MemoryController controller(session, cancel);
-    ControllerTeardown teardown(controller);
-    if (!controller.CreatePort(&messages)) {
-        ShowStringTableError(messages, kStrOutOfMemory);
+    Connection connection(session, cancel);
+    const ConnectTexts texts = StringTableConnectTexts();
+    if (!connection.OpenPort(texts, messages)) {
         return false;
     }
     status.SetStatusText("Connecting");
-    if (!controller.Connect(session.deviceName.c_str())) {
-        ShowStringTableError(messages, kStrFlashError, controller.ConnectFailureText());
+    if (!connection.Connect(texts, messages)) {
         return false;
     }
+    MemoryController& controller = connection.Controller();
     if (!BoardFlashMatches(controller, session.memoryConfiguration, LoadResString(kStrErrorCaption),
                            messages)) {
         return false;

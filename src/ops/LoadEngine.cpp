@@ -2,6 +2,7 @@
 
 #include "BinarySource.h"
 #include "BulkMemory.h"
+#include "Connection.h"
 #include "FormFields.h"
 #include "ImageSource.h"
 #include "ImageText.h"
@@ -191,15 +192,13 @@ bool TransferBlocks(const LoadRequest& request, LoadSource& source, LoadTarget& 
     return true;
 }
 
-// Everything between building the controller and the final status text. The file is closed and
-// the controller torn down when this returns, whatever the outcome.
-LoadResult LoadWithController(const Session& session, const LoadRequest& request,
-                              LoadTarget& target, MemoryController& controller, int32_t& length,
-                              int64_t& moved, StatusSink& status, MessageSink& messages,
-                              std::string& fileProblem) {
+// Everything between building the port and the final status text. The file is closed when this
+// returns, whatever the outcome.
+LoadResult LoadThroughPort(const LoadRequest& request, LoadTarget& target, Connection& connection,
+                           int32_t& length, int64_t& moved, StatusSink& status,
+                           MessageSink& messages, std::string& fileProblem) {
     const LoadPageTexts& texts = target.Texts();
     InputFile file;
-    ControllerTeardown teardown(controller);
     if (request.contents) {
         file.OpenBytes(request.contents);
     } else if (!file.Open(request.fileName)) {
@@ -233,11 +232,10 @@ LoadResult LoadWithController(const Session& session, const LoadRequest& request
                    fileProblem)) {
         return fileProblem.empty() ? LoadResult::Failed : LoadResult::Refused;
     }
-    if (!controller.Connect(session.deviceName.c_str())) {
-        messages.ShowMessageWithCause("Unable to connect to target board", texts.caption,
-                                      MessageIcon::Error, true, controller.ConnectFailureText());
+    if (!connection.Connect(PageConnectTexts(texts.caption), messages)) {
         return LoadResult::Failed;
     }
+    MemoryController& controller = connection.Controller();
     const bool loaded =
         target.Prepare(controller, request, source->Ranges(), status, messages) &&
         TransferBlocks(request, *source, target, controller, status, messages, moved);
@@ -253,16 +251,15 @@ LoadOutcome RunLoad(const Session& session, const LoadRequest& request, LoadTarg
                     StatusSink& status, MessageSink& messages, const CancelToken& cancel) {
     ProgressScope progress(status);
     const LoadPageTexts& texts = target.Texts();
-    MemoryController controller(session, cancel);
-    if (!controller.CreatePort(&messages)) {
-        messages.ShowMessage("Out of memory", texts.caption, MessageIcon::Error, true);
+    Connection connection(session, cancel);
+    if (!connection.OpenPort(PageConnectTexts(texts.caption), messages)) {
         return {};
     }
     int32_t length = request.length;
     int64_t moved = 0;
     LoadOutcome outcome;
-    outcome.result = LoadWithController(session, request, target, controller, length, moved, status,
-                                        messages, outcome.fileProblem);
+    outcome.result = LoadThroughPort(request, target, connection, length, moved, status, messages,
+                                     outcome.fileProblem);
     if (outcome.result == LoadResult::Failed && cancel.Cancelled()) {
         status.SetStatusText(CancelledLoadText(moved, length) + target.CancelNote());
         return outcome;

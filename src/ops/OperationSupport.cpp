@@ -43,13 +43,6 @@ void ReportTransferFailure(MessageSink& messages, const MemoryController& contro
     }
 }
 
-ControllerTeardown::~ControllerTeardown() {
-    if (controller_.IsConnected()) {
-        controller_.Disconnect();
-    }
-    controller_.Release();
-}
-
 ProgressScope::~ProgressScope() {
     status_.EndProgress();
 }

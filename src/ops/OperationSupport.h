@@ -32,19 +32,6 @@ void ShowStringTableError(MessageSink& messages, int entry, const std::string& c
 void ReportTransferFailure(MessageSink& messages, const MemoryController& controller,
                            const std::string& statusText, const std::string& caption);
 
-// Ends an operation's use of its controller, on every path: disconnects when the port was opened,
-// then releases the port.
-class ControllerTeardown {
-  public:
-    explicit ControllerTeardown(MemoryController& controller) : controller_(controller) {}
-    ~ControllerTeardown();
-    ControllerTeardown(const ControllerTeardown&) = delete;
-    ControllerTeardown& operator=(const ControllerTeardown&) = delete;
-
-  private:
-    MemoryController& controller_;
-};
-
 // Takes any progress display away when an operation ends, however it ends.
 class ProgressScope {
   public:

@@ -1,3 +1,4 @@
+#include "Connection.h"
 #include "ImageWriter.h"
 #include "MemoryController.h"
 #include "OperationSupport.h"
@@ -65,15 +66,13 @@ class FileFormatter {
     std::string text_;
 };
 
-StoreResult Transfer(const Session& session, const StoreRequest& request, StoreSource& source,
-                     MemoryController& controller, OutputFile& file, std::vector<uint8_t>& block,
-                     StatusSink& status, MessageSink& messages) {
-    ControllerTeardown teardown(controller);
-    if (!controller.Connect(session.deviceName.c_str())) {
-        messages.ShowMessageWithCause("Unable to connect to target board", source.Texts().caption,
-                                      MessageIcon::Error, true, controller.ConnectFailureText());
+StoreResult Transfer(const StoreRequest& request, StoreSource& source, Connection& connection,
+                     OutputFile& file, std::vector<uint8_t>& block, StatusSink& status,
+                     MessageSink& messages) {
+    if (!connection.Connect(PageConnectTexts(source.Texts().caption), messages)) {
         return StoreResult::Failed;
     }
+    MemoryController& controller = connection.Controller();
     if (!source.FitsBoard(controller, messages)) {
         return StoreResult::Failed;
     }
@@ -137,14 +136,12 @@ bool StoreToFile(const Session& session, const StoreRequest& request, StoreSourc
                                       MessageIcon::None, true, file.Cause());
         return false;
     }
-    MemoryController controller(session, cancel);
-    if (!controller.CreatePort(&messages)) {
+    Connection connection(session, cancel);
+    if (!connection.OpenPort(PageConnectTexts(texts.caption), messages)) {
         file.Abandon();
-        messages.ShowMessage("Out of memory", texts.caption, MessageIcon::Error, true);
         return false;
     }
-    StoreResult result =
-        Transfer(session, request, source, controller, file, block, status, messages);
+    StoreResult result = Transfer(request, source, connection, file, block, status, messages);
     if (result == StoreResult::Stored) {
         if (!file.Commit()) {
             result = StoreResult::WriteFailed;

@@ -67,8 +67,7 @@ bool GetRegSetInFrames(SerialPort& port, int32_t count, RegisterPair* pairs,
 }
 
 bool PutRegRepeatReadBackInFrames(SerialPort& port, int32_t count, uint8_t reg, const uint8_t* data,
-                                  uint8_t* readBack,
-                                  const std::function<int32_t(int32_t, RegisterPair*)>& rewind,
+                                  uint8_t* readBack, const RewindList& rewind,
                                   const CancelToken& cancel) {
     const protocol::FrameLimits limits = port.Limits();
     return InPieces(port, count, std::min(limits.repeatWrite, limits.repeatRead), cancel,

@@ -4,7 +4,6 @@
 #include "RegisterPort.h"
 
 #include <cstdint>
-#include <functional>
 
 namespace tessary {
 
@@ -29,9 +28,6 @@ bool PutRegSetInFrames(SerialPort& port, int32_t count, const RegisterPair* pair
 bool GetRegSetInFrames(SerialPort& port, int32_t count, RegisterPair* pairs,
                        const CancelToken& cancel = CancelToken::Never());
 
-// The most pairs `rewind` of PutRegRepeatReadBackInFrames may list.
-inline constexpr int32_t kMaxRewindPairs = 8;
-
 // Writes `count` bytes to register `reg` and reads every piece back as soon as it is written:
 // the write, then the register list rewind(offset, pairs) (at most kMaxRewindPairs; it sets the
 // address back to the piece's start, after whatever makes the memory readable), then the read
@@ -39,8 +35,7 @@ inline constexpr int32_t kMaxRewindPairs = 8;
 // With a window, on a full-duplex line, the reads come back while the next writes go out. A
 // cancel is looked at between pieces, as above.
 bool PutRegRepeatReadBackInFrames(SerialPort& port, int32_t count, uint8_t reg, const uint8_t* data,
-                                  uint8_t* readBack,
-                                  const std::function<int32_t(int32_t, RegisterPair*)>& rewind,
+                                  uint8_t* readBack, const RewindList& rewind,
                                   const CancelToken& cancel = CancelToken::Never());
 
 } // namespace tessary

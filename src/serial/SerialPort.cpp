@@ -1,6 +1,7 @@
 #include "SerialPort.h"
 
 #include "FrameCodec.h"
+#include "FramedAccess.h"
 #include "HexText.h"
 #include "ReplyDecode.h"
 #include "SerialLine.h"
@@ -61,6 +62,21 @@ std::string DescribeRequest(const uint8_t* request, int length) {
 
 } // namespace
 
+SerialPort::SerialPort(std::unique_ptr<SerialLine> line) : ownLine_(std::move(line)) {
+    Initialize(*ownLine_);
+}
+
+SerialPort::~SerialPort() {
+    if (!ownLine_) {
+        return; // the caller's line: the caller closes it
+    }
+    if ((flags_ & kFlagOpen) != 0) {
+        Close();
+    }
+    Uninitialize();
+    ownLine_->Reset();
+}
+
 bool SerialPort::Initialize(SerialLine& line) {
     line_ = &line;
     flags_ |= kFlagInitialised;
@@ -89,6 +105,7 @@ bool SerialPort::OpenPath(const char* path) {
     line_->SetRequestLimit(LimitsFor(fast_).payload);
     outOfStep_ = false;
     failure_.clear();
+    path_ = path;
     if (!line_->Open(path)) {
         return LineFailed();
     }
@@ -345,6 +362,69 @@ bool SerialPort::IssueGetRegSet(int32_t count, RegisterPair* pairs, const Cancel
         request[1 + i] = pairs[i].address;
     }
     return Issue(request, count + 1, {kReplySetValues, Delivery::SetPairs, count, pairs}, cancel);
+}
+
+bool SerialPort::WriteRepeat(int32_t count, uint8_t address, const uint8_t* data,
+                             const CancelToken& cancel) {
+    return PutRegRepeatInFrames(*this, count, address, data, cancel);
+}
+
+bool SerialPort::ReadRepeat(int32_t count, uint8_t address, uint8_t* data,
+                            const CancelToken& cancel) {
+    return GetRegRepeatInFrames(*this, count, address, data, cancel);
+}
+
+bool SerialPort::WriteList(int32_t count, const RegisterPair* pairs, const CancelToken& cancel) {
+    return PutRegSetInFrames(*this, count, pairs, cancel);
+}
+
+bool SerialPort::WriteListAhead(int32_t count, const RegisterPair* pairs) {
+    return IssuePutRegSet(count, pairs);
+}
+
+bool SerialPort::ReadList(int32_t count, RegisterPair* pairs, const CancelToken& cancel) {
+    return IssueGetRegSet(count, pairs, cancel) && Complete(cancel);
+}
+
+bool SerialPort::WriteRepeatReadBack(int32_t count, uint8_t reg, const uint8_t* data,
+                                     uint8_t* readBack, const RewindList& rewind,
+                                     const CancelToken& cancel) {
+    if (!InterleavesReadBack()) {
+        return RegisterPort::WriteRepeatReadBack(count, reg, data, readBack, rewind, cancel);
+    }
+    return PutRegRepeatReadBackInFrames(*this, count, reg, data, readBack, rewind, cancel);
+}
+
+std::optional<uint32_t> SerialPort::FlashSize() const {
+    return fast_ ? fast_->flashSize : std::nullopt;
+}
+
+std::string SerialPort::OpenFailureText() const {
+    return line_ != nullptr ? line_->OpenFailureText() : std::string();
+}
+
+std::string SerialPort::NoAnswerText() const {
+    const std::string where = "the board on " + path_;
+    const std::string how = " (" + failure_ + ")";
+    switch (errorCode_) {
+    case kErrNoReply:
+    case kErrReadIncomplete:
+        return "no answer from " + where + "; is it powered and running the memory controller?" +
+               how;
+    case kErrLineHungUp:
+        return "the line to " + where + " hung up: the board, its adapter or the serial server " +
+               "went away" + how;
+    case kErrWrongReply:
+    case kErrReplyCutShort:
+    case kErrReplyTooLong:
+    case kErrBadChecksum:
+        return where +
+               " answered, but not as the memory controller does; check the baud rate "
+               "and the design loaded into the board" +
+               how;
+    default:
+        return where + " failed to respond" + how;
+    }
 }
 
 } // namespace tessary

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -15,9 +16,11 @@ namespace tessary {
 class SerialLine;
 
 // A RegisterPort over a serial line. Every operation sends one request frame and receives its
-// reply frame. The line belongs to the caller; the port only uses it. A repeated access or a
-// register list that does not fit one frame is refused with kErrFrameTooLong before anything is
-// sent (FramedAccess.h carries longer ones as several frames).
+// reply frame. The line is the port's own when it is built with one (destroying the port then
+// closes and resets it), else it belongs to the caller, who hands it to Initialize. A repeated
+// access or a register list that does not fit one frame is refused with kErrFrameTooLong before
+// anything is sent (FramedAccess.h carries longer ones as several frames); the cancel-aware calls
+// of RegisterPort carry them in frames, as many in flight as the window allows.
 //
 // A board that announces the fast protocol at the end of its identity (read by GetIdentity) gets
 // longer frames and the compact read. The Issue calls keep up to Window() requests in flight: each
@@ -33,13 +36,18 @@ class SerialLine;
 // with kErrCancelled, sending nothing, until the port is closed (an Open starts clean).
 class SerialPort final : public RegisterPort {
   public:
+    SerialPort() = default;
+    // A port over its own line (initialised by the caller), itself initialised.
+    explicit SerialPort(std::unique_ptr<SerialLine> line);
+    ~SerialPort() override;
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+
     bool Initialize(SerialLine& line);
     void Uninitialize() override;
     // Opens the line at the device name.
     bool Open() override;
-    // Opens the line at `path`, which may be longer than the device-name field holds (as the
-    // /dev/serial/by-id/ names of USB adapters and network lines are).
-    bool OpenPath(const char* path);
+    bool OpenPath(const char* path) override;
     bool Close() override;
     bool Probe(bool& present) override;
     bool GetIdentity(int capacity, char* text) override;
@@ -49,6 +57,26 @@ class SerialPort final : public RegisterPort {
     bool GetReg(uint8_t address, uint8_t& data) override;
     bool GetRegRepeat(int32_t count, uint8_t address, uint8_t* data) override;
     bool GetRegSet(int32_t count, RegisterPair* pairs) override;
+
+    bool WriteRepeat(int32_t count, uint8_t address, const uint8_t* data,
+                     const CancelToken& cancel) override;
+    bool ReadRepeat(int32_t count, uint8_t address, uint8_t* data,
+                    const CancelToken& cancel) override;
+    bool WriteList(int32_t count, const RegisterPair* pairs, const CancelToken& cancel) override;
+    // Goes out in the same window as what follows: no wait for its reply between the two.
+    bool WriteListAhead(int32_t count, const RegisterPair* pairs) override;
+    bool ReadList(int32_t count, RegisterPair* pairs, const CancelToken& cancel) override;
+    // A board with the compact read: the reads then share the line with the writes.
+    bool InterleavesReadBack() const override { return Limits().compactRead; }
+    bool WriteRepeatReadBack(int32_t count, uint8_t reg, const uint8_t* data, uint8_t* readBack,
+                             const RewindList& rewind, const CancelToken& cancel) override;
+    // The size a fast board announced with its identity.
+    std::optional<uint32_t> FlashSize() const override;
+    // Why the line could not be opened.
+    std::string OpenFailureText() const override;
+    // Why the board on the line did not answer, with the request that failed: no answer, a line
+    // that hung up, or answers that are not the memory controller's.
+    std::string NoAnswerText() const override;
 
     // Requests in flight at once: `window` (1 to 32) forces it; 0 takes the board's announcement,
     // and 1 for a board that announces nothing.
@@ -73,8 +101,6 @@ class SerialPort final : public RegisterPort {
     // of 62 bytes from register 0x07): no reply within 1010 ms"; empty when nothing failed since
     // the port was opened.
     std::string FailureText() const override;
-    // The same without the line's name.
-    const std::string& RequestFailureText() const { return failure_; }
 
   private:
     // What a reply delivers, and where.
@@ -103,7 +129,10 @@ class SerialPort final : public RegisterPort {
     // Fails `request` with `code`, `how` saying what went wrong, and drains as Abandon does.
     bool FailRequest(const Pending& request, int32_t code, const std::string& how);
 
+    std::unique_ptr<SerialLine> ownLine_;
     SerialLine* line_ = nullptr;
+    // The path the line was last opened at.
+    std::string path_;
     int32_t forcedWindow_ = 0;
     std::optional<protocol::FastCapabilities> fast_;
     std::array<Pending, kMaxInFlight> inFlight_{};

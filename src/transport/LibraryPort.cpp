@@ -40,52 +40,67 @@ int32_t SerialRepeatPiece(const std::string& device) {
     return std::max<int32_t>(256, static_cast<int32_t>(baud / 100));
 }
 
-// The meaning of each of the library's error codes (lnkutil_erc.h).
-const char* DescribeLibraryError(LnkErc error) {
-    switch (error) {
-    case LNK_ERC_NOT_INITIALISED:
-        return "the library is not initialised";
-    case LNK_ERC_NULL_POINTER:
-        return "a null pointer was passed";
-    case LNK_ERC_BAD_COUNT:
-        return "a count outside what one call carries";
-    case LNK_ERC_UNKNOWN_HANDLE:
-        return "the device is not open";
-    case LNK_ERC_UNKNOWN_DEVICE:
-        return "no device of that name in the device table";
-    case LNK_ERC_OPEN_FAILED:
-        return "the device could not be opened";
-    case LNK_ERC_ACCESS_FAILED:
-        return "the board did not complete the register access";
-    case LNK_ERC_TOO_MANY_HANDLES:
-        return "every handle is in use";
-    case LNK_ERC_UNSUPPORTED:
-        return "this build cannot open devices of that kind";
-    default:
-        return "an error the library does not name";
+// The library's error codes (lnkutil_erc.h) in words.
+struct LibraryError {
+    LnkErc code;
+    const char* words;
+};
+constexpr LibraryError kLibraryErrors[] = {
+    {LNK_ERC_NOT_INITIALISED, "the library is not initialised"},
+    {LNK_ERC_NULL_POINTER, "a null pointer was passed"},
+    {LNK_ERC_BAD_COUNT, "a count outside what one call carries"},
+    {LNK_ERC_UNKNOWN_HANDLE, "the device is not open"},
+    {LNK_ERC_UNKNOWN_DEVICE, "no device of that name in the device table"},
+    {LNK_ERC_OPEN_FAILED, "the device could not be opened"},
+    {LNK_ERC_ACCESS_FAILED, "the board did not complete the register access"},
+    {LNK_ERC_TOO_MANY_HANDLES, "every handle is in use"},
+    {LNK_ERC_UNSUPPORTED, "this build cannot open devices of that kind"},
+};
+
+const char* LibraryErrorWords(LnkErc code) {
+    for (const LibraryError& error : kLibraryErrors) {
+        if (error.code == code) {
+            return error.words;
+        }
     }
+    return "an error the library does not name";
 }
 
 } // namespace
 
-bool LibraryPort::FailCall(int32_t code, LnkErc error) {
-    libraryError_ = error;
+LibraryPort::~LibraryPort() {
+    if ((flags_ & kFlagOpen) != 0) {
+        Close();
+    }
+}
+
+bool LibraryPort::Called(bool done, int32_t code) {
+    if (done) {
+        return true;
+    }
+    error_ = call_;
     return Fail(code);
 }
 
 std::string LibraryPort::FailureText() const {
-    if (libraryError_ == 0) {
+    if (error_ == 0) {
         return {};
     }
     std::string text = "board '" + session_.deviceName + "': the device library's error " +
-                       std::to_string(libraryError_) + " (" + DescribeLibraryError(libraryError_) +
-                       ")";
+                       std::to_string(error_) + " (" + LibraryErrorWords(error_) + ")";
     char detail[256] = {};
     if (LnkGetAccessFailure(handle_, detail, sizeof(detail)) && detail[0] != '\0') {
         text += ": ";
         text += detail;
     }
     return text;
+}
+
+std::string LibraryPort::NoAnswerText() const {
+    const std::string library = FailureText();
+    return library.empty()
+               ? "board '" + session_.deviceName + "' did not complete a register access"
+               : library;
 }
 
 bool LibraryPort::Initialize() {
@@ -99,10 +114,9 @@ void LibraryPort::Uninitialize() {
 }
 
 bool LibraryPort::Open() {
-    LnkErc error = 0;
     openFailure_.clear();
-    libraryError_ = 0;
-    if (!LnkOpenData(&handle_, session_.deviceName.c_str(), &error, nullptr)) {
+    error_ = 0;
+    if (!LnkOpenData(&handle_, session_.deviceName.c_str(), &call_, nullptr)) {
         char text[256];
         openFailure_ = LnkGetOpenFailure(text, sizeof(text)) ? text : "";
         return false;
@@ -114,8 +128,7 @@ bool LibraryPort::Open() {
 
 bool LibraryPort::Close() {
     if (handle_ != 0) {
-        LnkErc error = 0;
-        LnkCloseData(handle_, &error);
+        LnkCloseData(handle_, &call_);
     }
     flags_ &= ~kFlagOpen;
     return true;
@@ -132,8 +145,7 @@ bool LibraryPort::GetIdentity(int capacity, char* text) {
     }
     // The library's boards need not identify themselves: one that does not (a serial board that
     // gives no identity) is the empty text, as a serial board without one is.
-    LnkErc error = 0;
-    if (!LnkGetIdentity(handle_, text, capacity, &error) && capacity > 0) {
+    if (!LnkGetIdentity(handle_, text, capacity, &call_) && capacity > 0) {
         text[0] = '\0';
     }
     return true;
@@ -152,22 +164,15 @@ bool LibraryPort::PutReg(uint8_t address, uint8_t data) {
     if (!IsOpen()) {
         return false;
     }
-    LnkErc error = 0;
-    if (!LnkPutReg(handle_, address, data, &error, nullptr)) {
-        return FailCall(kErrWriteIncomplete, error);
-    }
-    return true;
+    return Called(LnkPutReg(handle_, address, data, &call_, nullptr), kErrWriteIncomplete);
 }
 
 bool LibraryPort::PutRegRepeat(int32_t count, uint8_t address, const uint8_t* data) {
     if (!IsOpen()) {
         return false;
     }
-    LnkErc error = 0;
-    if (!LnkPutRegRepeat(handle_, address, data, count, &error, nullptr)) {
-        return FailCall(kErrWriteIncomplete, error);
-    }
-    return true;
+    return Called(LnkPutRegRepeat(handle_, address, data, count, &call_, nullptr),
+                  kErrWriteIncomplete);
 }
 
 bool LibraryPort::PutRegSet(int32_t count, const RegisterPair* pairs) {
@@ -177,7 +182,8 @@ bool LibraryPort::PutRegSet(int32_t count, const RegisterPair* pairs) {
     // The local arrays hold 68 pairs; a longer or negative set is refused before anything is
     // copied, so nothing is ever written past them.
     if (count < 0 || count > kMaxSetPairs) {
-        return FailCall(kErrWriteIncomplete, LNK_ERC_BAD_COUNT);
+        call_ = LNK_ERC_BAD_COUNT;
+        return Called(false, kErrWriteIncomplete);
     }
     uint8_t addresses[kMaxSetPairs];
     uint8_t values[kMaxSetPairs];
@@ -185,11 +191,8 @@ bool LibraryPort::PutRegSet(int32_t count, const RegisterPair* pairs) {
         addresses[i] = pairs[i].address;
         values[i] = pairs[i].data;
     }
-    LnkErc error = 0;
-    if (!LnkPutRegSet(handle_, addresses, values, count, &error, nullptr)) {
-        return FailCall(kErrWriteIncomplete, error);
-    }
-    return true;
+    return Called(LnkPutRegSet(handle_, addresses, values, count, &call_, nullptr),
+                  kErrWriteIncomplete);
 }
 
 bool LibraryPort::GetReg(uint8_t address, uint8_t& data) {
@@ -197,22 +200,15 @@ bool LibraryPort::GetReg(uint8_t address, uint8_t& data) {
     if (!IsOpen()) {
         return false;
     }
-    LnkErc error = 0;
-    if (!LnkGetReg(handle_, address, &data, &error, nullptr)) {
-        return FailCall(kErrReadIncomplete, error);
-    }
-    return true;
+    return Called(LnkGetReg(handle_, address, &data, &call_, nullptr), kErrReadIncomplete);
 }
 
 bool LibraryPort::GetRegRepeat(int32_t count, uint8_t address, uint8_t* data) {
     if (!IsOpen()) {
         return false;
     }
-    LnkErc error = 0;
-    if (!LnkGetRegRepeat(handle_, address, data, count, &error, nullptr)) {
-        return FailCall(kErrReadIncomplete, error);
-    }
-    return true;
+    return Called(LnkGetRegRepeat(handle_, address, data, count, &call_, nullptr),
+                  kErrReadIncomplete);
 }
 
 bool LibraryPort::GetRegSet(int32_t count, RegisterPair* pairs) {
@@ -220,16 +216,17 @@ bool LibraryPort::GetRegSet(int32_t count, RegisterPair* pairs) {
         return false;
     }
     if (count < 0 || count > kMaxSetPairs) {
-        return FailCall(kErrReadIncomplete, LNK_ERC_BAD_COUNT);
+        call_ = LNK_ERC_BAD_COUNT;
+        return Called(false, kErrReadIncomplete);
     }
     uint8_t addresses[kMaxSetPairs];
     uint8_t values[kMaxSetPairs];
     for (int32_t i = 0; i < count; ++i) {
         addresses[i] = pairs[i].address;
     }
-    LnkErc error = 0;
-    if (!LnkGetRegSet(handle_, addresses, values, count, &error, nullptr)) {
-        return FailCall(kErrReadIncomplete, error);
+    if (!Called(LnkGetRegSet(handle_, addresses, values, count, &call_, nullptr),
+                kErrReadIncomplete)) {
+        return false;
     }
     for (int32_t i = 0; i < count; ++i) {
         pairs[i].data = values[i];

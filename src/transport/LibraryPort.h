@@ -15,6 +15,9 @@ namespace tessary {
 class LibraryPort final : public RegisterPort {
   public:
     explicit LibraryPort(const Session& session) : session_(session) {}
+    ~LibraryPort() override;
+    LibraryPort(const LibraryPort&) = delete;
+    LibraryPort& operator=(const LibraryPort&) = delete;
 
     // Largest set the port splits into its address and data arrays.
     static constexpr int32_t kMaxSetPairs = 68;
@@ -38,20 +41,26 @@ class LibraryPort final : public RegisterPort {
     // the device said of it: "board 'Sim': the device library's error 7 (the board did not
     // complete the register access)".
     std::string FailureText() const override;
+    // The library's words, else that the board did not complete a register access.
+    std::string NoAnswerText() const override;
     // A board on a serial line takes its time: a tenth of a second of its line; others have no
     // limit.
     int32_t RepeatPiece() const override { return repeatPiece_; }
 
     LnkHandle Handle() const { return handle_; }
     // The size of the open board's Flash, when the library knows it.
-    std::optional<uint32_t> FlashSize() const;
+    std::optional<uint32_t> FlashSize() const override;
 
   private:
-    // Keeps the library's error code of a failed call and fails with `code`.
-    bool FailCall(int32_t code, LnkErc error);
+    // Passes on the library's answer `done` to the call that filled call_: a failed call keeps
+    // call_ for the words of its failure and fails with `code`.
+    bool Called(bool done, int32_t code);
 
     const Session& session_;
-    LnkErc libraryError_ = 0;
+    // Where every call puts the library's error code.
+    LnkErc call_ = 0;
+    // The library's error code of the last failed call.
+    LnkErc error_ = 0;
     LnkHandle handle_ = 0;
     std::string openFailure_;
     int32_t repeatPiece_ = INT32_MAX;

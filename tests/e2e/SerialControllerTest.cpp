@@ -2,11 +2,14 @@
 // whole 8192-byte blocks cut into frames, Flash sequences, the board's faults, and the board
 // process itself.
 #include "MemoryController.h"
+#include "PortFactory.h"
 #include "SerialBoardFixture.h"
 
 #include <chrono>
 #include <csignal>
+#include <memory>
 #include <numeric>
+#include <optional>
 #include <vector>
 
 namespace tessary::test {
@@ -24,15 +27,15 @@ std::vector<uint8_t> Pattern(size_t size, uint8_t seed) {
 
 class SerialControllerTest : public SerialBoardFixture {
   protected:
-    // CreatePort and Connect; the controller is released by TearDown.
+    // Builds the session's port and a controller over it, and connects; TearDown closes the port.
     bool Connect() {
-        return controller.CreatePort(nullptr) && controller.Connect(session.deviceName.c_str());
+        port = BuildPort(session).port;
+        controller.emplace(session, *port);
+        return controller->Connect(session.deviceName.c_str());
     }
     void TearDown() override {
-        if (controller.IsConnected()) {
-            controller.Disconnect();
-        }
-        controller.Release();
+        controller.reset();
+        port.reset();
         SerialBoardFixture::TearDown();
     }
     // Polls as the host does, giving up only after far longer than any simulated erase takes: a
@@ -41,7 +44,7 @@ class SerialControllerTest : public SerialBoardFixture {
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (std::chrono::steady_clock::now() < giveUp) {
             uint8_t status = 0;
-            if (!controller.ReadFlashStatus(status)) {
+            if (!controller->ReadFlashStatus(status)) {
                 return false;
             }
             if (status & 0x80) {
@@ -51,19 +54,20 @@ class SerialControllerTest : public SerialBoardFixture {
         return false;
     }
 
-    MemoryController controller{session};
+    std::unique_ptr<RegisterPort> port;
+    std::optional<MemoryController> controller;
 };
 
 TEST_F(SerialControllerTest, ConnectFetchesTheIdentity) {
     StartBoard({"--identity", "Board on the bench", "--protocol", "basic"});
-    ASSERT_TRUE(Connect()) << controller.ErrorCode();
-    EXPECT_STREQ(controller.Identity(), "Board on the bench");
+    ASSERT_TRUE(Connect()) << controller->ErrorCode();
+    EXPECT_STREQ(controller->Identity(), "Board on the bench");
 }
 
 TEST_F(SerialControllerTest, AFastBoardAnnouncesItselfAtTheEndOfItsIdentity) {
     StartBoard({"--identity", "Board on the bench", "--flash", "1m"});
-    ASSERT_TRUE(Connect()) << controller.ErrorCode();
-    EXPECT_STREQ(controller.Identity(), "Board on the bench {fast w=16 m=255 f=100000}");
+    ASSERT_TRUE(Connect()) << controller->ErrorCode();
+    EXPECT_STREQ(controller->Identity(), "Board on the bench {fast w=16 m=255 f=100000}");
 }
 
 TEST_F(SerialControllerTest, WholeBlocksOfRamRoundTrip) {
@@ -73,16 +77,17 @@ TEST_F(SerialControllerTest, WholeBlocksOfRamRoundTrip) {
     const auto first = Pattern(TransferBlockSize, 1);
     const auto second = Pattern(TransferBlockSize, 2);
     const auto wrapped = Pattern(5000, 3);
-    ASSERT_TRUE(controller.WriteRam(0x10000, first.data(), TransferBlockSize));
-    ASSERT_TRUE(controller.WriteRam(0x10000 + TransferBlockSize, second.data(), TransferBlockSize));
-    ASSERT_TRUE(controller.WriteRam(0xFFF000, wrapped.data(), 5000));
+    ASSERT_TRUE(controller->WriteRam(0x10000, first.data(), TransferBlockSize));
+    ASSERT_TRUE(
+        controller->WriteRam(0x10000 + TransferBlockSize, second.data(), TransferBlockSize));
+    ASSERT_TRUE(controller->WriteRam(0xFFF000, wrapped.data(), 5000));
 
     std::vector<uint8_t> back(2 * TransferBlockSize);
-    ASSERT_TRUE(controller.ReadRam(0x10000, back.data(), 2 * TransferBlockSize));
+    ASSERT_TRUE(controller->ReadRam(0x10000, back.data(), 2 * TransferBlockSize));
     EXPECT_TRUE(std::equal(first.begin(), first.end(), back.begin()));
     EXPECT_TRUE(std::equal(second.begin(), second.end(), back.begin() + TransferBlockSize));
     std::vector<uint8_t> low(5000 - 0x1000);
-    ASSERT_TRUE(controller.ReadRam(0, low.data(), static_cast<int32_t>(low.size())));
+    ASSERT_TRUE(controller->ReadRam(0, low.data(), static_cast<int32_t>(low.size())));
     EXPECT_TRUE(std::equal(low.begin(), low.end(), wrapped.begin() + 0x1000));
 }
 
@@ -90,12 +95,12 @@ TEST_F(SerialControllerTest, FlashEraseProgramAndReadBack) {
     StartBoard({"--busy-reads", "4"});
     ASSERT_TRUE(Connect());
     const auto data = Pattern(TransferBlockSize, 9);
-    ASSERT_TRUE(controller.EraseBlock(0x60000));
+    ASSERT_TRUE(controller->EraseBlock(0x60000));
     ASSERT_TRUE(WaitReady());
-    ASSERT_TRUE(controller.WriteFlash(0x60000, data.data(), TransferBlockSize));
-    ASSERT_TRUE(controller.ReadArrayMode());
+    ASSERT_TRUE(controller->WriteFlash(0x60000, data.data(), TransferBlockSize));
+    ASSERT_TRUE(controller->ReadArrayMode());
     std::vector<uint8_t> back(TransferBlockSize);
-    ASSERT_TRUE(controller.ReadFlash(0x60000, back.data(), TransferBlockSize));
+    ASSERT_TRUE(controller->ReadFlash(0x60000, back.data(), TransferBlockSize));
     EXPECT_EQ(back, data);
 }
 
@@ -103,9 +108,9 @@ TEST_F(SerialControllerTest, BoardPacedLikeARealLineAnswersTheSame) {
     StartBoard({"--baud", "115200"});
     ASSERT_TRUE(Connect());
     const auto data = Pattern(500, 8);
-    ASSERT_TRUE(controller.WriteRam(0x777, data.data(), 500));
+    ASSERT_TRUE(controller->WriteRam(0x777, data.data(), 500));
     std::vector<uint8_t> back(500);
-    ASSERT_TRUE(controller.ReadRam(0x777, back.data(), 500));
+    ASSERT_TRUE(controller->ReadRam(0x777, back.data(), 500));
     EXPECT_EQ(back, data);
 }
 
@@ -114,9 +119,9 @@ TEST_F(SerialControllerTest, RegisterBlockAtTheTopOfTheRegisterSpace) {
     session.registerBase = 0xF8;
     ASSERT_TRUE(Connect());
     const auto data = Pattern(300, 4);
-    ASSERT_TRUE(controller.WriteRam(0x123456, data.data(), 300));
+    ASSERT_TRUE(controller->WriteRam(0x123456, data.data(), 300));
     std::vector<uint8_t> back(300);
-    ASSERT_TRUE(controller.ReadRam(0x123456, back.data(), 300));
+    ASSERT_TRUE(controller->ReadRam(0x123456, back.data(), 300));
     EXPECT_EQ(back, data);
 }
 
@@ -142,17 +147,17 @@ TEST_P(SerialFaultTest, FaultOnAReplyOfTheReadBack) {
     StartBoard(options);
     ASSERT_TRUE(Connect());
     const auto data = Pattern(TransferBlockSize, 5);
-    ASSERT_TRUE(controller.WriteRam(0x4000, data.data(), TransferBlockSize));
+    ASSERT_TRUE(controller->WriteRam(0x4000, data.data(), TransferBlockSize));
     std::vector<uint8_t> back(TransferBlockSize);
     const auto start = Clock::now();
-    const bool read = controller.ReadRam(0x4000, back.data(), TransferBlockSize);
+    const bool read = controller->ReadRam(0x4000, back.data(), TransferBlockSize);
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
     if (GetParam().error == 0) {
         ASSERT_TRUE(read);
         EXPECT_EQ(back, data);
     } else {
         EXPECT_FALSE(read);
-        EXPECT_EQ(controller.ErrorCode(), GetParam().error);
+        EXPECT_EQ(controller->ErrorCode(), GetParam().error);
     }
 }
 
@@ -182,8 +187,8 @@ TEST_F(SerialControllerTest, BoardThatStopsAnsweringEndsTheTransfer) {
     ASSERT_TRUE(Connect());
     const auto data = Pattern(TransferBlockSize, 6);
     const auto start = Clock::now();
-    EXPECT_FALSE(controller.WriteRam(0, data.data(), TransferBlockSize));
-    EXPECT_EQ(controller.ErrorCode(), kErrNoReply);
+    EXPECT_FALSE(controller->WriteRam(0, data.data(), TransferBlockSize));
+    EXPECT_EQ(controller->ErrorCode(), kErrNoReply);
     // One reply's allowance, not one for each of the block's frames.
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
 }
@@ -192,8 +197,8 @@ TEST_F(SerialControllerTest, StartUpDefaultPortDoesNotExist) {
     StartBoard();
     session.deviceName = "COM1";
     EXPECT_FALSE(Connect());
-    EXPECT_FALSE(controller.IsConnected());
-    EXPECT_EQ(controller.LineFailureText(), "/dev/COM1: no such device");
+    EXPECT_FALSE(controller->IsConnected());
+    EXPECT_EQ(controller->ConnectFailureText(), "/dev/COM1: no such device");
 }
 
 class BoardProcessSignalTest : public ::testing::TestWithParam<int> {};
@@ -209,11 +214,12 @@ TEST_P(BoardProcessSignalTest, EndsCleanlyInTheMiddleOfAStall) {
     Session session;
     session.interfaceType = kInterfaceSerial;
     session.deviceName = process.Path();
-    MemoryController controller(session);
-    ASSERT_TRUE(controller.CreatePort(nullptr));
-    EXPECT_FALSE(controller.Connect(session.deviceName.c_str()));
-    controller.Disconnect();
-    controller.Release();
+    {
+        const BuiltPort built = BuildPort(session);
+        ASSERT_TRUE(built.port);
+        MemoryController controller(session, *built.port);
+        EXPECT_FALSE(controller.Connect(session.deviceName.c_str()));
+    } // the port closes here
     const auto start = Clock::now();
     EXPECT_EQ(process.Stop(GetParam()), 0);
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));

@@ -4,6 +4,7 @@
 #include "BoardProcess.h"
 #include "LoadOperations.h"
 #include "MemoryController.h"
+#include "PortFactory.h"
 #include "RecordingSinks.h"
 #include "Ser2netProcess.h"
 #include "SerialLine.h"
@@ -223,11 +224,12 @@ TEST_F(SerialRoadTest, ARefusedConnectionIsAnOpenFailureThatSaysSo) {
     Session session;
     session.interfaceType = kInterfaceSerial;
     session.deviceName = "tcp://127.0.0.1:" + std::to_string(FreeTcpPort());
-    MemoryController controller(session);
-    ASSERT_TRUE(controller.CreatePort(nullptr));
+    const BuiltPort built = BuildPort(session);
+    ASSERT_TRUE(built.port);
+    MemoryController controller(session, *built.port);
     EXPECT_FALSE(controller.Connect(session.deviceName.c_str()));
-    EXPECT_NE(controller.LineFailureText().find("connection refused"), std::string::npos)
-        << controller.LineFailureText();
+    EXPECT_NE(controller.ConnectFailureText().find("connection refused"), std::string::npos)
+        << controller.ConnectFailureText();
 }
 
 TEST_F(SerialRoadTest, AServerThatHangsUpEndsTheExchangeAtOnceAndNeverKillsTheHost) {

@@ -1,12 +1,15 @@
 #include "MemoryController.h"
 #include "FlashGeometry.h"
+#include "PortFactory.h"
 #include "SimBoard.h"
 #include "SimFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <numeric>
+#include <optional>
 #include <vector>
 
 namespace tessary {
@@ -17,18 +20,23 @@ using testing::TracedCall;
 
 class MemoryControllerTest : public SimBoardTest {
   protected:
-    MemoryController controller{session};
+    std::unique_ptr<RegisterPort> port;
+    std::optional<MemoryController> controller;
 
+    // The port the session selects and a controller over it.
+    void Build() {
+        port = BuildPort(session).port;
+        ASSERT_TRUE(port);
+        controller.emplace(session, *port);
+    }
     void Connect() {
-        ASSERT_TRUE(controller.CreatePort(&messages));
-        ASSERT_TRUE(controller.Connect(session.deviceName.c_str()));
+        Build();
+        ASSERT_TRUE(controller->Connect(session.deviceName.c_str()));
         trace.clear();
     }
     void TearDown() override {
-        if (controller.IsConnected()) {
-            controller.Disconnect();
-        }
-        controller.Release();
+        controller.reset();
+        port.reset(); // closes the port
         SimBoardTest::TearDown();
     }
     static std::vector<uint8_t> Pattern(size_t size, uint8_t seed) {
@@ -43,43 +51,31 @@ class MemoryControllerTest : public SimBoardTest {
 };
 
 TEST_F(MemoryControllerTest, ConnectOpensProbesAndLeavesTheControllerIdle) {
-    ASSERT_TRUE(controller.CreatePort(&messages));
-    ASSERT_TRUE(controller.Connect(session.deviceName.c_str()));
-    EXPECT_TRUE(controller.IsConnected());
-    EXPECT_STREQ(controller.Identity(), "Tessary simulated board, 512K Flash");
+    Build();
+    ASSERT_TRUE(controller->Connect(session.deviceName.c_str()));
+    EXPECT_TRUE(controller->IsConnected());
+    EXPECT_STREQ(controller->Identity(), "Tessary simulated board, 512K Flash");
     ASSERT_EQ(trace.size(), 1u);
     EXPECT_EQ(trace[0].call, LnkTraceCall::PutReg);
     EXPECT_EQ(trace[0].address, 0);
     EXPECT_EQ(trace[0].data, std::vector<uint8_t>{0xFF});
-    EXPECT_TRUE(controller.Disconnect());
-    EXPECT_FALSE(controller.IsConnected());
-    controller.Release();
-    controller.Release(); // safe twice
+    EXPECT_TRUE(controller->Disconnect());
+    EXPECT_FALSE(controller->IsConnected());
 }
 
 TEST_F(MemoryControllerTest, ConnectToAnUnknownDeviceFailsUnconnected) {
-    ASSERT_TRUE(controller.CreatePort(&messages));
+    Build();
     session.deviceName = "NoSuchBoard";
-    EXPECT_FALSE(controller.Connect("NoSuchBoard"));
-    EXPECT_FALSE(controller.IsConnected());
+    EXPECT_FALSE(controller->Connect("NoSuchBoard"));
+    EXPECT_FALSE(controller->IsConnected());
     EXPECT_TRUE(trace.empty());
-}
-
-TEST_F(MemoryControllerTest, UnknownInterfaceTypeIsReportedAndBuildsNoPort) {
-    session.interfaceType = 7;
-    EXPECT_FALSE(controller.CreatePort(&messages));
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "Invalid interface type selected");
-    EXPECT_EQ(messages.shown[0].caption, "Internal Error");
-    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Error);
-    EXPECT_FALSE(messages.shown[0].ownedByPage);
 }
 
 TEST_F(MemoryControllerTest, AddressBitsAbove23AreNeverSent) {
     Connect();
-    ASSERT_TRUE(controller.SetAddress(0x107A000));
+    ASSERT_TRUE(controller->SetAddress(0x107A000));
     // The first address of a controller is read back; later ones are not.
-    ASSERT_TRUE(controller.SetAddress(0x12345));
+    ASSERT_TRUE(controller->SetAddress(0x12345));
     ASSERT_EQ(trace.size(), 3u);
     EXPECT_EQ(trace[0].call, LnkTraceCall::PutRegSet);
     EXPECT_EQ(trace[0].registers, (std::vector<uint8_t>{1, 2, 3}));
@@ -96,17 +92,17 @@ TEST_F(MemoryControllerTest, AddressBitsAbove23AreNeverSent) {
 TEST_F(MemoryControllerTest, NoControllerAtTheRegisterBaseIsFoundBeforeDataMoves) {
     session.registerBase = 0x40;
     Connect();
-    ASSERT_TRUE(controller.SetAddress(0xFFFFFF));
+    ASSERT_TRUE(controller->SetAddress(0xFFFFFF));
     const auto data = Pattern(512, 1);
-    EXPECT_FALSE(controller.WriteRam(0x2000, data.data(), 512));
-    EXPECT_TRUE(controller.ControllerMissing());
-    EXPECT_EQ(controller.FailureText(),
+    EXPECT_FALSE(controller->WriteRam(0x2000, data.data(), 512));
+    EXPECT_TRUE(controller->ControllerMissing());
+    EXPECT_EQ(controller->FailureText(),
               "no memory controller answers at register base 0x40 (the address registers read "
               "0xFF); check the register base");
     // Once found, every later access fails the same way without sending anything.
     const size_t sent = trace.size();
-    EXPECT_FALSE(controller.EraseBlock(0));
-    EXPECT_EQ(controller.ErrorCode(), kErrNoController);
+    EXPECT_FALSE(controller->EraseBlock(0));
+    EXPECT_EQ(controller->ErrorCode(), kErrNoController);
     EXPECT_EQ(trace.size(), sent);
     EXPECT_TRUE(std::none_of(trace.begin(), trace.end(), [](const TracedCall& call) {
         return call.call == LnkTraceCall::PutRegRepeat;
@@ -115,7 +111,7 @@ TEST_F(MemoryControllerTest, NoControllerAtTheRegisterBaseIsFoundBeforeDataMoves
 
 TEST_F(MemoryControllerTest, EraseBlockSendsTheElevenPairsAsOneSet) {
     Connect();
-    ASSERT_TRUE(controller.EraseBlock(0x78000));
+    ASSERT_TRUE(controller->EraseBlock(0x78000));
     ASSERT_EQ(trace.size(), 2u); // the set, then the read-back of the address
     EXPECT_EQ(trace[0].call, LnkTraceCall::PutRegSet);
     EXPECT_EQ(trace[0].registers, (std::vector<uint8_t>{1, 2, 3, 4, 0, 0, 0, 4, 0, 0, 0}));
@@ -125,10 +121,10 @@ TEST_F(MemoryControllerTest, EraseBlockSendsTheElevenPairsAsOneSet) {
 
 TEST_F(MemoryControllerTest, FlashCommandsAndStatusReadTraffic) {
     Connect();
-    ASSERT_TRUE(controller.ReadArrayMode());
-    ASSERT_TRUE(controller.ClearStatus());
+    ASSERT_TRUE(controller->ReadArrayMode());
+    ASSERT_TRUE(controller->ClearStatus());
     uint8_t flashStatus = 0;
-    ASSERT_TRUE(controller.ReadFlashStatus(flashStatus));
+    ASSERT_TRUE(controller->ReadFlashStatus(flashStatus));
     ASSERT_EQ(trace.size(), 5u);
     EXPECT_EQ(trace[0].registers, (std::vector<uint8_t>{4, 0, 0, 0}));
     EXPECT_EQ(trace[0].data, (std::vector<uint8_t>{0xFF, 0xF5, 0xF7, 0xFF}));
@@ -147,8 +143,8 @@ TEST_F(MemoryControllerTest, StatusReadReturnsTheStrobeToIdleEvenWhenTheReadFail
     faults.failAccess = 2; // the GetReg of the status register
     Board().SetFaults(faults);
     uint8_t flashStatus = 0;
-    EXPECT_FALSE(controller.ReadFlashStatus(flashStatus));
-    EXPECT_EQ(controller.ErrorCode(), kErrReadIncomplete);
+    EXPECT_FALSE(controller->ReadFlashStatus(flashStatus));
+    EXPECT_EQ(controller->ErrorCode(), kErrReadIncomplete);
     EXPECT_EQ(trace.size(), 3u);
     EXPECT_EQ(Board().control(), 0xFF);
 }
@@ -158,8 +154,8 @@ TEST_F(MemoryControllerTest, RegisterBaseAtTheTopPlacesDataRegistersAt0xFEAnd0xF
     session.registerBase = 0xF8;
     Connect();
     const auto data = Pattern(64, 3);
-    ASSERT_TRUE(controller.WriteRam(0x100, data.data(), 64));
-    ASSERT_TRUE(controller.EraseBlock(0));
+    ASSERT_TRUE(controller->WriteRam(0x100, data.data(), 64));
+    ASSERT_TRUE(controller->EraseBlock(0));
     EXPECT_EQ(trace[0].registers, (std::vector<uint8_t>{0xF9, 0xFA, 0xFB}));
     EXPECT_EQ(trace[1].registers, (std::vector<uint8_t>{0xF9, 0xFA, 0xFB}));
     EXPECT_EQ(trace[2].address, 0xFE);
@@ -177,7 +173,7 @@ TEST_F(MemoryControllerTest, RamRoundTripAcrossThe24BitWrap) {
     const uint32_t start = 0xFFF000;
     for (int32_t done = 0; done < 20000; done += TransferBlockSize) {
         const int32_t count = std::min<int32_t>(TransferBlockSize, 20000 - done);
-        ASSERT_TRUE(controller.WriteRam(start + done, data.data() + done, count));
+        ASSERT_TRUE(controller->WriteRam(start + done, data.data() + done, count));
     }
     // 0x1000 bytes sit at the top of RAM (whose address lines end at its size), the rest
     // continues at address 0.
@@ -188,7 +184,7 @@ TEST_F(MemoryControllerTest, RamRoundTripAcrossThe24BitWrap) {
     std::vector<uint8_t> back(20000);
     for (int32_t done = 0; done < 20000; done += TransferBlockSize) {
         const int32_t count = std::min<int32_t>(TransferBlockSize, 20000 - done);
-        ASSERT_TRUE(controller.ReadRam(start + done, back.data() + done, count));
+        ASSERT_TRUE(controller->ReadRam(start + done, back.data() + done, count));
     }
     EXPECT_EQ(back, data);
 }
@@ -196,35 +192,35 @@ TEST_F(MemoryControllerTest, RamRoundTripAcrossThe24BitWrap) {
 TEST_F(MemoryControllerTest, FlashEraseProgramReadArrayReadBack) {
     Connect();
     const uint32_t block = BlockAddress(session.memoryConfiguration, 5); // 0x7A000, 8K
-    ASSERT_TRUE(controller.EraseBlock(block));
+    ASSERT_TRUE(controller->EraseBlock(block));
     uint8_t flashStatus = 0;
     int polls = 0;
     do {
-        ASSERT_TRUE(controller.ReadFlashStatus(flashStatus));
+        ASSERT_TRUE(controller->ReadFlashStatus(flashStatus));
         ++polls;
     } while ((flashStatus & 0x80) == 0 && polls < kMostPolls);
     EXPECT_GT(polls, 1); // the chip was busy for a while
     EXPECT_EQ(flashStatus, 0x80);
 
     const auto data = Pattern(TransferBlockSize, 0x40);
-    ASSERT_TRUE(controller.WriteFlash(block, data.data(), TransferBlockSize));
-    ASSERT_TRUE(controller.ReadArrayMode());
+    ASSERT_TRUE(controller->WriteFlash(block, data.data(), TransferBlockSize));
+    ASSERT_TRUE(controller->ReadArrayMode());
     std::vector<uint8_t> back(TransferBlockSize);
-    ASSERT_TRUE(controller.ReadFlash(block, back.data(), TransferBlockSize));
+    ASSERT_TRUE(controller->ReadFlash(block, back.data(), TransferBlockSize));
     EXPECT_EQ(back, data);
 }
 
 TEST_F(MemoryControllerTest, FlashReadWithoutReadArrayGivesStatusNotData) {
     Connect();
     const auto data = Pattern(256, 0x10);
-    ASSERT_TRUE(controller.EraseBlock(0));
+    ASSERT_TRUE(controller->EraseBlock(0));
     uint8_t flashStatus = 0;
     for (int i = 0; i < kMostPolls && (flashStatus & 0x80) == 0; ++i) {
-        ASSERT_TRUE(controller.ReadFlashStatus(flashStatus));
+        ASSERT_TRUE(controller->ReadFlashStatus(flashStatus));
     }
-    ASSERT_TRUE(controller.WriteFlash(0, data.data(), 256));
+    ASSERT_TRUE(controller->WriteFlash(0, data.data(), 256));
     std::vector<uint8_t> back(256);
-    ASSERT_TRUE(controller.ReadFlash(0, back.data(), 256));
+    ASSERT_TRUE(controller->ReadFlash(0, back.data(), 256));
     EXPECT_NE(back, data);
     EXPECT_TRUE(std::all_of(back.begin(), back.end(), [](uint8_t b) { return b == 0x80; }));
 }
@@ -235,8 +231,8 @@ TEST_F(MemoryControllerTest, ATransferWhoseAddressFailsMovesNoData) {
     faults.failAccess = 1;
     Board().SetFaults(faults);
     const auto data = Pattern(512, 1);
-    EXPECT_FALSE(controller.WriteRam(0x2000, data.data(), 512));
-    EXPECT_EQ(controller.ErrorCode(), kErrWriteIncomplete);
+    EXPECT_FALSE(controller->WriteRam(0x2000, data.data(), 512));
+    EXPECT_EQ(controller->ErrorCode(), kErrWriteIncomplete);
     ASSERT_EQ(trace.size(), 1u);
     EXPECT_EQ(trace[0].call, LnkTraceCall::PutRegSet);
     EXPECT_TRUE(std::all_of(Board().Ram().begin() + 0x2000, Board().Ram().begin() + 0x2200,

@@ -184,12 +184,12 @@ TEST_F(EraseFlashTest, LinkFailuresStopTheRunAtTheirBlock) {
     }
 }
 
-TEST_F(EraseFlashTest, UnknownInterfaceIsOutOfMemory) {
+TEST_F(EraseFlashTest, UnknownInterfaceIsOneBoxNotOutOfMemory) {
     session.interfaceType = 9;
     EraseFlashBlocks(session, AllFlashBlocks(session.memoryConfiguration), status, messages);
-    ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(messages.shown[1].text, "Out of memory");
-    EXPECT_EQ(messages.shown[1].caption, "Tessary Error");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Invalid interface type selected");
+    EXPECT_EQ(messages.shown[0].caption, "Internal Error");
     EXPECT_TRUE(status.texts.empty());
 }
 

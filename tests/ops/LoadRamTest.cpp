@@ -263,16 +263,18 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-TEST_F(LoadRamTest, UnknownInterfaceLeavesTheStatusAlone) {
+// One box says what is wrong; no "Out of memory" follows it.
+TEST_F(LoadRamTest, UnknownInterfaceIsOneBoxAndLeavesTheStatusAlone) {
     session.interfaceType = 7;
     MakeFile(TempPath("in.bin"), 10);
     LoadRequest request;
     request.fileName = TempPath("in.bin");
     LoadRamOperation(session, request, status, messages);
-    ASSERT_EQ(messages.shown.size(), 2u);
+    ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "Invalid interface type selected");
-    EXPECT_EQ(messages.shown[1].text, "Out of memory");
-    EXPECT_EQ(messages.shown[1].caption, "RAM Load Error");
+    EXPECT_EQ(messages.shown[0].caption, "Internal Error");
+    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Error);
+    EXPECT_FALSE(messages.shown[0].ownedByPage);
     EXPECT_TRUE(status.texts.empty());
     EXPECT_TRUE(trace.empty());
 }

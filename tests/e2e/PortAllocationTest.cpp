@@ -1,5 +1,5 @@
-// CreatePort on the serial line when the line or its port cannot be allocated.
-#include "MemoryController.h"
+// Building the serial port when its line or the port itself cannot be allocated.
+#include "PortFactory.h"
 #include "Session.h"
 
 #include <gtest/gtest.h>
@@ -27,29 +27,28 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
 namespace tessary {
 namespace {
 
-class CreatePortAllocationTest : public ::testing::TestWithParam<int> {
+class PortAllocationTest : public ::testing::TestWithParam<int> {
   protected:
     void SetUp() override { session.interfaceType = kInterfaceSerial; }
-    void TearDown() override {}
 
     Session session;
 };
 
 // 1: the line cannot be allocated, 2: the port cannot.
-TEST_P(CreatePortAllocationTest, FailsWithOutOfMemoryAndLeavesNothingBehind) {
-    MemoryController controller(session);
+TEST_P(PortAllocationTest, FailsWithOutOfMemoryAndLeavesNothingBehind) {
     gFailNothrowAllocation = GetParam();
-    EXPECT_FALSE(controller.CreatePort(nullptr));
+    BuiltPort built = BuildPort(session);
     gFailNothrowAllocation = 0;
-    EXPECT_EQ(controller.ErrorCode(), kErrOutOfMemory);
-    controller.Release();
+    EXPECT_EQ(built.failure, PortFailure::OutOfMemory);
+    EXPECT_FALSE(built.port);
 
-    // The same client builds both once memory is there again.
-    EXPECT_TRUE(controller.CreatePort(nullptr));
-    controller.Release();
+    // Both are built once memory is there again.
+    built = BuildPort(session);
+    EXPECT_EQ(built.failure, PortFailure::None);
+    EXPECT_TRUE(built.port);
 }
 
-INSTANTIATE_TEST_SUITE_P(Allocations, CreatePortAllocationTest, ::testing::Values(1, 2));
+INSTANTIATE_TEST_SUITE_P(Allocations, PortAllocationTest, ::testing::Values(1, 2));
 
 } // namespace
 } // namespace tessary
