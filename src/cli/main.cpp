@@ -6,8 +6,8 @@
 #include "Progress.h"
 #include "Request.h"
 #include "Run.h"
+#include "StderrTerminal.h"
 #include "Suggest.h"
-#include "Terminal.h"
 #include "Version.h"
 
 #include <CLI/CLI.hpp>

@@ -1,4 +1,4 @@
-#include "Terminal.h"
+#include "StderrTerminal.h"
 
 #include <cstdlib>
 #include <cstring>
