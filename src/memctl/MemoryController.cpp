@@ -153,10 +153,8 @@ bool MemoryController::WriteReadBack(uint8_t reg, uint32_t address, const uint8_
     auto rewind = [&](int32_t offset, RegisterPair* pairs) {
         int32_t listed = 0;
         if (readArray) {
-            pairs[listed++] = {Reg(kRegFlashCommand), kFlashReadArray};
-            pairs[listed++] = {Reg(kRegControl), kControlStrobeOn};
-            pairs[listed++] = {Reg(kRegControl), kControlStrobeOff};
-            pairs[listed++] = {Reg(kRegControl), kControlIdle};
+            ListFlashCommand(kFlashReadArray, pairs);
+            listed += 4;
         }
         ListAddress(address + static_cast<uint32_t>(offset), pairs + listed);
         return listed + 3;
@@ -202,33 +200,25 @@ bool MemoryController::EraseBlock(uint32_t blockAddress) {
     if (noController_) {
         return FailNoController();
     }
-    RegisterPair pairs[] = {
-        {},
-        {},
-        {},
-        {Reg(kRegFlashCommand), kFlashBlockErase},
-        {Reg(kRegControl), kControlStrobeOn},
-        {Reg(kRegControl), kControlStrobeOff},
-        {Reg(kRegControl), kControlIdle},
-        {Reg(kRegFlashCommand), kFlashEraseConfirm},
-        {Reg(kRegControl), kControlStrobeOn},
-        {Reg(kRegControl), kControlStrobeOff},
-        {Reg(kRegControl), kControlIdle},
-    };
+    RegisterPair pairs[11];
     ListAddress(blockAddress, pairs);
+    ListFlashCommand(kFlashBlockErase, pairs + 3);
+    ListFlashCommand(kFlashEraseConfirm, pairs + 7);
     // The check follows the erase's commands: without a controller at the base they went to
     // registers that ignore writes, and the status it would poll next reads 0xFF.
     return SendSet(pairs, 11) && CheckRegisterBase(blockAddress);
 }
 
-// A single Flash command: the command byte, then the write strobe triple.
+void MemoryController::ListFlashCommand(uint8_t command, RegisterPair* pairs) const {
+    pairs[0] = {Reg(kRegFlashCommand), command};
+    pairs[1] = {Reg(kRegControl), kControlStrobeOn};
+    pairs[2] = {Reg(kRegControl), kControlStrobeOff};
+    pairs[3] = {Reg(kRegControl), kControlIdle};
+}
+
 bool MemoryController::FlashCommand(uint8_t command) {
-    const RegisterPair pairs[] = {
-        {Reg(kRegFlashCommand), command},
-        {Reg(kRegControl), kControlStrobeOn},
-        {Reg(kRegControl), kControlStrobeOff},
-        {Reg(kRegControl), kControlIdle},
-    };
+    RegisterPair pairs[4];
+    ListFlashCommand(command, pairs);
     return SendSet(pairs, 4);
 }
 

@@ -111,6 +111,8 @@ class MemoryController {
     bool FailFromPort();
     // The address registers set to `address` (its low 24 bits), in the first three pairs.
     void ListAddress(uint32_t address, RegisterPair* pairs) const;
+    // The four pairs of a Flash command: the command byte, then the write strobe.
+    void ListFlashCommand(uint8_t command, RegisterPair* pairs) const;
     bool SendSet(const RegisterPair* pairs, int32_t count);
     bool SendAddress(uint32_t address);
     bool SetAddressAhead(uint32_t address);
