@@ -19,7 +19,8 @@ inline constexpr size_t kMaxIdentity = 63;
 // The board's side of the register protocol: carries out one request on the simulated board and
 // builds the reply payload. A board with fast capabilities announces them at the end of its
 // identity, takes requests and sends replies of up to their longest payload, and answers the
-// compact read 0x49; a basic board answers exactly the basic requests.
+// compact read 0x49, and the checksum 0x4A, fill 0x4B and run-length read 0x4C it announces; a
+// basic board answers exactly the basic requests.
 class RequestHandler {
   public:
     RequestHandler(board::SimBoard& board, std::string identity,
@@ -36,12 +37,17 @@ class RequestHandler {
 
   private:
     bool ReadRepeat(uint8_t reg, size_t count, std::vector<uint8_t>& reply);
+    bool Checksum(uint8_t reg, size_t count, std::vector<uint8_t>& reply);
+    bool Fill(uint8_t reg, uint8_t value, size_t count);
+    bool ReadRuns(uint8_t reg, size_t count, std::vector<uint8_t>& reply);
 
     board::SimBoard& board_;
     std::string identity_;
     // The longest payload taken in a request and sent in a reply.
     size_t maxPayload_;
     bool fast_;
+    // What the board computes on its side (x=), nothing for a basic board.
+    protocol::FastCapabilities offers_;
     std::vector<uint8_t> scratch_;
 };
 

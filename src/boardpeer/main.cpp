@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
     std::string name = "SimBoard";
     std::string fault = "none";
     std::string protocolName = "fast";
+    std::string extensions = "cfr";
     int maxPayload = protocol::kMaxFastPayload;
     int window = 0;
     int registerBase = 0;
@@ -103,6 +104,11 @@ int main(int argc, char** argv) {
                    "of requests)")
         ->check(CLI::IsMember({"basic", "fast"}))
         ->default_val("fast");
+    app.add_option("--extensions", extensions,
+                   "What a fast board computes on its side and announces as x=: letters c "
+                   "(checksum), f (fill), r (run-length reads); none = announce none")
+        ->check(CLI::IsMember({"none", "c", "f", "r", "cf", "cr", "fr", "cfr"}))
+        ->default_val(extensions);
     app.add_option("--max-payload", maxPayload,
                    "Fast protocol: the longest payload taken in a request and sent in a reply")
         ->check(CLI::Range(protocol::kMinFastPayload, protocol::kMaxFastPayload))
@@ -148,6 +154,9 @@ int main(int argc, char** argv) {
     if (protocolName == "fast") {
         settings.fast = peer::Announcement(maxPayload, window, settings.rxBuffer,
                                            board::FlashLayoutSize(config.flashLayout));
+        settings.fast->checksum = extensions.find('c') != std::string::npos;
+        settings.fast->fill = extensions.find('f') != std::string::npos;
+        settings.fast->runs = extensions.find('r') != std::string::npos;
     }
     std::string error;
     if (!images.empty()) {

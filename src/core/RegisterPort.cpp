@@ -69,6 +69,12 @@ bool RegisterPort::WriteRepeatReadBack(int32_t count, uint8_t reg, const uint8_t
     return Fail(kErrNotSupported);
 }
 
+bool RegisterPort::Checksum(int32_t count, uint8_t address, uint32_t& crc,
+                            const CancelToken& cancel) {
+    (void)count, (void)address, (void)crc, (void)cancel;
+    return Fail(kErrNotSupported);
+}
+
 bool RegisterPort::IsOpen() {
     if ((flags_ & kFlagOpen) == 0) {
         return Fail(kErrPortNotOpen);

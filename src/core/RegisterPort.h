@@ -112,6 +112,14 @@ class RegisterPort {
                                      uint8_t* readBack, const RewindList& rewind,
                                      const CancelToken& cancel);
 
+    // True when the open board computes checksums on its side (Checksum).
+    virtual bool OffersChecksum() const { return false; }
+    // The CRC-32 (Crc32.h) of `count` bytes (1 to 0xFFFFFF) that the board reads through
+    // register `address` from the controller's address on, computed by the board: a few bytes on
+    // the link instead of the data. The address advances as for reads. A port whose board does
+    // not offer it fails with kErrNotSupported, sending nothing.
+    virtual bool Checksum(int32_t count, uint8_t address, uint32_t& crc, const CancelToken& cancel);
+
     // The size of the open board's Flash, when the board makes it known.
     virtual std::optional<uint32_t> FlashSize() const { return std::nullopt; }
     // Why the last Open failed, in words for the user; empty when the port has nothing to add.

@@ -50,6 +50,12 @@ std::string MemoryController::FailureText() const {
     case Doing::WriteReadBackFlash:
         what = "programming and reading back " + bytes + " of Flash" + at;
         break;
+    case Doing::ChecksumRam:
+        what = "asking the board for the checksum of " + bytes + " of RAM" + at;
+        break;
+    case Doing::ChecksumFlash:
+        what = "asking the board for the checksum of " + bytes + " of Flash" + at;
+        break;
     case Doing::EraseBlock:
         what = "erasing the Flash block" + at;
         break;

@@ -139,6 +139,34 @@ bool MemoryController::ReadRepeat(uint8_t reg, uint32_t address, uint8_t* buffer
            (port_.ReadRepeat(count, Reg(reg), buffer, Token()) || FailFromPort());
 }
 
+// A Flash is put into read-array mode in the same list that sets the address, both sent ahead of
+// the request: one exchange on a line that holds several.
+bool MemoryController::Checksum(uint8_t reg, uint32_t address, int32_t count, uint32_t& crc) {
+    if (noController_) {
+        return FailNoController();
+    }
+    RegisterPair pairs[7];
+    int32_t listed = 0;
+    if (reg == kRegFlashData) {
+        ListFlashCommand(kFlashReadArray, pairs);
+        listed = 4;
+    }
+    ListAddress(address, pairs + listed);
+    return (port_.WriteListAhead(listed + 3, pairs) || FailFromPort()) &&
+           CheckRegisterBase(address) &&
+           (port_.Checksum(count, Reg(reg), crc, Token()) || FailFromPort());
+}
+
+bool MemoryController::ChecksumRam(uint32_t address, int32_t count, uint32_t& crc) {
+    Begin(Doing::ChecksumRam, address, count);
+    return Checksum(kRegRamData, address, count, crc);
+}
+
+bool MemoryController::ChecksumFlash(uint32_t address, int32_t count, uint32_t& crc) {
+    Begin(Doing::ChecksumFlash, address, count);
+    return Checksum(kRegFlashData, address, count, crc);
+}
+
 bool MemoryController::WriteReadBack(uint8_t reg, uint32_t address, const uint8_t* buffer,
                                      uint8_t* readBack, int32_t count, bool readArray) {
     if (!InterleavesReadBack()) {

@@ -51,6 +51,13 @@ class MemoryController {
                           int32_t count);
     bool WriteFlashReadBack(uint32_t address, const uint8_t* buffer, uint8_t* readBack,
                             int32_t count);
+    // True when the board computes checksums on its side: a piece is then compared by its CRC-32
+    // (Crc32.h) instead of being read back.
+    bool OffersChecksum() const { return port_.OffersChecksum(); }
+    // The board's CRC-32 of `count` bytes (1 to 0xFFFFFF) at `address`; the Flash is put into
+    // read-array mode first.
+    bool ChecksumRam(uint32_t address, int32_t count, uint32_t& crc);
+    bool ChecksumFlash(uint32_t address, int32_t count, uint32_t& crc);
     bool EraseBlock(uint32_t blockAddress);
     bool ReadArrayMode();
     bool ClearStatus();
@@ -88,6 +95,8 @@ class MemoryController {
         ReadFlash,
         WriteReadBackRam,
         WriteReadBackFlash,
+        ChecksumRam,
+        ChecksumFlash,
         EraseBlock,
         FlashCommand,
         ReadFlashStatus,
@@ -119,6 +128,7 @@ class MemoryController {
     bool FlashCommand(uint8_t command);
     bool WriteRepeat(uint8_t reg, uint32_t address, const uint8_t* buffer, int32_t count);
     bool ReadRepeat(uint8_t reg, uint32_t address, uint8_t* buffer, int32_t count);
+    bool Checksum(uint8_t reg, uint32_t address, int32_t count, uint32_t& crc);
     bool WriteReadBack(uint8_t reg, uint32_t address, const uint8_t* buffer, uint8_t* readBack,
                        int32_t count, bool readArray);
 

@@ -49,6 +49,7 @@ std::optional<FastCapabilities> ParseFastAnnouncement(std::string_view identity)
     bool haveWindow = false;
     bool havePayload = false;
     bool haveFlash = false;
+    bool haveExtensions = false;
     while (!group.empty()) {
         if (group[0] != ' ') {
             return std::nullopt;
@@ -85,6 +86,14 @@ std::optional<FastCapabilities> ParseFastAnnouncement(std::string_view identity)
             }
             found.flashSize = size;
             haveFlash = true;
+        } else if (key == "x") {
+            if (haveExtensions) {
+                return std::nullopt;
+            }
+            found.checksum = value.find('c') != std::string_view::npos;
+            found.fill = value.find('f') != std::string_view::npos;
+            found.runs = value.find('r') != std::string_view::npos;
+            haveExtensions = true;
         }
     }
     if (!haveWindow || !havePayload) {
@@ -100,6 +109,12 @@ std::string FormatFastAnnouncement(const FastCapabilities& capabilities) {
         char hex[9] = {};
         const auto end = std::to_chars(hex, hex + sizeof(hex), *capabilities.flashSize, 16).ptr;
         text += " f=" + std::string(hex, end);
+    }
+    if (capabilities.checksum || capabilities.fill || capabilities.runs) {
+        text += " x=";
+        text += capabilities.checksum ? "c" : "";
+        text += capabilities.fill ? "f" : "";
+        text += capabilities.runs ? "r" : "";
     }
     return text + "}";
 }

@@ -39,6 +39,15 @@ int32_t TakeRegister(const uint8_t* payload, int length, uint8_t& value) {
     return 0;
 }
 
+int32_t TakeChecksum(const uint8_t* payload, int length, uint32_t& crc) {
+    if (length < 5) {
+        return kErrReplyCutShort;
+    }
+    crc = static_cast<uint32_t>(payload[1]) | static_cast<uint32_t>(payload[2]) << 8 |
+          static_cast<uint32_t>(payload[3]) << 16 | static_cast<uint32_t>(payload[4]) << 24;
+    return 0;
+}
+
 int32_t TakeRepeatValues(const uint8_t* payload, int length, int32_t count, uint8_t* data) {
     if (count < 0 || length - 1 < count) {
         return kErrReplyCutShort;

@@ -28,4 +28,7 @@ int32_t TakeRepeatValues(const uint8_t* payload, int length, int32_t count, uint
 // 0x84 reg value...: at least `count` pairs, copied over the caller's pairs.
 int32_t TakeSetPairs(const uint8_t* payload, int length, int32_t count, RegisterPair* pairs);
 
+// 0x86 c0 c1 c2 c3: the CRC, least significant byte first.
+int32_t TakeChecksum(const uint8_t* payload, int length, uint32_t& crc);
+
 } // namespace tessary::reply

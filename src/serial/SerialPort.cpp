@@ -54,6 +54,15 @@ std::string DescribeRequest(const uint8_t* request, int length) {
     case kCmdGetRegSet:
         what = "read of " + count(length - 1) + " registers";
         break;
+    case kCmdChecksum:
+        what = "checksum of bytes from register " + HexText(request[1], 2);
+        break;
+    case kCmdFill:
+        what = "fill of register " + HexText(request[1], 2) + " with " + HexText(request[2], 2);
+        break;
+    case kCmdReadRuns:
+        what = "run-length read from register " + HexText(request[1], 2);
+        break;
     default:
         return "request " + HexText(command, 2);
     }
@@ -214,12 +223,16 @@ bool SerialPort::Deliver(const Pending& pending, const uint8_t* payload, int len
         refused = reply::TakeSetPairs(payload, length, pending.count,
                                       static_cast<RegisterPair*>(pending.out));
         break;
+    case Delivery::Checksum:
+        refused = reply::TakeChecksum(payload, length, *static_cast<uint32_t*>(pending.out));
+        break;
     }
     if (refused == 0) {
         return true;
     }
     // Only a reply shorter than its request asked for is refused here.
     const int32_t wanted = pending.delivery == Delivery::Register   ? 3
+                           : pending.delivery == Delivery::Checksum ? 5
                            : pending.delivery == Delivery::SetPairs ? 1 + 2 * pending.count
                                                                     : 1 + pending.count;
     return FailRequest(pending, refused,
@@ -393,6 +406,23 @@ bool SerialPort::WriteRepeatReadBack(int32_t count, uint8_t reg, const uint8_t* 
         return RegisterPort::WriteRepeatReadBack(count, reg, data, readBack, rewind, cancel);
     }
     return PutRegRepeatReadBackInFrames(*this, count, reg, data, readBack, rewind, cancel);
+}
+
+bool SerialPort::Checksum(int32_t count, uint8_t address, uint32_t& crc,
+                          const CancelToken& cancel) {
+    if (!IsOpen()) {
+        return false;
+    }
+    if (!OffersChecksum()) {
+        return Fail(kErrNotSupported);
+    }
+    if (!Fits(count, kMaxBoardCount) || count == 0) {
+        return RefuseTooLong();
+    }
+    const uint8_t request[] = {kCmdChecksum, address, static_cast<uint8_t>(count),
+                               static_cast<uint8_t>(count >> 8), static_cast<uint8_t>(count >> 16)};
+    return Issue(request, 5, {kReplyChecksum, Delivery::Checksum, 1, &crc}, cancel) &&
+           Complete(cancel);
 }
 
 std::optional<uint32_t> SerialPort::FlashSize() const {

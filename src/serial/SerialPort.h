@@ -70,6 +70,10 @@ class SerialPort final : public RegisterPort {
     bool InterleavesReadBack() const override { return Limits().compactRead; }
     bool WriteRepeatReadBack(int32_t count, uint8_t reg, const uint8_t* data, uint8_t* readBack,
                              const RewindList& rewind, const CancelToken& cancel) override;
+    // A board announcing x=c.
+    bool OffersChecksum() const override { return fast_ && fast_->checksum; }
+    bool Checksum(int32_t count, uint8_t address, uint32_t& crc,
+                  const CancelToken& cancel) override;
     // The size a fast board announced with its identity.
     std::optional<uint32_t> FlashSize() const override;
     // Why the line could not be opened.
@@ -104,7 +108,7 @@ class SerialPort final : public RegisterPort {
 
   private:
     // What a reply delivers, and where.
-    enum class Delivery { Nothing, Identity, Register, RepeatValues, SetPairs };
+    enum class Delivery { Nothing, Identity, Register, RepeatValues, SetPairs, Checksum };
     struct Pending {
         uint8_t expected = 0;
         Delivery delivery = Delivery::Nothing;

@@ -17,6 +17,9 @@
 //   0x47 read bytes from a register  47 count reg 00... (count zeros, <= 62)  85 values...
 //   0x48 read register list          48 reg reg...             (<= 32 regs)   84 reg value...
 //   0x49 compact read (fast boards)  49 reg count              (count <= M-1) 85 values...
+//   0x4A checksum (x=c)              4A reg n0 n1 n2           (count, 24 bits) 86 c0 c1 c2 c3
+//   0x4B fill (x=f)                  4B reg value n0 n1 n2     (count, 24 bits) 81
+//   0x4C run-length read (x=r)       4C reg n0 n1 n2           (count, 24 bits) 87 items...
 namespace tessary::protocol {
 
 enum Command : uint8_t {
@@ -30,6 +33,14 @@ enum Command : uint8_t {
     kCmdGetRegSet = 0x48,
     // Fast boards only: payload 49 reg count, answered like 0x47.
     kCmdGetRegCompact = 0x49,
+    // Boards announcing x=c: the CRC-32 of count bytes read through a register (the address
+    // advances as for reads), least significant byte first.
+    kCmdChecksum = 0x4A,
+    // Boards announcing x=f: one value written count times through a register.
+    kCmdFill = 0x4B,
+    // Boards announcing x=r: a read of up to count bytes whose reply codes runs (RunLength.h);
+    // the board stops before a byte its reply could not hold.
+    kCmdReadRuns = 0x4C,
 };
 
 enum Reply : uint8_t {
@@ -38,7 +49,12 @@ enum Reply : uint8_t {
     kReplyRegister = 0x83,
     kReplySetValues = 0x84,
     kReplyRepeatValues = 0x85,
+    kReplyChecksum = 0x86,
+    kReplyRuns = 0x87,
 };
+
+// The count of 0x4A, 0x4B and 0x4C: 24 bits, least significant byte first, 1 to kMaxBoardCount.
+inline constexpr int32_t kMaxBoardCount = 0xFFFFFF;
 
 // What one frame of the basic protocol carries at most.
 inline constexpr int32_t kMaxRepeatWrite = 63;

@@ -67,7 +67,7 @@ TEST_F(SerialControllerTest, ConnectFetchesTheIdentity) {
 TEST_F(SerialControllerTest, AFastBoardAnnouncesItselfAtTheEndOfItsIdentity) {
     StartBoard({"--identity", "Board on the bench", "--flash", "1m"});
     ASSERT_TRUE(Connect()) << controller->ErrorCode();
-    EXPECT_STREQ(controller->Identity(), "Board on the bench {fast w=16 m=255 f=100000}");
+    EXPECT_STREQ(controller->Identity(), "Board on the bench {fast w=16 m=255 f=100000 x=cfr}");
 }
 
 TEST_F(SerialControllerTest, WholeBlocksOfRamRoundTrip) {
