@@ -7,7 +7,8 @@
 // lies between runs as data frames. A board without the fill gets data frames only.
 namespace tessary::protocol {
 
-// Shorter runs cost less as data: a fill request is 8 line bytes, its reply 3.
+// Shorter runs gain little or nothing: a fill request is 8 line bytes, its reply 3, and it splits
+// the data frame around it in two.
 inline constexpr int32_t kMinFillRun = 16;
 // A Flash programs a fill byte by byte before the board answers: 4096 bytes keep that well inside
 // a reply's allowance.

@@ -54,7 +54,9 @@ constexpr LibraryError kLibraryErrors[] = {
     {LNK_ERC_OPEN_FAILED, "the device could not be opened"},
     {LNK_ERC_ACCESS_FAILED, "the board did not complete the register access"},
     {LNK_ERC_TOO_MANY_HANDLES, "every handle is in use"},
-    {LNK_ERC_UNSUPPORTED, "this build cannot open devices of that kind"},
+    {LNK_ERC_UNSUPPORTED,
+     "this build cannot open devices of that kind, or the board lacks what was "
+     "asked"},
 };
 
 const char* LibraryErrorWords(LnkErc code) {
