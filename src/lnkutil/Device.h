@@ -18,6 +18,8 @@ namespace tessary::lnkutil {
 // Most bytes of one repeated call, most pairs of one set call.
 inline constexpr size_t kMaxRepeatBytes = 8192;
 inline constexpr size_t kMaxSetPairs = 68;
+// Most bytes of one checksum call.
+inline constexpr size_t kMaxChecksumBytes = 0xFFFFFF;
 
 class Device {
   public:
@@ -43,6 +45,13 @@ class Device {
     virtual bool Identity(std::string* text) = 0;
     // The size of the board's Flash, when the board makes it known.
     virtual std::optional<uint32_t> FlashSize() = 0;
+
+    // True when the board computes checksums on its side.
+    virtual bool OffersChecksum() = 0;
+    // The CRC-32 (Crc32.h) of `count` bytes (1 to kMaxChecksumBytes) read through register
+    // `address` from the controller's address on, which advances as for reads; only called when
+    // OffersChecksum.
+    virtual bool Checksum(uint8_t address, size_t count, uint32_t* crc) = 0;
 };
 
 } // namespace tessary::lnkutil

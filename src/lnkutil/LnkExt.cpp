@@ -10,6 +10,7 @@
 namespace {
 
 using tessary::lnkutil::Device;
+using tessary::lnkutil::kMaxChecksumBytes;
 using tessary::lnkutil::Library;
 
 bool Report(LnkErc* erc, LnkErc code) {
@@ -69,6 +70,21 @@ bool LnkGetFlashSize(LnkHandle h, uint32_t* bytes, LnkErc* erc) {
         return true;
     });
     return Report(erc, code == LNK_ERC_OK && !known ? LNK_ERC_UNSUPPORTED : code);
+}
+
+bool LnkBoardChecksum(LnkHandle h, uint8_t address, int32_t count, uint32_t* crc, LnkErc* erc) {
+    if (count < 0 || static_cast<size_t>(count) > kMaxChecksumBytes) {
+        return Report(erc, LNK_ERC_BAD_COUNT);
+    }
+    if (crc == nullptr) {
+        return Report(erc, LNK_ERC_NULL_POINTER);
+    }
+    bool offered = true;
+    const LnkErc code = Library::Instance().WithDevice(h, [&](Device& device) {
+        offered = device.OffersChecksum();
+        return !offered || count == 0 || device.Checksum(address, static_cast<size_t>(count), crc);
+    });
+    return Report(erc, code == LNK_ERC_OK && !offered ? LNK_ERC_UNSUPPORTED : code);
 }
 
 bool LnkGetAccessFailure(LnkHandle h, char* text, int32_t capacity) {

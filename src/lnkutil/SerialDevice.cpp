@@ -46,7 +46,7 @@ bool SerialDevice::PutReg(uint8_t address, uint8_t data) {
 }
 
 bool SerialDevice::PutRegRepeat(uint8_t address, const uint8_t* data, size_t count) {
-    return PutRegRepeatInFrames(port_, static_cast<int32_t>(count), address, data);
+    return port_.WriteRepeat(static_cast<int32_t>(count), address, data, CancelToken::Never());
 }
 
 bool SerialDevice::PutRegSet(const uint8_t* addresses, const uint8_t* data, size_t count) {
@@ -62,7 +62,7 @@ bool SerialDevice::GetReg(uint8_t address, uint8_t* data) {
 }
 
 bool SerialDevice::GetRegRepeat(uint8_t address, uint8_t* data, size_t count) {
-    return GetRegRepeatInFrames(port_, static_cast<int32_t>(count), address, data);
+    return port_.ReadRepeat(static_cast<int32_t>(count), address, data, CancelToken::Never());
 }
 
 bool SerialDevice::GetRegSet(const uint8_t* addresses, uint8_t* values, size_t count) {
@@ -95,6 +95,10 @@ std::optional<uint32_t> SerialDevice::FlashSize() {
     }
     const auto fast = protocol::ParseFastAnnouncement(identity);
     return fast ? fast->flashSize : std::nullopt;
+}
+
+bool SerialDevice::Checksum(uint8_t address, size_t count, uint32_t* crc) {
+    return port_.Checksum(static_cast<int32_t>(count), address, *crc, CancelToken::Never());
 }
 
 std::unique_ptr<Device> CreateSerialDevice(const DeviceEntry& entry) {

@@ -1,7 +1,8 @@
 // A board on a serial line (kind `serial`: path=<tty or network line>, baud=, window=), spoken
 // to with the framed register protocol of Tessary's serial line, the fast one when the board
 // announces it; repeated accesses and register lists longer than a frame go out as several
-// frames, up to the window's worth in flight.
+// frames, up to the window's worth in flight, with the fills and run-length reads of a board that
+// announces them.
 #pragma once
 
 #include "Device.h"
@@ -36,6 +37,9 @@ class SerialDevice final : public Device {
     // The board's answer to the identity request; its f= announces the Flash size.
     bool Identity(std::string* text) override;
     std::optional<uint32_t> FlashSize() override;
+    // A board that announces x=c computes it on its side.
+    bool OffersChecksum() override { return port_.OffersChecksum(); }
+    bool Checksum(uint8_t address, size_t count, uint32_t* crc) override;
 
   private:
     std::string name_;

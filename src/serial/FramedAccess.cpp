@@ -1,6 +1,7 @@
 #include "FramedAccess.h"
 
 #include "SerialPort.h"
+#include "WritePieces.h"
 
 #include <algorithm>
 
@@ -8,14 +9,14 @@ namespace tessary {
 
 namespace {
 
-// Issues `piece(offset, size, watch)` for consecutive pieces of at most `limit` of `count` items,
-// then takes the replies still due (also of requests issued before the call). A cancel stops the
-// issuing between pieces and ends the port's waits for replies (`watch`); the replies of the
-// pieces already sent are taken while they keep coming. An access begun after the cancel (one
-// frame that cleans up) waits for its reply as ever.
-template <typename Piece>
-bool InPieces(SerialPort& port, int32_t count, int32_t limit, const CancelToken& cancel,
-              Piece piece) {
+// Issues `piece(offset, size, watch)` for consecutive pieces of `count` items, each as long as
+// `next(offset)` says, then takes the replies still due (also of requests issued before the call).
+// A cancel stops the issuing between pieces and ends the port's waits for replies (`watch`); the
+// replies of the pieces already sent are taken while they keep coming. An access begun after the
+// cancel (one frame that cleans up) waits for its reply as ever.
+template <typename Next, typename Piece>
+bool InPiecesOf(SerialPort& port, int32_t count, Next next, const CancelToken& cancel,
+                Piece piece) {
     const CancelToken& watch = cancel.Cancelled() ? CancelToken::Never() : cancel;
     // A negative count goes to the port, which refuses it; requests issued before are still taken.
     bool issued = count >= 0 || piece(0, count, watch);
@@ -24,12 +25,20 @@ bool InPieces(SerialPort& port, int32_t count, int32_t limit, const CancelToken&
             issued = false;
             break;
         }
-        const int32_t size = std::min(limit, count - done);
+        const int32_t size = next(done);
         issued = piece(done, size, watch);
         done += size;
     }
     const bool completed = port.Complete(watch);
     return issued && completed;
+}
+
+// Pieces of at most `limit` items.
+template <typename Piece>
+bool InPieces(SerialPort& port, int32_t count, int32_t limit, const CancelToken& cancel,
+              Piece piece) {
+    return InPiecesOf(
+        port, count, [&](int32_t done) { return std::min(limit, count - done); }, cancel, piece);
 }
 
 } // namespace
@@ -42,12 +51,58 @@ bool PutRegRepeatInFrames(SerialPort& port, int32_t count, uint8_t address, cons
                     });
 }
 
+bool PutRegRepeatFilledInFrames(SerialPort& port, int32_t count, uint8_t address,
+                                const uint8_t* data, const CancelToken& cancel) {
+    const int32_t limit = port.Limits().repeatWrite;
+    // The piece `next` planned, which `piece` then issues (a negative count plans none).
+    protocol::WritePiece planned{count, false};
+    return InPiecesOf(
+        port, count,
+        [&](int32_t done) {
+            planned = protocol::NextWritePiece(data + done, count - done, limit);
+            return planned.size;
+        },
+        cancel,
+        [&](int32_t offset, int32_t size, const CancelToken& watch) {
+            return planned.fill ? port.IssueFill(size, address, data[offset], watch)
+                                : port.IssuePutRegRepeat(size, address, data + offset, watch);
+        });
+}
+
 bool GetRegRepeatInFrames(SerialPort& port, int32_t count, uint8_t address, uint8_t* data,
                           const CancelToken& cancel) {
     return InPieces(port, count, port.Limits().repeatRead, cancel,
                     [&](int32_t offset, int32_t size, const CancelToken& watch) {
                         return port.IssueGetRegRepeat(size, address, data + offset, watch);
                     });
+}
+
+bool GetRegRepeatInRuns(SerialPort& port, int32_t count, uint8_t address, uint8_t* data,
+                        const CancelToken& cancel) {
+    if (count <= 0) {
+        return GetRegRepeatInFrames(port, count, address, data, cancel);
+    }
+    const CancelToken& watch = cancel.Cancelled() ? CancelToken::Never() : cancel;
+    int32_t done = 0;
+    for (;;) {
+        // One at a time: where the next request starts depends on what this reply stands for.
+        const int32_t asked = std::min(count - done, protocol::kMaxBoardCount);
+        SerialPort::RunsRead read;
+        if (!port.ReadRuns(asked, address, data + done, read, watch)) {
+            return false;
+        }
+        done += read.covered;
+        if (done == count) {
+            return true;
+        }
+        if (cancel.Cancelled()) {
+            return false;
+        }
+        if (read.covered < 2 * read.replyBytes) {
+            break; // data without long runs: the window of compact reads carries it faster
+        }
+    }
+    return GetRegRepeatInFrames(port, count - done, address, data + done, cancel);
 }
 
 bool PutRegSetInFrames(SerialPort& port, int32_t count, const RegisterPair* pairs,

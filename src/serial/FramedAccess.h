@@ -23,6 +23,19 @@ bool PutRegRepeatInFrames(SerialPort& port, int32_t count, uint8_t address, cons
                           const CancelToken& cancel = CancelToken::Never());
 bool GetRegRepeatInFrames(SerialPort& port, int32_t count, uint8_t address, uint8_t* data,
                           const CancelToken& cancel = CancelToken::Never());
+
+// As PutRegRepeatInFrames, for a board that fills on its side (x=f): runs of one value go as
+// fill requests (WritePieces.h), the rest as data frames, all in the same window.
+bool PutRegRepeatFilledInFrames(SerialPort& port, int32_t count, uint8_t address,
+                                const uint8_t* data,
+                                const CancelToken& cancel = CancelToken::Never());
+
+// As GetRegRepeatInFrames, for a board that answers run-length reads (x=r): run-length reads of
+// what is left, one at a time, while each reply stands for at least twice its own bytes on the
+// line; the rest of the access then goes as compact reads in the window. A reply that does not
+// decode fails the access (kErrWrongReply). A cancel is looked at between requests.
+bool GetRegRepeatInRuns(SerialPort& port, int32_t count, uint8_t address, uint8_t* data,
+                        const CancelToken& cancel = CancelToken::Never());
 bool PutRegSetInFrames(SerialPort& port, int32_t count, const RegisterPair* pairs,
                        const CancelToken& cancel = CancelToken::Never());
 bool GetRegSetInFrames(SerialPort& port, int32_t count, RegisterPair* pairs,

@@ -4,6 +4,7 @@
 #include "FramedAccess.h"
 #include "HexText.h"
 #include "ReplyDecode.h"
+#include "RunLength.h"
 #include "SerialLine.h"
 
 #include <algorithm>
@@ -226,6 +227,8 @@ bool SerialPort::Deliver(const Pending& pending, const uint8_t* payload, int len
     case Delivery::Checksum:
         refused = reply::TakeChecksum(payload, length, *static_cast<uint32_t*>(pending.out));
         break;
+    case Delivery::Runs:
+        return DeliverRuns(pending, payload, length);
     }
     if (refused == 0) {
         return true;
@@ -238,6 +241,19 @@ bool SerialPort::Deliver(const Pending& pending, const uint8_t* payload, int len
     return FailRequest(pending, refused,
                        "a reply of " + std::to_string(length) + " bytes where " +
                            std::to_string(wanted) + " were due");
+}
+
+bool SerialPort::DeliverRuns(const Pending& pending, const uint8_t* payload, int length) {
+    const int32_t covered = protocol::DecodeRuns(payload + 1, length - 1,
+                                                 static_cast<uint8_t*>(pending.out), pending.count);
+    if (covered <= 0) {
+        return FailRequest(pending, kErrWrongReply,
+                           "a run-length reply that does not decode (" +
+                               std::to_string(length - 1) + " bytes of items for at most " +
+                               std::to_string(pending.count) + " bytes asked)");
+    }
+    runs_ = {covered, length + frame::kOverhead};
+    return true;
 }
 
 bool SerialPort::Complete(const CancelToken& cancel) {
@@ -377,13 +393,61 @@ bool SerialPort::IssueGetRegSet(int32_t count, RegisterPair* pairs, const Cancel
     return Issue(request, count + 1, {kReplySetValues, Delivery::SetPairs, count, pairs}, cancel);
 }
 
+bool SerialPort::IssueFill(int32_t count, uint8_t address, uint8_t value,
+                           const CancelToken& cancel) {
+    if (!IsOpen()) {
+        return false;
+    }
+    if (!fast_ || !fast_->fill) {
+        return Fail(kErrNotSupported);
+    }
+    if (!Fits(count, kMaxBoardCount) || count == 0) {
+        return RefuseTooLong();
+    }
+    const uint8_t request[] = {kCmdFill,
+                               address,
+                               value,
+                               static_cast<uint8_t>(count),
+                               static_cast<uint8_t>(count >> 8),
+                               static_cast<uint8_t>(count >> 16)};
+    return Issue(request, 6, {kReplyDone}, cancel);
+}
+
+bool SerialPort::ReadRuns(int32_t count, uint8_t address, uint8_t* data, RunsRead& read,
+                          const CancelToken& cancel) {
+    if (!IsOpen()) {
+        return false;
+    }
+    if (!fast_ || !fast_->runs) {
+        return Fail(kErrNotSupported);
+    }
+    if (!Fits(count, kMaxBoardCount) || count == 0) {
+        return RefuseTooLong();
+    }
+    const uint8_t request[] = {kCmdReadRuns, address, static_cast<uint8_t>(count),
+                               static_cast<uint8_t>(count >> 8), static_cast<uint8_t>(count >> 16)};
+    runs_ = {};
+    if (!Issue(request, 5, {kReplyRuns, Delivery::Runs, count, data}, cancel) ||
+        !Complete(cancel)) {
+        return false;
+    }
+    read = runs_;
+    return true;
+}
+
 bool SerialPort::WriteRepeat(int32_t count, uint8_t address, const uint8_t* data,
                              const CancelToken& cancel) {
+    if (fast_ && fast_->fill) {
+        return PutRegRepeatFilledInFrames(*this, count, address, data, cancel);
+    }
     return PutRegRepeatInFrames(*this, count, address, data, cancel);
 }
 
 bool SerialPort::ReadRepeat(int32_t count, uint8_t address, uint8_t* data,
                             const CancelToken& cancel) {
+    if (fast_ && fast_->runs) {
+        return GetRegRepeatInRuns(*this, count, address, data, cancel);
+    }
     return GetRegRepeatInFrames(*this, count, address, data, cancel);
 }
 

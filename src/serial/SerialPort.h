@@ -58,6 +58,8 @@ class SerialPort final : public RegisterPort {
     bool GetRegRepeat(int32_t count, uint8_t address, uint8_t* data) override;
     bool GetRegSet(int32_t count, RegisterPair* pairs) override;
 
+    // A board announcing x=f gets its runs of one value as fill requests, one announcing x=r
+    // run-length reads where they pay (FramedAccess.h); others exactly the data frames.
     bool WriteRepeat(int32_t count, uint8_t address, const uint8_t* data,
                      const CancelToken& cancel) override;
     bool ReadRepeat(int32_t count, uint8_t address, uint8_t* data,
@@ -99,6 +101,22 @@ class SerialPort final : public RegisterPort {
                         const CancelToken& cancel = CancelToken::Never());
     bool IssueGetRegSet(int32_t count, RegisterPair* pairs,
                         const CancelToken& cancel = CancelToken::Never());
+    // A board announcing x=f: `value` written `count` times (1 to kMaxBoardCount) through
+    // register `address`; others fail with kErrNotSupported, sending nothing.
+    bool IssueFill(int32_t count, uint8_t address, uint8_t value,
+                   const CancelToken& cancel = CancelToken::Never());
+    // What a run-length read's reply stood for, and its bytes on the line.
+    struct RunsRead {
+        int32_t covered = 0;
+        int32_t replyBytes = 0;
+    };
+    // A board announcing x=r: one run-length read of up to `count` bytes (1 to kMaxBoardCount)
+    // into `data`, its reply taken (with those of everything still in flight); the address then
+    // stands after the `read.covered` bytes delivered. A reply that stands for no byte, for more
+    // than asked, or whose last item is cut short fails with kErrWrongReply. Others fail with
+    // kErrNotSupported, sending nothing.
+    bool ReadRuns(int32_t count, uint8_t address, uint8_t* data, RunsRead& read,
+                  const CancelToken& cancel = CancelToken::Never());
     bool Complete(const CancelToken& cancel = CancelToken::Never());
 
     // Which request failed last and how, with the line's name: "/dev/ttyUSB0: request 0x49 (read
@@ -108,7 +126,7 @@ class SerialPort final : public RegisterPort {
 
   private:
     // What a reply delivers, and where.
-    enum class Delivery { Nothing, Identity, Register, RepeatValues, SetPairs, Checksum };
+    enum class Delivery { Nothing, Identity, Register, RepeatValues, SetPairs, Checksum, Runs };
     struct Pending {
         uint8_t expected = 0;
         Delivery delivery = Delivery::Nothing;
@@ -124,6 +142,8 @@ class SerialPort final : public RegisterPort {
                const CancelToken& cancel = CancelToken::Never());
     bool TakeOldest(const CancelToken& cancel);
     bool Deliver(const Pending& pending, const uint8_t* payload, int length);
+    // A run-length reply's items, decoded into the request's data.
+    bool DeliverRuns(const Pending& pending, const uint8_t* payload, int length);
     // Fails with `code` and drains the replies still due (after a cancel, only while they keep
     // coming).
     bool Abandon(int32_t code);
@@ -144,6 +164,8 @@ class SerialPort final : public RegisterPort {
     size_t inFlightCount_ = 0;
     bool outOfStep_ = false;
     std::string failure_;
+    // What the last run-length reply delivered.
+    RunsRead runs_;
 };
 
 } // namespace tessary

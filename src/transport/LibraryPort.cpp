@@ -54,7 +54,9 @@ constexpr LibraryError kLibraryErrors[] = {
     {LNK_ERC_OPEN_FAILED, "the device could not be opened"},
     {LNK_ERC_ACCESS_FAILED, "the board did not complete the register access"},
     {LNK_ERC_TOO_MANY_HANDLES, "every handle is in use"},
-    {LNK_ERC_UNSUPPORTED, "this build cannot open devices of that kind"},
+    {LNK_ERC_UNSUPPORTED,
+     "this build cannot open devices of that kind, or the board lacks what was "
+     "asked"},
 };
 
 const char* LibraryErrorWords(LnkErc code) {
@@ -123,6 +125,9 @@ bool LibraryPort::Open() {
     }
     flags_ |= kFlagOpen;
     repeatPiece_ = SerialRepeatPiece(session_.deviceName);
+    uint32_t unused = 0;
+    LnkErc asked = 0;
+    offersChecksum_ = LnkBoardChecksum(handle_, 0, 0, &unused, &asked);
     return true;
 }
 
@@ -131,6 +136,7 @@ bool LibraryPort::Close() {
         LnkCloseData(handle_, &call_);
     }
     flags_ &= ~kFlagOpen;
+    offersChecksum_ = false;
     return true;
 }
 
@@ -158,6 +164,23 @@ std::optional<uint32_t> LibraryPort::FlashSize() const {
         return std::nullopt;
     }
     return bytes;
+}
+
+bool LibraryPort::Checksum(int32_t count, uint8_t address, uint32_t& crc,
+                           const CancelToken& cancel) {
+    (void)cancel;
+    if (!IsOpen()) {
+        return false;
+    }
+    if (!offersChecksum_) {
+        return Fail(kErrNotSupported);
+    }
+    // A count of 0 would only ask whether the board offers it: it is no checksum.
+    if (count <= 0) {
+        call_ = LNK_ERC_BAD_COUNT;
+        return Called(false, kErrReadIncomplete);
+    }
+    return Called(LnkBoardChecksum(handle_, address, count, &crc, &call_), kErrReadIncomplete);
 }
 
 bool LibraryPort::PutReg(uint8_t address, uint8_t data) {

@@ -47,6 +47,12 @@ class LibraryPort final : public RegisterPort {
     // limit.
     int32_t RepeatPiece() const override { return repeatPiece_; }
 
+    // Whether the board computes checksums on its side, as the library said when the port opened.
+    bool OffersChecksum() const override { return offersChecksum_; }
+    // One library call: it runs to its end once begun.
+    bool Checksum(int32_t count, uint8_t address, uint32_t& crc,
+                  const CancelToken& cancel) override;
+
     LnkHandle Handle() const { return handle_; }
     // The size of the open board's Flash, when the library knows it.
     std::optional<uint32_t> FlashSize() const override;
@@ -64,6 +70,7 @@ class LibraryPort final : public RegisterPort {
     LnkHandle handle_ = 0;
     std::string openFailure_;
     int32_t repeatPiece_ = INT32_MAX;
+    bool offersChecksum_ = false;
 };
 
 } // namespace tessary

@@ -2,20 +2,25 @@
 // interface and through the program's operations, against tessary-board on a pseudo-terminal.
 #include "BoardProcess.h"
 #include "ControllerRegisters.h"
+#include "Crc32.h"
+#include "LibraryPort.h"
 #include "LoadOperations.h"
 #include "RecordingSinks.h"
 #include "Session.h"
 #include "StoreOperations.h"
 #include "lnkutil.h"
 #include "lnkutil_erc.h"
+#include "lnkutil_ext.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 
 namespace tessary::test {
 namespace {
@@ -201,6 +206,78 @@ TEST_F(SerialLibraryTest, ACancelStopsABlockAfterThePieceUnderWay) {
     constexpr std::size_t kPiece = 115200 / 100;
     EXPECT_EQ(std::count(back.begin(), back.begin() + kPiece, 0x5A), kPiece);
     EXPECT_EQ(std::count(back.begin() + kPiece, back.end(), 0x5A), 0);
+}
+
+// The frames of each command tessary-board's --verbose log shows it took.
+std::map<int, int> CommandsTaken(const fs::path& log) {
+    std::ifstream in(log);
+    std::map<int, int> taken;
+    std::string line;
+    const std::string prefix = "tessary-board: <- ";
+    while (std::getline(in, line)) {
+        if (line.rfind(prefix, 0) == 0 && line.size() >= prefix.size() + 5) {
+            ++taken[std::stoi(line.substr(prefix.size() + 3, 2), nullptr, 16)];
+        }
+    }
+    return taken;
+}
+
+// A serial board of the table that computes on its side: the checksum through the library's
+// extension call and through LibraryPort, the runs of a block filled and read back as runs.
+TEST_F(SerialLibraryTest, TheBoardsChecksumFillAndRunLengthReadsThroughTheLibrary) {
+    const fs::path log = dir / "board.log";
+    std::vector<uint8_t> data(8192, 0xFF);
+    for (size_t i = 4096; i < 5096; ++i) {
+        data[i] = static_cast<uint8_t>(i * 31 + (i >> 3));
+    }
+    {
+        BoardProcess computing({"--verbose"}, log.string());
+        UseTable(computing.Path());
+        ASSERT_TRUE(LnkOpenData(&handle, "Bench", &erc, nullptr)) << erc;
+        uint32_t crc = 0;
+        ASSERT_TRUE(LnkBoardChecksum(handle, kRegRamData, 0, &crc, &erc)) << erc;
+        ASSERT_TRUE(SetAddress(0x4000));
+        ASSERT_TRUE(LnkPutRegRepeat(handle, kRegRamData, data.data(), 8192, &erc, nullptr));
+        ASSERT_TRUE(SetAddress(0x4000));
+        ASSERT_TRUE(LnkBoardChecksum(handle, kRegRamData, 8192, &crc, &erc)) << erc;
+        EXPECT_EQ(crc, Crc32Of(data.data(), data.size()));
+        ASSERT_TRUE(SetAddress(0x4000));
+        std::vector<uint8_t> back(8192);
+        ASSERT_TRUE(LnkGetRegRepeat(handle, kRegRamData, back.data(), 8192, &erc, nullptr));
+        EXPECT_EQ(back, data);
+        ASSERT_TRUE(LnkCloseData(handle, &erc));
+        handle = 0;
+
+        Session session;
+        session.interfaceType = kInterfaceLibrary;
+        session.deviceName = "Bench";
+        LibraryPort port(session);
+        ASSERT_TRUE(port.Initialize() && port.Open());
+        EXPECT_TRUE(port.OffersChecksum());
+        const RegisterPair address[] = {
+            {kRegAddressLow, 0x00}, {kRegAddressMid, 0x50}, {kRegAddressHigh, 0x00}};
+        ASSERT_TRUE(port.PutRegSet(3, address));
+        ASSERT_TRUE(port.Checksum(1000, kRegRamData, crc, CancelToken::Never()));
+        EXPECT_EQ(crc, Crc32Of(data.data() + 4096, 1000));
+        port.Close();
+        computing.Stop(SIGTERM);
+    }
+    const std::map<int, int> taken = CommandsTaken(log);
+    EXPECT_EQ(taken.at(0x4B), 2); // 4096 and 3096 bytes of 0xFF
+    EXPECT_EQ(taken.at(0x4A), 2);
+    EXPECT_GE(taken.at(0x4C), 1);
+}
+
+TEST_F(SerialLibraryTest, ABoardThatComputesNothingOffersNoChecksum) {
+    BoardProcess plain({"--extensions", "none"});
+    UseTable(plain.Path());
+    ASSERT_TRUE(LnkOpenData(&handle, "Bench", &erc, nullptr)) << erc;
+    uint32_t crc = 0x5A5A5A5A;
+    for (const int32_t count : {0, 16}) {
+        EXPECT_FALSE(LnkBoardChecksum(handle, kRegRamData, count, &crc, &erc));
+        EXPECT_EQ(erc, LNK_ERC_UNSUPPORTED);
+    }
+    EXPECT_EQ(crc, 0x5A5A5A5Au);
 }
 
 } // namespace

@@ -49,6 +49,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::strlen(text.data()) >= static_cast<size_t>(count)) {
         std::abort();
     }
+    uint32_t crc = 0;
+    if (reply::TakeChecksum(payload, length, crc) == 0 &&
+        (length < 5 || crc != (payload[1] | payload[2] << 8 | payload[3] << 16 |
+                               static_cast<uint32_t>(payload[4]) << 24))) {
+        std::abort();
+    }
     (void)reply::CheckCode(payload, length, 0x85);
     return 0;
 }

@@ -1,4 +1,5 @@
 #include "LibraryPort.h"
+#include "Cancel.h"
 #include "SimBoard.h"
 #include "SimFixture.h"
 
@@ -129,6 +130,32 @@ TEST_F(LibraryPortTest, LibraryFailuresBecomeWriteAndReadErrors) {
     // A successful operation does not reset the code.
     EXPECT_TRUE(port.PutReg(0, 0xFF));
     EXPECT_EQ(port.ErrorCode(), kErrWriteIncomplete);
+}
+
+// The simulated board computes the checksum through the library; the port knows it once open.
+TEST_F(LibraryPortTest, TheBoardsChecksumThroughTheLibrary) {
+    uint32_t crc = 0;
+    EXPECT_FALSE(port.OffersChecksum());
+    EXPECT_FALSE(port.Checksum(4, 6, crc, CancelToken::Never()));
+    EXPECT_EQ(port.ErrorCode(), kErrPortNotOpen);
+    ASSERT_TRUE(port.Open());
+    EXPECT_TRUE(port.OffersChecksum());
+    const uint8_t data[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
+    const RegisterPair address[] = {{1, 0x00}, {2, 0x30}, {3, 0x00}};
+    ASSERT_TRUE(port.PutRegSet(3, address));
+    ASSERT_TRUE(port.PutRegRepeat(9, 6, data));
+    ASSERT_TRUE(port.PutRegSet(3, address));
+    ASSERT_TRUE(port.Checksum(9, 6, crc, CancelToken::Never()));
+    EXPECT_EQ(crc, 0xCBF43926u);
+    EXPECT_EQ(Board().address(), 0x3009u);
+    // A count of 0 is no checksum; one above what the board counts is refused by the library.
+    for (const int32_t count : {0, -1, 0x1000000}) {
+        EXPECT_FALSE(port.Checksum(count, 6, crc, CancelToken::Never()));
+        EXPECT_EQ(port.ErrorCode(), kErrReadIncomplete);
+        EXPECT_NE(port.FailureText().find("error 3"), std::string::npos) << port.FailureText();
+    }
+    EXPECT_TRUE(port.Close());
+    EXPECT_FALSE(port.OffersChecksum());
 }
 
 } // namespace

@@ -1,0 +1,220 @@
+// What the port sends a board that fills and reads runs on its side (x=f, x=r), and what it makes
+// of the replies, against a board played by the test on a pseudo-terminal: the exact requests,
+// the window they share, replies that do not decode, and a board that announces neither, which
+// gets exactly the data frames it always got.
+#include "PtyPeer.h"
+#include "SerialLine.h"
+#include "SerialPort.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <thread>
+
+namespace tessary {
+namespace {
+
+using test::Bytes;
+using test::Frame;
+using test::PtyPeer;
+
+class BoardSideTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        line.Initialize();
+        port.Initialize(line);
+        ASSERT_TRUE(port.OpenPath(peer.SlavePath().c_str()));
+    }
+    void TearDown() override {
+        Requests();
+        port.Close();
+    }
+
+    // Makes the port see a board whose identity ends with `group` (none: a basic board).
+    void Announce(const std::string& group) {
+        Bytes reply{0x82};
+        const std::string text = "Bench board" + group;
+        reply.insert(reply.end(), text.begin(), text.end());
+        peer.Write(Frame(reply));
+        char identity[64] = {};
+        ASSERT_TRUE(port.GetIdentity(64, identity));
+        ASSERT_EQ(peer.ReadFrame(), Frame({0x41}));
+    }
+    // Takes `held` requests before it answers any of them (each with answer(payload)), then
+    // answers each as it comes; keeps the payloads.
+    void Answer(std::function<Bytes(const Bytes&)> answer, size_t held = 1) {
+        responder = std::thread([this, answer, held] {
+            std::vector<Bytes> waiting;
+            while (!stop) {
+                const Bytes frame = peer.ReadFrame(std::chrono::milliseconds(20));
+                if (frame.empty()) {
+                    continue;
+                }
+                waiting.emplace_back(frame.begin() + 1, frame.end() - 1);
+                requests.push_back(waiting.back());
+                if (requests.size() < held) {
+                    continue;
+                }
+                for (const Bytes& payload : waiting) {
+                    if (const Bytes reply = answer(payload); !reply.empty()) {
+                        peer.Write(Frame(reply));
+                    }
+                }
+                waiting.clear();
+            }
+        });
+    }
+    std::vector<Bytes> Requests() {
+        stop = true;
+        if (responder.joinable()) {
+            responder.join();
+        }
+        return requests;
+    }
+
+    PtyPeer peer;
+    SerialLine line;
+    SerialPort port;
+    std::thread responder;
+    std::atomic<bool> stop{false};
+    std::vector<Bytes> requests;
+};
+
+Bytes Done(const Bytes&) {
+    return {0x81};
+}
+
+// 20 bytes without runs, 5000 of 0xFF, 15 zeros (too short a run), 40 without runs, 100 zeros.
+Bytes BlockWithRuns() {
+    Bytes data;
+    for (int i = 0; i < 20; ++i) {
+        data.push_back(static_cast<uint8_t>(i + 1));
+    }
+    data.insert(data.end(), 5000, 0xFF);
+    data.insert(data.end(), 15, 0x00);
+    for (int i = 0; i < 40; ++i) {
+        data.push_back(static_cast<uint8_t>(0x80 + i));
+    }
+    data.insert(data.end(), 100, 0x00);
+    return data;
+}
+
+Bytes DataFrame(const Bytes& data, size_t from, size_t size) {
+    Bytes payload(2 + size);
+    payload[0] = 0x44;
+    payload[1] = 0x06;
+    std::copy_n(data.begin() + static_cast<ptrdiff_t>(from), size, payload.begin() + 2);
+    return payload;
+}
+
+TEST_F(BoardSideTest, RunsGoAsFillsAmongTheDataFramesInOneWindow) {
+    Announce(" {fast w=8 m=255 x=f}");
+    // The board answers nothing before it holds all five requests: they share the window.
+    Answer(Done, 5);
+    const Bytes data = BlockWithRuns();
+    ASSERT_TRUE(port.WriteRepeat(static_cast<int32_t>(data.size()), 0x06, data.data(),
+                                 CancelToken::Never()));
+    const std::vector<Bytes> expected = {
+        DataFrame(data, 0, 20),
+        {0x4B, 0x06, 0xFF, 0x00, 0x10, 0x00}, // 4096
+        {0x4B, 0x06, 0xFF, 0x88, 0x03, 0x00}, // 904
+        DataFrame(data, 5020, 55),
+        {0x4B, 0x06, 0x00, 0x64, 0x00, 0x00}, // 100
+    };
+    EXPECT_EQ(Requests(), expected);
+}
+
+// A board that announces no fill gets the data frames of old, whatever the data holds: cut at
+// what one frame carries, byte for byte.
+TEST_F(BoardSideTest, ABoardWithoutTheFillGetsTheDataFramesOfOld) {
+    struct Case {
+        const char* group;
+        size_t perFrame;
+    };
+    for (const Case& c : {Case{"", 63}, Case{" {fast w=8 m=255}", 253},
+                          Case{" {fast w=8 m=255 x=cr}", 253}, Case{" {fast w=2 m=65 x=c}", 63}}) {
+        SCOPED_TRACE(c.group);
+        Announce(c.group);
+        stop = false;
+        requests.clear();
+        Answer(Done);
+        const Bytes data = BlockWithRuns();
+        ASSERT_TRUE(port.WriteRepeat(static_cast<int32_t>(data.size()), 0x06, data.data(),
+                                     CancelToken::Never()));
+        std::vector<Bytes> expected;
+        for (size_t from = 0; from < data.size(); from += c.perFrame) {
+            expected.push_back(DataFrame(data, from, std::min(c.perFrame, data.size() - from)));
+        }
+        EXPECT_EQ(Requests(), expected);
+    }
+}
+
+TEST_F(BoardSideTest, RunLengthReadsWhileTheyPayThenCompactReadsForTheRest) {
+    Announce(" {fast w=8 m=255 x=r}");
+    Answer([](const Bytes& request) -> Bytes {
+        if (request == Bytes{0x4C, 0x07, 0x2C, 0x00, 0x00}) { // the second: 4 bytes in 6
+            return {0x87, 0x03, 1, 2, 3, 4};
+        }
+        if (request[0] == 0x4C) { // 128 of 0xFF and 128 zeros in 5 bytes
+            return {0x87, 0xFF, 0xFF, 0xFF, 0x00};
+        }
+        Bytes values{0x85};
+        for (int i = 0; i < request[2]; ++i) {
+            values.push_back(static_cast<uint8_t>(0xA0 + i));
+        }
+        return values;
+    });
+    Bytes out(300);
+    ASSERT_TRUE(port.ReadRepeat(300, 0x07, out.data(), CancelToken::Never()));
+    const std::vector<Bytes> expected = {
+        {0x4C, 0x07, 0x2C, 0x01, 0x00}, // 300
+        {0x4C, 0x07, 0x2C, 0x00, 0x00}, // the 44 left
+        {0x49, 0x07, 40},
+    };
+    EXPECT_EQ(Requests(), expected);
+    Bytes want(128, 0xFF);
+    want.insert(want.end(), 128, 0x00);
+    want.insert(want.end(), {1, 2, 3, 4});
+    for (int i = 0; i < 40; ++i) {
+        want.push_back(static_cast<uint8_t>(0xA0 + i));
+    }
+    EXPECT_EQ(out, want);
+}
+
+TEST_F(BoardSideTest, ARunLengthReplyThatDoesNotDecodeIsRefused) {
+    Announce(" {fast w=8 m=255 x=r}");
+    const Bytes replies[] = {
+        {0x87},                         // stands for nothing
+        {0x87, 0x81},                   // a run without its byte
+        {0x87, 0x05, 1, 2, 3},          // six bytes as they are, three there
+        {0x87, 0xFF, 0x00},             // 128 bytes where 100 were asked
+        {0x87, 0xE3, 0x11, 0x80, 0x22}, // 100 bytes and one more
+    };
+    for (const Bytes& reply : replies) {
+        peer.Write(Frame(reply));
+        Bytes out(100, 0xAA);
+        EXPECT_FALSE(port.ReadRepeat(100, 0x06, out.data(), CancelToken::Never()));
+        EXPECT_EQ(port.ErrorCode(), kErrWrongReply);
+        EXPECT_NE(port.FailureText().find("a run-length reply that does not decode"),
+                  std::string::npos)
+            << port.FailureText();
+        EXPECT_EQ(peer.Drain(), Frame({0x4C, 0x06, 100, 0, 0}));
+    }
+}
+
+TEST_F(BoardSideTest, ACancelIsLookedAtBetweenRunLengthReads) {
+    Announce(" {fast w=8 m=255 x=r}");
+    CancelToken cancel;
+    Answer([&cancel](const Bytes&) {
+        cancel.Cancel();
+        return Bytes{0x87, 0xFF, 0xFF}; // 128 bytes in 4: worth another
+    });
+    Bytes out(1000);
+    EXPECT_FALSE(port.ReadRepeat(1000, 0x06, out.data(), cancel));
+    EXPECT_EQ(Requests().size(), 1u);
+}
+
+} // namespace
+} // namespace tessary
