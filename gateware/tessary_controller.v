@@ -10,7 +10,7 @@ module tessary_controller #(
     parameter FAST        = 1,        // 0: a basic board (65-byte frames, no announcement)
     parameter RX_AW       = 10,       // receive FIFO of 2**RX_AW bytes
     parameter MAX_PAYLOAD = 255,      // the longest frame payload of the fast protocol
-    parameter IDENTITY    = "Tessary RTL controller", // at most 32 characters
+    parameter IDENTITY    = "Tessary RTL controller", // at most 28 characters
     parameter FLASH_PULSE = 6,        // clock cycles of each OE#/WE# pulse, 1..255
     parameter RAM_LATENCY = 1,        // cycles from the RAM enable to its read data
     parameter PROGRAM_TIMEOUT_US = 1000 // the longest a byte program may take
@@ -48,7 +48,7 @@ module tessary_controller #(
     localparam [63:0] BAUD_ERROR = CYCLES_A_BIT * RATE > CLOCK ? CYCLES_A_BIT * RATE - CLOCK
                                                                : CLOCK - CYCLES_A_BIT * RATE;
     /* verilator lint_off WIDTH */
-    localparam [8*33-1:0] ID_33 = IDENTITY; // the 33rd character from the end is NUL if it fits
+    localparam [8*29-1:0] ID_29 = IDENTITY; // the 29th character from the end is NUL if it fits
     /* verilator lint_on WIDTH */
     generate
         if (DIVISOR < 4) begin : check_divisor
@@ -66,8 +66,8 @@ module tessary_controller #(
         if (PROGRAM_CYCLES < 1 || PROGRAM_CYCLES >= (1 << 20)) begin : check_program_timeout
             tessary_controller_program_timeout_must_be_1_to_1048575_cycles stop();
         end
-        if (ID_33[8*33-1 -: 8] != 8'd0) begin : check_identity
-            tessary_controller_identity_longer_than_32_characters stop();
+        if (ID_29[8*29-1 -: 8] != 8'd0) begin : check_identity
+            tessary_controller_identity_longer_than_28_characters stop();
         end
         if (REG_BASE % 8 != 0 || REG_BASE < 0 || REG_BASE > 248) begin : check_register_base
             tessary_controller_register_base_must_be_a_multiple_of_8_to_248 stop();

@@ -4,9 +4,12 @@
 // with a wrong checksum, an unknown command, a payload that does not match its command or more
 // payload than the board accepts are dropped without a reply (and without touching anything).
 //
-// With `fast` high the identity ends with " {fast w=W m=M[ f=F]}" and the board takes request
-// payloads up to MAX_PAYLOAD bytes, replies up to MAX_PAYLOAD bytes and the compact read 0x49;
-// with `fast` low it is a basic board: no announcement, 65 bytes at most.
+// With `fast` high the identity ends with " {fast w=W m=M[ f=F] x=cfr}" and the board takes
+// request payloads up to MAX_PAYLOAD bytes, replies up to MAX_PAYLOAD bytes, the compact read
+// 0x49 and the requests it carries out on its own side of the line: the CRC-32 of count bytes
+// read through a register (0x4A), count writes of one value (0x4B) and a read whose reply codes
+// runs of one value (0x4C); with `fast` low it is a basic board: no announcement, 65 bytes at
+// most, none of those.
 //
 // A line error leaves the byte stream without its frame boundaries: lost input (a full receive
 // FIFO or a broken stop bit), a wrong checksum, a length of 0 or over the limit, or a frame that
@@ -54,13 +57,15 @@ module tsy_frame_engine #(
 );
     localparam [7:0] CMD_PROBE = 8'h40, CMD_IDENTITY = 8'h41, CMD_PUT_REG = 8'h43,
                      CMD_PUT_REPEAT = 8'h44, CMD_PUT_SET = 8'h45, CMD_GET_REG = 8'h46,
-                     CMD_GET_REPEAT = 8'h47, CMD_GET_SET = 8'h48, CMD_GET_COMPACT = 8'h49;
+                     CMD_GET_REPEAT = 8'h47, CMD_GET_SET = 8'h48, CMD_GET_COMPACT = 8'h49,
+                     CMD_CHECKSUM = 8'h4A, CMD_FILL = 8'h4B, CMD_READ_RUNS = 8'h4C;
     localparam [7:0] REPLY_DONE = 8'h81, REPLY_IDENTITY = 8'h82, REPLY_REGISTER = 8'h83,
-                     REPLY_SET = 8'h84, REPLY_VALUES = 8'h85;
+                     REPLY_SET = 8'h84, REPLY_VALUES = 8'h85, REPLY_CHECKSUM = 8'h86,
+                     REPLY_RUNS = 8'h87;
     localparam [7:0] BASIC_PAYLOAD = 8'd65;
 
     // ---- The identity text: the parameter, then the announcement, NULs skipped. ----
-    localparam ID_CHARS = 32;
+    localparam ID_CHARS = 28;
     /* verilator lint_off WIDTH */
     localparam [8*ID_CHARS-1:0] ID_TEXT = IDENTITY; // shorter text: NULs in front
     /* verilator lint_on WIDTH */
@@ -82,7 +87,9 @@ module tsy_frame_engine #(
 
     localparam HEAD_CHARS = 18;
     localparam [8*HEAD_CHARS-1:0] FAST_HEAD = {" {fast w=", dec3(WINDOW), " m=", dec3(MAX_PAYLOAD)};
-    localparam TEXT_CHARS = ID_CHARS + HEAD_CHARS + 11 + 1;
+    localparam TAIL_CHARS = 7;
+    localparam [8*TAIL_CHARS-1:0] FAST_TAIL = " x=cfr}";
+    localparam TEXT_CHARS = ID_CHARS + HEAD_CHARS + 11 + TAIL_CHARS; // at most 63 shown
 
     reg [87:0] flash_text; // " f=" and eight hex digits, leading zeros as NUL
     integer k;
@@ -99,7 +106,7 @@ module tsy_frame_engine #(
         if (flash_bytes == 32'd0 || !fast) flash_text = 88'd0;
     end
     wire [8*TEXT_CHARS-1:0] text = {ID_TEXT, fast ? FAST_HEAD : {8*HEAD_CHARS{1'b0}}, flash_text,
-                                    fast ? "}" : 8'd0};
+                                    fast ? FAST_TAIL : {8*TAIL_CHARS{1'b0}}};
 
     // ---- State ----
     localparam [4:0] S_LEN = 5'd0, S_PAYLOAD = 5'd1, S_CHECK = 5'd2,
@@ -107,7 +114,8 @@ module tsy_frame_engine #(
                      S_WRITE = 5'd8, S_BUS = 5'd9, S_REPLY = 5'd10, S_SEND = 5'd11,
                      S_BODY = 5'd12, S_READ = 5'd13, S_ID_COUNT = 5'd14, S_ID_SEND = 5'd15,
                      S_SUM = 5'd16, S_TAKE = 5'd17, S_TAKE_WAIT = 5'd18,
-                     S_READ_WAIT = 5'd19;
+                     S_READ_WAIT = 5'd19, S_LOOP = 5'd20, S_LOOP_BUS = 5'd21,
+                     S_RUN_ADD = 5'd22, S_RUN_PUT = 5'd23;
 
     reg [4:0]  state;
     reg [4:0]  after;       // where S_SEND, S_BUS and S_TAKE return to
@@ -115,32 +123,60 @@ module tsy_frame_engine #(
     reg [7:0]  frame_len;   // N
     reg [8:0]  index;
     reg [7:0]  sum;
-    reg [7:0]  cmd, arg1, arg2;
+    reg [7:0]  cmd, arg1, arg2, arg3, arg4, arg5;
     reg [7:0]  reply_len;
     reg [7:0]  send_byte;
-    reg [7:0]  loop_left;
+    reg [23:0] left;        // values still to read, bytes to check, fill or code
     reg [7:0]  read_reg;
     reg        pair_data;   // register list write: the next fetched byte is the value
     reg        set_value;   // register list read: the register went out, its value follows
-    reg [5:0]  text_pos;
+    reg [6:0]  text_pos;
     reg        lost;
     reg [15:0] bit_clocks;
     reg [15:0] quiet_bits;
     reg [15:0] gap_bits;
 
+    // The frame buffer holds the request, then the body of a run-length reply. One write a
+    // clock, registered: the byte lands in the buffer on the clock after it is asked for.
     reg [7:0]  frame [0:255];
     reg [7:0]  fetch_addr;
     reg [7:0]  fetched;
+    reg        put;
+    reg [7:0]  put_addr;
+    reg [7:0]  put_data;
+
+    // The run-length coder: the body so far is frame[0 .. body_len - 1], the item being coded has
+    // its header slot at `item` and its header in `header`; `last` is the byte read before.
+    reg [7:0]  body_len;
+    reg [7:0]  item;
+    reg [7:0]  header;
+    reg [7:0]  last;
+    reg [7:0]  value_in;
+    wire       header_run = header[7];
 
     wire [7:0] accept_limit = fast ? MAX_PAYLOAD[7:0] : BASIC_PAYLOAD;
     wire [7:0] argc = frame_len - 8'd1;
     wire [7:0] text_char = text[8*(TEXT_CHARS - 1 - text_pos) +: 8];
+    // A byte is read only while two more fit in the reply after its code (payload of at most
+    // MAX_PAYLOAD): a new item takes a header and the byte.
+    wire       body_room = {1'b0, body_len} + 9'd3 <= {1'b0, accept_limit};
+
+    wire [31:0] crc;
+    tsy_crc32 checksum (
+        .clk(clk), .clear(state == S_DECODE), .take(state == S_LOOP_BUS && bus_ack),
+        .data(bus_rdata), .value(crc)
+    );
+    wire [1:0] crc_at = 2'd0 - left[1:0]; // left = 4..1: bytes 0..3
+    wire [7:0] crc_byte = crc_at == 2'd0 ? crc[7:0] : crc_at == 2'd1 ? crc[15:8]
+                        : crc_at == 2'd2 ? crc[23:16] : crc[31:24];
+
     wire       receiving = (state == S_PAYLOAD || state == S_CHECK ||
                             state == S_TAKE_WAIT || state == S_TAKE);
 
     assign waiting = (state == S_LEN) && in_empty && !line_busy && !lost;
 
     always @(posedge clk) fetched <= frame[fetch_addr];
+    always @(posedge clk) if (put) frame[put_addr] <= put_data;
 
     // Bit times, for the quiet and gap counters.
     wire bit_tick = (bit_clocks == 16'd0);
@@ -154,6 +190,7 @@ module tsy_frame_engine #(
         in_clear <= 1'b0;
         out_wr   <= 1'b0;
         bus_req  <= 1'b0;
+        put      <= 1'b0;
         if (in_lost) lost <= 1'b1;
         if (rst) begin
             state <= S_LEN;
@@ -204,10 +241,15 @@ module tsy_frame_engine #(
                     if (in_data == 8'd0 || in_data > accept_limit) lost <= 1'b1;
                 end
                 S_PAYLOAD: begin
-                    frame[index[7:0]] <= in_data;
+                    put      <= 1'b1;
+                    put_addr <= index[7:0];
+                    put_data <= in_data;
                     if (index == 9'd0) cmd <= in_data;
                     if (index == 9'd1) arg1 <= in_data;
                     if (index == 9'd2) arg2 <= in_data;
+                    if (index == 9'd3) arg3 <= in_data;
+                    if (index == 9'd4) arg4 <= in_data;
+                    if (index == 9'd5) arg5 <= in_data;
                     index <= index + 9'd1;
                     state <= (index + 9'd1 == {1'b0, frame_len}) ? S_CHECK : S_PAYLOAD;
                 end
@@ -225,7 +267,7 @@ module tsy_frame_engine #(
                     state     <= S_REPLY;
                 end
                 CMD_IDENTITY: if (argc == 8'd0) begin
-                    text_pos  <= 6'd0;
+                    text_pos  <= 7'd0;
                     reply_len <= 8'd1;
                     state     <= S_ID_COUNT;
                 end
@@ -258,7 +300,7 @@ module tsy_frame_engine #(
                 CMD_GET_REPEAT:
                     if (argc >= 8'd2 && argc == arg1 + 8'd2 && arg1 < accept_limit) begin
                         reply_len <= arg1 + 8'd1;
-                        loop_left <= arg1;
+                        left      <= {16'd0, arg1};
                         read_reg  <= arg2;
                         state     <= S_REPLY;
                     end
@@ -271,12 +313,104 @@ module tsy_frame_engine #(
                 CMD_GET_COMPACT:
                     if (fast && argc == 8'd2 && arg2 != 8'd0 && arg2 < accept_limit) begin
                         reply_len <= arg2 + 8'd1;
-                        loop_left <= arg2;
+                        left      <= {16'd0, arg2};
                         read_reg  <= arg1;
                         state     <= S_REPLY;
                     end
+                // Register and a count (value and count for the fill), least significant byte
+                // first; a count of 0 is not a request.
+                CMD_CHECKSUM, CMD_READ_RUNS:
+                    if (fast && argc == 8'd4 && {arg4, arg3, arg2} != 24'd0) begin
+                        left     <= {arg4, arg3, arg2};
+                        body_len <= 8'd0;
+                        item     <= 8'd0;
+                        header   <= 8'd0;
+                        state    <= S_LOOP;
+                    end
+                CMD_FILL: if (fast && argc == 8'd5 && {arg5, arg4, arg3} != 24'd0) begin
+                    left  <= {arg5, arg4, arg3};
+                    state <= S_LOOP;
+                end
                 default: ;
                 endcase
+            end
+            // Checksum, fill and run-length read: one access of `arg1` a turn, until the count
+            // is done or (run-length read) the reply has no room for another byte.
+            S_LOOP: begin
+                if (left == 24'd0 || (cmd == CMD_READ_RUNS && !body_room)) begin
+                    state <= S_REPLY;
+                    case (cmd)
+                    CMD_CHECKSUM: begin
+                        reply_len <= 8'd5;
+                        left      <= 24'd4;
+                    end
+                    CMD_READ_RUNS: begin
+                        // The last item's header goes into its slot.
+                        put       <= 1'b1;
+                        put_addr  <= item;
+                        put_data  <= header;
+                        reply_len <= body_len + 8'd1;
+                        index     <= 9'd0;
+                    end
+                    default: reply_len <= 8'd1;
+                    endcase
+                end else begin
+                    left      <= left - 24'd1;
+                    bus_we    <= (cmd == CMD_FILL);
+                    bus_addr  <= arg1;
+                    bus_wdata <= arg2;
+                    bus_req   <= 1'b1;
+                    state     <= S_LOOP_BUS;
+                end
+            end
+            // A checksum takes the byte read as it comes (tsy_crc32), a fill goes on.
+            S_LOOP_BUS: if (bus_ack) begin
+                value_in <= bus_rdata;
+                state    <= (cmd == CMD_READ_RUNS) ? S_RUN_ADD : S_LOOP;
+            end
+            // The byte read joins the body: it lengthens a run of its value or a literal, turns
+            // a literal's last byte and itself into a run, or starts a new item.
+            S_RUN_ADD: begin
+                last  <= value_in;
+                state <= S_LOOP;
+                if (body_len != 8'd0 && header_run && value_in == last && header != 8'hFF) begin
+                    header <= header + 8'd1;
+                end else if (body_len != 8'd0 && !header_run && value_in == last) begin
+                    if (header == 8'd0) begin
+                        header <= 8'h81; // a literal of one byte: the same byte is its value
+                    end else begin
+                        // The literal gives up its last byte, whose slot becomes the run's
+                        // header; the value follows it.
+                        put      <= 1'b1;
+                        put_addr <= item;
+                        put_data <= header - 8'd1;
+                        item     <= body_len - 8'd1;
+                        header   <= 8'h81;
+                        state    <= S_RUN_PUT;
+                    end
+                end else if (body_len != 8'd0 && !header_run && header != 8'h7F) begin
+                    header   <= header + 8'd1;
+                    body_len <= body_len + 8'd1;
+                    put      <= 1'b1;
+                    put_addr <= body_len;
+                    put_data <= value_in;
+                end else begin
+                    // A new item of one byte as it is: the one before gets its header.
+                    put      <= 1'b1;
+                    put_addr <= item;
+                    put_data <= header;
+                    item     <= body_len;
+                    header   <= 8'd0;
+                    body_len <= body_len + 8'd1;
+                    state    <= S_RUN_PUT;
+                end
+            end
+            S_RUN_PUT: begin
+                put      <= 1'b1;
+                put_addr <= body_len;
+                put_data <= value_in;
+                body_len <= body_len + 8'd1;
+                state    <= S_LOOP;
             end
             // Writes: 0x44 stores frame[2..] to arg1; 0x45 takes register, value pairs.
             S_WRITE: begin
@@ -290,7 +424,11 @@ module tsy_frame_engine #(
             S_FETCH: state <= S_FETCHED;
             S_FETCHED: begin
                 index <= index + 9'd1;
-                if (cmd == CMD_GET_SET) begin
+                if (cmd == CMD_READ_RUNS) begin
+                    send_byte <= fetched;
+                    after     <= S_BODY;
+                    state     <= S_SEND;
+                end else if (cmd == CMD_GET_SET) begin
                     // A register of the list: it goes out, then its value.
                     read_reg  <= fetched;
                     send_byte <= fetched;
@@ -322,9 +460,11 @@ module tsy_frame_engine #(
                 CMD_GET_REG:    send_byte <= REPLY_REGISTER;
                 CMD_GET_SET:    send_byte <= REPLY_SET;
                 CMD_GET_REPEAT, CMD_GET_COMPACT: send_byte <= REPLY_VALUES;
+                CMD_CHECKSUM:   send_byte <= REPLY_CHECKSUM;
+                CMD_READ_RUNS:  send_byte <= REPLY_RUNS;
                 default:        send_byte <= REPLY_DONE;
                 endcase
-                text_pos <= 6'd0;
+                text_pos <= 7'd0;
                 after    <= (cmd == CMD_IDENTITY) ? S_ID_SEND : S_BODY;
                 state    <= S_SEND;
             end
@@ -348,11 +488,30 @@ module tsy_frame_engine #(
                     end
                 end
                 CMD_GET_REPEAT, CMD_GET_COMPACT: begin
-                    if (loop_left == 8'd0) begin
+                    if (left == 24'd0) begin
                         state <= S_SUM;
                     end else begin
-                        loop_left <= loop_left - 8'd1;
-                        state     <= S_READ;
+                        left  <= left - 24'd1;
+                        state <= S_READ;
+                    end
+                end
+                CMD_CHECKSUM: begin
+                    // The CRC, least significant byte first.
+                    if (left == 24'd0) begin
+                        state <= S_SUM;
+                    end else begin
+                        left      <= left - 24'd1;
+                        send_byte <= crc_byte;
+                        after     <= S_BODY;
+                        state     <= S_SEND;
+                    end
+                end
+                CMD_READ_RUNS: begin
+                    if (index >= {1'b0, body_len}) begin
+                        state <= S_SUM;
+                    end else begin
+                        fetch_addr <= index[7:0];
+                        state      <= S_FETCH;
                     end
                 end
                 CMD_GET_SET: begin
@@ -383,17 +542,17 @@ module tsy_frame_engine #(
             end
             S_ID_COUNT: begin
                 if (text_char != 8'd0) reply_len <= reply_len + 8'd1;
-                text_pos <= text_pos + 6'd1;
+                text_pos <= text_pos + 7'd1;
                 if (text_pos == TEXT_CHARS - 1) state <= S_REPLY;
             end
             S_ID_SEND: begin
                 if (text_pos == TEXT_CHARS) begin
                     state <= S_SUM;
                 end else if (text_char == 8'd0) begin
-                    text_pos <= text_pos + 6'd1;
+                    text_pos <= text_pos + 7'd1;
                 end else begin
                     send_byte <= text_char;
-                    text_pos  <= text_pos + 6'd1;
+                    text_pos  <= text_pos + 7'd1;
                     after     <= S_ID_SEND;
                     state     <= S_SEND;
                 end

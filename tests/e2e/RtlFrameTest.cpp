@@ -2,10 +2,13 @@
 // fast protocol's announcement, long frames and the compact read, a window of requests in flight,
 // what a window larger than its receive FIFO or with a line error inside does (it fails cleanly:
 // every reply that comes is right, and memory holds a prefix of the writes and nothing else), and
-// a frame of Flash data against a chip that takes real time to program each byte.
+// a frame of Flash data against a chip that takes real time to program each byte, and the
+// requests the board carries out on its own side: checksum, fill and run-length read.
 #include "BoardProcess.h"
 #include "ControllerRegisters.h"
+#include "Crc32.h"
 #include "FrameCodec.h"
+#include "RunLength.h"
 #include "TtyConfig.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +31,39 @@ Bytes Frame(const Bytes& payload) {
 Bytes SetAddress(uint32_t address) {
     return Frame({0x45, 1, static_cast<uint8_t>(address), 2, static_cast<uint8_t>(address >> 8), 3,
                   static_cast<uint8_t>(address >> 16)});
+}
+
+// A checksum or run-length read (register, count) or a fill (register, value, count); the count
+// goes least significant byte first.
+Bytes CountRequest(uint8_t command, uint8_t reg, uint32_t count) {
+    return {command, reg, static_cast<uint8_t>(count), static_cast<uint8_t>(count >> 8),
+            static_cast<uint8_t>(count >> 16)};
+}
+Bytes FillRequest(uint8_t reg, uint8_t value, uint32_t count) {
+    return {0x4B,
+            reg,
+            value,
+            static_cast<uint8_t>(count),
+            static_cast<uint8_t>(count >> 8),
+            static_cast<uint8_t>(count >> 16)};
+}
+
+// The checksum reply for `crc`: its code, then the CRC least significant byte first.
+Bytes ChecksumReply(uint32_t crc) {
+    return {0x86, static_cast<uint8_t>(crc), static_cast<uint8_t>(crc >> 8),
+            static_cast<uint8_t>(crc >> 16), static_cast<uint8_t>(crc >> 24)};
+}
+
+// The bytes a run-length reply stands for; empty when it is not one or does not decode.
+Bytes Decoded(const Bytes& reply) {
+    if (reply.size() < 2 || reply[0] != 0x87) {
+        return {};
+    }
+    Bytes out(1u << 16);
+    const int32_t n = protocol::DecodeRuns(reply.data() + 1, static_cast<int>(reply.size() - 1),
+                                           out.data(), static_cast<int32_t>(out.size()));
+    out.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    return out;
 }
 
 Bytes Pattern(size_t count, uint8_t seed) {
@@ -86,6 +122,54 @@ class RtlFrameTest : public ::testing::Test {
         }
         return Bytes(back.begin() + 1, back.end() - 1);
     }
+    // Sends one request and waits (up to `timeoutMs`, for requests that keep the board busy)
+    // for its whole reply, which must add up: its payload.
+    Bytes Answer(const Bytes& payload, int timeoutMs = 20000) {
+        const Bytes frame = Frame(payload);
+        if (write(fd, frame.data(), frame.size()) != static_cast<ssize_t>(frame.size())) {
+            return {};
+        }
+        Bytes back;
+        while (back.empty() || back.size() < back[0] + 2u) {
+            pollfd entry{fd, POLLIN, 0};
+            if (poll(&entry, 1, timeoutMs) <= 0) {
+                return {};
+            }
+            uint8_t chunk[512];
+            const ssize_t n = read(fd, chunk, sizeof(chunk));
+            if (n > 0) {
+                back.insert(back.end(), chunk, chunk + n);
+            }
+        }
+        uint8_t sum = 0;
+        for (const uint8_t b : back) {
+            sum = static_cast<uint8_t>(sum + b);
+        }
+        if (back.size() != back[0] + 2u || sum != 0) {
+            ADD_FAILURE() << "a reply that is not one frame, or does not add up";
+            return {};
+        }
+        return Bytes(back.begin() + 1, back.end() - 1);
+    }
+    // `data` into RAM from `address`, in long writes.
+    void WriteRam(uint32_t address, const Bytes& data) {
+        EXPECT_EQ(Exchange(SetAddress(address)), Frame({0x81}));
+        for (size_t at = 0; at < data.size(); at += 253) {
+            Bytes write{0x44, kRegRamData};
+            const auto end = data.begin() + static_cast<long>(std::min(at + 253, data.size()));
+            write.insert(write.end(), data.begin() + static_cast<long>(at), end);
+            EXPECT_EQ(Reply(write), Bytes{0x81});
+        }
+    }
+    // The controller's address, read back from its three registers.
+    uint32_t Address() {
+        const Bytes reply = Reply({0x48, 1, 2, 3});
+        EXPECT_EQ(reply.size(), 7u);
+        if (reply.size() != 7) {
+            return 0xFFFFFFFFu;
+        }
+        return static_cast<uint32_t>(reply[2] | reply[4] << 8 | reply[6] << 16);
+    }
     // `count` RAM bytes from `address`, in compact reads.
     Bytes ReadRam(uint32_t address, size_t count) {
         EXPECT_EQ(
@@ -115,7 +199,7 @@ TEST_F(RtlFrameTest, FastBoardAnnouncesItsWindowFrameLengthAndFlash) {
     ASSERT_FALSE(reply.empty());
     EXPECT_EQ(reply[0], 0x82);
     EXPECT_EQ(std::string(reply.begin() + 1, reply.end()),
-              "Tessary RTL controller {fast w=4 m=255 f=1000000}");
+              "Tessary RTL controller {fast w=4 m=255 f=1000000 x=cfr}");
 }
 
 TEST_F(RtlFrameTest, BasicBoardAnnouncesNothingAndRefusesLongFrames) {
@@ -128,6 +212,10 @@ TEST_F(RtlFrameTest, BasicBoardAnnouncesNothingAndRefusesLongFrames) {
     EXPECT_EQ(Reply({0x45, 1, 0, 2, 0, 3, 0}), Bytes{0x81});
     EXPECT_TRUE(Reply(write).empty()); // 66 payload bytes
     EXPECT_TRUE(Reply({0x49, kRegRamData, 4}).empty());
+    // Nor does it compute on its side.
+    EXPECT_TRUE(Reply(CountRequest(0x4A, kRegRamData, 4)).empty());
+    EXPECT_TRUE(Reply(FillRequest(kRegRamData, 0x55, 4)).empty());
+    EXPECT_TRUE(Reply(CountRequest(0x4C, kRegRamData, 4)).empty());
     // 0x47 with its filler: the refused write left the RAM alone.
     const Bytes values = Reply({0x47, 4, kRegRamData, 0, 0, 0, 0});
     EXPECT_EQ(values, (Bytes{0x85, 0, 0, 0, 0}));
@@ -151,6 +239,62 @@ TEST_F(RtlFrameTest, LongWritesAndCompactReadsRoundTrip) {
     EXPECT_EQ(listed[1], 0x01);
     list.push_back(0x01); // one more would not fit a reply
     EXPECT_TRUE(Reply(list).empty());
+}
+
+// The CRC of bytes read through the RAM data register (a count of more than one byte), the
+// address after them; a fill whose count takes all three bytes, checked by its CRC and its end.
+TEST_F(RtlFrameTest, ChecksumAndFillOfRam) {
+    Start({});
+    const Bytes data = Pattern(2000, 4);
+    WriteRam(0x3000, data);
+    EXPECT_EQ(Exchange(SetAddress(0x3000)), Frame({0x81}));
+    EXPECT_EQ(Answer(CountRequest(0x4A, kRegRamData, 2000)),
+              ChecksumReply(Crc32Of(data.data(), data.size())));
+    EXPECT_EQ(Address(), 0x3000u + 2000u);
+
+    EXPECT_EQ(Exchange(SetAddress(0x10000)), Frame({0x81}));
+    EXPECT_EQ(Answer(FillRequest(kRegRamData, 0x5A, 70000)), Bytes{0x81});
+    EXPECT_EQ(Address(), 0x10000u + 70000u);
+    EXPECT_EQ(ReadRam(0x10000 + 70000 - 3, 6), (Bytes{0x5A, 0x5A, 0x5A, 0, 0, 0}));
+    EXPECT_EQ(Exchange(SetAddress(0x10000)), Frame({0x81}));
+    EXPECT_EQ(Answer(CountRequest(0x4A, kRegRamData, 70000)),
+              ChecksumReply(Crc32OfRepeated(0x5A, 70000)));
+    // A count of 0 is not a request: no reply, nothing moves.
+    EXPECT_TRUE(Reply(CountRequest(0x4A, kRegRamData, 0)).empty());
+    EXPECT_TRUE(Reply(FillRequest(kRegRamData, 0x11, 0)).empty());
+    EXPECT_TRUE(Reply(CountRequest(0x4C, kRegRamData, 0)).empty());
+    EXPECT_EQ(Address(), 0x10000u + 70000u);
+}
+
+// A read whose data is mostly runs comes back in a few bytes and stands for all it was asked;
+// one without runs is cut to what a reply holds, and the next read goes on where it stopped.
+TEST_F(RtlFrameTest, RunLengthReadsStandForTheRamAndStopWhereTheirReplyIsFull) {
+    Start({});
+    const Bytes head = Pattern(100, 5);
+    WriteRam(0x20000, head);
+    EXPECT_EQ(Answer(FillRequest(kRegRamData, 0xFF, 1000)), Bytes{0x81});
+    Bytes expected = head;
+    expected.resize(5000, 0x00);
+    std::fill(expected.begin() + 100, expected.begin() + 1100, 0xFF);
+    EXPECT_EQ(Exchange(SetAddress(0x20000)), Frame({0x81}));
+    const Bytes runs = Answer(CountRequest(0x4C, kRegRamData, 5000));
+    EXPECT_EQ(Decoded(runs), expected);
+    EXPECT_LT(runs.size(), 200u);
+    EXPECT_EQ(Address(), 0x20000u + 5000u);
+
+    const Bytes literal = Pattern(600, 6);
+    WriteRam(0x30000, literal);
+    EXPECT_EQ(Exchange(SetAddress(0x30000)), Frame({0x81}));
+    const Bytes first = Answer(CountRequest(0x4C, kRegRamData, 600));
+    const Bytes part = Decoded(first);
+    EXPECT_LE(first.size(), 255u);
+    ASSERT_FALSE(part.empty());
+    ASSERT_LT(part.size(), 600u);
+    EXPECT_EQ(part, Bytes(literal.begin(), literal.begin() + static_cast<long>(part.size())));
+    EXPECT_EQ(Address(), 0x30000u + part.size());
+    const Bytes rest = Decoded(Answer(CountRequest(0x4C, kRegRamData, 100)));
+    EXPECT_EQ(rest, Bytes(literal.begin() + static_cast<long>(part.size()),
+                          literal.begin() + static_cast<long>(part.size() + 100)));
 }
 
 TEST_F(RtlFrameTest, WrongChecksumGetsNoReplyAndWritesNothing) {
@@ -280,6 +424,25 @@ TEST_F(RtlFrameTest, FlashFrameLandsOnAChipOfRealTiming) {
     Bytes expected{0x85};
     expected.insert(expected.end(), data.begin(), data.end());
     EXPECT_EQ(Reply({0x49, kRegFlashData, 64}), expected);
+}
+
+// A fill of Flash goes through the program path on a chip of real timing: every byte lands, the
+// status reads ready without errors, and the CRC and a run-length read of the range agree.
+TEST_F(RtlFrameTest, FlashFillChecksumAndRunsOnAChipOfRealTiming) {
+    Start({"--program-us", "10", "--time-scale", "1"});
+    EXPECT_EQ(Reply({0x45, 1, 0x00, 2, 0x40, 3, 0x00}), Bytes{0x81});
+    EXPECT_EQ(Answer(FillRequest(kRegFlashData, 0x00, 64)), Bytes{0x81});
+    EXPECT_EQ(Reply({0x45, kRegControl, 0xF6}), Bytes{0x81});
+    EXPECT_EQ(Reply({0x46, kRegFlashStatus}), (Bytes{0x83, kRegFlashStatus, 0x80}));
+    EXPECT_EQ(Reply({0x45, kRegFlashCommand, 0xFF, kRegControl, 0xF5, kRegControl, 0xF7, 1, 0x00, 2,
+                     0x40, 3, 0x00}),
+              Bytes{0x81});
+    EXPECT_EQ(Answer(CountRequest(0x4A, kRegFlashData, 64)),
+              ChecksumReply(Crc32OfRepeated(0x00, 64)));
+    EXPECT_EQ(Reply({0x45, 1, 0x00, 2, 0x40, 3, 0x00}), Bytes{0x81});
+    Bytes expected(64, 0x00);
+    expected.resize(300, 0xFF);
+    EXPECT_EQ(Decoded(Answer(CountRequest(0x4C, kRegFlashData, 300))), expected);
 }
 
 // A block erase keeps the chip busy for its time (2 s for the 128K block here, passing in real

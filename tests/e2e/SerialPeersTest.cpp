@@ -2,9 +2,12 @@
 // (the simulated board in software) and, where Verilator is installed, tessary-rtl-board (the
 // gateware's own UART, frame engine, registers and buses, verilated). The same tests, byte-exact
 // round trips, against both.
+#include "Crc32.h"
 #include "EraseFlash.h"
 #include "FlashGeometry.h"
 #include "LoadOperations.h"
+#include "MemoryController.h"
+#include "PortFactory.h"
 #include "RecordingSinks.h"
 #include "SerialBoardFixture.h"
 #include "StoreOperations.h"
@@ -121,6 +124,39 @@ TEST_P(SerialPeersTest, FlashLoadWithEraseAndVerifyAndStoreRoundTrip) {
     ASSERT_TRUE(StoreFlashToFile(session, Store(address), status, messages));
     ExpectNoMessage();
     EXPECT_EQ(Output(), contents);
+}
+
+// The board's own CRC of what a load wrote equals the file's, in RAM and in Flash (a verify by
+// checksum compares these), and one byte changed behind the load's back changes it.
+TEST_P(SerialPeersTest, BoardChecksumOfALoadMatchesTheFile) {
+    StartBoard();
+    const int32_t ramAddress = 0x3001;
+    const int32_t flashAddress = 0x40000 - 5000;
+    // Without the read-back: the board's CRC is the check here.
+    LoadRequest ram = Load(ramAddress);
+    ram.verify = false;
+    LoadRequest flash = Load(flashAddress);
+    flash.verify = false;
+    ASSERT_TRUE(LoadRamOperation(session, ram, status, messages));
+    ASSERT_TRUE(LoadFlashOperation(session, flash, status, messages));
+    ExpectNoMessage();
+
+    const auto port = BuildPort(session).port;
+    MemoryController controller(session, *port);
+    ASSERT_TRUE(controller.Connect(session.deviceName.c_str()));
+    ASSERT_TRUE(controller.OffersChecksum());
+    const auto* bytes = reinterpret_cast<const uint8_t*>(contents.data());
+    const uint32_t fileCrc = Crc32Of(bytes, kFileSize);
+    uint32_t crc = 0;
+    ASSERT_TRUE(controller.ChecksumRam(ramAddress, kFileSize, crc));
+    EXPECT_EQ(crc, fileCrc);
+    ASSERT_TRUE(controller.ChecksumFlash(flashAddress, kFileSize, crc));
+    EXPECT_EQ(crc, fileCrc);
+
+    const auto changed = static_cast<uint8_t>(bytes[kFileSize - 1] ^ 0x10);
+    ASSERT_TRUE(controller.WriteRam(ramAddress + kFileSize - 1, &changed, 1));
+    ASSERT_TRUE(controller.ChecksumRam(ramAddress, kFileSize, crc));
+    EXPECT_NE(crc, fileCrc);
 }
 
 TEST_P(SerialPeersTest, EraseAllLeavesTheChipBlank) {

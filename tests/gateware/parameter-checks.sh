@@ -72,8 +72,8 @@ refused flash_pulse_must_be_1_to_255 FLASH_PULSE=0
 refused program_timeout_must_be_1_to_1048575_cycles CLK_HZ=100000000 PROGRAM_TIMEOUT_US=20000
 refused register_base_must_be_a_multiple_of_8_to_248 REG_BASE=12
 refused max_payload_must_be_65_to_255 MAX_PAYLOAD=300
-accepted 'IDENTITY="An identity of 32 characters, ok"'
-refused identity_longer_than_32_characters 'IDENTITY="An identity of 33 characters is one"'
+accepted 'IDENTITY="An identity of 28 characters"'
+refused identity_longer_than_28_characters 'IDENTITY="An identity of 29 characters!"'
 
 [ "$failures" -eq 0 ] && echo "PASS (${tools[*]})"
 exit $((failures != 0))
