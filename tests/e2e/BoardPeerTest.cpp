@@ -149,6 +149,27 @@ TEST_F(FastHandlerTest, NothingLongerThanItsPayloadLimitInEitherDirection) {
     EXPECT_EQ(FastReply(longRead).size(), 98u); // 0x47 with its filler stays valid
 }
 
+// The computing requests carry exactly their register, value and 24-bit count: a byte more or
+// less is another request, which gets no reply.
+TEST_F(FastHandlerTest, ComputingRequestsOfAnotherLengthGetNoReply) {
+    protocol::FastCapabilities offers = Capabilities();
+    offers.checksum = offers.fill = offers.runs = true;
+    peer::RequestHandler computing(*board, "Bench board", offers);
+    const Bytes wellFormed[] = {{0x4A, 0x06, 0x01, 0x00, 0x00},
+                                {0x4B, 0x06, 0xA5, 0x01, 0x00, 0x00},
+                                {0x4C, 0x06, 0x01, 0x00, 0x00}};
+    for (const Bytes& request : wellFormed) {
+        Bytes reply;
+        EXPECT_TRUE(computing.Handle(request.data(), static_cast<int>(request.size()), reply));
+        Bytes longer = request;
+        longer.push_back(0x00);
+        EXPECT_FALSE(computing.Handle(longer.data(), static_cast<int>(longer.size()), reply))
+            << testing::PrintToString(longer);
+        EXPECT_FALSE(computing.Handle(request.data(), static_cast<int>(request.size()) - 1, reply))
+            << testing::PrintToString(request) << " less its last byte";
+    }
+}
+
 TEST_F(RequestHandlerTest, IdentityFitsOneReply) {
     peer::RequestHandler longName(*board, std::string(100, 'x'));
     Bytes reply;
