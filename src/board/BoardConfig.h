@@ -43,6 +43,8 @@ struct BoardConfig {
     std::vector<uint32_t> lockedBlocks;
     // The chip never finishes an erase: its status stays busy for ever.
     bool neverReady = false;
+    // Erases the chip reports done without erasing anything.
+    IgnoredErases ignoredErases;
     // Data bytes per second through the data registers; 0 = as fast as memory.
     uint64_t bytesPerSecond = 0;
     FaultConfig faults;

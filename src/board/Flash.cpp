@@ -41,6 +41,11 @@ void Flash::SetNeverReady(bool neverReady) {
     }
 }
 
+void Flash::SetIgnoredErases(const IgnoredErases& ignored) {
+    ignored_ = ignored;
+    erases_ = 0;
+}
+
 void Flash::Reset() {
     mode_ = Mode::ReadArray;
     errors_ = 0;
@@ -84,7 +89,14 @@ void Flash::Command(uint8_t command, uint32_t offset) {
     }
 }
 
+bool Flash::IgnoresErase() {
+    ++erases_;
+    return ignored_.from != 0 && erases_ >= ignored_.from &&
+           (ignored_.count == 0 || erases_ - ignored_.from < ignored_.count);
+}
+
 void Flash::Erase(uint32_t offset) {
+    const bool ignored = IgnoresErase();
     const size_t block = BlockContaining(offset);
     if (locked_[block]) {
         errors_ |= kFlashStatusEraseError | kFlashStatusLocked;
@@ -95,7 +107,9 @@ void Flash::Erase(uint32_t offset) {
         return;
     }
     const uint32_t size = BlockEnd(block) - blockStarts_[block];
-    std::memset(memory_ + blockStarts_[block], 0xFF, size);
+    if (!ignored) {
+        std::memset(memory_ + blockStarts_[block], 0xFF, size);
+    }
     busyLeft_ = busyReads_;
     readyAt_ = clock_->Now() + timing_.blockErase * size / kEraseTimeBlock;
 }

@@ -28,6 +28,15 @@ inline constexpr uint32_t kTypicalProgramMicros = 10;
 inline constexpr uint32_t kTypicalEraseMillis = 500;
 inline constexpr uint32_t kEraseTimeBlock = 128 * 1024;
 
+// The erases a faulty chip accepts and reports done without erasing: the block keeps its content.
+// Erases are counted from 1, one for every block erase with its confirm the chip is given.
+struct IgnoredErases {
+    // The first erase ignored; 0 = none.
+    uint64_t from = 0;
+    // How many, from `from` on; 0 = every one.
+    uint64_t count = 0;
+};
+
 class Flash {
   public:
     enum class Mode { ReadArray, Status };
@@ -56,6 +65,9 @@ class Flash {
     void SetLockedBlocks(std::span<const uint32_t> blocks);
     // A never-ready chip starts an erase and never finishes it.
     void SetNeverReady(bool neverReady);
+    // A chip that fails to erase: the erases `ignored` names run their time and their busy
+    // reads, then report ready with no error, and the block is as it was. Restarts the count.
+    void SetIgnoredErases(const IgnoredErases& ignored);
     // Power cycle: read-array mode, no errors, nothing under way.
     void Reset();
 
@@ -73,6 +85,7 @@ class Flash {
 
   private:
     void Erase(uint32_t offset);
+    bool IgnoresErase();
     void ProgramRun(uint32_t offset, const uint8_t* in, size_t count);
 
     uint8_t* memory_;
@@ -90,6 +103,8 @@ class Flash {
     uint32_t busyLeft_ = 0;
     bool neverReady_ = false;
     bool stuck_ = false;
+    IgnoredErases ignored_;
+    uint64_t erases_ = 0;
 };
 
 } // namespace tessary::board

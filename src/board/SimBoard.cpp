@@ -43,6 +43,7 @@ SimBoard::SimBoard(const BoardConfig& config, MemoryImage&& ram, MemoryImage&& f
     flash_.SetBusyReads(config_.busyReads);
     flash_.SetLockedBlocks(config_.lockedBlocks);
     flash_.SetNeverReady(config_.neverReady);
+    flash_.SetIgnoredErases(config_.ignoredErases);
     speed_.SetRate(config_.bytesPerSecond);
     SetFaults(config_.faults);
 }

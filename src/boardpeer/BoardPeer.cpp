@@ -1,6 +1,7 @@
 #include "BoardPeer.h"
 
 #include "FrameCodec.h"
+#include "SerialProtocol.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,6 +19,8 @@ constexpr auto kQuietToResync = std::chrono::milliseconds(50);
 constexpr auto kIdleWait = std::chrono::hours(1);
 constexpr auto kWriteAllowance = std::chrono::seconds(1);
 constexpr uint8_t kWrongReplyCode = 0x80;
+// The bit a broken CRC engine gets wrong: bit 0 of the CRC's first (least significant) byte.
+constexpr uint8_t kWrongCrcBit = 0x01;
 
 } // namespace
 
@@ -192,7 +195,7 @@ bool BoardPeer::Answer(const std::vector<uint8_t>& frame, Clock::time_point star
         Log("no answer", nullptr, 0);
         return true;
     }
-    const FaultKind fault = settings_.fault.For(requests_);
+    const FaultKind fault = settings_.fault.For(FaultNumber());
     if (fault == FaultKind::NoReply || hangingUp_) {
         return true;
     }
@@ -202,6 +205,9 @@ bool BoardPeer::Answer(const std::vector<uint8_t>& frame, Clock::time_point star
     }
     if (fault == FaultKind::WrongCode) {
         reply_[0] = kWrongReplyCode;
+    }
+    if (fault == FaultKind::WrongCrc) {
+        reply_[1] ^= kWrongCrcBit;
     }
     std::vector<uint8_t> bytes(reply_.size() + frame::kOverhead);
     frame::Encode(reply_.data(), static_cast<int>(reply_.size()), bytes.data());
@@ -213,6 +219,15 @@ bool BoardPeer::Answer(const std::vector<uint8_t>& frame, Clock::time_point star
     }
     Transmit(start, std::move(bytes), fault);
     return true;
+}
+
+// The number the fault plan counts the reply in reply_ by: the request's, or for a broken CRC
+// engine, which shows only in checksum replies, the checksum reply's (0 for any other reply).
+uint64_t BoardPeer::FaultNumber() {
+    if (settings_.fault.kind != FaultKind::WrongCrc) {
+        return requests_;
+    }
+    return reply_[0] == protocol::kReplyChecksum ? ++checksumReplies_ : 0;
 }
 
 // The reply leaves the board byte by byte at the line's pace (a stall pauses it) and reaches the

@@ -65,6 +65,7 @@ class BoardPeer {
     // False when the frame's checksum is wrong.
     bool Answer(const std::vector<uint8_t>& frame, Clock::time_point start);
     bool LengthInRange(uint8_t length) const;
+    uint64_t FaultNumber();
     bool AfterQuiet(Clock::time_point at, Clock::time_point previous) const;
     void Transmit(Clock::time_point start, std::vector<uint8_t> bytes, FaultKind fault);
     void Deliver(Clock::time_point now);
@@ -88,6 +89,7 @@ class BoardPeer {
     std::deque<Outgoing> outbox_;
     std::vector<uint8_t> reply_;
     uint64_t requests_ = 0;
+    uint64_t checksumReplies_ = 0;
     // A hang-up fault hit: the board leaves once its earlier replies have gone out.
     bool hangingUp_ = false;
 };

@@ -30,11 +30,14 @@ std::optional<FaultKind> ParseFaultKind(std::string_view text) {
     if (text == "hang-up") {
         return FaultKind::HangUp;
     }
+    if (text == "wrong-crc") {
+        return FaultKind::WrongCrc;
+    }
     return std::nullopt;
 }
 
-FaultKind FaultPlan::For(uint64_t request) const {
-    if (request < at || (count != 0 && request - at >= count)) {
+FaultKind FaultPlan::For(uint64_t number) const {
+    if (number == 0 || number < at || (count != 0 && number - at >= count)) {
         return FaultKind::None;
     }
     return kind;

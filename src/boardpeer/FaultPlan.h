@@ -17,21 +17,24 @@ enum class FaultKind {
     Dribble,     // one byte at a time, stallMs apart
     FlipByte,    // the last payload byte arrives changed, the checksum as for the true reply
     HangUp,      // the request is taken, the replies before it go out, and the board hangs up
+    WrongCrc,    // a checksum reply's CRC has one bit changed, the frame's checksum as for it
 };
 
 std::optional<FaultKind> ParseFaultKind(std::string_view text);
 
 struct FaultPlan {
     FaultKind kind = FaultKind::None;
-    // 1-based number of the first request whose reply the fault hits.
+    // 1-based number of the first request whose reply the fault hits (WrongCrc: of the first
+    // checksum reply, counting those only).
     uint64_t at = 1;
-    // How many requests it hits; 0 = every one from `at` on.
+    // How many requests (checksum replies) it hits; 0 = every one from `at` on.
     uint64_t count = 0;
     uint32_t cutAfter = 1;
     uint32_t stallMs = 2000;
 
-    // The fault that hits the reply to request number `request` (1-based).
-    FaultKind For(uint64_t request) const;
+    // The fault that hits the reply numbered `number` (1-based) as the plan counts them; 0 is a
+    // reply it does not count, which no fault hits.
+    FaultKind For(uint64_t number) const;
 };
 
 } // namespace tessary::peer

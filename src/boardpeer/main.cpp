@@ -123,16 +123,22 @@ int main(int argc, char** argv) {
                    "the reply frame), wrong-code (reply code 0x80), bad-checksum, flip-byte (a "
                    "payload byte changed, the checksum left as it was), stall (--cut-after bytes, "
                    "a pause of --stall-ms, the rest), dribble (one byte every --stall-ms), "
-                   "hang-up (the board closes its line instead of answering)")
+                   "hang-up (the board closes its line instead of answering), wrong-crc (a "
+                   "checksum reply's CRC with one bit changed, the frame's checksum right; counts "
+                   "checksum replies only); or of the Flash chip: ignore-erase (an erase runs its "
+                   "time and reports ready, and the block keeps its content; counts erases)")
         ->check(CLI::IsMember({"none", "no-reply", "cut-short", "wrong-code", "bad-checksum",
-                               "flip-byte", "stall", "dribble", "hang-up"}))
+                               "flip-byte", "stall", "dribble", "hang-up", "wrong-crc",
+                               "ignore-erase"}))
         ->default_val("none");
     app.add_option("--fault-at", settings.fault.at,
-                   "Number of the first request (counting from 1) whose reply the fault hits")
+                   "Number of the first request (counting from 1) whose reply the fault hits; "
+                   "of the first checksum reply for wrong-crc, of the first erase for "
+                   "ignore-erase")
         ->check(CLI::PositiveNumber)
         ->default_val(1);
     app.add_option("--fault-count", settings.fault.count,
-                   "How many replies the fault hits; 0 = every one from --fault-at on")
+                   "How many replies (erases) the fault hits; 0 = every one from --fault-at on")
         ->default_val(0);
     app.add_option("--cut-after", settings.fault.cutAfter,
                    "Bytes of the reply frame sent before a cut or a stall")
@@ -150,6 +156,11 @@ int main(int argc, char** argv) {
     config.registerBase = static_cast<uint8_t>(registerBase);
     config.flashLayout = *board::ParseFlashLayout(layout);
     config.ramSize = FindConfiguration(configuration)->ramSize;
+    if (fault == "ignore-erase") {
+        // A fault of the chip: the board's Flash carries it, every reply stays as it should.
+        config.ignoredErases = {settings.fault.at, settings.fault.count};
+        fault = "none";
+    }
     settings.fault.kind = *peer::ParseFaultKind(fault);
     if (protocolName == "fast") {
         settings.fast = peer::Announcement(maxPayload, window, settings.rxBuffer,

@@ -186,6 +186,48 @@ TEST_F(FlashTest, NeverReadyChipStaysBusy) {
     EXPECT_EQ(driver_->Status(), 0x80);
 }
 
+struct IgnoredEraseCase {
+    const char* name;
+    IgnoredErases ignored;
+    // Of four erases one after the other, those that clear their block.
+    std::vector<bool> cleared;
+};
+
+// A chip that fails to erase: the erases it ignores look like any other to the host (the same
+// busy reads, then ready without an error bit), but their block keeps its content.
+class IgnoredEraseTest : public FlashTest,
+                         public ::testing::WithParamInterface<IgnoredEraseCase> {};
+
+TEST_P(IgnoredEraseTest, ReportsReadyAndKeepsTheBlock) {
+    BoardConfig config;
+    config.timeScale = 0;
+    config.ignoredErases = GetParam().ignored;
+    Make(config);
+    ProgramEverything(0x5A);
+    // The first four blocks of the 512K chip: three of 128K, one of 96K (its last byte is the
+    // one checked at 0x17FFF past each start).
+    for (uint32_t erase = 0; erase < 4; ++erase) {
+        const uint32_t block = erase * 0x20000;
+        driver_->EraseBlockAt(block);
+        EXPECT_EQ(driver_->WaitReady(), 3) << "erase " << erase + 1;
+        EXPECT_EQ(driver_->Status(), 0x80) << "erase " << erase + 1;
+        driver_->Command(0xFF);
+        const uint8_t expected = GetParam().cleared[erase] ? 0xFF : 0x5A;
+        EXPECT_EQ(driver_->Read(kRegFlashData, block, 4), std::vector<uint8_t>(4, expected))
+            << "erase " << erase + 1;
+        EXPECT_EQ(driver_->Read(kRegFlashData, block + 0x17FFF, 1)[0], expected)
+            << "erase " << erase + 1;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, IgnoredEraseTest,
+    ::testing::Values(IgnoredEraseCase{"None", {}, {true, true, true, true}},
+                      IgnoredEraseCase{"Every", {1, 0}, {false, false, false, false}},
+                      IgnoredEraseCase{"TheSecondOnly", {2, 1}, {true, false, true, true}},
+                      IgnoredEraseCase{"FromTheThirdOn", {3, 0}, {true, true, false, false}}),
+    [](const auto& test) { return std::string(test.param.name); });
+
 TEST_F(FlashTest, PowerCycleKeepsContentsAndReturnsToReadArray) {
     driver_->Write(kRegFlashData, 0x30, {0x21});
     driver_->Write(kRegRamData, 0x30, {0x43});

@@ -149,6 +149,27 @@ TEST_F(FastHandlerTest, NothingLongerThanItsPayloadLimitInEitherDirection) {
     EXPECT_EQ(FastReply(longRead).size(), 98u); // 0x47 with its filler stays valid
 }
 
+// The computing requests carry exactly their register, value and 24-bit count: a byte more or
+// less is another request, which gets no reply.
+TEST_F(FastHandlerTest, ComputingRequestsOfAnotherLengthGetNoReply) {
+    protocol::FastCapabilities offers = Capabilities();
+    offers.checksum = offers.fill = offers.runs = true;
+    peer::RequestHandler computing(*board, "Bench board", offers);
+    const Bytes wellFormed[] = {{0x4A, 0x06, 0x01, 0x00, 0x00},
+                                {0x4B, 0x06, 0xA5, 0x01, 0x00, 0x00},
+                                {0x4C, 0x06, 0x01, 0x00, 0x00}};
+    for (const Bytes& request : wellFormed) {
+        Bytes reply;
+        EXPECT_TRUE(computing.Handle(request.data(), static_cast<int>(request.size()), reply));
+        Bytes longer = request;
+        longer.push_back(0x00);
+        EXPECT_FALSE(computing.Handle(longer.data(), static_cast<int>(longer.size()), reply))
+            << testing::PrintToString(longer);
+        EXPECT_FALSE(computing.Handle(request.data(), static_cast<int>(request.size()) - 1, reply))
+            << testing::PrintToString(request) << " less its last byte";
+    }
+}
+
 TEST_F(RequestHandlerTest, IdentityFitsOneReply) {
     peer::RequestHandler longName(*board, std::string(100, 'x'));
     Bytes reply;
@@ -325,6 +346,227 @@ INSTANTIATE_TEST_SUITE_P(
                                 [](Bytes& frame) { frame[0] = 0xF0; }},
                       LineError{"LengthZero", [](Bytes& frame) { frame[0] = 0x00; }}),
     [](const auto& test) { return std::string(test.param.name); });
+
+// One request and the reply it must get; no reply expected when `reply` is empty.
+struct Exchange {
+    Bytes request;
+    Bytes reply;
+};
+
+struct ExchangeCase {
+    const char* name;
+    std::vector<std::string> options;
+    std::vector<Exchange> exchanges;
+};
+
+// The board's side of the requests it computes (checksum 0x4A, fill 0x4B, run-length read 0x4C)
+// and of the faults of a chip that fails to erase and a broken CRC engine: each case is a
+// transcript of payloads, the board's replies compared byte for byte. A compact read after a
+// computing request shows where it left the address.
+class ExchangeTest : public RawLineTest, public ::testing::WithParamInterface<ExchangeCase> {
+  protected:
+    // One whole frame arriving within five seconds, or what came until then.
+    Bytes ReceiveFrame() {
+        Bytes bytes;
+        pollfd entry{fd, POLLIN, 0};
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while ((bytes.empty() || bytes.size() < bytes[0] + 2u) &&
+               std::chrono::steady_clock::now() < deadline && poll(&entry, 1, 100) >= 0) {
+            uint8_t chunk[300];
+            const ssize_t n = read(fd, chunk, sizeof(chunk));
+            if (n > 0) {
+                bytes.insert(bytes.end(), chunk, chunk + n);
+            }
+        }
+        return bytes;
+    }
+};
+
+TEST_P(ExchangeTest, RepliesAsTheTranscriptSays) {
+    Start(GetParam().options);
+    const std::vector<Exchange>& exchanges = GetParam().exchanges;
+    for (size_t i = 0; i < exchanges.size(); ++i) {
+        Send(RequestFrame(exchanges[i].request));
+        if (exchanges[i].reply.empty()) {
+            EXPECT_TRUE(Receive(300).empty()) << "exchange " << i;
+        } else {
+            EXPECT_EQ(ReceiveFrame(), RequestFrame(exchanges[i].reply)) << "exchange " << i;
+        }
+    }
+}
+
+Bytes SetAddress(uint32_t address) {
+    return {0x45,
+            0x01,
+            static_cast<uint8_t>(address),
+            0x02,
+            static_cast<uint8_t>(address >> 8),
+            0x03,
+            static_cast<uint8_t>(address >> 16)};
+}
+
+// Flash commands, each written through the controller's strobe, as one register list.
+Bytes FlashCommands(std::initializer_list<uint8_t> commands) {
+    Bytes list{0x45};
+    for (uint8_t command : commands) {
+        list.insert(list.end(), {0x04, command, 0x00, 0xF5, 0x00, 0xF7, 0x00, 0xFF});
+    }
+    return list;
+}
+
+std::vector<Exchange> Joined(std::initializer_list<std::vector<Exchange>> parts) {
+    std::vector<Exchange> all;
+    for (const std::vector<Exchange>& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+Bytes Concat(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+const Bytes kDone{0x81};
+
+std::vector<Exchange> ChecksumOfNineBytes(uint8_t firstCrcByte) {
+    return {{SetAddress(0x1000), kDone},
+            {{0x44, 0x06, '1', '2', '3', '4', '5', '6', '7', '8', '9', 0x5A}, kDone},
+            {SetAddress(0x1000), kDone},
+            {{0x4A, 0x06, 0x09, 0x00, 0x00}, {0x86, firstCrcByte, 0x39, 0xF4, 0xCB}},
+            {{0x49, 0x06, 0x01}, {0x85, 0x5A}}};
+}
+
+// Five zeros, 11 22 33, 130 times 0x44: runs, a literal, a run longer than one item holds.
+Bytes MixedData() {
+    return Concat({Bytes(5, 0x00), {0x11, 0x22, 0x33}, Bytes(130, 0x44)});
+}
+
+// An erase of the block at 0x20000, whose first byte holds 0x12, and its first two bytes read
+// back once the status says ready (three busy reads, the board's default).
+std::vector<Exchange> EraseAndReadBack(const Bytes& readBack) {
+    return {{SetAddress(0x20000), kDone},
+            {{0x44, 0x07, 0x12}, kDone},
+            {FlashCommands({0x20, 0xD0}), kDone},
+            {{0x45, 0x00, 0xF6}, kDone},
+            {{0x46, 0x05}, {0x83, 0x05, 0x00}},
+            {{0x46, 0x05}, {0x83, 0x05, 0x00}},
+            {{0x46, 0x05}, {0x83, 0x05, 0x00}},
+            {{0x46, 0x05}, {0x83, 0x05, 0x80}},
+            {FlashCommands({0xFF}), kDone},
+            {SetAddress(0x20000), kDone},
+            {{0x49, 0x07, 0x02}, Concat({{0x85}, readBack})}};
+}
+
+std::vector<ExchangeCase> ExchangeCases() {
+    const std::string identity = "Tessary simulated board {fast w=16 m=255 f=80000";
+    auto identityReply = [](const std::string& text) {
+        return Concat({{0x82}, Bytes(text.begin(), text.end())});
+    };
+    // A run-length read limited by its reply: 255 payload bytes, the board's M, standing for
+    // 126 runs of 128 and one byte, 16,129 bytes of the 16,384 asked.
+    Bytes fullReply{0x87};
+    for (int run = 0; run < 126; ++run) {
+        fullReply.insert(fullReply.end(), {0xFF, 0xFF});
+    }
+    fullReply.insert(fullReply.end(), {0x00, 0xFF});
+    // At M = 65 a reply holds 64 bytes of items: one literal of 62 of the 80 distinct bytes.
+    Bytes distinct;
+    for (uint8_t i = 1; i <= 80; ++i) {
+        distinct.push_back(i);
+    }
+    Bytes literalReply{0x87, 61};
+    literalReply.insert(literalReply.end(), distinct.begin(), distinct.begin() + 62);
+    return {
+        {"ChecksumOfKnownRam", {}, ChecksumOfNineBytes(0x26)},
+        {"ChecksumOfAnErasedFlashBlock",
+         {},
+         {{SetAddress(0x7A000), kDone},
+          {{0x4A, 0x07, 0x00, 0x20, 0x00}, {0x86, 0x35, 0x34, 0x29, 0xB4}}}},
+        {"FillRamThenReadBack",
+         {},
+         {{SetAddress(0x2000), kDone},
+          {{0x4B, 0x06, 0xA5, 0x05, 0x00, 0x00}, kDone},
+          {{0x49, 0x06, 0x01}, {0x85, 0x00}},
+          {SetAddress(0x2000), kDone},
+          {{0x49, 0x06, 0x06}, {0x85, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0x00}}}},
+        {"FillFlashProgramsEachByte",
+         {},
+         {{SetAddress(0x100), kDone},
+          {{0x4B, 0x07, 0x3C, 0x03, 0x00, 0x00}, kDone},
+          {FlashCommands({0xFF}), kDone},
+          {SetAddress(0xFF), kDone},
+          {{0x49, 0x07, 0x05}, {0x85, 0xFF, 0x3C, 0x3C, 0x3C, 0xFF}}}},
+        {"RunsOfAnErasedFlash",
+         {},
+         {{SetAddress(300), kDone},
+          {{0x44, 0x07, 0x00}, kDone},
+          {FlashCommands({0xFF}), kDone},
+          {SetAddress(0), kDone},
+          {{0x4C, 0x07, 0x2C, 0x01, 0x00}, {0x87, 0xFF, 0xFF, 0xFF, 0xFF, 0xAB, 0xFF}},
+          {{0x49, 0x07, 0x01}, {0x85, 0x00}}}},
+        {"RunsOfMixedData",
+         {},
+         {{SetAddress(0x3000), kDone},
+          {Concat({{0x44, 0x06}, MixedData(), {0x5A}}), kDone},
+          {SetAddress(0x3000), kDone},
+          {{0x4C, 0x06, 0x8A, 0x00, 0x00},
+           {0x87, 0x84, 0x00, 0x02, 0x11, 0x22, 0x33, 0xFF, 0x44, 0x81, 0x44}},
+          {{0x49, 0x06, 0x01}, {0x85, 0x5A}}}},
+        {"RunsStopWhereAReplyOfMIsFull",
+         {},
+         {{SetAddress(16129), kDone},
+          {{0x44, 0x07, 0x00}, kDone},
+          {FlashCommands({0xFF}), kDone},
+          {SetAddress(0), kDone},
+          {{0x4C, 0x07, 0x00, 0x40, 0x00}, fullReply},
+          {{0x49, 0x07, 0x01}, {0x85, 0x00}}}},
+        {"RunsStopWhereAReplyOfASmallMIsFull",
+         {"--max-payload", "65"},
+         {{SetAddress(0x4000), kDone},
+          {Concat({{0x44, 0x06}, Bytes(distinct.begin(), distinct.begin() + 60)}), kDone},
+          {Concat({{0x44, 0x06}, Bytes(distinct.begin() + 60, distinct.end())}), kDone},
+          {SetAddress(0x4000), kDone},
+          {{0x4C, 0x06, 0xE8, 0x03, 0x00}, literalReply},
+          {{0x49, 0x06, 0x01}, {0x85, 63}}}},
+        {"ACountOfZeroGetsNoReply",
+         {},
+         {{{0x4A, 0x06, 0x00, 0x00, 0x00}, {}},
+          {{0x4B, 0x06, 0xA5, 0x00, 0x00, 0x00}, {}},
+          {{0x4C, 0x06, 0x00, 0x00, 0x00}, {}},
+          {{0x40}, kDone}}},
+        {"AnnouncesWhatItComputes", {}, {{{0x41}, identityReply(identity + " x=cfr}")}}},
+        {"WithoutExtensionsNoneIsAnnouncedNorAnswered",
+         {"--extensions", "none"},
+         {{{0x41}, identityReply(identity + "}")},
+          {{0x4A, 0x06, 0x01, 0x00, 0x00}, {}},
+          {{0x4B, 0x06, 0xA5, 0x01, 0x00, 0x00}, {}},
+          {{0x4C, 0x06, 0x01, 0x00, 0x00}, {}},
+          {{0x49, 0x06, 0x01}, {0x85, 0x00}}}}, // the fill wrote nothing, nothing moved on
+        {"OnlyTheChecksum",
+         {"--extensions", "c"},
+         {{{0x41}, identityReply(identity + " x=c}")},
+          {{0x4B, 0x06, 0xA5, 0x01, 0x00, 0x00}, {}},
+          {{0x4C, 0x06, 0x01, 0x00, 0x00}, {}},
+          {{0x4A, 0x06, 0x01, 0x00, 0x00}, {0x86, 0x8D, 0xEF, 0x02, 0xD2}}}},
+        {"WrongCrcChangesOneBitOfEveryChecksum",
+         {"--fault", "wrong-crc"},
+         ChecksumOfNineBytes(0x27)},
+        {"WrongCrcCountsChecksumRepliesOnly",
+         {"--fault", "wrong-crc", "--fault-at", "2", "--fault-count", "1"},
+         Joined({ChecksumOfNineBytes(0x26), ChecksumOfNineBytes(0x27), ChecksumOfNineBytes(0x26)})},
+        {"AnEraseClearsTheBlock", {"--time-scale", "0"}, EraseAndReadBack({0xFF, 0xFF})},
+        {"AnIgnoredEraseReportsReadyAndKeepsTheBlock",
+         {"--time-scale", "0", "--fault", "ignore-erase"},
+         EraseAndReadBack({0x12, 0xFF})},
+    };
+}
+
+INSTANTIATE_TEST_SUITE_P(Requests, ExchangeTest, ::testing::ValuesIn(ExchangeCases()),
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(RawLineTest, BrokenFrameIsDroppedAndTheNextOneAnswered) {
     Send({0x05, 0x44, 0x06});
