@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -35,9 +36,12 @@ std::string Pattern(std::size_t size, uint32_t seed) {
     return bytes;
 }
 
-// Whether tessary-board knows a --fault (the faults of the board's checksum and of its chip).
+// Whether the board program the tests run (tessary-board, or TESSARY_SERIAL_PEER) knows a --fault
+// (the faults of the board's checksum and of its chip).
 bool BoardKnowsFault(const std::string& fault) {
-    FILE* help = popen((std::string(TESSARY_BOARD_EXE) + " --help").c_str(), "r");
+    const char* peer = std::getenv("TESSARY_SERIAL_PEER");
+    const std::string program = peer != nullptr && *peer != '\0' ? peer : TESSARY_BOARD_EXE;
+    FILE* help = popen((program + " --help").c_str(), "r");
     if (help == nullptr) {
         return false;
     }
