@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -34,24 +33,6 @@ std::string Pattern(std::size_t size, uint32_t seed) {
         byte = static_cast<char>(seed >> 16);
     }
     return bytes;
-}
-
-// Whether the board program the tests run (tessary-board, or TESSARY_SERIAL_PEER) knows a --fault
-// (the faults of the board's checksum and of its chip).
-bool BoardKnowsFault(const std::string& fault) {
-    const char* peer = std::getenv("TESSARY_SERIAL_PEER");
-    const std::string program = peer != nullptr && *peer != '\0' ? peer : TESSARY_BOARD_EXE;
-    FILE* help = popen((program + " --help").c_str(), "r");
-    if (help == nullptr) {
-        return false;
-    }
-    std::string text;
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof(buffer), help)) > 0;) {
-        text.append(buffer, got);
-    }
-    pclose(help);
-    return text.find(fault) != std::string::npos;
 }
 
 class BoardChecksumTest : public SerialBoardFixture {
@@ -159,7 +140,7 @@ class BoardChecksumFaults : public BoardChecksumTest,
 
 TEST_P(BoardChecksumFaults, FailTheLoad) {
     const ChecksumFault& fault = GetParam();
-    if (!BoardKnowsFault(fault.options[1])) {
+    if (!BoardProcess::HelpNames(fault.options[1])) {
         GTEST_SKIP() << "tessary-board has no --fault " << fault.options[1];
     }
     StartBoard(fault.options);
@@ -254,7 +235,7 @@ TEST_F(BoardChecksumTest, BoardWithoutExtensionsLoadsEveryBlock) {
 // A chip that reports an erase done that it did not do: the block's checksum gives it away, and
 // the erase fails naming the block and its address, whether the Erase page or a load erases it.
 TEST_F(BoardChecksumTest, EraseTheChipIgnoredFailsNamingTheBlock) {
-    if (!BoardKnowsFault("ignore-erase")) {
+    if (!BoardProcess::HelpNames("ignore-erase")) {
         GTEST_SKIP() << "tessary-board has no --fault ignore-erase";
     }
     // The first erase, the load's, is done; every later one is ignored.
