@@ -33,7 +33,7 @@ bool AnsweredFromTheCommandLine(int argc, char* argv[]) {
             return true;
         }
         if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
-            std::printf("Usage: tessary [Qt options]\n"
+            std::printf("Usage: tessary [--verify MODE] [Qt options]\n"
                         "The desktop program: moves data between files and the RAM and Flash "
                         "of a board's memory controller.\n"
                         "  -h, --help     this text\n"
