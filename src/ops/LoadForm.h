@@ -39,10 +39,6 @@ struct LoadRequest {
     int32_t startAddress = 0;
     int32_t length = kLengthToEndOfFile;
     bool verify = false;
-    // Verify by reading each block back even where the board computes checksums; otherwise such
-    // a board's CRC of each written block is compared with the block's, and only a block whose
-    // CRC differs is read back, to name its first difference.
-    bool verifyReadBack = false;
     bool autoErase = false;
     // With auto erase, the bytes of an erased block that the load does not cover are read first
     // and programmed back after the erase.
@@ -56,6 +52,10 @@ struct LoadRequest {
     // The file's bytes when they were read already (standard input); fileName then only names
     // them.
     std::shared_ptr<const std::string> contents = nullptr;
+    // Verify by reading each block back even where the board computes checksums; otherwise such
+    // a board's CRC of each written block is compared with the block's, and only a block whose
+    // CRC differs is read back, to name its first difference.
+    bool verifyReadBack = false;
 };
 
 // The Load RAM page's checks; the first failure is shown (owned by the page, no icon) and yields
