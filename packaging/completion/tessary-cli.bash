@@ -30,6 +30,9 @@ _tessary_cli() {
         --format)
             COMPREPLY=($(compgen -W "bin ihex srec" -- "$cur"))
             return ;;
+        --verify)
+            COMPREPLY=($(compgen -W "auto readback" -- "$cur"))
+            return ;;
         --register-base | --address | --length | --offset | --blocks)
             return ;;
     esac
@@ -37,8 +40,8 @@ _tessary_cli() {
     local options
     case $command in
         "") options=$global ;;
-        load-ram) options="--address --length --offset --format --no-verify -h --help" ;;
-        load-flash) options="--address --length --offset --format --no-erase --no-preserve --no-verify -h --help" ;;
+        load-ram) options="--address --length --offset --format --no-verify --verify -h --help" ;;
+        load-flash) options="--address --length --offset --format --no-erase --no-preserve --no-skip --no-verify --verify -h --help" ;;
         store-ram | store-flash) options="--address --length --offset --mode --format -h --help" ;;
         erase | blank-check) options="--blocks -h --help" ;;
         devices | ports | probe) options="-h --help" ;;

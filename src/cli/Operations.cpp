@@ -87,9 +87,16 @@ PreparedOperation PrepareLoad(const Request& request, const Session& session,
     if (!RangeTexts(request, address, offset, length, messages)) {
         return {};
     }
-    LoadForm form{
-        request.file,        address,          offset, length, !request.noVerify, !request.noErase,
-        !request.noPreserve, FormatOf(request)};
+    LoadForm form{request.file,
+                  address,
+                  offset,
+                  length,
+                  !request.noVerify,
+                  !request.noErase,
+                  !request.noPreserve,
+                  FormatOf(request),
+                  !request.noSkip,
+                  request.verify == "readback"};
     const bool ram = request.command == Command::LoadRam;
     std::optional<LoadRequest> load =
         ram ? ValidateLoadRamForm(form, messages)
@@ -106,9 +113,10 @@ PreparedOperation PrepareLoad(const Request& request, const Session& session,
         }
     }
     return [load = *load, ram](const Session& run, StatusSink& status, MessageSink& sink,
-                               const CancelToken& cancel) {
+                               const CancelToken& cancel, RunFacts& facts) {
         const LoadOutcome outcome = ram ? RunLoadRam(run, load, status, sink, cancel)
                                         : RunLoadFlash(run, load, status, sink, cancel);
+        facts.matched = outcome.matched;
         if (!outcome.fileProblem.empty()) {
             Refuse(sink, outcome.fileProblem); // the page shows only its error status for it
         }
@@ -157,7 +165,7 @@ PreparedOperation PrepareStore(const Request& request, const Session& session,
     }
     store->toStandardOutput = toStandardOutput;
     return [store = *store, ram](const Session& run, StatusSink& status, MessageSink& sink,
-                                 const CancelToken& cancel) {
+                                 const CancelToken& cancel, RunFacts&) {
         return ResultOf(ram ? StoreRamToFile(run, store, status, sink, cancel)
                             : StoreFlashToFile(run, store, status, sink, cancel));
     };
@@ -170,7 +178,7 @@ PreparedOperation PrepareErase(const Request& request, const Session& session,
         return {};
     }
     return [blocks = std::move(*blocks)](const Session& run, StatusSink& status, MessageSink& sink,
-                                         const CancelToken& cancel) {
+                                         const CancelToken& cancel, RunFacts&) {
         return ResultOf(EraseFlashBlocks(run, blocks, status, sink, cancel));
     };
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Cancel.h"
+#include "LoadOperations.h"
 #include "Request.h"
 #include "Session.h"
 
@@ -21,9 +22,15 @@ namespace tessary::cli {
 // said why.
 enum class RunResult { Succeeded, Failed, Refused };
 
+// What an operation found out besides its result, for --json.
+struct RunFacts {
+    // A Flash load that compared its blocks with the image: how many already matched.
+    std::optional<MatchedBlocks> matched;
+};
+
 // A validated operation, ready to run against the selected board.
-using PreparedOperation =
-    std::function<RunResult(const Session&, StatusSink&, MessageSink&, const CancelToken&)>;
+using PreparedOperation = std::function<RunResult(const Session&, StatusSink&, MessageSink&,
+                                                  const CancelToken&, RunFacts&)>;
 
 // Checks the request with the checks of the operation's page (the same messages) and the command
 // line's own, and binds it to the page's operation. Empty after a failed check, which has been

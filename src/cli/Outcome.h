@@ -34,6 +34,10 @@ struct Outcome {
     std::vector<ShownMessage> messages;
     int64_t bytes = 0;  // bytes moved between file and board
     int64_t blocks = 0; // Flash blocks erased
+    // load-flash that skipped unchanged blocks: how many of the blocks it touches already held
+    // the image (neither erased nor programmed).
+    std::optional<int32_t> matchedBlocks;
+    std::optional<int32_t> comparedBlocks;
     bool cancelled = false;
     std::optional<std::vector<DeviceInfo>> devices;
     std::optional<std::vector<BlankBlock>> blank;     // blank-check
@@ -42,7 +46,8 @@ struct Outcome {
 };
 
 // One JSON object (a single line): command, ok, exitCode, cancelled, status, messages (each with
-// the cause where one is known), bytes, blocks, and devices, ports or identity for those commands.
+// the cause where one is known), bytes, blocks, matchedBlocks and comparedBlocks after a Flash
+// load that compared its blocks, and devices, ports or identity for those commands.
 std::string OutcomeJson(const Outcome& outcome);
 
 } // namespace tessary::cli

@@ -24,6 +24,10 @@ std::string OutcomeJson(const Outcome& outcome) {
     }
     json["bytes"] = outcome.bytes;
     json["blocks"] = outcome.blocks;
+    if (outcome.matchedBlocks && outcome.comparedBlocks) {
+        json["matchedBlocks"] = *outcome.matchedBlocks;
+        json["comparedBlocks"] = *outcome.comparedBlocks;
+    }
     if (outcome.devices) {
         json["devices"] = nlohmann::ordered_json::array();
         for (const DeviceInfo& device : *outcome.devices) {

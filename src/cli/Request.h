@@ -50,8 +50,12 @@ struct Request {
     std::optional<std::string> length;
     std::string mode = "replace";
     bool noVerify = false;
+    // --verify: "auto" (the board's checksum where it computes one, else read-back) or
+    // "readback" (every block read back byte for byte).
+    std::string verify = "auto";
     bool noErase = false;
     bool noPreserve = false;
+    bool noSkip = false;
     std::string format; // bin, ihex, srec; empty = from the file
 
     // erase, blank-check

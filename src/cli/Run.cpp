@@ -32,7 +32,8 @@ int RunDevices(Outcome& outcome, MessageSink& messages) {
 
 // The library is started to read its device table (the chosen device's configuration and
 // register base are the defaults); every check comes before a board is contacted.
-int RunOperation(const Request& given, StatusSink& status, MessageSink& messages) {
+int RunOperation(const Request& given, Outcome& outcome, StatusSink& status,
+                 MessageSink& messages) {
     DeviceLibrary library;
     if (!library.Start(messages)) {
         return kExitFailed;
@@ -50,7 +51,12 @@ int RunOperation(const Request& given, StatusSink& status, MessageSink& messages
     }
     CancelToken cancel;
     const CancelOnSignals signals(cancel);
-    const RunResult result = operation(session, status, messages, cancel);
+    RunFacts facts;
+    const RunResult result = operation(session, status, messages, cancel, facts);
+    if (facts.matched) {
+        outcome.matchedBlocks = facts.matched->matched;
+        outcome.comparedBlocks = facts.matched->blocks;
+    }
     if (result == RunResult::Refused) {
         return kExitUsage;
     }
@@ -122,7 +128,7 @@ int RunCommand(const Request& request, Outcome& outcome, StatusSink& status,
     case Command::BlankCheck:
         return RunBlankCheck(request, outcome, status, messages);
     default:
-        return RunOperation(request, status, messages);
+        return RunOperation(request, outcome, status, messages);
     }
 }
 

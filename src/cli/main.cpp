@@ -144,8 +144,19 @@ CLI::App* AddLoad(CLI::App& app, const char* name, const char* help, Request& re
         sub->add_flag("--no-preserve", request.noPreserve,
                       "Let the erase clear the bytes of partly covered blocks instead of "
                       "programming them back");
+        sub->add_flag("--no-skip", request.noSkip,
+                      "Erase and program every block the range overlaps, also those that already "
+                      "hold the image");
     }
-    sub->add_flag("--no-verify", request.noVerify, "Do not read each block back and compare");
+    CLI::Option* noVerify =
+        sub->add_flag("--no-verify", request.noVerify, "Do not verify the blocks written");
+    sub->add_option("--verify", request.verify,
+                    "auto: compare each block's checksum computed by the board, where it offers "
+                    "one, reading back only a block that differs, else read each block back; "
+                    "readback: read each block back and compare")
+        ->check(CLI::IsMember({"auto", "readback"}, CLI::ignore_case))
+        ->excludes(noVerify)
+        ->capture_default_str();
     return sub;
 }
 

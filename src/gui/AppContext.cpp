@@ -7,6 +7,7 @@ namespace tessary {
 AppContext* gApp = nullptr;
 int32_t RegisterBase = 0;
 int32_t MemoryConfiguration = 0;
+bool VerifyByReadBack = false;
 
 bool AppContext::Init() {
     LnkErc error = 0;

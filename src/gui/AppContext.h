@@ -32,6 +32,10 @@ extern int32_t RegisterBase;
 // 0 Q0, 1 Q1, 2 Q2, 3 Q3, 5 Parvel 4MB, 6 Parvel 16MB.
 extern int32_t MemoryConfiguration;
 
+// The loads verify by reading every block back, also where the board computes checksums
+// (`tessary --verify readback`).
+extern bool VerifyByReadBack;
+
 // The settings above, as the session an operation started now runs with.
 Session CurrentSession();
 

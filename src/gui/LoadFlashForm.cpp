@@ -23,8 +23,9 @@ constexpr std::array kForm = {
     GridControl{1041, Edit, "", 1088, 1, 1},
     GridControl{1043, Check, "Auto erase before", 1086, 2, 0, 2},
     GridControl{1094, Label, "programming.", 1086, 3, 0, 2},
-    GridControl{1044, Check, "Verify after load", 1086, 4, 0, 2},
-    GridControl{1095, Check, "Keep the rest of erased blocks", 1086, 5, 0, 2},
+    GridControl{1096, Check, "&Skip blocks that already match", 1086, 4, 0, 2},
+    GridControl{1044, Check, "Verify after load", 1086, 5, 0, 2},
+    GridControl{1095, Check, "Keep the rest of erased blocks", 1086, 6, 0, 2},
     GridControl{1042, Button, "Load", 1086, 2, 2},
 };
 

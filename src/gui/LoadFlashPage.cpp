@@ -27,8 +27,8 @@ bool LoadFlash(const Session& session, const LoadRequest& request, StatusSink& s
 LoadFlashPage::LoadFlashPage(QWidget* parent)
     : LoadPage(QSize(270, 192), LoadFlashForm(),
                {kFileName, kBrowse, kFileOffset, kStartAddress, kLength, kVerify, kAutoErase,
-                kPreserve, kLoad},
-               QStringLiteral("bin"), {kAutoErase, kVerify, kPreserve},
+                kPreserve, kSkip, kLoad},
+               QStringLiteral("bin"), {kAutoErase, kVerify, kPreserve, kSkip},
                {ValidateLoadFlashForm, LoadFlash}, parent) {
     // "programming." goes on with the text of "Auto erase before" on the same line, one blank
     // after it, so that the two read as one label; Load stays at the right end of that line. The

@@ -18,6 +18,7 @@ class LoadFlashPage : public LoadPage {
         kVerify = 1044,
         kProgrammingLabel = 1094,
         kPreserve = 1095, // the bytes of partly covered blocks are programmed back
+        kSkip = 1096,     // blocks that already hold the image are neither erased nor programmed
     };
 
     explicit LoadFlashPage(QWidget* parent);

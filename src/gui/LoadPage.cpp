@@ -33,9 +33,11 @@ void LoadPage::OnCommand(int id, Notification /*code*/) {
 }
 
 void LoadPage::Load() {
-    LoadForm form{Text(ids_.fileName),     Text(ids_.startAddress), Text(ids_.fileOffset),
-                  Text(ids_.length),       IsChecked(ids_.verify),  IsChecked(ids_.autoErase),
-                  IsChecked(ids_.preserve)};
+    LoadForm form{Text(ids_.fileName),      Text(ids_.startAddress),
+                  Text(ids_.fileOffset),    Text(ids_.length),
+                  IsChecked(ids_.verify),   IsChecked(ids_.autoErase),
+                  IsChecked(ids_.preserve), std::nullopt,
+                  IsChecked(ids_.skip),     VerifyByReadBack};
     const Session session = CurrentSession();
     FieldFocus focus(*this, FieldFocus::FileAndRange(ids_.fileName, ids_.startAddress,
                                                      ids_.fileOffset, ids_.length));

@@ -34,6 +34,7 @@ class LoadPage : public Page {
         int verify;
         int autoErase; // 0 when the page has none
         int preserve;  // 0 when the page has none
+        int skip;      // 0 when the page has none
         int load;
     };
 

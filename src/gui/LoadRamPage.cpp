@@ -16,7 +16,7 @@ std::optional<LoadRequest> ValidateLoadRam(LoadForm& form, int32_t /*configurati
 
 LoadRamPage::LoadRamPage(QWidget* parent)
     : LoadPage(QSize(270, 192), LoadRamForm(),
-               {kFileName, kBrowse, kFileOffset, kStartAddress, kLength, kVerify, 0, 0, kLoad},
+               {kFileName, kBrowse, kFileOffset, kStartAddress, kLength, kVerify, 0, 0, 0, kLoad},
                QString(), {kVerify}, {ValidateLoadRam, LoadRamOperation}, parent) {}
 
 } // namespace tessary

@@ -16,6 +16,10 @@ uint32_t BlockAddress(int32_t configuration, int32_t index) {
     return LayoutFor(configuration).blockStarts[index];
 }
 
+uint32_t BlockSize(int32_t configuration, int32_t index) {
+    return LayoutFor(configuration).blockSizes[index];
+}
+
 uint32_t FlashSize(int32_t configuration) {
     return LayoutFor(configuration).flashSize;
 }

@@ -13,6 +13,7 @@ const FlashGeometry& LayoutFor(int32_t configuration);
 // Lookups over the layout of a memory configuration.
 int32_t BlockCount(int32_t configuration);
 uint32_t BlockAddress(int32_t configuration, int32_t index);
+uint32_t BlockSize(int32_t configuration, int32_t index);
 uint32_t FlashSize(int32_t configuration);
 // The largest block index whose start is at or below the address.
 int32_t BlockContaining(int32_t configuration, uint32_t address);

@@ -276,4 +276,8 @@ uint32_t MemoryController::BlockAddress(int32_t index) const {
     return tessary::BlockAddress(session_.memoryConfiguration, index);
 }
 
+uint32_t MemoryController::BlockSize(int32_t index) const {
+    return tessary::BlockSize(session_.memoryConfiguration, index);
+}
+
 } // namespace tessary

@@ -63,6 +63,7 @@ class MemoryController {
     bool ClearStatus();
     bool ReadFlashStatus(uint8_t& status);
     uint32_t BlockAddress(int32_t index) const;
+    uint32_t BlockSize(int32_t index) const;
 
     bool IsConnected() const { return connected_; }
     bool CancelRequested() const;

@@ -14,7 +14,9 @@ class MessageSink;
 class StatusSink;
 
 // Whether every byte of block index of the configuration reads 0xFF. The chip must be in
-// read-array mode. Reading stops at the first byte that is not; false when a read fails.
+// read-array mode. Where the board computes checksums, one exchange clears an erased block and
+// only another block is read; reading stops at the first byte that is not; false when a read
+// fails.
 bool BlockIsErased(MemoryController& controller, int32_t configuration, int32_t index,
                    bool& erased);
 

@@ -1,5 +1,6 @@
 #include "FlashErase.h"
 
+#include "ErasedByChecksum.h"
 #include "FlashStatus.h"
 #include "MemoryController.h"
 #include "OperationSupport.h"
@@ -41,6 +42,26 @@ WaitResult WaitUntilReady(MemoryController& controller, const FlashWait& wait, u
     }
 }
 
+// A chip may report a finished erase that did not happen. Where the board computes checksums, the
+// block's CRC is compared with that of an erased block (one exchange per block).
+bool ErasedAsReported(MemoryController& controller, int32_t index, uint32_t address,
+                      MessageSink& messages) {
+    if (!controller.OffersChecksum()) {
+        return true;
+    }
+    bool erased = false;
+    if (!ChecksumShowsErased(controller, address, controller.BlockSize(index), erased)) {
+        if (!controller.CancelRequested()) {
+            ShowStringTableError(messages, kStrControllerError, controller.FailureText());
+        }
+        return false;
+    }
+    if (!erased) {
+        ShowStringTableError(messages, kStrFlashError, DescribeBlockNotErased(index, address));
+    }
+    return erased;
+}
+
 } // namespace
 
 bool EraseFlashBlock(MemoryController& controller, int32_t index, const FlashWait& wait,
@@ -59,7 +80,7 @@ bool EraseFlashBlock(MemoryController& controller, int32_t index, const FlashWai
     uint8_t chipStatus = 0;
     switch (WaitUntilReady(controller, wait, chipStatus)) {
     case WaitResult::Ready:
-        return true;
+        return ErasedAsReported(controller, index, address, messages);
     case WaitResult::Failed:
         ShowStringTableError(messages, kStrFlashError,
                              DescribeEraseFailure(index, address, chipStatus));

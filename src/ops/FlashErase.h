@@ -24,7 +24,9 @@ struct FlashWait {
 // ready status with an error bit (erase error, Vpp low, locked block) shows "Flash memory error."
 // with the block, its address and the status as the cause, and clears the status so the chip
 // accepts commands again. Returns false on any of them, and when the controller's cancel was asked
-// for before the erase began (nothing is sent or shown then). A cancel during the wait lets the
+// for before the erase began (nothing is sent or shown then). Where the board computes checksums,
+// a block reported erased whose checksum is not that of an erased block shows "Flash memory
+// error." naming the block and its address, and fails. A cancel during the wait lets the
 // erase under way finish, as the chip would ignore a return to read-array mode before then.
 bool EraseFlashBlock(MemoryController& controller, int32_t index, const FlashWait& wait,
                      StatusSink& status, MessageSink& messages);

@@ -37,4 +37,11 @@ std::string DescribeEraseTimeout(int32_t index, uint32_t address, uint8_t status
            ") when the wait for the chip ran out";
 }
 
+std::string DescribeBlockNotErased(int32_t index, uint32_t address) {
+    return BlockAt(index, address) +
+           " still holds data after its erase reported success: the board's checksum of the block "
+           "is not that of an erased block. Erase the block again; if it still holds data, check "
+           "the Flash's write protection and the board's programming supply.";
+}
+
 } // namespace tessary

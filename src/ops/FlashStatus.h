@@ -18,4 +18,7 @@ std::string DescribeEraseFailure(int32_t index, uint32_t address, uint8_t status
 // "block 3 at 0x040000 still busy (status 0x00) when the wait for the chip ran out".
 std::string DescribeEraseTimeout(int32_t index, uint32_t address, uint8_t status);
 
+// "block 3 at 0x040000 still holds data after its erase reported success: ..." with what to do.
+std::string DescribeBlockNotErased(int32_t index, uint32_t address);
+
 } // namespace tessary

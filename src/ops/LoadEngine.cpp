@@ -3,6 +3,7 @@
 #include "BinarySource.h"
 #include "BulkMemory.h"
 #include "Connection.h"
+#include "Crc32.h"
 #include "FormFields.h"
 #include "ImageSource.h"
 #include "ImageText.h"
@@ -137,26 +138,78 @@ std::string DescribeMismatch(uint32_t address, const uint8_t* written, const uin
     return text;
 }
 
-// Bytes written (and, with verify, compared) go to moved as the blocks complete.
-bool TransferBlocks(const LoadRequest& request, LoadSource& source, LoadTarget& target,
+// "the board's checksum of the 8192 bytes at 0x012000 is 0x1234ABCD, but they read back as
+// written (CRC 0x89ABCDEF)".
+std::string DescribeChecksumDisagreement(uint32_t address, int32_t count, uint32_t board,
+                                         uint32_t data) {
+    char text[320];
+    std::snprintf(text, sizeof(text),
+                  "the board's checksum of the %d bytes at 0x%06X is 0x%08X, but they read back "
+                  "as written (CRC 0x%08X): the board's checksum disagrees with its own data, so "
+                  "nothing can be called verified; load again with read-back verify",
+                  count, address, board, data);
+    return text;
+}
+
+// Verifies a written block by the board's checksum. A CRC that differs has the block read back:
+// a byte that differs is reported as by a read-back verify; a block that reads back as written
+// means the checksum is wrong, which fails the load too.
+bool ChecksumVerify(LoadTarget& target, MemoryController& controller, uint32_t address,
+                    const uint8_t* block, uint8_t* readBack, int32_t count, MessageSink& messages) {
+    uint32_t crc = 0;
+    if (!target.Checksum(controller, address, count, crc)) {
+        if (!controller.CancelRequested()) {
+            ReportTransferFailure(messages, controller, target.Texts().errorStatus,
+                                  target.Texts().caption);
+        }
+        return false;
+    }
+    const uint32_t expected = Crc32Of(block, static_cast<std::size_t>(count));
+    if (crc == expected) {
+        return true;
+    }
+    if (!target.ReadBack(controller, address, readBack, count)) {
+        if (!controller.CancelRequested()) {
+            ReportTransferFailure(messages, controller, target.Texts().errorStatus,
+                                  target.Texts().caption);
+        }
+        return false;
+    }
+    ShowStringTableError(messages, kStrVerifyFailed,
+                         std::memcmp(block, readBack, static_cast<std::size_t>(count)) != 0
+                             ? DescribeMismatch(address, block, readBack, count)
+                             : DescribeChecksumDisagreement(address, count, crc, expected));
+    return false;
+}
+
+// Bytes written (and, with verify, compared) go to moved as the blocks complete; the spans are
+// the parts of the source's ranges that are written.
+bool TransferBlocks(const LoadRequest& request, LoadSource& source,
+                    const std::vector<LoadSpan>& spans, LoadTarget& target,
                     MemoryController& controller, StatusSink& status, MessageSink& messages,
                     int64_t& moved) {
     std::vector<uint8_t> block(TransferBlockSize);
     std::vector<uint8_t> readBack(request.verify ? TransferBlockSize : 0);
     const std::vector<LoadRange>& ranges = source.Ranges();
-    const int64_t total = TotalLength(ranges);
+    int64_t total = 0;
+    for (const LoadSpan& span : spans) {
+        total += span.length;
+    }
+    const bool byChecksum =
+        request.verify && !request.verifyReadBack && controller.OffersChecksum();
     // Read back as it is written where the line carries both at once, else block by block.
-    const bool interleaved = request.verify && controller.InterleavesReadBack();
+    const bool interleaved = request.verify && !byChecksum && controller.InterleavesReadBack();
     int32_t number = 1;
-    for (std::size_t index = 0; index < ranges.size(); ++index) {
-        for (int64_t offset = 0; offset < ranges[index].length; ++number) {
+    for (const LoadSpan& span : spans) {
+        for (int64_t done = 0; done < span.length; ++number) {
             if (controller.CancelRequested()) {
                 return false;
             }
-            const auto count = static_cast<int32_t>(
-                std::min<int64_t>(ranges[index].length - offset, TransferBlockSize));
-            const uint32_t address = ranges[index].address + static_cast<uint32_t>(offset);
-            if (!source.Read(index, offset, block.data(), count)) {
+            const auto count =
+                static_cast<int32_t>(std::min<int64_t>(span.length - done, TransferBlockSize));
+            const int64_t offset = span.offset + done;
+            const uint32_t address = ranges[span.index].address + static_cast<uint32_t>(offset);
+            if (!source.Read(span.index, offset, block.data(), count)) {
                 return false;
             }
             status.SetStatusText(WithNumber("Loading block: ", number));
@@ -164,7 +217,7 @@ bool TransferBlocks(const LoadRequest& request, LoadSource& source, LoadTarget& 
                                      ? target.WriteAndReadBack(controller, address, block.data(),
                                                                readBack.data(), count)
                                      : target.WriteBlock(controller, address, block.data(), count);
-            if (!written || (request.verify && !interleaved &&
+            if (!written || (request.verify && !interleaved && !byChecksum &&
                              !target.ReadBack(controller, address, readBack.data(), count))) {
                 if (!controller.CancelRequested()) {
                     ReportTransferFailure(messages, controller, target.Texts().errorStatus,
@@ -172,7 +225,11 @@ bool TransferBlocks(const LoadRequest& request, LoadSource& source, LoadTarget& 
                 }
                 return false;
             }
-            if (request.verify) {
+            if (byChecksum && !ChecksumVerify(target, controller, address, block.data(),
+                                              readBack.data(), count, messages)) {
+                return false;
+            }
+            if (request.verify && !byChecksum) {
                 if (controller.CancelRequested()) {
                     return false;
                 }
@@ -184,7 +241,7 @@ bool TransferBlocks(const LoadRequest& request, LoadSource& source, LoadTarget& 
                     return false;
                 }
             }
-            offset += count;
+            done += count;
             moved += count;
             status.ReportProgress(moved, total);
         }
@@ -236,9 +293,17 @@ LoadResult LoadThroughPort(const LoadRequest& request, LoadTarget& target, Conne
         return LoadResult::Failed;
     }
     MemoryController& controller = connection.Controller();
-    const bool loaded =
-        target.Prepare(controller, request, source->Ranges(), status, messages) &&
-        TransferBlocks(request, *source, target, controller, status, messages, moved);
+    bool loaded = target.Prepare(controller, request, *source, status, messages);
+    if (loaded) {
+        // What already matched is neither written nor counted: length is what the load writes.
+        const std::vector<LoadSpan> spans = SpansOutside(source->Ranges(), target.Matched());
+        length = 0;
+        for (const LoadSpan& span : spans) {
+            length += static_cast<int32_t>(span.length);
+        }
+        loaded =
+            TransferBlocks(request, *source, spans, target, controller, status, messages, moved);
+    }
     if (!loaded && controller.CancelRequested()) {
         target.Stop(controller);
     }
@@ -260,13 +325,21 @@ LoadOutcome RunLoad(const Session& session, const LoadRequest& request, LoadTarg
     LoadOutcome outcome;
     outcome.result = LoadThroughPort(request, target, connection, length, moved, status, messages,
                                      outcome.fileProblem);
+    outcome.matched = target.MatchedCount();
     if (outcome.result == LoadResult::Failed && cancel.Cancelled()) {
         status.SetStatusText(CancelledLoadText(moved, length) + target.CancelNote());
         return outcome;
     }
-    status.SetStatusText(outcome.result == LoadResult::Loaded
-                             ? WithNumber(texts.completePrefix, length)
-                             : texts.errorStatus);
+    if (outcome.result != LoadResult::Loaded) {
+        status.SetStatusText(texts.errorStatus);
+        return outcome;
+    }
+    std::string complete = WithNumber(texts.completePrefix, length);
+    if (outcome.matched) {
+        complete += " (" + std::to_string(outcome.matched->matched) + " of " +
+                    std::to_string(outcome.matched->blocks) + " blocks already matched)";
+    }
+    status.SetStatusText(complete);
     return outcome;
 }
 

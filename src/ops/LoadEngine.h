@@ -7,6 +7,7 @@
 #include "Session.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,10 +33,17 @@ class LoadTarget {
     virtual bool AcceptRanges(const std::vector<LoadRange>& ranges, MessageSink& messages) = 0;
     // After connecting, before the first block; false ends the load.
     virtual bool Prepare(MemoryController& controller, const LoadRequest& request,
-                         const std::vector<LoadRange>& ranges, StatusSink& status,
-                         MessageSink& messages) = 0;
+                         LoadSource& source, StatusSink& status, MessageSink& messages) = 0;
+    // After Prepare: the address spans (ascending, apart) that already hold what the load would
+    // write there, which are not written.
+    virtual std::vector<LoadRange> Matched() const { return {}; }
+    // After Prepare: how many blocks already matched, when the target looked.
+    virtual std::optional<MatchedBlocks> MatchedCount() const { return std::nullopt; }
     virtual bool WriteBlock(MemoryController& controller, uint32_t address, const uint8_t* data,
                             int32_t count) = 0;
+    // The board's CRC-32 of a written block (a controller that OffersChecksum).
+    virtual bool Checksum(MemoryController& controller, uint32_t address, int32_t count,
+                          uint32_t& crc) = 0;
     // Reads a written block back for the comparison.
     virtual bool ReadBack(MemoryController& controller, uint32_t address, uint8_t* data,
                           int32_t count) = 0;
@@ -54,9 +62,13 @@ class LoadTarget {
 // address on; an Intel HEX or S-record file (known by its name's extension, or by the request's
 // format) is read whole first, and a file with a bad record is refused, naming the line, before
 // the board is contacted; its runs go to their own addresses (see ImageSource). The data moves in
-// blocks of TransferBlockSize ("Loading block: %d", counted over all runs), each optionally read
-// back and compared; gaps are not written. A raw binary slice is read whole before the board is
-// contacted; a slice the file does not hold is refused then (LoadOutcome::fileProblem), as is a
+// blocks of TransferBlockSize ("Loading block: %d", counted over all runs), each optionally
+// verified; gaps, and what the target found Matched, are not written. Verify compares the board's
+// CRC-32 of each block with the block's where the board computes checksums and the request does
+// not ask for read-back; a block whose CRC differs is read back to name its first difference, and
+// one that reads back as written fails the load too (the board's checksum is not to be trusted).
+// Elsewhere each block is read back and compared. A raw binary slice is read whole before the board
+// is contacted; a slice the file does not hold is refused then (LoadOutcome::fileProblem), as is a
 // range the target does not accept. A cancel stops it between blocks (between frames on a serial
 // line). The final status text is the page's completion or error text, or how far a cancelled load
 // got.

@@ -1,3 +1,4 @@
+#include "BlockMatch.h"
 #include "BoardFlash.h"
 #include "FlashGeometry.h"
 #include "FlashKeep.h"
@@ -5,6 +6,7 @@
 #include "LoadEngine.h"
 #include "LoadOperations.h"
 #include "MemoryController.h"
+#include "OperationSupport.h"
 #include "Sinks.h"
 
 #include <algorithm>
@@ -56,22 +58,28 @@ class FlashTarget final : public LoadTarget {
     }
 
     // A board whose Flash is not the configuration's is refused first. Auto erase: exactly the
-    // blocks that hold a byte of the ranges. With preservation the bytes of those blocks that the
-    // ranges do not cover are read (twice, compared) before anything is erased (a failed read
-    // erases nothing) and programmed back right after their block's erase. A cancel before a
+    // blocks that hold a byte of the ranges; with skipUnchanged, on a board that computes
+    // checksums, less those that already hold what the load would leave in them ("Comparing
+    // block: %d"), which are then not written either. With preservation the bytes of those blocks
+    // that the ranges do not cover are read (twice, compared) before anything is erased (a failed
+    // read erases nothing) and programmed back right after their block's erase. A cancel before a
     // block's erase leaves it as it is; once a block whose bytes are kept is being erased, the
     // cancel waits until the block is whole again. Progress counts saved, erased and restored
     // blocks.
-    bool Prepare(MemoryController& controller, const LoadRequest& request,
-                 const std::vector<LoadRange>& ranges, StatusSink& status,
-                 MessageSink& messages) override {
+    bool Prepare(MemoryController& controller, const LoadRequest& request, LoadSource& source,
+                 StatusSink& status, MessageSink& messages) override {
         if (!BoardFlashMatches(controller, configuration_, kLoadFlashTexts.caption, messages)) {
             return false;
         }
         if (!request.autoErase) {
             return true;
         }
-        const std::vector<int32_t> blocks = TouchedBlocks(configuration_, ranges);
+        const std::vector<LoadRange>& ranges = source.Ranges();
+        std::vector<int32_t> blocks = TouchedBlocks(configuration_, ranges);
+        if (request.skipUnchanged && controller.OffersChecksum() &&
+            !LeaveMatchedBlocks(controller, request.preserve, source, blocks, status, messages)) {
+            return false;
+        }
         KeptBlocks kept(configuration_, ranges);
         std::vector<int32_t> saved;
         if (request.preserve) {
@@ -121,9 +129,18 @@ class FlashTarget final : public LoadTarget {
                BlockNumbers(erased_) + "; the bytes the load does not cover were programmed back.";
     }
 
+    std::vector<LoadRange> Matched() const override { return matched_; }
+
+    std::optional<MatchedBlocks> MatchedCount() const override { return count_; }
+
     bool WriteBlock(MemoryController& controller, uint32_t address, const uint8_t* data,
                     int32_t count) override {
         return controller.WriteFlash(address, data, count);
+    }
+
+    bool Checksum(MemoryController& controller, uint32_t address, int32_t count,
+                  uint32_t& crc) override {
+        return controller.ChecksumFlash(address, count, crc);
     }
 
     // Programming leaves the chip reporting status; it must read its array again. A broken link
@@ -142,9 +159,43 @@ class FlashTarget final : public LoadTarget {
     void Stop(MemoryController& controller) override { controller.ReadArrayMode(); }
 
   private:
+    // Takes the blocks that already hold what the load would leave in them out of `blocks`, and
+    // notes them as matched. A failed exchange is reported.
+    bool LeaveMatchedBlocks(MemoryController& controller, bool preserve, LoadSource& source,
+                            std::vector<int32_t>& blocks, StatusSink& status,
+                            MessageSink& messages) {
+        count_ = MatchedBlocks{0, static_cast<int32_t>(blocks.size())};
+        std::vector<int32_t> changed;
+        for (const int32_t index : blocks) {
+            if (controller.CancelRequested()) {
+                return false;
+            }
+            status.SetStatusText(WithNumber("Comparing block: ", index + 1));
+            bool matches = false;
+            if (!BlockHoldsImage(controller, configuration_, index, source, preserve, matches)) {
+                if (!controller.CancelRequested()) {
+                    ReportTransferFailure(messages, controller, kLoadFlashTexts.errorStatus,
+                                          kLoadFlashTexts.caption);
+                }
+                return false;
+            }
+            if (matches) {
+                ++count_->matched;
+                matched_.push_back(
+                    {BlockAddress(configuration_, index), BlockSize(configuration_, index)});
+            } else {
+                changed.push_back(index);
+            }
+        }
+        blocks = std::move(changed);
+        return true;
+    }
+
     int32_t configuration_;
     const FlashWait& wait_;
-    std::vector<int32_t> erased_; // indexes, ascending
+    std::vector<LoadRange> matched_;     // address spans of the matched blocks, ascending
+    std::optional<MatchedBlocks> count_; // when the blocks were compared
+    std::vector<int32_t> erased_;        // indexes, ascending
     bool restored_ = false;
 };
 

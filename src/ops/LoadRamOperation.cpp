@@ -35,9 +35,14 @@ class RamTarget final : public LoadTarget {
         return past == ranges.end();
     }
 
-    bool Prepare(MemoryController&, const LoadRequest&, const std::vector<LoadRange>&, StatusSink&,
+    bool Prepare(MemoryController&, const LoadRequest&, LoadSource&, StatusSink&,
                  MessageSink&) override {
         return true;
+    }
+
+    bool Checksum(MemoryController& controller, uint32_t address, int32_t count,
+                  uint32_t& crc) override {
+        return controller.ChecksumRam(address, count, crc);
     }
 
     bool WriteBlock(MemoryController& controller, uint32_t address, const uint8_t* data,

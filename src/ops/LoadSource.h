@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -11,7 +12,14 @@ struct LoadRange {
     int64_t length = 0;
 };
 
-// The bytes a load writes: its ranges (ascending, apart), read block by block in order.
+// A part of range `index` of a load: `length` bytes from `offset` on.
+struct LoadSpan {
+    std::size_t index = 0;
+    int64_t offset = 0;
+    int64_t length = 0;
+};
+
+// The bytes a load writes: its ranges (ascending, apart), read piece by piece.
 class LoadSource {
   public:
     virtual ~LoadSource() = default;
@@ -23,5 +31,10 @@ class LoadSource {
 
 // The bytes of all ranges together.
 int64_t TotalLength(const std::vector<LoadRange>& ranges);
+
+// The parts of the ranges that lie outside every span of `cut` (address spans, ascending, apart),
+// in order; each range whole when nothing is cut.
+std::vector<LoadSpan> SpansOutside(const std::vector<LoadRange>& ranges,
+                                   const std::vector<LoadRange>& cut);
 
 } // namespace tessary

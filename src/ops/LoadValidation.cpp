@@ -40,6 +40,7 @@ std::optional<LoadRequest> Validate(LoadForm& form, const LoadFormTexts& texts,
         return std::nullopt;
     }
     request.verify = form.verify;
+    request.verifyReadBack = form.verifyReadBack;
     request.format = form.format;
     request.startTyped = !form.startAddress.empty();
     return request;
@@ -76,6 +77,7 @@ std::optional<LoadRequest> ValidateLoadFlashForm(LoadForm& form, int32_t configu
     }
     request->autoErase = form.autoErase;
     request->preserve = form.preserve;
+    request->skipUnchanged = form.skipUnchanged;
     return request;
 }
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
@@ -39,6 +40,20 @@ std::string DefaultPeer() {
 }
 
 } // namespace
+
+bool BoardProcess::HelpNames(const std::string& word) {
+    FILE* help = popen((DefaultPeer() + " --help").c_str(), "r");
+    if (help == nullptr) {
+        return false;
+    }
+    std::string text;
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof(buffer), help)) > 0;) {
+        text.append(buffer, got);
+    }
+    pclose(help);
+    return text.find(word) != std::string::npos;
+}
 
 BoardProcess::BoardProcess(const std::vector<std::string>& options, const std::string& stderrPath)
     : BoardProcess(DefaultPeer(), options, stderrPath) {}

@@ -21,6 +21,10 @@ class BoardProcess {
     BoardProcess(const BoardProcess&) = delete;
     BoardProcess& operator=(const BoardProcess&) = delete;
 
+    // Whether the board program these objects run (tessary-board, or TESSARY_SERIAL_PEER) names
+    // `word` in its --help: a --fault it offers, say.
+    static bool HelpNames(const std::string& word);
+
     // The pseudo-terminal the board answers on.
     const std::string& Path() const { return path_; }
     // Sends `signal` and waits for the board to end: its exit code, or 128 + the signal that

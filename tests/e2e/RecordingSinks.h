@@ -21,8 +21,19 @@ class RecordingMessages : public MessageSink {
                      bool /*ownedByPage*/) override {
         texts.push_back(text);
     }
+    void ShowMessageWithCause(const std::string& text, const std::string& caption, MessageIcon icon,
+                              bool ownedByPage, const std::string& cause) override {
+        ShowMessage(text, caption, icon, ownedByPage);
+        causes.push_back(cause);
+    }
+    void NoteFailure(const std::string& /*text*/, const std::string& /*caption*/,
+                     const std::string& cause) override {
+        noted.push_back(cause);
+    }
 
     std::vector<std::string> texts;
+    std::vector<std::string> causes; // of the messages shown with one
+    std::vector<std::string> noted;  // the causes of failures reported in a status text
 };
 
 } // namespace tessary::test

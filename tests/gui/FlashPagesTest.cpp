@@ -1,4 +1,6 @@
 // Erase Flash, Load Flash and Store Flash through their pages, against the simulated boards.
+#include "AppContext.h"
+#include "BoardProcess.h"
 #include "EraseFlashPage.h"
 #include "FlashGeometry.h"
 #include "LoadFlashPage.h"
@@ -78,6 +80,39 @@ TEST_F(ErasePageTest, LoadFlashKeepsTheRestOfTheBlockWhileItsBoxIsTicked) {
     Press(kLoadFlashPage, LoadFlashPage::kLoad);
     EXPECT_EQ(statusTexts.back(), "Flash Load complete. Total bytes transferred: 16");
     EXPECT_EQ(Board("SimBoard").FlashMemory()[0x20000], 0xFF);
+}
+
+// The Load Flash page's "Skip blocks that already match" box, ticked at start: on a board that
+// computes checksums (tessary-board on a pseudo-terminal), loading the same file again erases and
+// programs nothing; unticked, every block the range overlaps is erased and programmed again.
+TEST_F(PagesTest, LoadFlashSkipsMatchingBlocksWhileItsBoxIsTicked) {
+    const BoardProcess board;
+    gApp->interfaceType = kInterfaceSerial;
+    gApp->deviceName = board.Path();
+    MakeFile(Path("image.bin"), 20000);
+    Type(kLoadFlashPage, LoadFlashPage::kFileName, Path("image.bin"));
+    Type(kLoadFlashPage, LoadFlashPage::kStartAddress, "0x77000"); // blocks 4 to 6
+    auto erases = [this] {
+        return std::count_if(statusTexts.begin(), statusTexts.end(),
+                             [](const std::string& text) { return text.starts_with("Erasing"); });
+    };
+    Press(kLoadFlashPage, LoadFlashPage::kLoad);
+    EXPECT_EQ(
+        statusTexts.back(),
+        "Flash Load complete. Total bytes transferred: 20000 (0 of 3 blocks already matched)");
+    EXPECT_EQ(erases(), 3);
+
+    statusTexts.clear();
+    Press(kLoadFlashPage, LoadFlashPage::kLoad);
+    EXPECT_EQ(statusTexts.back(),
+              "Flash Load complete. Total bytes transferred: 0 (3 of 3 blocks already matched)");
+    EXPECT_EQ(erases(), 0);
+
+    Press(kLoadFlashPage, LoadFlashPage::kSkip); // untick
+    statusTexts.clear();
+    Press(kLoadFlashPage, LoadFlashPage::kLoad);
+    EXPECT_EQ(statusTexts.back(), "Flash Load complete. Total bytes transferred: 20000");
+    EXPECT_EQ(erases(), 3);
 }
 
 TEST_F(ErasePageTest, UncheckedBoxesDoNotChangeEraseAll) {

@@ -62,6 +62,7 @@ const std::vector<Expected> kLoadFlash = {
     {1041, Kind::Edit, ""},
     {1043, Kind::Check, "Auto erase before"},
     {1094, Kind::Label, "programming."},
+    {1096, Kind::Check, "&Skip blocks that already match"},
     {1044, Kind::Check, "Verify after load"},
     {1095, Kind::Check, "Keep the rest of erased blocks"},
     {1042, Kind::Button, "Load"},
@@ -181,6 +182,7 @@ TEST_F(FormsTest, LoadPagesOpenWithTheirBoxesTicked) {
     EXPECT_TRUE(page(kLoadFlashPage).IsChecked(LoadFlashPage::kVerify));
     EXPECT_TRUE(page(kLoadFlashPage).IsChecked(LoadFlashPage::kAutoErase));
     EXPECT_TRUE(page(kLoadFlashPage).IsChecked(LoadFlashPage::kPreserve));
+    EXPECT_TRUE(page(kLoadFlashPage).IsChecked(LoadFlashPage::kSkip));
 }
 
 struct StoreIds {
