@@ -66,8 +66,8 @@ std::vector<uint8_t> RandomBytes(size_t size, uint32_t seed) {
 std::vector<uint8_t> HalfErased(size_t size) {
     std::vector<uint8_t> data = RandomBytes(size, 7);
     for (size_t at = 4096; at < size; at += 8192) {
-        std::fill_n(data.begin() + static_cast<std::ptrdiff_t>(at), std::min<size_t>(4096, size - at),
-                    0xFF);
+        std::fill_n(data.begin() + static_cast<std::ptrdiff_t>(at),
+                    std::min<size_t>(4096, size - at), 0xFF);
     }
     return data;
 }
@@ -94,7 +94,8 @@ template <typename Run> Timed Time(Run run) {
     timed.status = status.Last();
     if (!ok || !messages.texts.empty()) {
         std::fprintf(stderr, "the run failed: %s\n",
-                     messages.texts.empty() ? timed.status.c_str() : messages.texts.front().c_str());
+                     messages.texts.empty() ? timed.status.c_str()
+                                            : messages.texts.front().c_str());
         return timed;
     }
     timed.seconds = std::chrono::duration<double>(Clock::now() - start).count();

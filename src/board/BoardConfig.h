@@ -43,6 +43,9 @@ struct BoardConfig {
     std::vector<uint32_t> lockedBlocks;
     // The chip never finishes an erase: its status stays busy for ever.
     bool neverReady = false;
+    // The board computes checksums on its side, as a board announcing x=c does (liblnkutil's
+    // device then offers LnkBoardChecksum).
+    bool checksum = false;
     // Erases the chip reports done without erasing anything.
     IgnoredErases ignoredErases;
     // Data bytes per second through the data registers; 0 = as fast as memory.

@@ -53,8 +53,9 @@ class SimDevice final : public Device {
     std::optional<uint32_t> FlashSize() override {
         return board::FlashLayoutSize(config_.flashLayout);
     }
-    // Computed in this process over what the board's data register gives.
-    bool OffersChecksum() override { return true; }
+    // Offered when the table entry says checksum=yes; computed in this process over what the
+    // board's data register gives.
+    bool OffersChecksum() override { return config_.checksum; }
     bool Checksum(uint8_t address, size_t count, uint32_t* crc) override;
 
   private:

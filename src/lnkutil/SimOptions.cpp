@@ -67,9 +67,9 @@ bool ApplyOption(const std::string& key, const std::string& value, board::BoardC
         config->lockedBlocks.clear();
         return ParseBlockList(value, &config->lockedBlocks);
     }
-    if (key == "never-ready") {
+    if (key == "never-ready" || key == "checksum") {
         const auto yes = ParseYesNo(value);
-        config->neverReady = yes.value_or(false);
+        (key == "checksum" ? config->checksum : config->neverReady) = yes.value_or(false);
         return yes.has_value();
     }
     if (key == "base") {
@@ -105,7 +105,7 @@ bool ApplyOption(const std::string& key, const std::string& value, board::BoardC
 bool IsKnownKey(std::string_view key) {
     for (std::string_view known :
          {"flash", "base", "busy", "locked", "never-ready", "speed", "fail-access", "flip-byte",
-          "flip-from", "program-us", "erase-ms", "time-scale"}) {
+          "flip-from", "program-us", "erase-ms", "time-scale", "checksum"}) {
         if (key == known) {
             return true;
         }

@@ -1,9 +1,9 @@
 // Settings of a simulated board in the device table, turned into the board's configuration:
 // flash=512k|1m|4m|16m  base=<register base>  busy=<status reads>  locked=<block>[,<block>...]
-// never-ready=yes|no  speed=<bytes per second>  fail-access=<n>  flip-byte=<n>  flip-from=<n>
-// program-us=<a byte's program time>  erase-ms=<a 128K block's erase time>  time-scale=<factor>
-// and config=<memory configuration> (BoardSettings.h), which gives the board its RAM size.
-// Numbers are decimal or 0x-prefixed hexadecimal; the time scale a decimal fraction.
+// never-ready=yes|no  checksum=yes|no  speed=<bytes per second>  fail-access=<n>  flip-byte=<n>
+// flip-from=<n> program-us=<a byte's program time>  erase-ms=<a 128K block's erase time>
+// time-scale=<factor> and config=<memory configuration> (BoardSettings.h), which gives the board
+// its RAM size. Numbers are decimal or 0x-prefixed hexadecimal; the time scale a decimal fraction.
 #pragma once
 
 #include "BoardConfig.h"

@@ -79,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineFault{"HangUp", FaultAt("hang-up", kDataRequest), kLoad, kLoadMessage, kLoadExchange,
                   kLoadRequest, ": the line hung up"},
         LineFault{"CutRead",
-                  FaultAt("cut-short", kDataRequest, {"--cut-after", "3"}),
+                  FaultAt("cut-short", kDataRequest, {"--cut-after", "3", "--extensions", "none"}),
                   {"--window", "1", "store-ram", "OUT", "--length", "20000"},
                   "error: Ram Store error (RAM Store Error)",
                   "reading 8192 bytes of RAM at 0x000000: ",

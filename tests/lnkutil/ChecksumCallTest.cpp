@@ -13,6 +13,7 @@ class ChecksumCallTest : public LnkFixture {
   protected:
     void SetUp() override {
         LnkFixture::SetUp();
+        WriteTable("SimBoard sim checksum=yes\n");
         Init();
         handle_ = Open();
     }

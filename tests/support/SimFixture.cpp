@@ -19,7 +19,8 @@ constexpr const char* kDeviceTable = "SimQ0 sim default flash=512k busy=3\n"
                                      "SimQ3 sim flash=1m busy=2\n"
                                      "SimP4 sim flash=4m busy=2 config=parvel4\n"
                                      "SimP16 sim flash=16m busy=2 config=parvel16\n"
-                                     "SimHighBase sim flash=512k base=0xF8\n";
+                                     "SimHighBase sim flash=512k base=0xF8\n"
+                                     "SimSum sim flash=512k checksum=yes\n";
 
 } // namespace
 

@@ -132,9 +132,14 @@ TEST_F(LibraryPortTest, LibraryFailuresBecomeWriteAndReadErrors) {
     EXPECT_EQ(port.ErrorCode(), kErrWriteIncomplete);
 }
 
-// The simulated board computes the checksum through the library; the port knows it once open.
+// A simulated board whose entry says checksum=yes computes the checksum through the library; the
+// port knows it once open. Others offer none.
 TEST_F(LibraryPortTest, TheBoardsChecksumThroughTheLibrary) {
     uint32_t crc = 0;
+    ASSERT_TRUE(port.Open());
+    EXPECT_FALSE(port.OffersChecksum());
+    EXPECT_TRUE(port.Close());
+    UseDevice("SimSum", 0);
     EXPECT_FALSE(port.OffersChecksum());
     EXPECT_FALSE(port.Checksum(4, 6, crc, CancelToken::Never()));
     EXPECT_EQ(port.ErrorCode(), kErrPortNotOpen);
