@@ -2,9 +2,7 @@
 // second as a share of the line's 11,520 bytes/s for load without verify, store and load with
 // verify (RAM, 16 KB each), with the basic frames one at a time (as before the window and the
 // fast protocol), the basic frames four at a time, the fast protocol, and the fast protocol behind
-// a USB adapter's 16 ms latency. Then what a board that fills and reads runs on its side makes of
-// a load that is half runs of 0xFF and of a store of an erased 512 KB Flash, and the host's CPU
-// time per MB at 3,000,000 baud.
+// a USB adapter's 16 ms latency. Then the host's CPU time per MB at 3,000,000 baud.
 #include "BoardProcess.h"
 #include "LoadOperations.h"
 #include "MemoryConfigurations.h"
@@ -29,7 +27,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr double kLineBytesPerSecond = 115200 / 10.0;
 
-enum class Operation { Load, Store, LoadVerify, StoreFlash };
+enum class Operation { Load, Store, LoadVerify };
 constexpr Operation kOperations[] = {Operation::Load, Operation::Store, Operation::LoadVerify};
 
 struct Road {
@@ -40,14 +38,12 @@ struct Road {
 
 class Files {
   public:
-    // Bytes without runs; with `halfRuns`, every other kilobyte all 0xFF.
-    explicit Files(size_t size, bool halfRuns = false) {
-        dir_ = fs::temp_directory_path() /
-               ("serial-window-bench-" + std::to_string(getpid()) + (halfRuns ? "-runs" : ""));
+    explicit Files(size_t size) {
+        dir_ = fs::temp_directory_path() / ("serial-window-bench-" + std::to_string(getpid()));
         fs::create_directories(dir_);
         std::string data(size, '\0');
         for (size_t i = 0; i < size; ++i) {
-            data[i] = halfRuns && (i / 1024) % 2 == 0 ? '\xFF' : static_cast<char>(i * 37 + 11);
+            data[i] = static_cast<char>(i * 37 + 11);
         }
         std::ofstream(Input(), std::ios::binary) << data;
     }
@@ -65,13 +61,12 @@ double Run(const Session& session, Operation operation, const Files& files, int3
     test::RecordingMessages messages;
     const auto start = Clock::now();
     bool ok = false;
-    if (operation == Operation::Store || operation == Operation::StoreFlash) {
+    if (operation == Operation::Store) {
         StoreRequest request;
         request.path = files.Output();
         request.length = size;
         request.mode = OutputMode::Replace;
-        ok = operation == Operation::Store ? StoreRamToFile(session, request, status, messages)
-                                           : StoreFlashToFile(session, request, status, messages);
+        ok = StoreRamToFile(session, request, status, messages);
     } else {
         LoadRequest request;
         request.fileName = files.Input();
@@ -139,23 +134,6 @@ int main() {
                 "(target >= 80%%)\n",
                 100 * shares[3][0] / shares[2][0], 100 * shares[3][1] / shares[2][1],
                 100 * shares[3][2] / shares[2][2]);
-
-    // A board that fills and reads runs on its side (tessary-board announces it by default): the
-    // payload as a multiple of what the line carries.
-    {
-        const Files halfRuns(kSize, true);
-        const test::BoardProcess board({"--baud", "115200"});
-        const Session session = SessionFor(board, 115200, 0);
-        const double load = Run(session, Operation::Load, halfRuns, kSize);
-        std::printf("fast, fill: load of 16 KB, half of it runs of 0xFF: %.2fx the line (target "
-                    ">= 1.8x)\n",
-                    load > 0 ? kSize / load / kLineBytesPerSecond : 0.0);
-        constexpr int32_t kFlashSize = 512 * 1024;
-        const double store = Run(session, Operation::StoreFlash, files, kFlashSize);
-        std::printf("fast, run-length reads: store of 512 KB of erased Flash: %.2f s, %.1fx the "
-                    "line (target >= 10x)\n",
-                    store, store > 0 ? kFlashSize / store / kLineBytesPerSecond : 0.0);
-    }
 
     // Host CPU per MB at 3 Mbaud: what the host process spends, the board not counted. A module
     // with 16 MB of RAM, as 1 MB is more than the smaller ones hold.

@@ -1,66 +1,17 @@
 // Long repeated accesses and register lists cut into frames the port accepts, answered by a board
 // played by the test on a pseudo-terminal.
 #include "FramedAccess.h"
-#include "PtyPeer.h"
-#include "SerialLine.h"
-#include "SerialPort.h"
+#include "ScriptedBoardTest.h"
 
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <functional>
-#include <thread>
 
 namespace tessary {
 namespace {
 
 using test::Bytes;
 using test::Frame;
-using test::PtyPeer;
 
-class FramedAccessTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        line.Initialize();
-        port.Initialize(line);
-        port.SetDeviceName(peer.SlavePath().c_str());
-        ASSERT_TRUE(port.Open());
-    }
-    void TearDown() override {
-        stop = true;
-        if (responder.joinable()) {
-            responder.join();
-        }
-        port.Close();
-    }
-
-    // Answers every request frame with answer(payload) and keeps the payloads.
-    void Answer(std::function<Bytes(const Bytes&)> answer) {
-        responder = std::thread([this, answer] {
-            while (!stop) {
-                const Bytes frame = peer.ReadFrame(std::chrono::milliseconds(20));
-                if (frame.empty()) {
-                    continue;
-                }
-                const Bytes payload(frame.begin() + 1, frame.end() - 1);
-                requests.push_back(payload);
-                peer.Write(Frame(answer(payload)));
-            }
-        });
-    }
-    std::vector<Bytes> Requests() {
-        stop = true;
-        responder.join();
-        return requests;
-    }
-
-    PtyPeer peer;
-    SerialLine line;
-    SerialPort port;
-    std::thread responder;
-    std::atomic<bool> stop{false};
-    std::vector<Bytes> requests;
-};
+class FramedAccessTest : public test::ScriptedBoardTest {};
 
 Bytes Done(const Bytes&) {
     return {0x81};
