@@ -119,6 +119,7 @@ Timed LoadFlash(const Session& session, const std::string& path) {
         request.startTyped = true;
         request.verify = true;
         request.autoErase = true;
+        request.skipUnchanged = true;
         return LoadFlashOperation(session, request, status, messages);
     });
 }

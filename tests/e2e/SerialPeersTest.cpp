@@ -159,6 +159,30 @@ TEST_P(SerialPeersTest, BoardChecksumOfALoadMatchesTheFile) {
     EXPECT_NE(crc, fileCrc);
 }
 
+// A Flash load again skips the blocks that already hold the file; a changed file loaded without
+// the erase cannot be programmed (programming only clears bits): the board's checksum differs, the
+// block is read back, and its first difference is named.
+TEST_P(SerialPeersTest, FlashReloadSkipsWhatMatchesAndVerifyReadsBackWhereTheChecksumDiffers) {
+    StartBoard({"--busy-reads", "2"});
+    const int32_t address = 0x78000 - 10000; // the 96K block's end and both 8K blocks
+    LoadRequest request = Load(address);
+    request.skipUnchanged = true;
+    ASSERT_TRUE(LoadFlashOperation(session, request, status, messages));
+    ASSERT_TRUE(LoadFlashOperation(session, request, status, messages));
+    ExpectNoMessage();
+    EXPECT_NE(status.Last().find("(3 of 3 blocks already matched)"), std::string::npos)
+        << status.Last();
+
+    for (char& byte : contents) {
+        byte = static_cast<char>(byte ^ 0x5A);
+    }
+    std::ofstream(input, std::ios::binary | std::ios::trunc).write(contents.data(), kFileSize);
+    EXPECT_FALSE(LoadFlashOperation(session, Load(address, false), status, messages));
+    ASSERT_EQ(messages.causes.size(), 1u);
+    EXPECT_EQ(messages.causes.front().rfind("first difference at 0x", 0), 0u)
+        << messages.causes.front();
+}
+
 TEST_P(SerialPeersTest, EraseAllLeavesTheChipBlank) {
     StartBoard({"--busy-reads", "2"});
     ASSERT_TRUE(LoadFlashOperation(session, Load(0x70000 - 100), status, messages));
