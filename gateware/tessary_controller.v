@@ -1,6 +1,7 @@
 // The Tessary memory controller with its serial frame engine, for a design of one's own: a UART
 // at BAUD from a CLK_HZ clock, the eight registers from REG_BASE on, a synchronous RAM port and
-// an Intel-style parallel Flash bus. See docs/gateware.md.
+// an Intel-style parallel Flash bus, or with FLASH_BUS "spi" a serial NOR Flash on the SPI pins.
+// See docs/gateware.md.
 `default_nettype none
 module tessary_controller #(
     parameter CLK_HZ      = 48000000,
@@ -13,7 +14,12 @@ module tessary_controller #(
     parameter IDENTITY    = "Tessary RTL controller", // at most 28 characters
     parameter FLASH_PULSE = 6,        // clock cycles of each OE#/WE# pulse, 1..255
     parameter RAM_LATENCY = 1,        // cycles from the RAM enable to its read data
-    parameter PROGRAM_TIMEOUT_US = 1000 // the longest a byte program may take
+    parameter PROGRAM_TIMEOUT_US = 1000, // the longest a byte program may take
+    parameter FLASH_BUS   = "parallel", // "spi": a serial NOR Flash on spi_*
+    parameter FLASH_OFFSET = 0,       // spi: chip address of host address 0, a multiple of 64K
+    parameter TOP_BOOT    = 1,        // spi: erase blocks of the top 128K: 96K, 8K, 8K, 16K
+    parameter PAGE_TIMEOUT_US = 5000, // spi: the longest a page program may take
+    parameter ERASE_TIMEOUT_MS = 3000 // spi: the longest one sector or block erase may take
 ) (
     input  wire        clk,
     input  wire        rst,
@@ -34,6 +40,11 @@ module tessary_controller #(
     output wire        flash_dq_oe,
     input  wire [7:0]  flash_dq_i,
 
+    output wire        spi_sck,
+    output wire        spi_cs_n,
+    output wire        spi_mosi,
+    input  wire        spi_miso,
+
     output wire        idle
 );
     localparam integer DIVISOR = (CLK_HZ + BAUD / 2) / BAUD;
@@ -42,6 +53,9 @@ module tessary_controller #(
     localparam [63:0] CLOCK = CLK_HZ, RATE = BAUD, CYCLES_A_BIT = DIVISOR; // products fit
     /* verilator lint_on WIDTH */
     localparam [63:0] PROGRAM_CYCLES = (CLOCK * PROGRAM_TIMEOUT_US + 999999) / 1000000;
+    localparam [63:0] PAGE_CYCLES = (CLOCK * PAGE_TIMEOUT_US + 999999) / 1000000;
+    localparam [63:0] ERASE_CYCLES = (CLOCK * ERASE_TIMEOUT_MS + 999) / 1000;
+    localparam        SPI = FLASH_BUS == "spi";
 
     // Settings that cannot work stop the build: each check instantiates a module that does not
     // exist and whose name says what is wrong; the simulators and the synthesis all refuse it.
@@ -75,12 +89,28 @@ module tessary_controller #(
         if (MAX_PAYLOAD < 65 || MAX_PAYLOAD > 255) begin : check_payload
             tessary_controller_max_payload_must_be_65_to_255 stop();
         end
+        /* verilator lint_off WIDTH */
+        if (!SPI && FLASH_BUS != "parallel") begin : check_bus
+            tessary_controller_flash_bus_must_be_parallel_or_spi stop();
+        end
+        /* verilator lint_on WIDTH */
+        if (SPI && (FLASH_OFFSET % 65536 != 0 || FLASH_OFFSET < 0 ||
+                    FLASH_OFFSET >= 16777216)) begin : check_offset
+            tessary_controller_flash_offset_must_be_a_multiple_of_64k_below_16m stop();
+        end
+        if (SPI && (ERASE_CYCLES < 1 || ERASE_CYCLES >= 64'h100000000 ||
+                    PAGE_CYCLES < 1 || PAGE_CYCLES >= 64'h100000000)) begin : check_spi_timeouts
+            tessary_controller_spi_timeouts_must_be_1_to_4294967295_cycles stop();
+        end
     endgenerate
 
     tsy_core #(
         .RX_AW(RX_AW), .MAX_PAYLOAD(MAX_PAYLOAD), .IDENTITY(IDENTITY),
         .FLASH_PULSE(FLASH_PULSE), .RAM_LATENCY(RAM_LATENCY),
-        .PROGRAM_TIMEOUT(PROGRAM_CYCLES[19:0])
+        .PROGRAM_TIMEOUT(PROGRAM_CYCLES[19:0]),
+        .FLASH_BUS(FLASH_BUS), .FLASH_OFFSET(FLASH_OFFSET), .FLASH_SIZE(FLASH_SIZE),
+        .TOP_BOOT(TOP_BOOT), .PAGE_TIMEOUT(PAGE_CYCLES[31:0]),
+        .ERASE_TIMEOUT(ERASE_CYCLES[31:0])
     ) core (
         .clk(clk), .rst(rst), .baud_div(DIV), .reg_base(REG_BASE[7:0]), .fast(FAST != 0),
         .flash_bytes(FLASH_SIZE[31:0]),
@@ -89,7 +119,9 @@ module tessary_controller #(
         .ram_rdata(ram_rdata),
         .flash_addr(flash_addr), .flash_ce_n(flash_ce_n), .flash_oe_n(flash_oe_n),
         .flash_we_n(flash_we_n), .flash_dq_o(flash_dq_o), .flash_dq_oe(flash_dq_oe),
-        .flash_dq_i(flash_dq_i), .idle(idle)
+        .flash_dq_i(flash_dq_i),
+        .spi_sck(spi_sck), .spi_cs_n(spi_cs_n), .spi_mosi(spi_mosi), .spi_miso(spi_miso),
+        .idle(idle)
     );
 endmodule
 `default_nettype wire

@@ -1,7 +1,9 @@
 // The controller with its serial line: UART, receive and transmit FIFOs, the frame engine and
 // the register block with its RAM and Flash ports. Its settings are inputs so that one model
 // serves every setting in co-simulation; a design ties them to constants through
-// tessary_controller, which turns them into parameters.
+// tessary_controller, which turns them into parameters. FLASH_BUS "spi" puts tsy_spi_flash
+// behind the registers' Flash bus: the parallel Flash pins then stay idle, the SPI pins carry
+// the chip, and the Flash size announced is the one that module finds.
 `default_nettype none
 module tsy_core #(
     parameter RX_AW       = 10,  // receive FIFO of 2**RX_AW bytes
@@ -9,14 +11,22 @@ module tsy_core #(
     parameter IDENTITY    = "Tessary RTL controller",
     parameter FLASH_PULSE = 6,
     parameter RAM_LATENCY = 1,
-    parameter PROGRAM_TIMEOUT = 48000 // cycles a byte program may take, below 2**20
+    parameter PROGRAM_TIMEOUT = 48000, // cycles a byte program may take, below 2**20
+    parameter FLASH_BUS   = "parallel", // or "spi"
+    parameter FLASH_OFFSET = 0,         // spi: the chip address of host address 0
+    parameter FLASH_SIZE  = 0,          // spi: at most this many bytes seen by the host
+    parameter TOP_BOOT    = 1,          // spi: the block layout of the erase
+    parameter PAGE_TIMEOUT = 240000,    // spi: cycles a page program may take
+    parameter ERASE_TIMEOUT = 150000000 // spi: cycles one sector or block erase may take
 ) (
     input  wire        clk,
     input  wire        rst,
     input  wire [15:0] baud_div,   // clock cycles per bit, at least 4
     input  wire [7:0]  reg_base,   // a multiple of 8
     input  wire        fast,       // announce and serve the fast protocol
-    input  wire [31:0] flash_bytes, // announced Flash size, 0 = none
+    /* verilator lint_off UNUSEDSIGNAL */
+    input  wire [31:0] flash_bytes, // announced Flash size, 0 = none (parallel)
+    /* verilator lint_on UNUSEDSIGNAL */
 
     input  wire        uart_rx,
     output wire        uart_tx,
@@ -33,7 +43,13 @@ module tsy_core #(
     output wire        flash_we_n,
     output wire [7:0]  flash_dq_o,
     output wire        flash_dq_oe,
+    /* verilator lint_off UNUSEDSIGNAL */
     input  wire [7:0]  flash_dq_i,
+    input  wire        spi_miso,
+    /* verilator lint_on UNUSEDSIGNAL */
+    output wire        spi_sck,
+    output wire        spi_cs_n,
+    output wire        spi_mosi,
 
     output wire        idle // nothing received, under way or left to send
 );
@@ -99,7 +115,7 @@ module tsy_core #(
     tsy_frame_engine #(
         .MAX_PAYLOAD(MAX_PAYLOAD), .WINDOW(WINDOW), .IDENTITY(IDENTITY)
     ) engine (
-        .clk(clk), .rst(rst), .fast(fast), .flash_bytes(flash_bytes), .div(baud_div),
+        .clk(clk), .rst(rst), .fast(fast), .flash_bytes(announced), .div(baud_div),
         .in_empty(in_empty), .in_rd(in_rd), .in_data(in_data), .in_lost(in_lost),
         .line_busy(rx_busy), .in_clear(in_clear),
         .out_full(out_almost_full), .out_wr(out_wr), .out_data(out_data),
@@ -108,6 +124,15 @@ module tsy_core #(
         .waiting(engine_waiting)
     );
 
+    // The registers' Flash bus, to the pins (parallel) or to the SPI back end.
+    wire [23:0] bus_flash_addr;
+    wire        bus_ce_n, bus_oe_n, bus_we_n, bus_hold;
+    /* verilator lint_off UNUSEDSIGNAL */
+    wire        bus_dq_oe; // the SPI back end needs no direction
+    /* verilator lint_on UNUSEDSIGNAL */
+    wire [7:0]  bus_dq_o, bus_dq_i;
+    wire [31:0] announced;
+    wire        flash_quiet;
     tsy_registers #(
         .FLASH_PULSE(FLASH_PULSE), .RAM_LATENCY(RAM_LATENCY), .PROGRAM_TIMEOUT(PROGRAM_TIMEOUT)
     ) registers (
@@ -116,12 +141,47 @@ module tsy_core #(
         .ack(bus_ack), .rdata(bus_rdata),
         .ram_addr(ram_addr), .ram_wdata(ram_wdata), .ram_en(ram_en), .ram_we(ram_we),
         .ram_rdata(ram_rdata),
-        .flash_addr(flash_addr), .flash_ce_n(flash_ce_n), .flash_oe_n(flash_oe_n),
-        .flash_we_n(flash_we_n), .flash_dq_o(flash_dq_o), .flash_dq_oe(flash_dq_oe),
-        .flash_dq_i(flash_dq_i)
+        .flash_addr(bus_flash_addr), .flash_ce_n(bus_ce_n), .flash_oe_n(bus_oe_n),
+        .flash_we_n(bus_we_n), .flash_dq_o(bus_dq_o), .flash_dq_oe(bus_dq_oe),
+        .flash_dq_i(bus_dq_i), .flash_hold(bus_hold)
     );
 
+    generate
+        if (FLASH_BUS == "spi") begin : spi
+            tsy_spi_flash #(
+                .FLASH_OFFSET(FLASH_OFFSET), .FLASH_SIZE(FLASH_SIZE), .TOP_BOOT(TOP_BOOT),
+                .PROGRAM_TIMEOUT(PAGE_TIMEOUT), .ERASE_TIMEOUT(ERASE_TIMEOUT)
+            ) back_end (
+                .clk(clk), .rst(rst),
+                .addr(bus_flash_addr), .ce_n(bus_ce_n), .oe_n(bus_oe_n), .we_n(bus_we_n),
+                .data_in(bus_dq_o), .data_out(bus_dq_i), .hold(bus_hold),
+                .size_bytes(announced), .quiet(flash_quiet),
+                .spi_sck(spi_sck), .spi_cs_n(spi_cs_n), .spi_mosi(spi_mosi), .spi_miso(spi_miso)
+            );
+            assign flash_addr  = 24'd0;
+            assign flash_ce_n  = 1'b1;
+            assign flash_oe_n  = 1'b1;
+            assign flash_we_n  = 1'b1;
+            assign flash_dq_o  = 8'hFF;
+            assign flash_dq_oe = 1'b0;
+        end else begin : parallel
+            assign flash_addr  = bus_flash_addr;
+            assign flash_ce_n  = bus_ce_n;
+            assign flash_oe_n  = bus_oe_n;
+            assign flash_we_n  = bus_we_n;
+            assign flash_dq_o  = bus_dq_o;
+            assign flash_dq_oe = bus_dq_oe;
+            assign bus_dq_i    = flash_dq_i;
+            assign bus_hold    = 1'b0;
+            assign announced   = flash_bytes;
+            assign flash_quiet = 1'b1;
+            assign spi_sck     = 1'b0;
+            assign spi_cs_n    = 1'b1;
+            assign spi_mosi    = 1'b0;
+        end
+    endgenerate
+
     assign idle = engine_waiting && out_empty && !tx_sending && !tx_fetching && !tx_start &&
-                  !out_wr;
+                  !out_wr && flash_quiet;
 endmodule
 `default_nettype wire

@@ -17,7 +17,8 @@
 //
 // Flash port: an Intel-style asynchronous bus. Each bus cycle holds CE# low with the address
 // (and for a write the data) one cycle before and one cycle after a WE# or OE# pulse of
-// FLASH_PULSE cycles; read data is taken in the last cycle of the OE# pulse. A data write is
+// FLASH_PULSE cycles, longer while `flash_hold` is high (a chip that is not ready to answer);
+// read data is taken in the last cycle of the OE# pulse. A data write is
 // two bus cycles, the program command 0x40 and the byte, then status reads, one bus cycle each,
 // until the chip reports ready (bit 7) or PROGRAM_TIMEOUT cycles have gone by: the write is done
 // (acknowledged) only then, so the next byte never reaches a chip still programming. The chip
@@ -59,7 +60,8 @@ module tsy_registers #(
     output reg         flash_we_n = 1'b1,
     output reg  [7:0]  flash_dq_o,
     output reg         flash_dq_oe = 1'b0,
-    input  wire [7:0]  flash_dq_i
+    input  wire [7:0]  flash_dq_i,
+    input  wire        flash_hold // the chip stretches the OE#/WE# pulse while high
 );
     localparam [7:0] CONTROL_STROBE_ON  = 8'hF5;
     localparam [7:0] CONTROL_STROBE_OFF = 8'hF7;
@@ -204,13 +206,13 @@ module tsy_registers #(
             S_PULSE: begin
                 if (cycle_write) flash_we_n <= 1'b0;
                 else flash_oe_n <= 1'b0;
-                if (wait_count == 8'd0) begin
+                if (wait_count == 8'd0 && !flash_hold) begin
                     flash_we_n <= 1'b1;
                     flash_oe_n <= 1'b1;
                     // The status read of +5 shows the kept error bits too.
                     if (!cycle_write) rdata <= advance ? flash_dq_i : flash_dq_i | errors;
                     state <= S_HOLD;
-                end else begin
+                end else if (wait_count != 8'd0) begin
                     wait_count <= wait_count - 8'd1;
                 end
             end
