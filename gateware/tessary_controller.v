@@ -8,6 +8,7 @@ module tessary_controller #(
     parameter BAUD        = 115200,
     parameter REG_BASE    = 0,        // a multiple of 8
     parameter FLASH_SIZE  = 0,        // bytes, announced to the host; 0 = not announced
+                                      // (spi: at most this much; 0 = the chip above the offset)
     parameter FAST        = 1,        // 0: a basic board (65-byte frames, no announcement)
     parameter RX_AW       = 10,       // receive FIFO of 2**RX_AW bytes
     parameter MAX_PAYLOAD = 255,      // the longest frame payload of the fast protocol
@@ -108,12 +109,12 @@ module tessary_controller #(
         .RX_AW(RX_AW), .MAX_PAYLOAD(MAX_PAYLOAD), .IDENTITY(IDENTITY),
         .FLASH_PULSE(FLASH_PULSE), .RAM_LATENCY(RAM_LATENCY),
         .PROGRAM_TIMEOUT(PROGRAM_CYCLES[19:0]),
-        .FLASH_BUS(FLASH_BUS), .FLASH_OFFSET(FLASH_OFFSET), .FLASH_SIZE(FLASH_SIZE),
-        .TOP_BOOT(TOP_BOOT), .PAGE_TIMEOUT(PAGE_CYCLES[31:0]),
+        .SPI_FLASH(SPI ? 1 : 0), .PAGE_TIMEOUT(PAGE_CYCLES[31:0]),
         .ERASE_TIMEOUT(ERASE_CYCLES[31:0])
     ) core (
         .clk(clk), .rst(rst), .baud_div(DIV), .reg_base(REG_BASE[7:0]), .fast(FAST != 0),
-        .flash_bytes(FLASH_SIZE[31:0]),
+        .flash_bytes(FLASH_SIZE[31:0]), .flash_offset(FLASH_OFFSET[23:0]),
+        .top_boot(TOP_BOOT != 0),
         .uart_rx(uart_rx), .uart_tx(uart_tx),
         .ram_addr(ram_addr), .ram_wdata(ram_wdata), .ram_en(ram_en), .ram_we(ram_we),
         .ram_rdata(ram_rdata),

@@ -1,7 +1,7 @@
 // The controller with its serial line: UART, receive and transmit FIFOs, the frame engine and
 // the register block with its RAM and Flash ports. Its settings are inputs so that one model
 // serves every setting in co-simulation; a design ties them to constants through
-// tessary_controller, which turns them into parameters. FLASH_BUS "spi" puts tsy_spi_flash
+// tessary_controller, which turns them into parameters. SPI_FLASH 1 puts tsy_spi_flash
 // behind the registers' Flash bus: the parallel Flash pins then stay idle, the SPI pins carry
 // the chip, and the Flash size announced is the one that module finds.
 `default_nettype none
@@ -12,10 +12,7 @@ module tsy_core #(
     parameter FLASH_PULSE = 6,
     parameter RAM_LATENCY = 1,
     parameter PROGRAM_TIMEOUT = 48000, // cycles a byte program may take, below 2**20
-    parameter FLASH_BUS   = "parallel", // or "spi"
-    parameter FLASH_OFFSET = 0,         // spi: the chip address of host address 0
-    parameter FLASH_SIZE  = 0,          // spi: at most this many bytes seen by the host
-    parameter TOP_BOOT    = 1,          // spi: the block layout of the erase
+    parameter SPI_FLASH   = 0,          // 1: the SPI back end behind the Flash bus
     parameter PAGE_TIMEOUT = 240000,    // spi: cycles a page program may take
     parameter ERASE_TIMEOUT = 150000000 // spi: cycles one sector or block erase may take
 ) (
@@ -25,7 +22,9 @@ module tsy_core #(
     input  wire [7:0]  reg_base,   // a multiple of 8
     input  wire        fast,       // announce and serve the fast protocol
     /* verilator lint_off UNUSEDSIGNAL */
-    input  wire [31:0] flash_bytes, // announced Flash size, 0 = none (parallel)
+    input  wire [31:0] flash_bytes, // announced Flash size, 0 = none (spi: at most this much)
+    input  wire [23:0] flash_offset, // spi: the chip address of host address 0
+    input  wire        top_boot,     // spi: the top 128K erases as 96K, 8K, 8K, 16K blocks
     /* verilator lint_on UNUSEDSIGNAL */
 
     input  wire        uart_rx,
@@ -147,12 +146,12 @@ module tsy_core #(
     );
 
     generate
-        if (FLASH_BUS == "spi") begin : spi
+        if (SPI_FLASH != 0) begin : spi
             tsy_spi_flash #(
-                .FLASH_OFFSET(FLASH_OFFSET), .FLASH_SIZE(FLASH_SIZE), .TOP_BOOT(TOP_BOOT),
                 .PROGRAM_TIMEOUT(PAGE_TIMEOUT), .ERASE_TIMEOUT(ERASE_TIMEOUT)
             ) back_end (
-                .clk(clk), .rst(rst),
+                .clk(clk), .rst(rst), .offset(flash_offset), .max_bytes(flash_bytes[24:0]),
+                .top_boot(top_boot),
                 .addr(bus_flash_addr), .ce_n(bus_ce_n), .oe_n(bus_oe_n), .we_n(bus_we_n),
                 .data_in(bus_dq_o), .data_out(bus_dq_i), .hold(bus_hold),
                 .size_bytes(announced), .quiet(flash_quiet),

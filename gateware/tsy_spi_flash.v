@@ -15,15 +15,15 @@
 // command goes out only when WIP is clear; a program or erase whose WIP stays set past its
 // time-out ends with bit 0 and the program (0x10) or erase (0x20) error bit kept.
 //
-// Host address 0 is chip address FLASH_OFFSET: nothing below it is ever erased or written.
+// Host address 0 is chip address `offset`: nothing below it is ever erased or written.
 // At reset the chip is woken from power-down (0xAB) and its JEDEC ID (0x9F) read; the Flash the
-// host sees (`size_bytes`) is the chip less the offset, or FLASH_SIZE when that is smaller (or
+// host sees (`size_bytes`) is the chip less the offset, or `max_bytes` when that is smaller (or
 // the chip's ID cannot be read). A program or erase at or past that size is refused: nothing
 // reaches the chip and the status keeps the error bit and 0x02 (locked), as a locked block's.
 // Array reads past it answer 0xFF.
 //
 // Block layout for the erase (of the host's range of S bytes): 128K blocks, except with
-// TOP_BOOT the top 128K is one 96K block, two 8K parameter blocks and a 16K boot block.
+// `top_boot` the top 128K is one 96K block, two 8K parameter blocks and a 16K boot block.
 //
 // The bus: while a bus cycle (CE# low with OE# or WE# low) waits for the chip, `hold` is high
 // and the controller stretches its pulse. A busy erase answers reads with its status (bit 7
@@ -31,9 +31,6 @@
 // every bus cycle until it is done.
 `default_nettype none
 module tsy_spi_flash #(
-    parameter FLASH_OFFSET    = 0,        // chip address of host address 0, a multiple of 64K
-    parameter FLASH_SIZE      = 0,        // host bytes; 0: the whole chip above the offset
-    parameter TOP_BOOT        = 1,        // the top 128K as 96K, 8K, 8K and 16K blocks
     parameter PROGRAM_TIMEOUT = 240000,   // cycles a page program may take
     parameter ERASE_TIMEOUT   = 150000000, // cycles one sector or block erase may take
     parameter WAKE_CYCLES     = 240,      // after the release from power-down
@@ -42,6 +39,9 @@ module tsy_spi_flash #(
 ) (
     input  wire        clk,
     input  wire        rst,
+    input  wire [23:0] offset,    // chip address of host address 0, a multiple of 64K
+    input  wire [24:0] max_bytes, // the host sees at most this much; 0: all above the offset
+    input  wire        top_boot,  // the top 128K as 96K, 8K, 8K and 16K blocks
 
     // The controller's Intel-style bus.
     input  wire [23:0] addr,
@@ -67,8 +67,6 @@ module tsy_spi_flash #(
                      ERR_PROGRAM_REFUSED = 8'h12, ERR_ERASE_REFUSED = 8'h22;
     localparam [24:0] K = 25'd1024;
     /* verilator lint_off WIDTH */
-    localparam [24:0] OFFSET = FLASH_OFFSET;
-    localparam [24:0] SIZE   = FLASH_SIZE;
     localparam [31:0] PROGRAM_CYCLES = PROGRAM_TIMEOUT, ERASE_CYCLES = ERASE_TIMEOUT,
                       WAKE = WAKE_CYCLES + 64;
     localparam [7:0]  IDLE_CYCLES = FLUSH_IDLE, GAP_CYCLES = POLL_GAP;
@@ -145,7 +143,7 @@ module tsy_spi_flash #(
     // The block holding `addr`, in the host's range of `limit` bytes.
     reg [24:0] block_start, block_end;
     always @* begin
-        if (TOP_BOOT != 0 && limit >= 128 * K && {1'b0, addr} >= limit - 128 * K) begin
+        if (top_boot && limit >= 128 * K && {1'b0, addr} >= limit - 128 * K) begin
             if ({1'b0, addr} >= limit - 16 * K) begin
                 block_start = limit - 16 * K;
                 block_end   = limit;
@@ -173,7 +171,7 @@ module tsy_spi_flash #(
     wire [7:0]  capacity = t_in; // the third byte of the ID
     wire [24:0] chip_bytes = capacity >= 8'h10 && capacity <= 8'h18 ? 25'd1 << capacity[4:0]
                            : capacity > 8'h18 && capacity < 8'h20 ? 25'd1 << 24 : 25'd0;
-    wire [24:0] avail = chip_bytes > OFFSET ? chip_bytes - OFFSET : 25'd0;
+    wire [24:0] avail = chip_bytes > {1'b0, offset} ? chip_bytes - {1'b0, offset} : 25'd0;
 
     task transaction(input [7:0] cmd, input with_addr, input [23:0] a, input [8:0] nout,
                      input [1:0] nin, input keep, input [3:0] after);
@@ -252,9 +250,9 @@ module tsy_spi_flash #(
                 transaction(SPI_JEDEC, 1'b0, 24'd0, 9'd0, 2'd3, 1'b0, M_ID);
             M_ID: begin
                 if (chip_bytes != 25'd0)
-                    limit <= SIZE != 25'd0 && SIZE < avail ? SIZE : avail;
+                    limit <= max_bytes != 25'd0 && max_bytes < avail ? max_bytes : avail;
                 else
-                    limit <= SIZE;
+                    limit <= max_bytes;
                 state <= M_IDLE;
             end
             M_IDLE: begin
@@ -353,7 +351,7 @@ module tsy_spi_flash #(
                 end else if (op == OP_READ) begin
                     streaming   <= 1'b1;
                     stream_next <= rd_addr + 24'd1;
-                    transaction(SPI_READ, 1'b1, OFFSET[23:0] + rd_addr, 9'd0, 2'd1, 1'b1,
+                    transaction(SPI_READ, 1'b1, offset + rd_addr, 9'd0, 2'd1, 1'b1,
                                 M_READ_DONE);
                 end else begin
                     transaction(SPI_WREN, 1'b0, 24'd0, 9'd0, 2'd0, 1'b0, M_CMD);
@@ -361,10 +359,10 @@ module tsy_spi_flash #(
             end
             M_CMD: begin
                 if (op == OP_PROGRAM)
-                    transaction(SPI_PROGRAM, 1'b1, OFFSET[23:0] + buf_addr, buf_n, 2'd0, 1'b0,
+                    transaction(SPI_PROGRAM, 1'b1, offset + buf_addr, buf_n, 2'd0, 1'b0,
                                 M_STARTED);
                 else
-                    transaction(er_cmd, 1'b1, OFFSET[23:0] + er_addr[23:0], 9'd0, 2'd0, 1'b0,
+                    transaction(er_cmd, 1'b1, offset + er_addr[23:0], 9'd0, 2'd0, 1'b0,
                                 M_STARTED);
             end
             M_STARTED: begin

@@ -1,9 +1,11 @@
 // The verilated controller (gateware/tsy_core.v) on its board: a 16 MB synchronous RAM on its RAM
-// port and the simulated board's Flash model on its Flash bus. Free of Verilator's headers.
+// port and either the simulated board's Flash model on its parallel Flash bus or a serial NOR
+// chip on its SPI back end. Free of Verilator's headers.
 #pragma once
 
 #include "Flash.h"
 #include "FlashBus.h"
+#include "SpiNor.h"
 
 #include <cstdint>
 #include <memory>
@@ -15,14 +17,20 @@ struct RtlSettings {
     uint32_t baudDivisor = 16;
     uint8_t registerBase = 0;
     bool fast = true;
+    // Parallel: the Flash size announced. SPI: the most of the chip the host sees.
     uint32_t announcedFlashSize = 0;
+    // SPI: the chip address of host address 0, and whether the top 128K erases as the boot
+    // blocks of a 512K or 1M layout (96K, 8K, 8K, 16K).
+    uint32_t flashOffset = 0;
+    bool topBoot = false;
 };
 
 class RtlModel {
   public:
-    // `ram` holds 16 MB; both outlive the model.
+    // `ram` holds 16 MB; it and the chip outlive the model.
     RtlModel(const RtlSettings& settings, std::span<uint8_t> ram, board::Flash& flash,
              const FlashTiming& timing);
+    RtlModel(const RtlSettings& settings, std::span<uint8_t> ram, SpiNor& chip);
     ~RtlModel();
     RtlModel(const RtlModel&) = delete;
     RtlModel& operator=(const RtlModel&) = delete;
@@ -39,6 +47,8 @@ class RtlModel {
 
   private:
     struct Parts;
+    template <class Core> void Start(Core& core, const RtlSettings& settings);
+    template <class Core> bool Step(Core& core, bool rxPin);
     std::unique_ptr<Parts> parts_;
     uint64_t cycles_ = 0;
 };

@@ -8,6 +8,7 @@
 #include "RtlModel.h"
 #include "RtlPeer.h"
 #include "SimBoard.h"
+#include "SpiLog.h"
 #include "Terminal.h"
 
 #include <CLI/CLI.hpp>
@@ -16,12 +17,26 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
+#include <optional>
 
 using namespace tessary;
 
+namespace {
+
+// A W25Q128-class part: 16 MB, and its typical times.
+constexpr uint32_t kSpiChipSize = 1u << 24;
+constexpr double kSpiPageUs = 700;
+constexpr double kSpiErase4KMs = 45;
+constexpr double kSpiErase32KMs = 120;
+constexpr double kSpiErase64KMs = 150;
+
+} // namespace
+
 int main(int argc, char** argv) {
     CLI::App app{"The memory controller's gateware (gateware/), verilated, with 16 MB of RAM and "
-                 "the simulated board's Intel-style Flash chip on its buses. Its UART pins are "
+                 "the simulated board's Intel-style Flash chip on its buses (or, with --flash-bus "
+                 "spi, a 16 MB serial NOR chip behind its SPI back end). Its UART pins are "
                  "bridged bit by bit to a new pseudo-terminal at the given baud rate in "
                  "simulated time; it prints the path a client opens (one line on stdout). SIGINT "
                  "or SIGTERM end it.",
@@ -40,6 +55,9 @@ int main(int argc, char** argv) {
     double programUs = 10;
     double eraseMs = 500;
     double timeScale = 1;
+    std::string flashBus = "parallel";
+    uint32_t flashOffset = 1u << 20;
+    std::string spiLog;
 
     app.add_option("--register-base", registerBase,
                    "First register of the memory controller: 0 to 0xF8, a multiple of 8")
@@ -82,11 +100,30 @@ int main(int argc, char** argv) {
     app.add_option("--clock-hz", clockHz, "The controller's simulated clock")
         ->check(CLI::Range(1000000u, 200000000u))
         ->default_val(48000000);
+    app.add_option("--flash-bus", flashBus,
+                   "parallel: the Intel-style chip on the Flash bus; spi: a 16 MB serial NOR chip "
+                   "(0.7 ms a page, 45 ms a 4K sector, 120 ms 32K, 150 ms 64K, times "
+                   "--time-scale) behind the SPI back end, the host's Flash at --flash-offset")
+        ->check(CLI::IsMember({"parallel", "spi"}))
+        ->default_val("parallel");
+    app.add_option("--flash-offset", flashOffset,
+                   "spi: the chip address of the host's Flash address 0, a multiple of 64K; the "
+                   "chip reports any program or erase below it")
+        ->check(CLI::Range(0u, (1u << 24) - (64u << 10)))
+        ->default_val(1u << 20);
+    app.add_option("--spi-log", spiLog,
+                   "spi: at the end, write every command the chip was given and every fault it "
+                   "saw to this file");
     app.add_option("--stats", stats,
                    "At the end, write the simulated clock cycles and the bytes carried each way "
                    "to this file");
     CLI11_PARSE(app, argc, argv);
 
+    const bool spi = flashBus == "spi";
+    if (flashOffset % (64u << 10) != 0) {
+        std::cerr << "tessary-rtl-board: --flash-offset must be a multiple of 64K\n";
+        return 2;
+    }
     if (registerBase % 8 != 0) {
         std::cerr << "tessary-rtl-board: --register-base must be a multiple of 8\n";
         return 2;
@@ -109,15 +146,21 @@ int main(int argc, char** argv) {
     std::string error;
     board::MemoryImage ram;
     board::MemoryImage flashImage;
+    // The SPI chip's image is the whole chip, its bitstream area below the offset included.
+    const uint32_t flashImageSize = spi ? kSpiChipSize : board::FlashLayoutSize(flashLayout);
     if (!ram.Open(ramPath, board::kRamSize, 0x00, &error) ||
-        !flashImage.Open(flashPath, board::FlashLayoutSize(flashLayout), 0xFF, &error)) {
+        !flashImage.Open(flashPath, flashImageSize, 0xFF, &error)) {
         std::cerr << "tessary-rtl-board: " << error << "\n";
         return 1;
     }
-    board::Flash flash(flashImage.data(), board::FlashBlockSizes(flashLayout));
-    flash.SetBusyReads(busyReads);
-    flash.SetLockedBlocks(lockedBlocks);
-    flash.SetNeverReady(neverReady);
+    const std::span<const uint32_t> blocks = board::FlashBlockSizes(flashLayout);
+    std::optional<board::Flash> flash; // the Intel-style chip, on the parallel bus only
+    if (!spi) {
+        flash.emplace(flashImage.data(), blocks);
+        flash->SetBusyReads(busyReads);
+        flash->SetLockedBlocks(lockedBlocks);
+        flash->SetNeverReady(neverReady);
+    }
 
     rtl::RtlSettings settings;
     settings.baudDivisor = divisor;
@@ -129,7 +172,19 @@ int main(int argc, char** argv) {
     rtl::FlashTiming timing;
     timing.programCycles = static_cast<uint64_t>(programUs * cyclesPerUs + 0.5);
     timing.eraseCycles128K = static_cast<uint64_t>(eraseMs * 1000 * cyclesPerUs + 0.5);
-    rtl::RtlModel model(settings, ram.bytes(), flash, timing);
+    settings.flashOffset = flashOffset;
+    settings.topBoot = blocks.back() != board::kEraseTimeBlock; // 512k, 1m: 96K, 8K, 8K, 16K
+    rtl::SpiNorTiming spiTiming;
+    spiTiming.pageProgramCycles = static_cast<uint64_t>(kSpiPageUs * cyclesPerUs + 0.5);
+    spiTiming.erase4KCycles = static_cast<uint64_t>(kSpiErase4KMs * 1000 * cyclesPerUs + 0.5);
+    spiTiming.erase32KCycles = static_cast<uint64_t>(kSpiErase32KMs * 1000 * cyclesPerUs + 0.5);
+    spiTiming.erase64KCycles = static_cast<uint64_t>(kSpiErase64KMs * 1000 * cyclesPerUs + 0.5);
+    rtl::SpiNor chip(flashImage.bytes(), flashOffset, spiTiming);
+    chip.KeepLog(!spiLog.empty());
+    std::unique_ptr<rtl::RtlModel> built =
+        spi ? std::make_unique<rtl::RtlModel>(settings, ram.bytes(), chip)
+            : std::make_unique<rtl::RtlModel>(settings, ram.bytes(), *flash, timing);
+    rtl::RtlModel& model = *built;
 
     peer::Terminal terminal;
     if (!interrupt.ok() || !terminal.OpenPseudoTerminal(&error)) {
@@ -145,6 +200,15 @@ int main(int argc, char** argv) {
         std::ofstream(stats) << "cycles " << model.Cycles() << "\nclock_hz " << clockHz
                              << "\nbytes_in " << peer.BytesToController() << "\nbytes_out "
                              << peer.BytesFromController() << "\n";
+        if (spi) {
+            std::ofstream(stats, std::ios::app) << "spi_faults " << chip.Faults().size() << "\n";
+        }
+    }
+    if (!spiLog.empty() && !rtl::WriteSpiLog(spiLog, chip)) {
+        std::cerr << "tessary-rtl-board: cannot write " << spiLog << "\n";
+    }
+    for (const std::string& fault : chip.Faults()) {
+        std::cerr << "tessary-rtl-board: the SPI Flash saw: " << fault << "\n";
     }
     if (!ended) {
         std::cerr << "tessary-rtl-board: " << terminal.path() << ": the line failed\n";
