@@ -1,7 +1,8 @@
 // A serial (SPI) NOR Flash behind the controller's Intel-style Flash bus: this module answers the
 // bus cycles of tsy_registers as an Intel-style x8 chip would and carries them out on an SPI NOR
 // chip (mode 0, SCK at half the clock, 3-byte addresses):
-//   read array (0xFF)        -> READ 0x03, kept streaming while the reads follow each other
+//   read array (0xFF)        -> READ 0x03, kept streaming while the reads follow each other,
+//                               the next byte clocked in while the bus is quiet
 //   read status (0x70)       -> bit 7 ready from the chip's WIP, the error bits kept here
 //   clear status (0x50)      -> the kept error bits cleared
 //   program (0x40/0x10) byte -> gathered into one page buffer; a page program (WREN, 0x02) of
@@ -114,7 +115,7 @@ module tsy_spi_flash #(
     // ---- The sequencer ----
     localparam [3:0] M_INIT = 4'd0, M_WAKE = 4'd1, M_ID = 4'd2, M_IDLE = 4'd3, M_CHECK = 4'd4,
                      M_CMD = 4'd5, M_STARTED = 4'd6, M_POLLED = 4'd7, M_READ_DONE = 4'd8,
-                     M_T_BEGIN = 4'd9, M_T_BYTES = 4'd10;
+                     M_T_BEGIN = 4'd9, M_T_BYTES = 4'd10, M_AHEAD = 4'd11;
     localparam [1:0] OP_NONE = 2'd0, OP_READ = 2'd1, OP_PROGRAM = 2'd2, OP_ERASE = 2'd3;
     reg [3:0]  state = M_INIT, ret;
     reg [1:0]  op;
@@ -124,6 +125,9 @@ module tsy_spi_flash #(
     reg        status_mode, program_next, erase_setup;
     reg        streaming;   // CS# low after a READ, the chip at stream_next
     reg [23:0] stream_next, rd_addr;
+    reg        ahead;       // ahead_data holds the byte at ahead_addr, read in advance
+    reg [7:0]  ahead_data;
+    reg [23:0] ahead_addr;
     reg [8:0]  buf_n;       // bytes gathered, from buf_addr on
     reg [23:0] buf_addr, buf_next;
     reg [24:0] er_addr, er_end;
@@ -234,6 +238,7 @@ module tsy_spi_flash #(
             program_next <= 1'b0;
             erase_setup  <= 1'b0;
             streaming    <= 1'b0;
+            ahead        <= 1'b0;
             buf_n        <= 9'd0;
             limit        <= 25'd0;
             errors       <= 8'h00;
@@ -272,7 +277,11 @@ module tsy_spi_flash #(
                     end else if (past_end) begin
                         data_out <= 8'hFF;
                         handled  <= 1'b1;
-                    end else if (streaming && addr == stream_next) begin
+                    end else if (ahead && addr == ahead_addr) begin
+                        data_out <= ahead_data; // read while the bus was busy elsewhere
+                        handled  <= 1'b1;
+                        ahead    <= 1'b0;
+                    end else if (streaming && !ahead && addr == stream_next) begin
                         stream_next <= stream_next + 24'd1;
                         t_nin <= 2'd1;
                         t_keep <= 1'b1;
@@ -333,6 +342,15 @@ module tsy_spi_flash #(
                     transaction(SPI_STATUS, 1'b0, 24'd0, 9'd0, 2'd1, 1'b0, M_POLLED);
                 end else if (op == OP_NONE && buf_n != 9'd0 && quiet_count == IDLE_CYCLES) begin
                     begin_op(OP_PROGRAM); // the frame has ended
+                end else if (streaming && !ahead && op == OP_NONE && buf_n == 9'd0) begin
+                    // Reads tend to follow each other: the next byte is clocked in meanwhile.
+                    ahead_addr  <= stream_next;
+                    stream_next <= stream_next + 24'd1;
+                    t_nin  <= 2'd1;
+                    t_keep <= 1'b1;
+                    phase  <= P_IN;
+                    ret    <= M_AHEAD;
+                    state  <= M_T_BYTES;
                 end
             end
             M_CHECK: begin
@@ -388,6 +406,11 @@ module tsy_spi_flash #(
                     state     <= M_IDLE;
                 end
             end
+            M_AHEAD: begin
+                ahead_data <= t_in;
+                ahead      <= 1'b1;
+                state      <= M_IDLE;
+            end
             M_READ_DONE: begin
                 data_out    <= t_in;
                 handled     <= 1'b1;
@@ -398,6 +421,7 @@ module tsy_spi_flash #(
                 if (!spi_cs_n) begin
                     spi_cs_n  <= 1'b1;
                     streaming <= 1'b0;
+                    ahead     <= 1'b0;
                     cs_gap    <= 3'd4;
                 end else if (cs_gap == 3'd0) begin
                     spi_cs_n <= 1'b0;

@@ -72,6 +72,10 @@ refused flash_pulse_must_be_1_to_255 FLASH_PULSE=0
 refused program_timeout_must_be_1_to_1048575_cycles CLK_HZ=100000000 PROGRAM_TIMEOUT_US=20000
 refused register_base_must_be_a_multiple_of_8_to_248 REG_BASE=12
 refused max_payload_must_be_65_to_255 MAX_PAYLOAD=300
+accepted 'FLASH_BUS="spi"' FLASH_OFFSET=1048576 FLASH_SIZE=524288
+refused flash_bus_must_be_parallel_or_spi 'FLASH_BUS="serial"'
+refused flash_offset_must_be_a_multiple_of_64k_below_16m 'FLASH_BUS="spi"' FLASH_OFFSET=4096
+refused flash_offset_must_be_a_multiple_of_64k_below_16m 'FLASH_BUS="spi"' FLASH_OFFSET=16777216
 accepted 'IDENTITY="An identity of 28 characters"'
 refused identity_longer_than_28_characters 'IDENTITY="An identity of 29 characters!"'
 

@@ -1,0 +1,227 @@
+// tessary-cli --config q0 against tessary-rtl-board --flash-bus spi: the controller's SPI back end
+// on a serial NOR chip of real timing (scaled), whose host range starts 1 MB into the chip. After
+// each case the chip's record of commands is checked: the erases that make up each block of the
+// Q0 layout, page programs that never cross a page, a status read showing WIP clear between a
+// program or erase and the next command, and the first megabyte (a bitstream) as it was.
+#include "BoardProcess.h"
+#include "CliFixture.h"
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+namespace tessary::test {
+namespace {
+
+constexpr uint32_t kOffset = 1u << 20;
+constexpr uint32_t kChip = 1u << 24;
+constexpr uint32_t kQ0Size = 512u << 10;
+
+struct Command {
+    unsigned opcode = 0;
+    uint32_t address = 0;
+    uint32_t bytes = 0;
+    unsigned status = 0;
+    bool busy = false;
+};
+
+// The erases (opcode, chip address) of the Q0 layout's blocks, in block order.
+struct Erase {
+    unsigned opcode;
+    uint32_t address;
+    bool operator==(const Erase&) const = default;
+};
+std::vector<Erase> Q0Erases() {
+    std::vector<Erase> erases;
+    for (uint32_t a = 0; a < 0x60000; a += 0x10000) {
+        erases.push_back({0xD8, kOffset + a}); // three 128K blocks: two 64K erases each
+    }
+    erases.push_back({0xD8, kOffset + 0x60000}); // the 96K block: 64K and 32K
+    erases.push_back({0x52, kOffset + 0x70000});
+    for (uint32_t a = 0x78000; a < kQ0Size; a += 0x1000) {
+        erases.push_back({0x20, kOffset + a}); // 8K, 8K and 16K: 4K sectors
+    }
+    return erases;
+}
+
+bool IsErase(unsigned opcode) {
+    return opcode == 0x20 || opcode == 0x52 || opcode == 0xD8;
+}
+
+class RtlSpiCli : public CliTest {
+  protected:
+    void SetUp() override {
+        CliTest::SetUp();
+        Start("fast");
+    }
+
+    // The board anew, speaking `protocol`: fast, or basic (no checksums: the host reads back).
+    void Start(const std::string& protocol) {
+        board_.reset();
+        // The chip's first megabyte holds a bitstream; the host's range is erased.
+        bitstream_.resize(kOffset);
+        for (size_t i = 0; i < bitstream_.size(); ++i) {
+            bitstream_[i] = static_cast<uint8_t>(i * 7 + (i >> 11));
+        }
+        std::vector<uint8_t> chip(kChip, 0xFF);
+        std::copy(bitstream_.begin(), bitstream_.end(), chip.begin());
+        std::filesystem::create_directories(Path("images"));
+        Write("images/Spi.flash", chip);
+        board_ = std::make_unique<BoardProcess>(
+            TESSARY_RTL_BOARD_EXE,
+            std::vector<std::string>{"--baud", "3000000", "--flash", "512k", "--flash-bus", "spi",
+                                     "--time-scale", "0.01", "--images", Path("images"), "--name",
+                                     "Spi", "--spi-log", Path("spi.log"), "--protocol", protocol});
+    }
+
+    void TearDown() override {
+        board_.reset(); // before the directory it keeps its images in goes
+        CliTest::TearDown();
+    }
+
+    CliResult Run(std::vector<std::string> arguments, const std::string& config = "q0") const {
+        arguments.insert(arguments.begin(),
+                         {"--serial", board_->Path(), "--baud", "3000000", "--config", config});
+        return Cli(arguments);
+    }
+
+    // Ends the board and reads its chip's record; checks what every case must hold.
+    std::vector<Command> StopAndCheck() {
+        EXPECT_EQ(board_->Stop(SIGTERM), 0);
+        std::vector<Command> log;
+        std::ifstream in(Path("spi.log"));
+        std::string line;
+        while (std::getline(in, line)) {
+            EXPECT_NE(line.rfind("fault:", 0), 0u) << line;
+            std::istringstream words(line);
+            Command command;
+            std::string word;
+            words >> std::hex >> command.opcode;
+            while (words >> word) {
+                if (word.rfind("addr=", 0) == 0) {
+                    command.address =
+                        static_cast<uint32_t>(std::stoul(word.substr(5), nullptr, 16));
+                } else if (word.rfind("bytes=", 0) == 0) {
+                    command.bytes = static_cast<uint32_t>(std::stoul(word.substr(6)));
+                } else if (word.rfind("status=", 0) == 0) {
+                    command.status = static_cast<unsigned>(std::stoul(word.substr(7), nullptr, 16));
+                } else if (word == "busy") {
+                    command.busy = true;
+                }
+            }
+            log.push_back(command);
+        }
+        EXPECT_FALSE(log.empty());
+        bool written = false; // a program or erase not yet seen finished by a status read
+        for (const Command& command : log) {
+            if (command.opcode == 0x05) {
+                written = written && (command.status & 0x01) != 0;
+                continue;
+            }
+            EXPECT_FALSE(written) << "command " << std::hex << command.opcode
+                                  << " before a status read showed WIP clear";
+            EXPECT_FALSE(command.busy) << "command " << std::hex << command.opcode << " while busy";
+            if (command.opcode == 0x02) {
+                EXPECT_LE(command.address % 256 + command.bytes, 256u)
+                    << "page program at " << std::hex << command.address;
+            }
+            if (command.opcode == 0x02 || IsErase(command.opcode)) {
+                EXPECT_GE(command.address, kOffset);
+                EXPECT_LT(command.address, kOffset + kQ0Size);
+                written = true;
+            }
+        }
+        const std::vector<uint8_t> chip = Read("images/Spi.flash");
+        EXPECT_EQ(chip.size(), kChip);
+        EXPECT_TRUE(std::equal(bitstream_.begin(), bitstream_.end(), chip.begin()))
+            << "the chip below the offset changed";
+        return log;
+    }
+
+    std::vector<uint8_t> Flash(uint32_t address, uint32_t length) {
+        const CliResult store = Run({"store-flash", Path("flash.bin"), "--address",
+                                     std::to_string(address), "--length", std::to_string(length)});
+        EXPECT_EQ(store.exitCode, 0) << store.err;
+        return Read("flash.bin");
+    }
+
+    std::vector<uint8_t> bitstream_;
+    std::unique_ptr<BoardProcess> board_;
+};
+
+// A basic board: the host checks no erase by checksum, whose reply for a 128K block a loaded
+// machine may not simulate within the host's allowance (the real chip takes some 40 ms).
+TEST_F(RtlSpiCli, EveryQ0BlockErasesAsTheSectorsAndBlocksThatMakeItUp) {
+    Start("basic");
+    const CliResult erase = Run({"erase"});
+    ASSERT_EQ(erase.exitCode, 0) << erase.err;
+    const std::vector<Command> log = StopAndCheck();
+    // The erase of all blocks: every erase after the last page program.
+    const auto lastProgram =
+        std::find_if(log.rbegin(), log.rend(), [](const Command& c) { return c.opcode == 0x02; });
+    ASSERT_NE(lastProgram, log.rend());
+    std::vector<Erase> erases;
+    for (auto it = lastProgram.base(); it != log.end(); ++it) {
+        if (IsErase(it->opcode)) {
+            erases.push_back({it->opcode, it->address});
+        }
+    }
+    EXPECT_EQ(erases, Q0Erases());
+}
+
+TEST_F(RtlSpiCli, RamRoundTripAndAnEightKParameterBlockErasedLeavesItsNeighbours) {
+    const std::vector<uint8_t> ram = MakeFile("ram.bin", 5000, 3);
+    ASSERT_EQ(Run({"load-ram", Path("ram.bin"), "--address", "0x1F0"}).exitCode, 0);
+    ASSERT_EQ(
+        Run({"store-ram", Path("ram-out.bin"), "--address", "0x1F0", "--length", "5000"}).exitCode,
+        0);
+    EXPECT_EQ(Read("ram-out.bin"), ram);
+
+    // Blocks 4 and 5 (8K at 0x78000, 0x7A000) and 6 (16K at 0x7C000), loaded with verify from
+    // an odd address on, so that frames and pages do not line up.
+    const std::vector<uint8_t> data = MakeFile("in.bin", 0x7F00, 9);
+    const CliResult load = Run({"load-flash", Path("in.bin"), "--address", "0x78011"});
+    ASSERT_EQ(load.exitCode, 0) << load.err;
+    const CliResult erase = Run({"erase", "--blocks", "5"});
+    ASSERT_EQ(erase.exitCode, 0) << erase.err;
+    const std::vector<uint8_t> after = Flash(0x78011, 0x7F00);
+    ASSERT_EQ(after.size(), data.size());
+    for (uint32_t i = 0; i < data.size(); ++i) {
+        const uint32_t address = 0x78011 + i;
+        const bool inBlock5 = address >= 0x7A000 && address < 0x7C000;
+        if (after[i] != (inBlock5 ? 0xFF : data[i])) {
+            ADD_FAILURE() << "at " << std::hex << address;
+            break;
+        }
+    }
+    const std::vector<Command> log = StopAndCheck();
+    std::vector<Erase> erases;
+    for (auto it = log.rbegin(); it != log.rend() && it->opcode != 0x02; ++it) {
+        if (IsErase(it->opcode)) {
+            erases.insert(erases.begin(), {it->opcode, it->address});
+        }
+    }
+    EXPECT_EQ(erases, (std::vector<Erase>{{0x20, kOffset + 0x7A000}, {0x20, kOffset + 0x7B000}}));
+}
+
+TEST_F(RtlSpiCli, ARangePastTheAnnouncedFlashIsRefused) {
+    const CliResult probe = Run({"probe"});
+    EXPECT_NE(probe.out.find("f=80000"), std::string::npos) << probe.out;
+    // A host that takes the board for one with 4 MB tries beyond its 512K.
+    MakeFile("in.bin", 700, 4);
+    const CliResult load = Run({"load-flash", Path("in.bin"), "--address", "0x80000"}, "parvel4");
+    EXPECT_NE(load.exitCode, 0) << load.out;
+    const std::vector<Command> log = StopAndCheck(); // nothing written outside the range
+    EXPECT_TRUE(std::none_of(log.begin(), log.end(), [](const Command& c) {
+        return c.opcode == 0x02 || IsErase(c.opcode);
+    }));
+    const std::vector<uint8_t> chip = Read("images/Spi.flash");
+    EXPECT_TRUE(
+        std::all_of(chip.begin() + kOffset, chip.end(), [](uint8_t b) { return b == 0xFF; }));
+}
+
+} // namespace
+} // namespace tessary::test
