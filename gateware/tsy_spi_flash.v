@@ -115,7 +115,8 @@ module tsy_spi_flash #(
     // ---- The sequencer ----
     localparam [3:0] M_INIT = 4'd0, M_WAKE = 4'd1, M_ID = 4'd2, M_IDLE = 4'd3, M_CHECK = 4'd4,
                      M_CMD = 4'd5, M_STARTED = 4'd6, M_POLLED = 4'd7, M_READ_DONE = 4'd8,
-                     M_T_BEGIN = 4'd9, M_T_BYTES = 4'd10, M_AHEAD = 4'd11;
+                     M_T_BEGIN = 4'd9, M_T_BYTES = 4'd10, M_AHEAD = 4'd11,
+                     M_SIZE = 4'd12, M_LIMIT = 4'd13;
     localparam [1:0] OP_NONE = 2'd0, OP_READ = 2'd1, OP_PROGRAM = 2'd2, OP_ERASE = 2'd3;
     reg [3:0]  state = M_INIT, ret;
     reg [1:0]  op;
@@ -130,7 +131,7 @@ module tsy_spi_flash #(
     reg [23:0] ahead_addr;
     reg [8:0]  buf_n;       // bytes gathered, from buf_addr on
     reg [23:0] buf_addr, buf_next;
-    reg [24:0] er_addr, er_end;
+    reg [24:0] er_addr, er_left, er_taken; // the erase under way takes er_taken bytes
     reg [24:0] limit;
     reg [7:0]  errors;
 
@@ -144,30 +145,29 @@ module tsy_spi_flash #(
     wire past_end = {1'b0, addr} >= limit;
     wire is_program_cmd = data_in == 8'h40 || data_in == 8'h10;
 
-    // The block holding `addr`, in the host's range of `limit` bytes.
-    reg [24:0] block_start, block_end;
+    // The block holding `addr`, in the host's range of `limit` bytes: its start and size.
+    reg [24:0] block_start, block_size;
     always @* begin
         if (top_boot && limit >= 128 * K && {1'b0, addr} >= limit - 128 * K) begin
             if ({1'b0, addr} >= limit - 16 * K) begin
                 block_start = limit - 16 * K;
-                block_end   = limit;
+                block_size  = 16 * K;
             end else if ({1'b0, addr} >= limit - 32 * K) begin
                 block_start = {1'b0, addr[23:13], 13'd0};
-                block_end   = {1'b0, addr[23:13], 13'd0} + 8 * K;
+                block_size  = 8 * K;
             end else begin
                 block_start = limit - 128 * K;
-                block_end   = limit - 32 * K;
+                block_size  = 96 * K;
             end
         end else begin
             block_start = {1'b0, addr[23:17], 17'd0};
-            block_end   = {1'b0, addr[23:17], 17'd0} + 128 * K;
+            block_size  = 128 * K;
         end
     end
 
-    // The largest erase that starts at er_addr and stays within the block.
-    wire [24:0] er_left = er_end - er_addr;
-    wire        use_64k = er_addr[15:0] == 16'd0 && er_left >= 64 * K;
-    wire        use_32k = er_addr[14:0] == 15'd0 && er_left >= 32 * K;
+    // The largest erase that starts at er_addr and stays within the er_left bytes of the block.
+    wire        use_64k = er_addr[15:0] == 16'd0 && er_left[24:16] != 9'd0;
+    wire        use_32k = er_addr[14:0] == 15'd0 && er_left[24:15] != 10'd0;
     wire [7:0]  er_cmd  = use_64k ? SPI_ERASE_64K : use_32k ? SPI_ERASE_32K : SPI_ERASE_4K;
     wire [24:0] er_step = use_64k ? 64 * K : use_32k ? 32 * K : 4 * K;
 
@@ -175,7 +175,7 @@ module tsy_spi_flash #(
     wire [7:0]  capacity = t_in; // the third byte of the ID
     wire [24:0] chip_bytes = capacity >= 8'h10 && capacity <= 8'h18 ? 25'd1 << capacity[4:0]
                            : capacity > 8'h18 && capacity < 8'h20 ? 25'd1 << 24 : 25'd0;
-    wire [24:0] avail = chip_bytes > {1'b0, offset} ? chip_bytes - {1'b0, offset} : 25'd0;
+    reg  [24:0] chip_size, avail; // one step a cycle: the clock does not wait for the sums
 
     task transaction(input [7:0] cmd, input with_addr, input [23:0] a, input [8:0] nout,
                      input [1:0] nin, input keep, input [3:0] after);
@@ -254,7 +254,15 @@ module tsy_spi_flash #(
             M_WAKE: if (timer == 32'd0)
                 transaction(SPI_JEDEC, 1'b0, 24'd0, 9'd0, 2'd3, 1'b0, M_ID);
             M_ID: begin
-                if (chip_bytes != 25'd0)
+                chip_size <= chip_bytes;
+                state     <= M_SIZE;
+            end
+            M_SIZE: begin
+                avail <= chip_size > {1'b0, offset} ? chip_size - {1'b0, offset} : 25'd0;
+                state <= M_LIMIT;
+            end
+            M_LIMIT: begin
+                if (chip_size != 25'd0)
                     limit <= max_bytes != 25'd0 && max_bytes < avail ? max_bytes : avail;
                 else
                     limit <= max_bytes;
@@ -331,7 +339,7 @@ module tsy_spi_flash #(
                                 errors <= errors | ERR_ERASE_REFUSED;
                             end else begin
                                 er_addr <= block_start;
-                                er_end  <= block_end;
+                                er_left <= block_size;
                                 begin_op(OP_ERASE);
                             end
                         end
@@ -379,9 +387,11 @@ module tsy_spi_flash #(
                 if (op == OP_PROGRAM)
                     transaction(SPI_PROGRAM, 1'b1, offset + buf_addr, buf_n, 2'd0, 1'b0,
                                 M_STARTED);
-                else
+                else begin
+                    er_taken <= er_step;
                     transaction(er_cmd, 1'b1, offset + er_addr[23:0], 9'd0, 2'd0, 1'b0,
                                 M_STARTED);
+                end
             end
             M_STARTED: begin
                 timer     <= op == OP_PROGRAM ? PROGRAM_CYCLES : ERASE_CYCLES;
@@ -390,8 +400,9 @@ module tsy_spi_flash #(
             end
             M_POLLED: begin
                 if (!t_in[0]) begin
-                    if (op == OP_ERASE && er_addr + er_step < er_end) begin
-                        er_addr <= er_addr + er_step;
+                    if (op == OP_ERASE && er_left != er_taken) begin
+                        er_addr <= er_addr + er_taken;
+                        er_left <= er_left - er_taken;
                         state   <= M_CHECK; // WIP was just read clear
                     end else begin
                         end_op;
