@@ -77,6 +77,10 @@ Bytes Pattern(size_t count, uint8_t seed) {
 class RtlFrameTest : public ::testing::Test {
   protected:
     void Start(const std::vector<std::string>& options) {
+        if (fd >= 0) {
+            close(fd); // the line to the board started before
+            fd = -1;
+        }
         std::vector<std::string> all{"--baud", "3000000"};
         all.insert(all.end(), options.begin(), options.end());
         process = std::make_unique<BoardProcess>(TESSARY_RTL_BOARD_EXE, all);
@@ -426,23 +430,33 @@ TEST_F(RtlFrameTest, FlashFrameLandsOnAChipOfRealTiming) {
     EXPECT_EQ(Reply({0x49, kRegFlashData, 64}), expected);
 }
 
-// A fill of Flash goes through the program path on a chip of real timing: every byte lands, the
-// status reads ready without errors, and the CRC and a run-length read of the range agree.
+// A fill of Flash goes through the program path on a chip of real timing, on either bus: every
+// byte lands (on a serial chip, in page programs split at the page's end, which the chip would
+// otherwise wrap), the status reads ready without errors, and the CRC and a run-length read of
+// the range agree.
 TEST_F(RtlFrameTest, FlashFillChecksumAndRunsOnAChipOfRealTiming) {
-    Start({"--program-us", "10", "--time-scale", "1"});
-    EXPECT_EQ(Reply({0x45, 1, 0x00, 2, 0x40, 3, 0x00}), Bytes{0x81});
-    EXPECT_EQ(Answer(FillRequest(kRegFlashData, 0x00, 64)), Bytes{0x81});
-    EXPECT_EQ(Reply({0x45, kRegControl, 0xF6}), Bytes{0x81});
-    EXPECT_EQ(Reply({0x46, kRegFlashStatus}), (Bytes{0x83, kRegFlashStatus, 0x80}));
-    EXPECT_EQ(Reply({0x45, kRegFlashCommand, 0xFF, kRegControl, 0xF5, kRegControl, 0xF7, 1, 0x00, 2,
-                     0x40, 3, 0x00}),
-              Bytes{0x81});
-    EXPECT_EQ(Answer(CountRequest(0x4A, kRegFlashData, 64)),
-              ChecksumReply(Crc32OfRepeated(0x00, 64)));
-    EXPECT_EQ(Reply({0x45, 1, 0x00, 2, 0x40, 3, 0x00}), Bytes{0x81});
-    Bytes expected(64, 0x00);
-    expected.resize(300, 0xFF);
-    EXPECT_EQ(Decoded(Answer(CountRequest(0x4C, kRegFlashData, 300))), expected);
+    const std::vector<std::string> buses[] = {
+        {"--program-us", "10", "--time-scale", "1"},
+        {"--flash-bus", "spi", "--time-scale", "0.01"},
+    };
+    for (const std::vector<std::string>& bus : buses) {
+        SCOPED_TRACE(bus[0]);
+        Start(bus);
+        // From 0x3FF0 on, 300 bytes: across the serial chip's pages at 0x4000 and 0x4100.
+        EXPECT_EQ(Reply({0x45, 1, 0xF0, 2, 0x3F, 3, 0x00}), Bytes{0x81});
+        EXPECT_EQ(Answer(FillRequest(kRegFlashData, 0x00, 300)), Bytes{0x81});
+        EXPECT_EQ(Reply({0x45, kRegControl, 0xF6}), Bytes{0x81});
+        EXPECT_EQ(Reply({0x46, kRegFlashStatus}), (Bytes{0x83, kRegFlashStatus, 0x80}));
+        EXPECT_EQ(Reply({0x45, kRegFlashCommand, 0xFF, kRegControl, 0xF5, kRegControl, 0xF7, 1,
+                         0xF0, 2, 0x3F, 3, 0x00}),
+                  Bytes{0x81});
+        EXPECT_EQ(Answer(CountRequest(0x4A, kRegFlashData, 300)),
+                  ChecksumReply(Crc32OfRepeated(0x00, 300)));
+        EXPECT_EQ(Reply({0x45, 1, 0xF0, 2, 0x3F, 3, 0x00}), Bytes{0x81});
+        Bytes expected(300, 0x00);
+        expected.resize(600, 0xFF);
+        EXPECT_EQ(Decoded(Answer(CountRequest(0x4C, kRegFlashData, 600))), expected);
+    }
 }
 
 // A block erase keeps the chip busy for its time (2 s for the 128K block here, passing in real

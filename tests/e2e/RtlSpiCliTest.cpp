@@ -75,7 +75,8 @@ class RtlSpiCli : public CliTest {
             TESSARY_RTL_BOARD_EXE,
             std::vector<std::string>{"--baud", "3000000", "--flash", "512k", "--flash-bus", "spi",
                                      "--time-scale", "0.01", "--images", Path("images"), "--name",
-                                     "Spi", "--spi-log", Path("spi.log"), "--protocol", protocol});
+                                     "Spi", "--spi-log", Path("spi.log"), "--stats", Path("stats"),
+                                     "--protocol", protocol});
     }
 
     void TearDown() override {
@@ -140,6 +141,20 @@ class RtlSpiCli : public CliTest {
         EXPECT_TRUE(std::equal(bitstream_.begin(), bitstream_.end(), chip.begin()))
             << "the chip below the offset changed";
         return log;
+    }
+
+    // The bytes the host sent the board, from its statistics once it has stopped.
+    uint64_t BytesToBoard() const {
+        std::ifstream in(Path("stats"));
+        std::string key;
+        uint64_t value = 0;
+        while (in >> key >> value) {
+            if (key == "bytes_in") {
+                return value;
+            }
+        }
+        ADD_FAILURE() << "no bytes_in in the board's statistics";
+        return 0;
     }
 
     std::vector<uint8_t> Flash(uint32_t address, uint32_t length) {
@@ -215,6 +230,64 @@ TEST_F(RtlSpiCli, RamRoundTripAndAnEightKParameterBlockErasedLeavesItsNeighbours
         }
     }
     EXPECT_EQ(erases, (std::vector<Erase>{{0x20, kOffset + 0x7A000}, {0x20, kOffset + 0x7B000}}));
+}
+
+// A fast board: the load goes out with its long runs as fills, each erase and the load are
+// checked by the board's checksums, and the blank check asks them of every block.
+TEST_F(RtlSpiCli, FillsChecksumsAndBlankChecksOfTheParameterBlocks) {
+    // Block 6 (16K at 0x7C000) from 0x7C100 on: data with runs of 4K zeros and 1000 of 0x5A.
+    std::vector<uint8_t> data = MakeFile("in.bin", 0x2800, 6);
+    std::replace(data.begin(), data.end(), uint8_t{0xFF}, uint8_t{0xFE}); // every byte programmed
+    std::fill(data.begin() + 0x300, data.begin() + 0x1300, 0x00);
+    std::fill(data.begin() + 0x1700, data.begin() + 0x1700 + 1000, 0x5A);
+    Write("in.bin", data);
+    const CliResult load = Run({"load-flash", Path("in.bin"), "--address", "0x7C100"});
+    ASSERT_EQ(load.exitCode, 0) << load.err;
+    MakeFile("small.bin", 100, 7);
+    const CliResult small = Run({"load-flash", Path("small.bin"), "--address", "0x7A010"});
+    ASSERT_EQ(small.exitCode, 0) << small.err;
+    const CliResult before = Run({"blank-check", "--blocks", "4-6"});
+    ASSERT_EQ(before.exitCode, 0) << before.err;
+    EXPECT_EQ(before.out, "block 4 at 0x078000: erased\n"
+                          "block 5 at 0x07A000: not erased\n"
+                          "block 6 at 0x07C000: not erased\n"
+                          "Blank check complete: 1 of 3 blocks erased\n");
+
+    const CliResult erase = Run({"erase", "--blocks", "5"});
+    ASSERT_EQ(erase.exitCode, 0) << erase.err;
+    const CliResult after = Run({"blank-check", "--blocks", "4-6"});
+    ASSERT_EQ(after.exitCode, 0) << after.err;
+    EXPECT_EQ(after.out, "block 4 at 0x078000: erased\n"
+                         "block 5 at 0x07A000: erased\n"
+                         "block 6 at 0x07C000: not erased\n"
+                         "Blank check complete: 2 of 3 blocks erased\n");
+    EXPECT_EQ(Flash(0x7C100, 0x2800), data);
+
+    const std::vector<Command> log = StopAndCheck();
+    std::vector<Erase> erases;
+    uint32_t programmed = 0; // bytes page-programmed into block 6
+    for (const Command& command : log) {
+        if (IsErase(command.opcode)) {
+            erases.push_back({command.opcode, command.address});
+        }
+        if (command.opcode == 0x02 && command.address >= kOffset + 0x7C000) {
+            programmed += command.bytes;
+        }
+    }
+    // Block 6 as four sectors for the load, block 5 as two for the small load and again for the
+    // erase; nothing else.
+    std::vector<Erase> expected;
+    for (uint32_t a = 0x7C000; a < 0x80000; a += 0x1000) {
+        expected.push_back({0x20, kOffset + a});
+    }
+    for (int twice = 0; twice < 2; ++twice) {
+        expected.push_back({0x20, kOffset + 0x7A000});
+        expected.push_back({0x20, kOffset + 0x7B000});
+    }
+    EXPECT_EQ(erases, expected);
+    EXPECT_EQ(programmed, data.size());
+    // The runs crossed the line as fills: all the host sent comes to less than the file.
+    EXPECT_LT(BytesToBoard(), data.size());
 }
 
 TEST_F(RtlSpiCli, ARangePastTheAnnouncedFlashIsRefused) {
