@@ -123,7 +123,8 @@ module tsy_spi_flash #(
     localparam [3:0] M_INIT = 4'd0, M_WAKE = 4'd1, M_ID = 4'd2, M_IDLE = 4'd3, M_CHECK = 4'd4,
                      M_CMD = 4'd5, M_STARTED = 4'd6, M_POLLED = 4'd7, M_READ_DONE = 4'd8,
                      M_T_BEGIN = 4'd9, M_T_BYTES = 4'd10, M_AHEAD = 4'd11,
-                     M_SIZE = 4'd12, M_LIMIT = 4'd13, M_BLOCK = 4'd14;
+                     M_SIZE = 4'd12, M_LIMIT = 4'd13, M_BLOCK = 4'd14,
+                     M_BOUNDS = 4'd15;
     localparam [1:0] OP_NONE = 2'd0, OP_READ = 2'd1, OP_PROGRAM = 2'd2, OP_ERASE = 2'd3;
     reg [3:0]  state = M_INIT, ret;
     reg [1:0]  op;
@@ -155,17 +156,20 @@ module tsy_spi_flash #(
 
     // The block holding `er_host`, in the host's range of `limit` bytes: its start and size
     // (from a register, not from the bus: the bus's decisions do not wait for these sums).
+    // The top blocks' bounds are worked out once, after the size.
     reg [24:0] block_start, block_size;
+    reg [24:0] top_96k, top_8k, top_16k;
+    reg        has_top;
     always @* begin
-        if (top_boot && limit >= 128 * K && {1'b0, er_host} >= limit - 128 * K) begin
-            if ({1'b0, er_host} >= limit - 16 * K) begin
-                block_start = limit - 16 * K;
+        if (has_top && {1'b0, er_host} >= top_96k) begin
+            if ({1'b0, er_host} >= top_16k) begin
+                block_start = top_16k;
                 block_size  = 16 * K;
-            end else if ({1'b0, er_host} >= limit - 32 * K) begin
+            end else if ({1'b0, er_host} >= top_8k) begin
                 block_start = {1'b0, er_host[23:13], 13'd0};
                 block_size  = 8 * K;
             end else begin
-                block_start = limit - 128 * K;
+                block_start = top_96k;
                 block_size  = 96 * K;
             end
         end else begin
@@ -250,6 +254,7 @@ module tsy_spi_flash #(
             ahead        <= 1'b0;
             buf_n        <= 9'd0;
             limit        <= 25'd0;
+            has_top      <= 1'b0;
             errors       <= 8'h00;
             timer        <= {TW{1'b0}};
             poll_wait    <= 8'd0;
@@ -275,7 +280,14 @@ module tsy_spi_flash #(
                     limit <= max_bytes != 25'd0 && max_bytes < avail ? max_bytes : avail;
                 else
                     limit <= max_bytes;
-                state <= M_IDLE;
+                state <= M_BOUNDS;
+            end
+            M_BOUNDS: begin
+                has_top <= top_boot && limit >= 128 * K;
+                top_96k <= limit - 128 * K;
+                top_8k  <= limit - 32 * K;
+                top_16k <= limit - 16 * K;
+                state   <= M_IDLE;
             end
             M_IDLE: begin
                 if (op == OP_PROGRAM) begin
