@@ -68,8 +68,15 @@ module tsy_spi_flash #(
                      ERR_PROGRAM_REFUSED = 8'h12, ERR_ERASE_REFUSED = 8'h22;
     localparam [24:0] K = 25'd1024;
     /* verilator lint_off WIDTH */
-    localparam [31:0] PROGRAM_CYCLES = PROGRAM_TIMEOUT, ERASE_CYCLES = ERASE_TIMEOUT,
-                      WAKE = WAKE_CYCLES + 64;
+    // The one timer is as wide as its longest wait needs.
+    localparam integer TIMER_MAX = PROGRAM_TIMEOUT > ERASE_TIMEOUT
+                                 ? (PROGRAM_TIMEOUT > WAKE_CYCLES + 64 ? PROGRAM_TIMEOUT
+                                                                       : WAKE_CYCLES + 64)
+                                 : (ERASE_TIMEOUT > WAKE_CYCLES + 64 ? ERASE_TIMEOUT
+                                                                     : WAKE_CYCLES + 64);
+    localparam integer TW = $clog2(TIMER_MAX + 1);
+    localparam [TW-1:0] PROGRAM_CYCLES = PROGRAM_TIMEOUT, ERASE_CYCLES = ERASE_TIMEOUT,
+                        WAKE = WAKE_CYCLES + 64;
     localparam [7:0]  IDLE_CYCLES = FLUSH_IDLE, GAP_CYCLES = POLL_GAP;
     /* verilator lint_on WIDTH */
 
@@ -116,11 +123,12 @@ module tsy_spi_flash #(
     localparam [3:0] M_INIT = 4'd0, M_WAKE = 4'd1, M_ID = 4'd2, M_IDLE = 4'd3, M_CHECK = 4'd4,
                      M_CMD = 4'd5, M_STARTED = 4'd6, M_POLLED = 4'd7, M_READ_DONE = 4'd8,
                      M_T_BEGIN = 4'd9, M_T_BYTES = 4'd10, M_AHEAD = 4'd11,
-                     M_SIZE = 4'd12, M_LIMIT = 4'd13;
+                     M_SIZE = 4'd12, M_LIMIT = 4'd13, M_BLOCK = 4'd14,
+                     M_BOUNDS = 4'd15;
     localparam [1:0] OP_NONE = 2'd0, OP_READ = 2'd1, OP_PROGRAM = 2'd2, OP_ERASE = 2'd3;
     reg [3:0]  state = M_INIT, ret;
     reg [1:0]  op;
-    reg [31:0] timer;
+    reg [TW-1:0] timer;
     reg [7:0]  poll_wait, quiet_count;
     reg        handled;     // the bus cycle under way has been answered
     reg        status_mode, program_next, erase_setup;
@@ -132,6 +140,7 @@ module tsy_spi_flash #(
     reg [8:0]  buf_n;       // bytes gathered, from buf_addr on
     reg [23:0] buf_addr, buf_next;
     reg [24:0] er_addr, er_left, er_taken; // the erase under way takes er_taken bytes
+    reg [23:0] er_host;                    // the address the erase was asked for
     reg [24:0] limit;
     reg [7:0]  errors;
 
@@ -145,22 +154,26 @@ module tsy_spi_flash #(
     wire past_end = {1'b0, addr} >= limit;
     wire is_program_cmd = data_in == 8'h40 || data_in == 8'h10;
 
-    // The block holding `addr`, in the host's range of `limit` bytes: its start and size.
+    // The block holding `er_host`, in the host's range of `limit` bytes: its start and size
+    // (from a register, not from the bus: the bus's decisions do not wait for these sums).
+    // The top blocks' bounds are worked out once, after the size.
     reg [24:0] block_start, block_size;
+    reg [24:0] top_96k, top_8k, top_16k;
+    reg        has_top;
     always @* begin
-        if (top_boot && limit >= 128 * K && {1'b0, addr} >= limit - 128 * K) begin
-            if ({1'b0, addr} >= limit - 16 * K) begin
-                block_start = limit - 16 * K;
+        if (has_top && {1'b0, er_host} >= top_96k) begin
+            if ({1'b0, er_host} >= top_16k) begin
+                block_start = top_16k;
                 block_size  = 16 * K;
-            end else if ({1'b0, addr} >= limit - 32 * K) begin
-                block_start = {1'b0, addr[23:13], 13'd0};
+            end else if ({1'b0, er_host} >= top_8k) begin
+                block_start = {1'b0, er_host[23:13], 13'd0};
                 block_size  = 8 * K;
             end else begin
-                block_start = limit - 128 * K;
+                block_start = top_96k;
                 block_size  = 96 * K;
             end
         end else begin
-            block_start = {1'b0, addr[23:17], 17'd0};
+            block_start = {1'b0, er_host[23:17], 17'd0};
             block_size  = 128 * K;
         end
     end
@@ -207,7 +220,7 @@ module tsy_spi_flash #(
     always @(posedge clk) begin
         page_we <= 1'b0;
         if (cs_gap != 3'd0) cs_gap <= cs_gap - 3'd1;
-        if (timer != 32'd0) timer <= timer - 32'd1;
+        if (timer != {TW{1'b0}}) timer <= timer - 1'b1;
         if (poll_wait != 8'd0) poll_wait <= poll_wait - 8'd1;
         if (!ce_n) quiet_count <= 8'd0;
         else if (quiet_count != IDLE_CYCLES) quiet_count <= quiet_count + 8'd1;
@@ -241,8 +254,9 @@ module tsy_spi_flash #(
             ahead        <= 1'b0;
             buf_n        <= 9'd0;
             limit        <= 25'd0;
+            has_top      <= 1'b0;
             errors       <= 8'h00;
-            timer        <= 32'd0;
+            timer        <= {TW{1'b0}};
             poll_wait    <= 8'd0;
             data_out     <= 8'hFF;
         end else begin
@@ -251,7 +265,7 @@ module tsy_spi_flash #(
                 timer <= WAKE;
                 transaction(SPI_WAKE, 1'b0, 24'd0, 9'd0, 2'd0, 1'b0, M_WAKE);
             end
-            M_WAKE: if (timer == 32'd0)
+            M_WAKE: if (timer == {TW{1'b0}})
                 transaction(SPI_JEDEC, 1'b0, 24'd0, 9'd0, 2'd3, 1'b0, M_ID);
             M_ID: begin
                 chip_size <= chip_bytes;
@@ -266,7 +280,14 @@ module tsy_spi_flash #(
                     limit <= max_bytes != 25'd0 && max_bytes < avail ? max_bytes : avail;
                 else
                     limit <= max_bytes;
-                state <= M_IDLE;
+                state <= M_BOUNDS;
+            end
+            M_BOUNDS: begin
+                has_top <= top_boot && limit >= 128 * K;
+                top_96k <= limit - 128 * K;
+                top_8k  <= limit - 32 * K;
+                top_16k <= limit - 16 * K;
+                state   <= M_IDLE;
             end
             M_IDLE: begin
                 if (op == OP_PROGRAM) begin
@@ -338,9 +359,8 @@ module tsy_spi_flash #(
                             if (past_end) begin
                                 errors <= errors | ERR_ERASE_REFUSED;
                             end else begin
-                                er_addr <= block_start;
-                                er_left <= block_size;
-                                begin_op(OP_ERASE);
+                                er_host <= addr;
+                                state   <= M_BLOCK;
                             end
                         end
                         default: ;
@@ -408,7 +428,7 @@ module tsy_spi_flash #(
                         end_op;
                         state <= M_IDLE;
                     end
-                end else if (timer == 32'd0) begin
+                end else if (timer == {TW{1'b0}}) begin
                     errors <= errors | (op == OP_PROGRAM ? ERR_PROGRAM_TIMEOUT : ERR_ERASE_TIMEOUT);
                     end_op;
                     state <= M_IDLE;
@@ -416,6 +436,11 @@ module tsy_spi_flash #(
                     poll_wait <= GAP_CYCLES;
                     state     <= M_IDLE;
                 end
+            end
+            M_BLOCK: begin
+                er_addr <= block_start;
+                er_left <= block_size;
+                begin_op(OP_ERASE);
             end
             M_AHEAD: begin
                 ahead_data <= t_in;
