@@ -96,15 +96,15 @@ TEST_F(Gang, TheGoodBoardsCompleteAndTheSummaryNamesTheFailedOne) {
     // What the good boards hold is the file: read back one file per board.
     const CliResult store = Cli(
         With({"store-ram", Path("back-{device}.bin"), "--address", "0x100", "--length", "30000"}));
-    EXPECT_EQ(store.exitCode, 0) << store.err << store.out;
-    for (const std::size_t board : {0u, 1u, 2u}) {
-        EXPECT_EQ(Read("back-" + FileName(Line(board)) + ".bin"), data) << Line(board);
+    for (const std::size_t good : {0u, 2u}) {
+        EXPECT_NE(Row(store.out, Line(good)).find(" ok "), std::string::npos) << store.out;
+        EXPECT_EQ(Read("back-" + FileName(Line(good)) + ".bin"), data) << Line(good);
     }
 }
 
 // --json: one object per board and line, the board's outcome with its name and time.
 TEST_F(Gang, JsonGivesOneObjectPerBoard) {
-    StartBoards({{"--flash", "512k"}, {"--flash", "1m"}, {"--flash", "512k"}});
+    StartBoards({{}, {}, {}});
     const CliResult store = Cli(With({"--json", "store-flash", Path("{device}.bin"), "--address",
                                       "0x1000", "--length", "5000"}));
     EXPECT_EQ(store.exitCode, 0) << store.err;
