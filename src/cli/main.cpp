@@ -2,6 +2,7 @@
 // display. The options are defined here; everything they drive is in the tessary_cli library.
 #include "GangBoards.h"
 #include "GangRun.h"
+#include "JsonProgress.h"
 #include "MemoryConfigurations.h"
 #include "NetworkLine.h"
 #include "Outcome.h"
@@ -16,6 +17,7 @@
 
 #include <csignal>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -42,7 +44,8 @@ constexpr const char* kFooter =
     "Exit status: 0 success, 1 the operation failed (connection, transfer, verify, file), 2 bad "
     "usage or invalid input (nothing was connected), 130 cancelled.\n"
     "Global options (--device, --serial, --baud, --window, --config, --register-base, --quiet, "
-    "--json) go before or after the command. 'tessary-cli help COMMAND' shows a command's "
+    "--progress, --json) go before or after the command. 'tessary-cli help COMMAND' shows a "
+    "command's "
     "options; the manual: man tessary-cli.";
 
 // Option texts whose absence differs from an empty text.
@@ -110,7 +113,15 @@ void AddGlobalOptions(CLI::App& app, Request& request, OptionalTexts& texts) {
                                       "multiple of 8; default: the "
                                       "device's base= setting, else 0")
                            ->capture_default_str();
-    app.add_flag("-q,--quiet", request.quiet, "No progress display");
+    CLI::Option* quiet =
+        app.add_flag("-q,--quiet", request.quiet, "No progress display (--progress none)");
+    app.add_option("--progress", request.progress,
+                   "How progress shows on stderr: bar (one line redrawn in place; the default on "
+                   "a terminal), plain (whole lines, about ten per operation; the default "
+                   "elsewhere), json (one JSON object per line, errors included, for a machine) "
+                   "or none")
+        ->transform(CLI::IsMember({"bar", "plain", "json", "none"}, CLI::ignore_case))
+        ->excludes(quiet);
     app.add_option(kGangMemberOption, texts.gangMember)->group("");
     app.add_flag("--json", request.json, "Print one JSON object with the outcome on stdout");
 }
@@ -204,14 +215,6 @@ std::string Hint(CLI::App& app, int argc, char** argv) {
 
 void PrintUsageError(CLI::App& app, const CLI::ParseError& error, const Request& request,
                      const std::string& hint) {
-    std::cerr << "error: " << error.what() << '\n';
-    if (!hint.empty()) {
-        std::cerr << hint << '\n';
-    }
-    std::cerr << "Run 'tessary-cli --help' for the usage.\n";
-    if (!request.json) {
-        return;
-    }
     Outcome outcome;
     const std::vector<CLI::App*> chosen = app.get_subcommands();
     outcome.command = chosen.empty() ? "" : chosen.front()->get_name();
@@ -221,7 +224,50 @@ void PrintUsageError(CLI::App& app, const CLI::ParseError& error, const Request&
     if (!hint.empty()) {
         outcome.messages.push_back({hint, "", tessary::MessageIcon::None, ""});
     }
-    std::cout << OutcomeJson(outcome) << '\n';
+    if (request.progress == "json") {
+        JsonProgress progress(std::cerr);
+        progress.Begin(outcome.command, ""); // the command line did not say which board
+        for (const ShownMessage& message : outcome.messages) {
+            progress.ShowMessage(message);
+        }
+        progress.Finish(outcome);
+    } else {
+        std::cerr << "error: " << error.what() << '\n';
+        if (!hint.empty()) {
+            std::cerr << hint << '\n';
+        }
+        std::cerr << "Run 'tessary-cli --help' for the usage.\n";
+    }
+    if (request.json) {
+        std::cout << OutcomeJson(outcome) << '\n';
+    }
+}
+
+std::unique_ptr<ProgressDisplay> MakeProgress(const Request& request) {
+    std::string style = request.progress;
+    if (request.quiet || style == "none") {
+        return nullptr;
+    }
+    if (style == "json") {
+        return std::make_unique<JsonProgress>(std::cerr);
+    }
+    if (style.empty()) {
+        style = StderrIsTerminal() ? "bar" : "plain";
+    }
+    return std::make_unique<Progress>(
+        std::cerr, style == "bar" ? Progress::Style::Bar : Progress::Style::Lines, StderrColumns());
+}
+
+// The display of several boards' progress that --progress (or its default) asks for.
+GangDisplay::Style GangStyle(const Request& request) {
+    if (request.quiet || request.progress == "none") {
+        return GangDisplay::Style::None;
+    }
+    if (request.progress == "json") {
+        return GangDisplay::Style::Json;
+    }
+    const bool bar = request.progress.empty() ? StderrIsTerminal() : request.progress == "bar";
+    return bar ? GangDisplay::Style::Terminal : GangDisplay::Style::Lines;
 }
 
 } // namespace
@@ -321,26 +367,19 @@ int main(int argc, char** argv) {
     }
 
     if (texts.gangMember > 0 && static_cast<std::size_t>(texts.gangMember) <= boards.names.size()) {
-        // One board's process of a run on several boards.
+        // One board's process of a run on several boards: its outcome and progress are JSON for
+        // the parent to read.
         const std::string& board = boards.names[static_cast<std::size_t>(texts.gangMember) - 1];
         (boards.serial ? request.serial : request.device) = board;
         request.file = SubstituteDevice(request.file, FileSafeBoardName(board, boards.serial));
         request.json = true;
-        return Run(request, std::cout, std::cerr, nullptr);
+        request.quiet = false;
+        request.progress = "json";
+    } else if (boards.names.size() > 1 && request.command != Command::Devices &&
+               request.command != Command::Ports) {
+        return RunGang(request, boards, std::vector<std::string>(argv + 1, argv + argc),
+                       GangStyle(request), StderrColumns(), std::cout, std::cerr);
     }
-    if (boards.names.size() > 1 && request.command != Command::Devices &&
-        request.command != Command::Ports) {
-        const GangDisplay::Style style = request.quiet        ? GangDisplay::Style::None
-                                         : StderrIsTerminal() ? GangDisplay::Style::Terminal
-                                                              : GangDisplay::Style::Lines;
-        return RunGang(request, boards, std::vector<std::string>(argv + 1, argv + argc), style,
-                       StderrColumns(), std::cout, std::cerr);
-    }
-    std::optional<Progress> progress;
-    if (!request.quiet) {
-        progress.emplace(std::cerr,
-                         StderrIsTerminal() ? Progress::Style::Bar : Progress::Style::Lines,
-                         StderrColumns());
-    }
-    return Run(request, std::cout, std::cerr, progress ? &*progress : nullptr);
+    const std::unique_ptr<ProgressDisplay> progress = MakeProgress(request);
+    return Run(request, std::cout, std::cerr, progress.get());
 }
