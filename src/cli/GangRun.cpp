@@ -1,10 +1,14 @@
 #include "GangRun.h"
 
 #include "CancelSignals.h"
+#include "DeviceLibrary.h"
+#include "DeviceList.h"
 #include "GangProcess.h"
 #include "GangResult.h"
 #include "Outcome.h"
+#include "PrintingSinks.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -41,6 +45,26 @@ int Refuse(const Request& request, const std::string& refusal, std::ostream& out
     out.flush();
     err.flush();
     return kExitUsage;
+}
+
+// A device the library's table does not have, found before any board's process starts (the
+// library is shut down again before they open their boards). False when the library cannot start.
+bool FindUnknownDevice(const GangBoards& boards, std::string& refusal, std::ostream& err) {
+    DeviceLibrary library;
+    PrintingMessages messages(err, nullptr);
+    if (!library.Start(messages)) {
+        return false;
+    }
+    const std::vector<DeviceInfo> devices = ListDevices();
+    for (const std::string& name : boards.names) {
+        if (std::none_of(devices.begin(), devices.end(),
+                         [&name](const DeviceInfo& device) { return device.name == name; })) {
+            refusal = "No device named '" + name +
+                      "' in the device table; 'tessary-cli devices' lists them.";
+            break;
+        }
+    }
+    return true;
 }
 
 // Reads what is there; false at the end of the pipe (it is then closed).
@@ -87,7 +111,11 @@ void Reap(Member& member) {
 int RunGang(const Request& request, const GangBoards& boards,
             const std::vector<std::string>& arguments, GangDisplay::Style style, int width,
             std::ostream& out, std::ostream& err) {
-    if (const std::string refusal = GangRefusal(request, boards); !refusal.empty()) {
+    std::string refusal = GangRefusal(request, boards);
+    if (refusal.empty() && !boards.serial && !FindUnknownDevice(boards, refusal, err)) {
+        return kExitFailed;
+    }
+    if (!refusal.empty()) {
         return Refuse(request, refusal, out, err);
     }
     CancelToken cancel;

@@ -145,7 +145,7 @@ TEST_F(Gang, JsonGivesOneObjectPerBoard) {
 }
 
 // What is refused before any board is contacted: a store into one file for all boards, a board
-// named twice, standard input for all.
+// named twice, standard input for all, a device the table does not have.
 TEST_F(Gang, RefusedBeforeAnyBoardIsContacted) {
     MakeFile("in.bin", 100);
     const std::vector<std::vector<std::string>> refused = {
@@ -154,6 +154,7 @@ TEST_F(Gang, RefusedBeforeAnyBoardIsContacted) {
         {"--device", "SimBoard", "--device", "Sim1M", "--device", "SimBoard", "load-ram",
          Path("in.bin")},
         {"--device", "SimBoard", "--device", "Sim1M", "load-ram", "-"},
+        {"--device", "SimBoard", "--device", "NoSuchBoard", "load-ram", Path("in.bin")},
     };
     for (const auto& arguments : refused) {
         const CliResult result = Cli(arguments);
@@ -163,6 +164,7 @@ TEST_F(Gang, RefusedBeforeAnyBoardIsContacted) {
     }
     EXPECT_NE(Cli(refused[0]).err.find("put {device} in the file name"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(Path("out.bin")));
+    EXPECT_NE(Cli(refused[3]).err.find("No device named 'NoSuchBoard'"), std::string::npos);
 }
 
 // --device repeated: the library's simulated boards, one file each.
