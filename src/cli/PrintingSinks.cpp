@@ -1,6 +1,6 @@
 #include "PrintingSinks.h"
 
-#include "Progress.h"
+#include "ProgressDisplay.h"
 #include "StringTable.h"
 
 #include <ostream>
@@ -50,8 +50,8 @@ void PrintingMessages::ShowMessage(const std::string& text, const std::string& c
 void PrintingMessages::ShowMessageWithCause(const std::string& text, const std::string& caption,
                                             MessageIcon icon, bool, const std::string& cause) {
     shown_.push_back({text, caption, icon, cause});
-    if (progress_ != nullptr) {
-        progress_->Clear();
+    if (progress_ != nullptr && progress_->ShowMessage(shown_.back())) {
+        return;
     }
     err_ << "error: " << text;
     if (CaptionAddsMeaning(caption)) {

@@ -11,7 +11,7 @@
 
 namespace tessary::cli {
 
-class Progress;
+class ProgressDisplay;
 
 // A message box's content, as the command line reports it.
 struct ShownMessage {
@@ -25,7 +25,7 @@ struct ShownMessage {
 // the status bar's final text (the run's outcome unless it failed), and the amounts moved.
 class PrintingStatus final : public StatusSink {
   public:
-    explicit PrintingStatus(Progress* progress) : progress_(progress) {}
+    explicit PrintingStatus(ProgressDisplay* progress) : progress_(progress) {}
 
     void SetStatusText(const std::string& text) override;
     void ReportProgress(int64_t done, int64_t total) override;
@@ -37,7 +37,7 @@ class PrintingStatus final : public StatusSink {
     int64_t Blocks() const { return blocks_; }
 
   private:
-    Progress* progress_;
+    ProgressDisplay* progress_;
     std::optional<std::string> lastText_;
     ProgressUnit unit_ = ProgressUnit::Bytes;
     int64_t bytes_ = 0;
@@ -49,7 +49,8 @@ class PrintingStatus final : public StatusSink {
 // JSON outcome.
 class PrintingMessages final : public MessageSink {
   public:
-    PrintingMessages(std::ostream& err, Progress* progress) : err_(err), progress_(progress) {}
+    PrintingMessages(std::ostream& err, ProgressDisplay* progress)
+        : err_(err), progress_(progress) {}
 
     void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
                      bool ownedByPage) override;
@@ -63,7 +64,7 @@ class PrintingMessages final : public MessageSink {
 
   private:
     std::ostream& err_;
-    Progress* progress_;
+    ProgressDisplay* progress_;
     std::vector<ShownMessage> shown_;
 };
 

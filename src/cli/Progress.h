@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProgressDisplay.h"
 #include "ProgressFormat.h"
 
 #include <chrono>
@@ -17,7 +18,7 @@ namespace tessary::cli {
 // a 16 MB transfer of 2048 blocks gives about ten lines. Tick, called from a clock of its own,
 // keeps a line coming at least every five seconds when the board is slow to deliver a block. The
 // calls may come from two threads.
-class Progress {
+class Progress final : public ProgressDisplay {
   public:
     using Clock = std::chrono::steady_clock;
     enum class Style { Bar, Lines };
@@ -27,15 +28,15 @@ class Progress {
 
     // A new status text. A change of unit starts a new phase (an erase, then a transfer): its
     // rate and time left are measured from here.
-    void SetText(const std::string& text, ProgressUnit unit);
-    void Update(int64_t done, int64_t total);
+    void SetText(const std::string& text, ProgressUnit unit) override;
+    void Update(int64_t done, int64_t total) override;
     // Takes a drawn bar off the line, before other output goes to the same stream.
-    void Clear();
+    void Clear() override;
     // The operation has ended.
-    void End();
+    void End() override;
     // Time has passed: within a phase, a log that has had nothing for five seconds gets the
     // present line again, and a bar is redrawn with its new rate and time left.
-    void Tick();
+    void Tick() override;
 
   private:
     double Rate() const;

@@ -1,6 +1,6 @@
 #include "ProgressTicker.h"
 
-#include "Progress.h"
+#include "ProgressDisplay.h"
 
 #include <chrono>
 
@@ -10,7 +10,7 @@ namespace {
 constexpr std::chrono::milliseconds kTickInterval{250};
 } // namespace
 
-ProgressTicker::ProgressTicker(Progress* progress) {
+ProgressTicker::ProgressTicker(ProgressDisplay* progress) {
     if (progress == nullptr) {
         return;
     }

@@ -6,14 +6,14 @@
 
 namespace tessary::cli {
 
-class Progress;
+class ProgressDisplay;
 
 // Ticks a progress display from a thread of its own for as long as it lives, so that the display
 // shows signs of life while the operation waits on a slow board between two blocks.
 class ProgressTicker {
   public:
     // Nothing happens for a null display.
-    explicit ProgressTicker(Progress* progress);
+    explicit ProgressTicker(ProgressDisplay* progress);
     ~ProgressTicker();
     ProgressTicker(const ProgressTicker&) = delete;
     ProgressTicker& operator=(const ProgressTicker&) = delete;

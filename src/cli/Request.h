@@ -39,6 +39,8 @@ struct Request {
     bool configurationGiven = false;
     bool registerBaseGiven = false;
     bool quiet = false;
+    // --progress: "bar", "plain", "json" or "none"; empty: a bar on a terminal, else plain lines.
+    std::string progress;
     bool json = false;
 
     // loads and stores

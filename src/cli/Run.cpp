@@ -9,7 +9,7 @@
 #include "Operations.h"
 #include "Outcome.h"
 #include "PrintingSinks.h"
-#include "Progress.h"
+#include "ProgressDisplay.h"
 #include "ProgressTicker.h"
 #include "RecentLines.h"
 #include "Settings.h"
@@ -159,13 +159,16 @@ void PrintBlank(const std::vector<BlankBlock>& blocks, std::ostream& out) {
 } // namespace
 
 int Run(const Request& request, std::ostream& standardOutput, std::ostream& err,
-        Progress* progress) {
+        ProgressDisplay* progress) {
     // Data stored to standard output is all that goes there; the report goes to stderr.
     std::ostream& out = StoresToStandardOutput(request) ? err : standardOutput;
     Outcome outcome;
     outcome.command = CommandName(request.command);
     PrintingMessages messages(err, progress);
     PrintingStatus status(progress);
+    if (progress != nullptr) {
+        progress->Begin(outcome.command, request.serial.value_or(request.device.value_or("")));
+    }
     if (request.command == Command::Devices || request.command == Command::Ports ||
         request.command == Command::Probe) {
         outcome.exitCode = RunCommand(request, outcome, status, messages);
@@ -178,24 +181,19 @@ int Run(const Request& request, std::ostream& standardOutput, std::ostream& err,
     outcome.bytes = status.Bytes();
     outcome.blocks = status.Blocks();
     outcome.cancelled = outcome.exitCode == kExitCancelled;
-
+    // "Operation cancelled." and how far a load got. Every failure an operation notes comes with
+    // its cause as a message; one that noted none still leaves an error line on stderr, not only
+    // the status on stdout.
+    std::string line;
     if (outcome.cancelled && outcome.status) {
-        if (progress != nullptr) {
-            progress->Clear();
-        }
-        err << *outcome.status << '\n'; // "Operation cancelled." and how far a load got
-        err.flush();
-    }
-    // Every failure an operation notes comes with its cause as a message; one that noted none
-    // still leaves an error line on stderr, not only the status on stdout.
-    if (outcome.exitCode == kExitFailed && outcome.messages.empty() && outcome.status) {
-        if (progress != nullptr) {
-            progress->Clear();
-        }
-        err << "error: " << *outcome.status << '\n';
-        err.flush();
+        line = *outcome.status;
+    } else if (outcome.exitCode == kExitFailed && outcome.messages.empty() && outcome.status) {
+        line = "error: " + *outcome.status;
     }
     SettleFailure(outcome);
+    if ((progress == nullptr || !progress->Finish(outcome)) && !line.empty()) {
+        err << line << '\n' << std::flush;
+    }
     if (request.json) {
         out << OutcomeJson(outcome) << '\n';
     } else if (outcome.devices) {

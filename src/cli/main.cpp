@@ -1,5 +1,6 @@
 // tessary-cli: Tessary's operations from a shell, for scripts, CI jobs and machines without a
 // display. The options are defined here; everything they drive is in the tessary_cli library.
+#include "JsonProgress.h"
 #include "MemoryConfigurations.h"
 #include "NetworkLine.h"
 #include "Outcome.h"
@@ -14,6 +15,7 @@
 
 #include <csignal>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -40,7 +42,8 @@ constexpr const char* kFooter =
     "Exit status: 0 success, 1 the operation failed (connection, transfer, verify, file), 2 bad "
     "usage or invalid input (nothing was connected), 130 cancelled.\n"
     "Global options (--device, --serial, --baud, --window, --config, --register-base, --quiet, "
-    "--json) go before or after the command. 'tessary-cli help COMMAND' shows a command's "
+    "--progress, --json) go before or after the command. 'tessary-cli help COMMAND' shows a "
+    "command's "
     "options; the manual: man tessary-cli.";
 
 // Option texts whose absence differs from an empty text.
@@ -103,7 +106,15 @@ void AddGlobalOptions(CLI::App& app, Request& request, OptionalTexts& texts) {
                                       "multiple of 8; default: the "
                                       "device's base= setting, else 0")
                            ->capture_default_str();
-    app.add_flag("-q,--quiet", request.quiet, "No progress display");
+    CLI::Option* quiet =
+        app.add_flag("-q,--quiet", request.quiet, "No progress display (--progress none)");
+    app.add_option("--progress", request.progress,
+                   "How progress shows on stderr: bar (one line redrawn in place; the default on "
+                   "a terminal), plain (whole lines, about ten per operation; the default "
+                   "elsewhere), json (one JSON object per line, errors included, for a machine) "
+                   "or none")
+        ->transform(CLI::IsMember({"bar", "plain", "json", "none"}, CLI::ignore_case))
+        ->excludes(quiet);
     app.add_flag("--json", request.json, "Print one JSON object with the outcome on stdout");
 }
 
@@ -196,14 +207,6 @@ std::string Hint(CLI::App& app, int argc, char** argv) {
 
 void PrintUsageError(CLI::App& app, const CLI::ParseError& error, const Request& request,
                      const std::string& hint) {
-    std::cerr << "error: " << error.what() << '\n';
-    if (!hint.empty()) {
-        std::cerr << hint << '\n';
-    }
-    std::cerr << "Run 'tessary-cli --help' for the usage.\n";
-    if (!request.json) {
-        return;
-    }
     Outcome outcome;
     const std::vector<CLI::App*> chosen = app.get_subcommands();
     outcome.command = chosen.empty() ? "" : chosen.front()->get_name();
@@ -213,7 +216,38 @@ void PrintUsageError(CLI::App& app, const CLI::ParseError& error, const Request&
     if (!hint.empty()) {
         outcome.messages.push_back({hint, "", tessary::MessageIcon::None, ""});
     }
-    std::cout << OutcomeJson(outcome) << '\n';
+    if (request.progress == "json") {
+        JsonProgress progress(std::cerr);
+        progress.Begin(outcome.command, ""); // the command line did not say which board
+        for (const ShownMessage& message : outcome.messages) {
+            progress.ShowMessage(message);
+        }
+        progress.Finish(outcome);
+    } else {
+        std::cerr << "error: " << error.what() << '\n';
+        if (!hint.empty()) {
+            std::cerr << hint << '\n';
+        }
+        std::cerr << "Run 'tessary-cli --help' for the usage.\n";
+    }
+    if (request.json) {
+        std::cout << OutcomeJson(outcome) << '\n';
+    }
+}
+
+std::unique_ptr<ProgressDisplay> MakeProgress(const Request& request) {
+    std::string style = request.progress;
+    if (request.quiet || style == "none") {
+        return nullptr;
+    }
+    if (style == "json") {
+        return std::make_unique<JsonProgress>(std::cerr);
+    }
+    if (style.empty()) {
+        style = StderrIsTerminal() ? "bar" : "plain";
+    }
+    return std::make_unique<Progress>(
+        std::cerr, style == "bar" ? Progress::Style::Bar : Progress::Style::Lines, StderrColumns());
 }
 
 } // namespace
@@ -313,11 +347,6 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::optional<Progress> progress;
-    if (!request.quiet) {
-        progress.emplace(std::cerr,
-                         StderrIsTerminal() ? Progress::Style::Bar : Progress::Style::Lines,
-                         StderrColumns());
-    }
-    return Run(request, std::cout, std::cerr, progress ? &*progress : nullptr);
+    const std::unique_ptr<ProgressDisplay> progress = MakeProgress(request);
+    return Run(request, std::cout, std::cerr, progress.get());
 }

@@ -3,6 +3,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+
 namespace tessary::test {
 namespace {
 
@@ -86,6 +88,66 @@ TEST_F(Json, EraseCountsBlocks) {
     EXPECT_EQ(json["status"], "Erase Complete");
     EXPECT_EQ(json["blocks"], 11);
     EXPECT_EQ(json["bytes"], 0);
+}
+
+// --progress json: stderr is JSON lines only, from "start" to "end", the bytes done never going
+// down, the erase's blocks counted; a failure's message and cause are an event of their own.
+std::vector<nlohmann::json> Events(const CliResult& result) {
+    std::vector<nlohmann::json> events;
+    for (const std::string& line : Lines(result.err)) {
+        events.push_back(nlohmann::json::parse(line)); // throws on a line that is not JSON
+    }
+    EXPECT_GE(events.size(), 2u) << result.err;
+    return events;
+}
+
+TEST_F(Json, ProgressEventsRunFromStartToEnd) {
+    MakeFile("in.bin", 300000);
+    const CliResult result =
+        Cli({"--progress", "json", "load-flash", Path("in.bin"), "--device", "SimBoard"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const std::vector<nlohmann::json> events = Events(result);
+    ASSERT_GE(events.size(), 4u);
+    EXPECT_EQ(events.front()["event"], "start");
+    EXPECT_EQ(events.front()["operation"], "load-flash");
+    EXPECT_EQ(events.front()["device"], "SimBoard");
+    EXPECT_EQ(events.back()["event"], "end");
+    EXPECT_EQ(events.back()["ok"], true);
+    EXPECT_EQ(events.back()["done"], 300000);
+    int64_t done = 0;
+    for (const nlohmann::json& event : events) {
+        if (event["event"] == "progress") {
+            EXPECT_GE(event["done"].get<int64_t>(), done) << event;
+            done = event["done"];
+        }
+    }
+    // However fast the erase, its last count is written.
+    const CliResult erase = Cli({"--progress", "json", "erase", "--blocks", "1-2"});
+    ASSERT_EQ(erase.exitCode, 0) << erase.err;
+    const std::vector<nlohmann::json> erasing = Events(erase);
+    const auto last = std::find_if(erasing.rbegin(), erasing.rend(), [](const nlohmann::json& e) {
+        return e["event"] == "progress" && e["blocks"].is_number();
+    });
+    ASSERT_NE(last, erasing.rend()) << erase.err;
+    EXPECT_EQ((*last)["block"], 2) << *last;
+    EXPECT_EQ((*last)["blocks"], 2) << *last;
+}
+
+TEST_F(Json, ProgressEventsCarryAFailuresCause) {
+    WriteTable("Flaky sim default flip-byte=9000\n");
+    MakeFile("in.bin", 20000);
+    const CliResult result = Cli({"--progress", "json", "load-ram", Path("in.bin")});
+    EXPECT_EQ(result.exitCode, 1);
+    const std::vector<nlohmann::json> events = Events(result);
+    const auto message = std::find_if(events.begin(), events.end(), [](const nlohmann::json& e) {
+        return e["event"] == "message";
+    });
+    ASSERT_NE(message, events.end()) << result.err;
+    EXPECT_EQ((*message)["text"], "Write verification failed.");
+    EXPECT_TRUE((*message)["cause"].is_string()) << *message;
+    EXPECT_EQ(events.back()["event"], "end");
+    EXPECT_EQ(events.back()["exitCode"], 1);
+    EXPECT_EQ(events.back()["status"], "Write verification failed.");
 }
 
 TEST_F(Json, DevicesListsTheTableWithItsDefaultKindsAndLines) {

@@ -1,7 +1,9 @@
 // The progress display with a clock the test moves: how often it writes, and what it says.
 #include "Progress.h"
+#include "JsonProgress.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <sstream>
 
@@ -45,6 +47,37 @@ TEST_F(ProgressDisplay, LinesComeEveryTenthOfTheWork) {
               std::string::npos)
         << out.str();
     EXPECT_EQ(Count(out.str(), "\r"), 0);
+}
+
+// For a machine the same 2048 blocks give at most ten events a second, each one JSON line, the
+// last count always among them; a quiet phase still gets an event every five seconds.
+TEST_F(ProgressDisplay, JsonEventsAreFewAndTheLastCountIsAlwaysWritten) {
+    JsonProgress progress(out, [this] { return now; });
+    progress.Begin("store-ram", "sim1");
+    constexpr int64_t kTotal = 16 << 20;
+    for (int64_t block = 1; block <= 2048; ++block) {
+        progress.SetText("Reading block: " + std::to_string(block), ProgressUnit::Bytes);
+        now += 1ms;
+        progress.Update(block * 8192, kTotal);
+        progress.Tick();
+    }
+    progress.End();
+    now += 6s;
+    progress.Tick();
+    std::istringstream lines(out.str());
+    std::vector<nlohmann::json> events;
+    for (std::string line; std::getline(lines, line);) {
+        events.push_back(nlohmann::json::parse(line));
+    }
+    ASSERT_GE(events.size(), 3u);
+    EXPECT_EQ(events.front()["event"], "start");
+    EXPECT_EQ(events.front()["device"], "sim1");
+    EXPECT_LE(events.size(), 2u + 22u + 1u); // 2.048 s at ten a second, and the quiet one
+    const nlohmann::json& last = events[events.size() - 2];
+    EXPECT_EQ(last["done"], kTotal);
+    EXPECT_EQ(last["phase"], "Reading block: 2048");
+    EXPECT_EQ(events.back()["done"], kTotal);
+    EXPECT_DOUBLE_EQ(events.back()["elapsed"].get<double>(), 8.048);
 }
 
 // A slow transfer still shows signs of life every few seconds between the tenths.
