@@ -4,7 +4,7 @@ import attr
 from labgrid.driver.exception import ExecutionError
 
 
-@attr.s(eq=False)
+@attr.s(eq=False, repr=False)
 class TessaryError(ExecutionError):
     """tessary-cli ran and did not succeed, or could not be started.
 
@@ -19,6 +19,11 @@ class TessaryError(ExecutionError):
     caption = attr.ib(default=None)
     exit_code = attr.ib(default=None)
     outcome = attr.ib(default=None)
+
+    def __repr__(self):
+        # Short, for labgrid's step logging: the lines of stderr and the outcome stay out.
+        return (f"TessaryError({self.msg!r}, cause={self.cause!r}, "
+                f"exit_code={self.exit_code!r})")
 
     def __str__(self):
         text = self.msg

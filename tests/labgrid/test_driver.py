@@ -118,3 +118,24 @@ def test_the_environments_tool_is_the_program_run(board_on, data, tmp_path):
 def test_without_a_tool_entry_the_program_comes_from_the_path(board_on, data):
     tessary = board_on("pty", tool=None).get_driver("TessaryDriver")
     assert tessary.load(str(data("image.bin", 16)), memory="ram")["bytes"] == 16
+
+
+def test_an_interrupted_call_cancels_the_run_and_leaves_no_file(board_on, tmp_path):
+    # A board at 115200 baud that reads no runs: the store would take seconds; the interrupt
+    # comes at its start.
+    tessary = board_on("pty", "--baud", "115200", "--extensions", "none").get_driver("TessaryDriver")
+    dump = tmp_path / "dump.bin"
+
+    def interrupt(event):
+        if event.step.source is tessary and "phase" in event.data:
+            raise KeyboardInterrupt
+
+    steps.subscribe(interrupt)
+    try:
+        with pytest.raises(KeyboardInterrupt):
+            tessary.store(str(dump), length=0x10000)
+    finally:
+        steps.unsubscribe(interrupt)
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["board.log", "env.yaml"]
+    # The cancelled run let go of the line: the next call gets the board.
+    assert tessary.store(str(dump), memory="ram", length=16)["bytes"] == 16
