@@ -48,14 +48,6 @@ class Gang : public CliTest {
         all.insert(all.end(), arguments.begin(), arguments.end());
         return all;
     }
-    std::vector<std::string> Entries() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(Path(""))) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
     // The summary row of a board: the line of stdout that starts with its name.
     static std::string Row(const std::string& out, const std::string& board) {
         for (const std::string& line : Lines(out)) {
