@@ -88,6 +88,9 @@ void JsonProgress::Tick() {
 
 bool JsonProgress::ShowMessage(const ShownMessage& message) {
     const std::lock_guard lock(mutex_);
+    if (pending_) {
+        EmitProgress(); // what led up to the message comes before it
+    }
     nlohmann::ordered_json event = Event("message");
     event["text"] = message.text;
     event["caption"] = message.caption;
