@@ -26,9 +26,10 @@ constexpr std::chrono::seconds kDiscardLimit{3};
 // The largest frame on the line.
 constexpr int kMaxFrame = frame::kMaxPayload + frame::kOverhead;
 
-// The allowance of a frame of `bytes` bytes, in milliseconds.
-std::string AllowanceText(int bytes) {
-    return std::to_string(allowance::For(bytes).count()) + " ms";
+// The allowance of a frame of `bytes` bytes (and of `work` the board does before it), in
+// milliseconds.
+std::string AllowanceText(int bytes, milliseconds work = {}) {
+    return std::to_string((allowance::For(bytes) + work).count()) + " ms";
 }
 
 constexpr const char* kHungUpText =
@@ -260,19 +261,19 @@ bool SerialLine::FailWait(Wait ended, int32_t timedOut, std::string late) {
     return Fail(timedOut, std::move(late));
 }
 
-bool SerialLine::ReceiveFrame(int capacity, int& length, uint8_t* buffer,
-                              const CancelToken& cancel) {
+bool SerialLine::ReceiveFrame(int capacity, int& length, uint8_t* buffer, const CancelToken& cancel,
+                              milliseconds work) {
     if ((flags_ & kFlagOpen) == 0) {
         return Fail(kErrLineNotOpen, "the line is not open");
     }
     const auto start = Clock::now();
     uint8_t announced = 0;
     Wait ended = Wait::Ready;
-    if (ReadUntil(&announced, 1, allowance::Deadline(start, 1), cancel, ended) == 0) {
-        return FailWait(ended, kErrNoReply, "no reply within " + AllowanceText(1));
+    if (ReadUntil(&announced, 1, allowance::Deadline(start, 1) + work, cancel, ended) == 0) {
+        return FailWait(ended, kErrNoReply, "no reply within " + AllowanceText(1, work));
     }
     const int size = announced;
-    const auto deadline = allowance::Deadline(start, size + frame::kOverhead);
+    const auto deadline = allowance::Deadline(start, size + frame::kOverhead) + work;
     // The whole frame is read before it is judged: a reply too long for the buffer is read off
     // the line into scratch space and dropped, so the next exchange starts clean.
     uint8_t frameBytes[kMaxFrame];
@@ -286,7 +287,7 @@ bool SerialLine::ReceiveFrame(int capacity, int& length, uint8_t* buffer,
         return FailWait(ended, got == 0 ? kErrNoReply : kErrReplyCutShort,
                         "reply cut after " + std::to_string(1 + got) + " of " +
                             std::to_string(size + frame::kOverhead) + " bytes (the rest did not " +
-                            "come within " + AllowanceText(size + frame::kOverhead) + ")");
+                            "come within " + AllowanceText(size + frame::kOverhead, work) + ")");
     }
     // A byte changed on the line fails the checksum instead of reaching the caller as data.
     if (const int32_t refused = reply::CheckFrame(frameBytes, capacity); refused != 0) {

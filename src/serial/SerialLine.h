@@ -49,12 +49,15 @@ class SerialLine {
     // Sends one frame carrying `length` payload bytes (at most the request limit).
     bool SendFrame(int length, const uint8_t* payload);
     // Receives one frame; its payload goes to `buffer`, which takes at most `capacity` bytes.
-    // The whole frame must arrive within one allowance (1000 ms + 10 ms a byte); a peer that
-    // hangs up ends the wait at once (kErrLineHungUp), and so does a cancel (kErrCancelled),
-    // within a twentieth of a second. A longer reply is read off the line, dropped and reported
-    // as kErrReplyTooLong; a frame whose checksum does not add up fails with kErrBadChecksum.
+    // The whole frame must arrive within one allowance (1000 ms + 10 ms a byte), plus `work`
+    // when the board carries out a request over many bytes before it answers (LineAllowance.h);
+    // a peer that hangs up ends the wait at once (kErrLineHungUp), and so does a cancel
+    // (kErrCancelled), within a twentieth of a second. A longer reply is read off the line,
+    // dropped and reported as kErrReplyTooLong; a frame whose checksum does not add up fails with
+    // kErrBadChecksum.
     bool ReceiveFrame(int capacity, int& length, uint8_t* buffer,
-                      const CancelToken& cancel = CancelToken::Never());
+                      const CancelToken& cancel = CancelToken::Never(),
+                      std::chrono::milliseconds work = {});
     // Back to the state of a new line; a tty still open is closed, never leaked.
     void Reset();
 

@@ -3,6 +3,7 @@
 #include "FrameCodec.h"
 #include "FramedAccess.h"
 #include "HexText.h"
+#include "LineAllowance.h"
 #include "ReplyDecode.h"
 #include "RunLength.h"
 #include "SerialLine.h"
@@ -170,7 +171,8 @@ bool SerialPort::TakeOldest(const CancelToken& cancel) {
     const Pending pending = inFlight_[oldest_];
     uint8_t payload[frame::kMaxPayload + frame::kOverhead];
     int length = 0;
-    if (!line_->ReceiveFrame(Limits().payload, length, payload, cancel)) {
+    if (!line_->ReceiveFrame(Limits().payload, length, payload, cancel,
+                             allowance::ForBoardWork(pending.boardBytes))) {
         return FailRequest(pending, line_->ErrorCode(), line_->FailureText());
     }
     oldest_ = (oldest_ + 1) % kMaxInFlight;
@@ -410,7 +412,7 @@ bool SerialPort::IssueFill(int32_t count, uint8_t address, uint8_t value,
                                static_cast<uint8_t>(count),
                                static_cast<uint8_t>(count >> 8),
                                static_cast<uint8_t>(count >> 16)};
-    return Issue(request, 6, {kReplyDone}, cancel);
+    return Issue(request, 6, {kReplyDone, Delivery::Nothing, 0, nullptr, count}, cancel);
 }
 
 bool SerialPort::ReadRuns(int32_t count, uint8_t address, uint8_t* data, RunsRead& read,
@@ -427,7 +429,7 @@ bool SerialPort::ReadRuns(int32_t count, uint8_t address, uint8_t* data, RunsRea
     const uint8_t request[] = {kCmdReadRuns, address, static_cast<uint8_t>(count),
                                static_cast<uint8_t>(count >> 8), static_cast<uint8_t>(count >> 16)};
     runs_ = {};
-    if (!Issue(request, 5, {kReplyRuns, Delivery::Runs, count, data}, cancel) ||
+    if (!Issue(request, 5, {kReplyRuns, Delivery::Runs, count, data, count}, cancel) ||
         !Complete(cancel)) {
         return false;
     }
@@ -485,7 +487,7 @@ bool SerialPort::Checksum(int32_t count, uint8_t address, uint32_t& crc,
     }
     const uint8_t request[] = {kCmdChecksum, address, static_cast<uint8_t>(count),
                                static_cast<uint8_t>(count >> 8), static_cast<uint8_t>(count >> 16)};
-    return Issue(request, 5, {kReplyChecksum, Delivery::Checksum, 1, &crc}, cancel) &&
+    return Issue(request, 5, {kReplyChecksum, Delivery::Checksum, 1, &crc, count}, cancel) &&
            Complete(cancel);
 }
 

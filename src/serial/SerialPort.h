@@ -29,6 +29,8 @@ class SerialLine;
 // fails the call that takes it with its error code, delivers nothing more, and the replies still
 // due are drained from the line so that the next request starts clean. With a window of 1 the
 // port sends exactly the frames, in exactly the turn, of one request and one reply at a time.
+// The reply of a checksum, a fill or a run-length read is waited for longer by the time the board
+// may take over its count of bytes (LineAllowance.h).
 //
 // A wait for a reply that the Issue calls and Complete are given a cancel for ends soon after the
 // cancel (kErrCancelled): the replies still due are taken off the line while they keep coming,
@@ -132,6 +134,9 @@ class SerialPort final : public RegisterPort {
         Delivery delivery = Delivery::Nothing;
         int32_t count = 0; // values, pairs, or the identity's capacity
         void* out = nullptr;
+        // The bytes the board reads or writes on its side before it answers, which lengthen
+        // the wait for the reply (LineAllowance.h).
+        int32_t boardBytes = 0;
         // The request's first payload bytes and its length, for the words of a failure.
         uint8_t request[3] = {};
         int requestLength = 0;

@@ -1,12 +1,17 @@
 // What the port sends a board that fills and reads runs on its side (x=f, x=r), and what it makes
 // of the replies, against a board played by the test on a pseudo-terminal: the exact requests,
-// the window they share, replies that do not decode, and a board that announces neither, which
-// gets exactly the data frames it always got.
+// the window they share, replies that do not decode, a board that announces neither, which
+// gets exactly the data frames it always got, and how long a reply is waited for.
 #include "ScriptedBoardTest.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <iterator>
+#include <thread>
 
 namespace tessary {
 namespace {
@@ -148,6 +153,66 @@ TEST_F(BoardSideTest, ACancelIsLookedAtBetweenRunLengthReads) {
     Bytes out(1000);
     EXPECT_FALSE(port.ReadRepeat(1000, 0x06, out.data(), cancel));
     EXPECT_EQ(Requests().size(), 1u);
+}
+
+// A request the board carries out over many bytes, and its reply.
+struct BoardWork {
+    const char* name;
+    std::function<bool(SerialPort&, int32_t count)> issue;
+    Bytes reply;
+};
+
+const BoardWork kBoardWork[] = {
+    {"checksum",
+     [](SerialPort& port, int32_t count) {
+         uint32_t crc = 0;
+         return port.Checksum(count, 0x07, crc, CancelToken::Never());
+     },
+     {0x86, 1, 2, 3, 4}},
+    {"fill",
+     [](SerialPort& port, int32_t count) {
+         return port.IssueFill(count, 0x07, 0x5A) && port.Complete();
+     },
+     {0x81}},
+    {"run-length read",
+     [](SerialPort& port, int32_t count) {
+         SerialPort::RunsRead read;
+         Bytes out(static_cast<size_t>(count));
+         return port.ReadRuns(count, 0x07, out.data(), read);
+     },
+     {0x87, 0xFF, 0xFF}},
+};
+
+// A board whose read path is slow (a serial Flash at a low clock) answers a request over a
+// million bytes 1.3 s after it, past the allowance of any one frame: the wait grows with the
+// count (by 2 s here), for each of the three requests.
+TEST_F(BoardSideTest, ARequestOverManyBytesIsWaitedForInProportionToItsCount) {
+    Announce(" {fast w=8 m=255 x=cfr}");
+    std::atomic<const BoardWork*> current{nullptr};
+    Answer([&current](const Bytes&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1300));
+        return current.load()->reply;
+    });
+    for (const BoardWork& work : kBoardWork) {
+        current.store(&work);
+        EXPECT_TRUE(work.issue(port, 1000000)) << work.name << ": " << port.FailureText();
+    }
+    EXPECT_EQ(Requests().size(), std::size(kBoardWork));
+}
+
+// The longer wait has its bound: 200,000 bytes add 400 ms, and a board answering after 2.5 s
+// has given no reply.
+TEST_F(BoardSideTest, ABoardLaterThanTheAllowanceOfItsCountGaveNoReply) {
+    Announce(" {fast w=8 m=255 x=c}");
+    Answer([](const Bytes&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+        return Bytes{0x86, 1, 2, 3, 4};
+    });
+    uint32_t crc = 0;
+    EXPECT_FALSE(port.Checksum(200000, 0x07, crc, CancelToken::Never()));
+    EXPECT_EQ(port.ErrorCode(), kErrNoReply);
+    EXPECT_NE(port.FailureText().find("no reply within 1410 ms"), std::string::npos)
+        << port.FailureText();
 }
 
 } // namespace
