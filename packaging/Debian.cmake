@@ -27,12 +27,16 @@ blocks, over a serial line or the lnkutil device library.
 
 This package holds the desktop program tessary, the same operations for
 scripts in tessary-cli, a simulated board on a pseudo-terminal
-(tessary-board) and the device library liblnkutil with its headers.")
+(tessary-board), the device library liblnkutil with its headers and
+the labgrid driver TessaryDriver (Python module tessary_labgrid).")
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://github.com/tessary/tessary)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The labgrid driver is a few Python files that read tessary-cli's JSON, so it ships with the
+# very tessary-cli it was written against; only a lab that uses it needs Python and labgrid.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3, python3-labgrid")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
     ${CMAKE_BINARY_DIR}/lib ${CMAKE_BINARY_DIR}/lib/lnkutil)
 # The dynamic linker's cache is refreshed by dpkg's ldconfig trigger.

@@ -12,6 +12,7 @@ packages=(
     clang libclang-rt-14-dev clang-format
     desktop-file-utils appstream man-db bash-completion file dpkg-dev lintian
     ser2net
+    python3-labgrid python3-pytest
     verilator
 )
 

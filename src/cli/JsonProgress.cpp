@@ -12,8 +12,9 @@ namespace {
 constexpr std::chrono::milliseconds kShortestGap{100};
 constexpr std::chrono::seconds kQuietGap{5};
 
-double Rounded(double value, double step) {
-    return std::round(value / step) * step;
+// To a whole number of steps per unit (1000: milliseconds); exact in the decimal JSON writes.
+double Rounded(double value, double perUnit) {
+    return std::round(value * perUnit) / perUnit;
 }
 
 template <typename T> nlohmann::ordered_json OrNull(const std::optional<T>& value) {
@@ -87,6 +88,9 @@ void JsonProgress::Tick() {
 
 bool JsonProgress::ShowMessage(const ShownMessage& message) {
     const std::lock_guard lock(mutex_);
+    if (pending_) {
+        EmitProgress(); // what led up to the message comes before it
+    }
     nlohmann::ordered_json event = Event("message");
     event["text"] = message.text;
     event["caption"] = message.caption;
@@ -118,7 +122,7 @@ nlohmann::ordered_json JsonProgress::Event(const char* name) const {
     event["operation"] = operation_;
     event["device"] =
         board_.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(board_);
-    event["elapsed"] = Rounded(Seconds(start_), 0.001);
+    event["elapsed"] = Rounded(Seconds(start_), 1000);
     return event;
 }
 
@@ -141,7 +145,7 @@ void JsonProgress::EmitProgress() {
     event["block"] = OrNull(block_);
     event["blocks"] = OrNull(blocks_);
     const double transfer = transferStart_ ? Seconds(*transferStart_) : 0;
-    event["rate"] = transfer > 0 ? Rounded(static_cast<double>(done_) / transfer, 0.1) : 0.0;
+    event["rate"] = transfer > 0 ? Rounded(static_cast<double>(done_) / transfer, 10) : 0.0;
     Write(event);
     pending_ = false;
     emitted_ = true;

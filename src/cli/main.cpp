@@ -1,5 +1,7 @@
 // tessary-cli: Tessary's operations from a shell, for scripts, CI jobs and machines without a
 // display. The options are defined here; everything they drive is in the tessary_cli library.
+#include "GangBoards.h"
+#include "GangRun.h"
 #include "JsonProgress.h"
 #include "MemoryConfigurations.h"
 #include "NetworkLine.h"
@@ -48,7 +50,9 @@ constexpr const char* kFooter =
 
 // Option texts whose absence differs from an empty text.
 struct OptionalTexts {
-    std::string device, serial, address, offset, length, blocks;
+    std::vector<std::string> devices, serials; // one board each, or several at once
+    std::string address, offset, length, blocks;
+    int gangMember = 0;
     CLI::Option* deviceOption = nullptr;
     CLI::Option* serialOption = nullptr;
     std::vector<CLI::Option*> addressOptions;
@@ -60,9 +64,11 @@ struct OptionalTexts {
 };
 
 void AddGlobalOptions(CLI::App& app, Request& request, OptionalTexts& texts) {
-    texts.deviceOption = app.add_option(
-        "--device", texts.device,
-        "A device of the library's table (default: the table's default device; see 'devices')");
+    texts.deviceOption =
+        app.add_option("--device", texts.devices,
+                       "A device of the library's table (default: the table's default device; "
+                       "see 'devices'); repeated, the operation runs on every device at once")
+            ->allow_extra_args(false);
     // A network line's name is checked here, so that a wrong port is bad usage, not a failure
     // to connect.
     const CLI::Validator networkLine(
@@ -76,9 +82,10 @@ void AddGlobalOptions(CLI::App& app, Request& request, OptionalTexts& texts) {
         },
         "");
     texts.serialOption =
-        app.add_option("--serial", texts.serial,
+        app.add_option("--serial", texts.serials,
                        "A board on this serial line (e.g. /dev/ttyUSB0, tcp://HOST:PORT) instead "
-                       "of the library")
+                       "of the library; repeated, the operation runs on every line at once")
+            ->allow_extra_args(false)
             ->check(networkLine);
     texts.deviceOption->excludes(texts.serialOption);
     app.add_option("--baud", request.baud,
@@ -115,6 +122,7 @@ void AddGlobalOptions(CLI::App& app, Request& request, OptionalTexts& texts) {
                    "or none")
         ->transform(CLI::IsMember({"bar", "plain", "json", "none"}, CLI::ignore_case))
         ->excludes(quiet);
+    app.add_option(kGangMemberOption, texts.gangMember)->group("");
     app.add_flag("--json", request.json, "Print one JSON object with the outcome on stdout");
 }
 
@@ -250,6 +258,18 @@ std::unique_ptr<ProgressDisplay> MakeProgress(const Request& request) {
         std::cerr, style == "bar" ? Progress::Style::Bar : Progress::Style::Lines, StderrColumns());
 }
 
+// The display of several boards' progress that --progress (or its default) asks for.
+GangDisplay::Style GangStyle(const Request& request) {
+    if (request.quiet || request.progress == "none") {
+        return GangDisplay::Style::None;
+    }
+    if (request.progress == "json") {
+        return GangDisplay::Style::Json;
+    }
+    const bool bar = request.progress.empty() ? StderrIsTerminal() : request.progress == "bar";
+    return bar ? GangDisplay::Style::Terminal : GangDisplay::Style::Lines;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -323,11 +343,10 @@ int main(int argc, char** argv) {
             request.command = command;
         }
     }
-    if (texts.deviceOption->count() > 0) {
-        request.device = texts.device;
-    }
-    if (texts.serialOption->count() > 0) {
-        request.serial = texts.serial;
+    const GangBoards boards{texts.serials.empty() ? texts.devices : texts.serials,
+                            !texts.serials.empty()};
+    if (!boards.names.empty()) {
+        (boards.serial ? request.serial : request.device) = boards.names.front();
     }
     request.configurationGiven = texts.configOption->count() > 0;
     request.registerBaseGiven = texts.baseOption->count() > 0;
@@ -347,6 +366,20 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (texts.gangMember > 0 && static_cast<std::size_t>(texts.gangMember) <= boards.names.size()) {
+        // One board's process of a run on several boards: its outcome and progress are JSON for
+        // the parent to read.
+        const std::string& board = boards.names[static_cast<std::size_t>(texts.gangMember) - 1];
+        (boards.serial ? request.serial : request.device) = board;
+        request.file = SubstituteDevice(request.file, FileSafeBoardName(board, boards.serial));
+        request.json = true;
+        request.quiet = false;
+        request.progress = "json";
+    } else if (boards.names.size() > 1 && request.command != Command::Devices &&
+               request.command != Command::Ports) {
+        return RunGang(request, boards, std::vector<std::string>(argv + 1, argv + argc),
+                       GangStyle(request), StderrColumns(), std::cout, std::cerr);
+    }
     const std::unique_ptr<ProgressDisplay> progress = MakeProgress(request);
     return Run(request, std::cout, std::cerr, progress.get());
 }

@@ -26,9 +26,9 @@ inline std::chrono::steady_clock::time_point Deadline(std::chrono::steady_clock:
 // A request the board carries out over many bytes of its memory before it answers (a checksum,
 // a fill, a run-length read) adds kBoardPerByte for each of them to its reply's allowance: the
 // worst a board's read path takes a byte, a serial NOR Flash read (8 clocks a byte, plus its
-// command and address once a stream) at an SCK of 6 MHz or more with room to spare. A checksum
-// of a 16 MB chip may thus take 33.5 s beyond the frame's own allowance.
-constexpr std::chrono::microseconds kBoardPerByte{2};
+// command and address once a stream) at an SCK of 1.5 MHz or more with room to spare. The host
+// asks for a block at a time (128 KB at most: 1.05 s more).
+constexpr std::chrono::microseconds kBoardPerByte{8};
 
 // What a request the board carries out over `bytes` bytes adds to its reply's allowance.
 constexpr std::chrono::milliseconds ForBoardWork(long bytes) {

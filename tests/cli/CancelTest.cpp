@@ -34,14 +34,6 @@ class CancelTest : public CliTest {
         CliTest::SetUp();
         WriteTable(kSlowTable);
     }
-    std::vector<std::string> Entries() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(Path(""))) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
 };
 
 class CancelledStore : public CancelTest, public ::testing::WithParamInterface<const char*> {};

@@ -44,6 +44,8 @@ class CliTest : public ::testing::Test {
     void Write(const std::string& name, const std::vector<uint8_t>& bytes) const;
     // No board memory image was created: no board was ever opened.
     bool NoBoardOpened() const;
+    // The names in this test's folder, sorted: what a run left behind.
+    std::vector<std::string> Entries() const;
 
   private:
     std::string dir_;

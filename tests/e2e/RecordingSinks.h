@@ -31,6 +31,17 @@ class RecordingMessages : public MessageSink {
         noted.push_back(cause);
     }
 
+    // Everything recorded, for a failed assertion's output.
+    std::string All() const {
+        std::string all;
+        for (const auto* list : {&texts, &causes, &noted}) {
+            for (const std::string& text : *list) {
+                all += text + '\n';
+            }
+        }
+        return all;
+    }
+
     std::vector<std::string> texts;
     std::vector<std::string> causes; // of the messages shown with one
     std::vector<std::string> noted;  // the causes of failures reported in a status text

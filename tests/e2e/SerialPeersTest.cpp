@@ -97,9 +97,9 @@ class SerialPeersTest : public ::testing::TestWithParam<Peer> {
 
 TEST_P(SerialPeersTest, RamLoadWithVerifyAndStoreRoundTrip) {
     StartBoard();
-    ASSERT_TRUE(LoadRamOperation(session, Load(0x2001), status, messages));
+    ASSERT_TRUE(LoadRamOperation(session, Load(0x2001), status, messages)) << messages.All();
     ExpectNoMessage();
-    ASSERT_TRUE(StoreRamToFile(session, Store(0x2001), status, messages));
+    ASSERT_TRUE(StoreRamToFile(session, Store(0x2001), status, messages)) << messages.All();
     ExpectNoMessage();
     EXPECT_EQ(Output(), contents);
 }
@@ -109,9 +109,9 @@ TEST_P(SerialPeersTest, TopOfTheRamRoundTrips) {
     StartBoard();
     session.memoryConfiguration = 6; // Parvel: 16 MB of RAM
     const auto address = static_cast<int32_t>(0x1000000 - kFileSize);
-    ASSERT_TRUE(LoadRamOperation(session, Load(address), status, messages));
+    ASSERT_TRUE(LoadRamOperation(session, Load(address), status, messages)) << messages.All();
     ExpectNoMessage();
-    ASSERT_TRUE(StoreRamToFile(session, Store(address), status, messages));
+    ASSERT_TRUE(StoreRamToFile(session, Store(address), status, messages)) << messages.All();
     EXPECT_EQ(Output(), contents);
 }
 
@@ -119,9 +119,9 @@ TEST_P(SerialPeersTest, FlashLoadWithEraseAndVerifyAndStoreRoundTrip) {
     StartBoard({"--busy-reads", "5"});
     // Across the 96K block into the first 8K block of the 512K chip.
     const int32_t address = 0x78000 - 10000;
-    ASSERT_TRUE(LoadFlashOperation(session, Load(address), status, messages));
+    ASSERT_TRUE(LoadFlashOperation(session, Load(address), status, messages)) << messages.All();
     ExpectNoMessage();
-    ASSERT_TRUE(StoreFlashToFile(session, Store(address), status, messages));
+    ASSERT_TRUE(StoreFlashToFile(session, Store(address), status, messages)) << messages.All();
     ExpectNoMessage();
     EXPECT_EQ(Output(), contents);
 }
@@ -137,8 +137,8 @@ TEST_P(SerialPeersTest, BoardChecksumOfALoadMatchesTheFile) {
     ram.verify = false;
     LoadRequest flash = Load(flashAddress);
     flash.verify = false;
-    ASSERT_TRUE(LoadRamOperation(session, ram, status, messages));
-    ASSERT_TRUE(LoadFlashOperation(session, flash, status, messages));
+    ASSERT_TRUE(LoadRamOperation(session, ram, status, messages)) << messages.All();
+    ASSERT_TRUE(LoadFlashOperation(session, flash, status, messages)) << messages.All();
     ExpectNoMessage();
 
     const auto port = BuildPort(session).port;
@@ -167,8 +167,8 @@ TEST_P(SerialPeersTest, FlashReloadSkipsWhatMatchesAndVerifyReadsBackWhereTheChe
     const int32_t address = 0x78000 - 10000; // the 96K block's end and both 8K blocks
     LoadRequest request = Load(address);
     request.skipUnchanged = true;
-    ASSERT_TRUE(LoadFlashOperation(session, request, status, messages));
-    ASSERT_TRUE(LoadFlashOperation(session, request, status, messages));
+    ASSERT_TRUE(LoadFlashOperation(session, request, status, messages)) << messages.All();
+    ASSERT_TRUE(LoadFlashOperation(session, request, status, messages)) << messages.All();
     ExpectNoMessage();
     EXPECT_NE(status.Last().find("(3 of 3 blocks already matched)"), std::string::npos)
         << status.Last();
@@ -185,11 +185,13 @@ TEST_P(SerialPeersTest, FlashReloadSkipsWhatMatchesAndVerifyReadsBackWhereTheChe
 
 TEST_P(SerialPeersTest, EraseAllLeavesTheChipBlank) {
     StartBoard({"--busy-reads", "2"});
-    ASSERT_TRUE(LoadFlashOperation(session, Load(0x70000 - 100), status, messages));
-    ASSERT_TRUE(EraseFlashBlocks(session, AllFlashBlocks(0), status, messages));
+    ASSERT_TRUE(LoadFlashOperation(session, Load(0x70000 - 100), status, messages))
+        << messages.All();
+    ASSERT_TRUE(EraseFlashBlocks(session, AllFlashBlocks(0), status, messages)) << messages.All();
     ExpectNoMessage();
     EXPECT_EQ(status.Last(), "Erase Complete");
-    ASSERT_TRUE(StoreFlashToFile(session, Store(0x70000 - 100), status, messages));
+    ASSERT_TRUE(StoreFlashToFile(session, Store(0x70000 - 100), status, messages))
+        << messages.All();
     EXPECT_EQ(Output(), std::string(kFileSize, '\xFF'));
 }
 
@@ -197,10 +199,10 @@ TEST_P(SerialPeersTest, EraseSelectedTouchesOnlyItsBlocks) {
     StartBoard();
     // 10000 bytes in block 0, the rest in block 1; only block 1 is erased.
     const int32_t address = 0x20000 - 10000;
-    ASSERT_TRUE(LoadFlashOperation(session, Load(address), status, messages));
-    ASSERT_TRUE(EraseSelectedFlashBlocks(session, {1}, status, messages));
+    ASSERT_TRUE(LoadFlashOperation(session, Load(address), status, messages)) << messages.All();
+    ASSERT_TRUE(EraseSelectedFlashBlocks(session, {1}, status, messages)) << messages.All();
     ExpectNoMessage();
-    ASSERT_TRUE(StoreFlashToFile(session, Store(address), status, messages));
+    ASSERT_TRUE(StoreFlashToFile(session, Store(address), status, messages)) << messages.All();
     EXPECT_EQ(Output(), contents.substr(0, 10000) + std::string(kFileSize - 10000, '\xFF'));
 }
 
@@ -212,18 +214,19 @@ TEST_P(SerialPeersTest, LockedBlockRefusesTheEraseAndKeepsItsContents) {
     ASSERT_EQ(messages.texts.size(), 1u);
     messages.texts.clear();
     // The status was cleared: the chip takes the next erase of another block.
-    ASSERT_TRUE(EraseFlashBlocks(session, std::vector<int32_t>{1}, status, messages));
+    ASSERT_TRUE(EraseFlashBlocks(session, std::vector<int32_t>{1}, status, messages))
+        << messages.All();
     ExpectNoMessage();
-    ASSERT_TRUE(StoreFlashToFile(session, Store(address, 64), status, messages));
+    ASSERT_TRUE(StoreFlashToFile(session, Store(address, 64), status, messages)) << messages.All();
     EXPECT_EQ(Output(), std::string(64, '\xFF'));
 }
 
 TEST_P(SerialPeersTest, RegisterBlockAtTheTopOfTheRegisterSpace) {
     StartBoard({"--register-base", "248"});
     session.registerBase = 0xF8;
-    ASSERT_TRUE(LoadRamOperation(session, Load(0x100), status, messages));
+    ASSERT_TRUE(LoadRamOperation(session, Load(0x100), status, messages)) << messages.All();
     ExpectNoMessage();
-    ASSERT_TRUE(StoreRamToFile(session, Store(0x100), status, messages));
+    ASSERT_TRUE(StoreRamToFile(session, Store(0x100), status, messages)) << messages.All();
     EXPECT_EQ(Output(), contents);
 }
 

@@ -35,6 +35,20 @@ cmp -s in.bin out.bin || fail "what was stored differs from what was loaded"
 devices=$("$cli" devices)
 grep -q "(default)" <<<"$devices" || fail "devices lists no default device"
 
+# The labgrid driver is installed where Debian's python3 looks (lib/python3/dist-packages under
+# the prefix), without byte code, and registers itself with labgrid when imported (where a
+# python3 with labgrid is installed).
+module=$prefix/lib/python3/dist-packages/tessary_labgrid
+[[ -s $module/__init__.py && -s $module/driver.py ]] || fail "the labgrid driver is not installed"
+[[ ! -e $module/__pycache__ ]] || fail "byte code was installed with the labgrid driver"
+if /usr/bin/python3 -c "import labgrid" 2>/dev/null; then
+    PYTHONPATH=$prefix/lib/python3/dist-packages PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -c '
+import tessary_labgrid
+from labgrid.factory import target_factory
+assert target_factory.drivers["TessaryDriver"] is tessary_labgrid.TessaryDriver
+assert tessary_labgrid.__file__.startswith("'"$prefix"'/")' || fail "the installed labgrid driver does not register"
+fi
+
 # The desktop's files pass their validators.
 share=$prefix/share
 if [[ -x $prefix/bin/tessary ]]; then

@@ -2,76 +2,15 @@
 // how many go out before their replies, what a bad reply in the middle of the window does to the
 // rest, what a cancel leaves behind, and what a fast board is sent.
 #include "FramedAccess.h"
-#include "PtyPeer.h"
-#include "SerialLine.h"
-#include "SerialPort.h"
-
-#include <gtest/gtest.h>
-
-#include <atomic>
-#include <functional>
-#include <thread>
+#include "ScriptedBoardTest.h"
 
 namespace tessary {
 namespace {
 
 using test::Bytes;
 using test::Frame;
-using test::PtyPeer;
 
-class SerialWindowTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        line.Initialize();
-        port.Initialize(line);
-        ASSERT_TRUE(port.OpenPath(peer.SlavePath().c_str()));
-    }
-    void TearDown() override {
-        StopAnswering();
-        port.Close();
-    }
-
-    // Answers every request frame with answer(payload) (an empty answer sends nothing), keeping
-    // the payloads.
-    void Answer(std::function<Bytes(const Bytes&)> answer) {
-        responder = std::thread([this, answer] {
-            while (!stop) {
-                const Bytes frame = peer.ReadFrame(std::chrono::milliseconds(20));
-                if (!frame.empty()) {
-                    const Bytes payload(frame.begin() + 1, frame.end() - 1);
-                    requests.push_back(payload);
-                    if (const Bytes reply = answer(payload); !reply.empty()) {
-                        peer.Write(Frame(reply));
-                    }
-                }
-            }
-        });
-    }
-    std::vector<Bytes> StopAnswering() {
-        stop = true;
-        if (responder.joinable()) {
-            responder.join();
-        }
-        return requests;
-    }
-    // Makes the port see a board that announces `group`.
-    void Announce(const std::string& group) {
-        Bytes reply{0x82};
-        const std::string text = "Bench board " + group;
-        reply.insert(reply.end(), text.begin(), text.end());
-        peer.Write(Frame(reply));
-        char identity[64] = {};
-        ASSERT_TRUE(port.GetIdentity(64, identity));
-        ASSERT_EQ(peer.ReadFrame(), Frame({0x41}));
-    }
-
-    PtyPeer peer;
-    SerialLine line;
-    SerialPort port;
-    std::thread responder;
-    std::atomic<bool> stop{false};
-    std::vector<Bytes> requests;
-};
+using SerialWindowTest = test::ScriptedBoardTest;
 
 TEST_F(SerialWindowTest, ABasicBoardKeepsOneRequestInFlightUnlessTold) {
     EXPECT_EQ(port.Window(), 1);
@@ -132,7 +71,7 @@ TEST_F(SerialWindowTest, ACancelSendsNothingMoreAndTakesTheRepliesOfWhatWasSent)
     EXPECT_FALSE(
         PutRegRepeatInFrames(port, static_cast<int32_t>(data.size()), 0x06, data.data(), cancel));
     // What was in flight when the first reply came back, and no more.
-    const size_t sent = StopAnswering().size();
+    const size_t sent = Requests().size();
     EXPECT_GE(sent, 1u);
     EXPECT_LE(sent, 5u);
     EXPECT_TRUE(peer.Drain().empty());
@@ -157,7 +96,7 @@ TEST_F(SerialWindowTest, ACancelStopsWaitingForABoardThatStalls) {
     EXPECT_FALSE(
         PutRegRepeatInFrames(port, static_cast<int32_t>(data.size()), 0x06, data.data(), cancel));
     EXPECT_EQ(port.ErrorCode(), kErrCancelled);
-    const size_t sent = StopAnswering().size();
+    const size_t sent = Requests().size();
     EXPECT_GE(sent, 1u);
     EXPECT_LE(sent, 4u);
 
@@ -174,7 +113,7 @@ TEST_F(SerialWindowTest, ACancelStopsWaitingForABoardThatStalls) {
 }
 
 TEST_F(SerialWindowTest, AFastBoardGetsLongFramesTheCompactReadAndItsWindow) {
-    Announce("{fast w=4 m=200 f=80000}");
+    Announce(" {fast w=4 m=200 f=80000}");
     ASSERT_TRUE(port.Fast());
     EXPECT_EQ(port.Window(), 4);
     EXPECT_EQ(port.Fast()->flashSize, 0x80000u);
@@ -193,7 +132,7 @@ TEST_F(SerialWindowTest, AFastBoardGetsLongFramesTheCompactReadAndItsWindow) {
     EXPECT_TRUE(PutRegRepeatInFrames(port, 300, 0x06, data.data()));
     Bytes out(300);
     EXPECT_TRUE(GetRegRepeatInFrames(port, 300, 0x06, out.data()));
-    const auto sent = StopAnswering();
+    const auto sent = Requests();
     ASSERT_EQ(sent.size(), 4u);
     EXPECT_EQ(sent[0].size(), 200u); // 0x44, the register, 198 bytes
     EXPECT_EQ(sent[1].size(), 2u + 102u);
@@ -205,7 +144,7 @@ TEST_F(SerialWindowTest, AFastBoardGetsLongFramesTheCompactReadAndItsWindow) {
 }
 
 TEST_F(SerialWindowTest, ABoardReopenedIsBasicUntilItsIdentityIsReadAgain) {
-    Announce("{fast w=4 m=200}");
+    Announce(" {fast w=4 m=200}");
     ASSERT_TRUE(port.Close());
     ASSERT_TRUE(port.OpenPath(peer.SlavePath().c_str()));
     EXPECT_FALSE(port.Fast());
