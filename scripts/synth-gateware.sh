@@ -26,7 +26,7 @@ case "$device" in
 esac
 
 # The controller alone (its ports left to the placer as pins would not fit a small package): the
-# counts of the core. Then the board top, placed and routed at 48 MHz.
+# counts of the core. Then the board top, placed and routed at its clock.
 yosys -q -l "$out/core.log" -p "read_verilog ${sources[*]}; $core_params synth_ice40 -top tessary_controller; stat" >/dev/null
 yosys -q -l "$out/top.log" \
     -p "read_verilog ${sources[*]} ${top_sources[*]}; synth_ice40 -top $top -json $out/top.json"

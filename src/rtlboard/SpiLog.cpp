@@ -8,7 +8,11 @@ namespace tessary::rtl {
 bool WriteSpiLog(const std::string& path, const SpiNor& chip) {
     std::ofstream out(path);
     char line[96];
-    for (const SpiCommand& command : chip.Log()) {
+    std::vector<SpiCommand> commands = chip.Log();
+    if (const auto open = chip.UnderWay()) {
+        commands.push_back(*open); // CS# still low: ends the log as it stands
+    }
+    for (const SpiCommand& command : commands) {
         int n = std::snprintf(line, sizeof(line), "%02X", command.opcode);
         if (command.opcode == 0x05) {
             n += std::snprintf(line + n, sizeof(line) - n, " status=%02X", command.status);

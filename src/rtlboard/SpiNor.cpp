@@ -112,10 +112,7 @@ bool SpiNor::Fall() {
     return ((out >> bit) & 1) != 0;
 }
 
-void SpiNor::End() {
-    if (in_.empty()) {
-        return;
-    }
+SpiCommand SpiNor::Described() const {
     SpiCommand command;
     command.opcode = in_[0];
     command.whileBusy = busyAtStart_ || Busy();
@@ -126,6 +123,21 @@ void SpiNor::End() {
     if (command.opcode == kReadStatus) {
         command.status = statusOut_;
     }
+    return command;
+}
+
+std::optional<SpiCommand> SpiNor::UnderWay() const {
+    if (last_.csN || in_.empty()) {
+        return std::nullopt;
+    }
+    return Described();
+}
+
+void SpiNor::End() {
+    if (in_.empty()) {
+        return;
+    }
+    const SpiCommand command = Described();
     if (keepLog_) {
         log_.push_back(command);
     }

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -57,6 +58,8 @@ class SpiNor {
     // Keep every command in Log() (off: only the faults are kept).
     void KeepLog(bool keep) { keepLog_ = keep; }
     const std::vector<SpiCommand>& Log() const { return log_; }
+    // The command CS# is still low for (a READ the controller keeps streaming), as it stands.
+    std::optional<SpiCommand> UnderWay() const;
     const std::vector<std::string>& Faults() const { return faults_; }
 
   private:
@@ -64,6 +67,7 @@ class SpiNor {
     void Rise(bool mosi);
     bool Fall();
     void End();
+    SpiCommand Described() const; // the command under way
     uint8_t Status() const;
     uint32_t Address() const;
     void Fault(const std::string& what);
