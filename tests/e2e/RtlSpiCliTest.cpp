@@ -51,6 +51,17 @@ bool IsErase(unsigned opcode) {
     return opcode == 0x20 || opcode == 0x52 || opcode == 0xD8;
 }
 
+// The erases among the commands from `first` to `last`, in their order.
+template <typename It> std::vector<Erase> ErasesIn(It first, It last) {
+    std::vector<Erase> erases;
+    for (; first != last; ++first) {
+        if (IsErase(first->opcode)) {
+            erases.push_back({first->opcode, first->address});
+        }
+    }
+    return erases;
+}
+
 class RtlSpiCli : public CliTest {
   protected:
     void SetUp() override {
@@ -181,13 +192,7 @@ TEST_F(RtlSpiCli, EveryQ0BlockErasesAsTheSectorsAndBlocksThatMakeItUp) {
     const CliResult erase = Run({"erase"});
     ASSERT_EQ(erase.exitCode, 0) << erase.err;
     const std::vector<Command> log = StopAndCheck();
-    std::vector<Erase> erases;
-    for (const Command& command : log) {
-        if (IsErase(command.opcode)) {
-            erases.push_back({command.opcode, command.address});
-        }
-    }
-    EXPECT_EQ(erases, Q0Erases());
+    EXPECT_EQ(ErasesIn(log.begin(), log.end()), Q0Erases());
     const std::vector<std::pair<uint32_t, uint32_t>> blocks = {
         {0x00000, 0x20000}, {0x20000, 0x20000}, {0x40000, 0x20000}, {0x60000, 0x18000},
         {0x78000, 0x2000},  {0x7A000, 0x2000},  {0x7C000, 0x4000}};
@@ -236,13 +241,10 @@ TEST_F(RtlSpiCli, RamRoundTripAndAnEightKParameterBlockErasedLeavesItsNeighbours
         }
     }
     const std::vector<Command> log = StopAndCheck();
-    std::vector<Erase> erases;
-    for (auto it = log.rbegin(); it != log.rend() && it->opcode != 0x02; ++it) {
-        if (IsErase(it->opcode)) {
-            erases.insert(erases.begin(), {it->opcode, it->address});
-        }
-    }
-    EXPECT_EQ(erases, (std::vector<Erase>{{0x20, kOffset + 0x7A000}, {0x20, kOffset + 0x7B000}}));
+    const auto lastProgram =
+        std::find_if(log.rbegin(), log.rend(), [](const Command& c) { return c.opcode == 0x02; });
+    EXPECT_EQ(ErasesIn(lastProgram.base(), log.end()),
+              (std::vector<Erase>{{0x20, kOffset + 0x7A000}, {0x20, kOffset + 0x7B000}}));
 }
 
 // A fast board: the load goes out with its long runs as fills, each erase and the load are
@@ -277,12 +279,8 @@ TEST_F(RtlSpiCli, FillsChecksumsAndBlankChecksOfTheParameterBlocks) {
     EXPECT_EQ(Flash(0x7C100, 0x2800), data);
 
     const std::vector<Command> log = StopAndCheck();
-    std::vector<Erase> erases;
     uint32_t programmed = 0; // bytes page-programmed into block 6
     for (const Command& command : log) {
-        if (IsErase(command.opcode)) {
-            erases.push_back({command.opcode, command.address});
-        }
         if (command.opcode == 0x02 && command.address >= kOffset + 0x7C000) {
             programmed += command.bytes;
         }
@@ -297,7 +295,7 @@ TEST_F(RtlSpiCli, FillsChecksumsAndBlankChecksOfTheParameterBlocks) {
         expected.push_back({0x20, kOffset + 0x7A000});
         expected.push_back({0x20, kOffset + 0x7B000});
     }
-    EXPECT_EQ(erases, expected);
+    EXPECT_EQ(ErasesIn(log.begin(), log.end()), expected);
     EXPECT_EQ(programmed, data.size());
     // The runs crossed the line as fills: all the host sent comes to less than the file.
     EXPECT_LT(Stat("bytes_in"), data.size());
