@@ -39,6 +39,7 @@ module synth_top (
         .ram_rdata(ram_rdata),
         .flash_addr(FLASH_A), .flash_ce_n(FLASH_CE_N), .flash_oe_n(FLASH_OE_N),
         .flash_we_n(FLASH_WE_N), .flash_dq_o(dq_o), .flash_dq_oe(dq_oe), .flash_dq_i(FLASH_DQ),
+        .spi_sck(), .spi_cs_n(), .spi_mosi(), .spi_miso(1'b1),
         .idle(LED)
     );
 endmodule

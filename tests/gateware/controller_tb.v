@@ -24,7 +24,8 @@ module controller_tb;
         .ram_rdata(ram_rdata),
         .flash_addr(flash_addr), .flash_ce_n(flash_ce_n), .flash_oe_n(flash_oe_n),
         .flash_we_n(flash_we_n), .flash_dq_o(flash_dq_o), .flash_dq_oe(flash_dq_oe),
-        .flash_dq_i(flash_dq_i), .idle(idle)
+        .flash_dq_i(flash_dq_i), .spi_sck(), .spi_cs_n(), .spi_mosi(), .spi_miso(1'b1),
+        .idle(idle)
     );
     flash_chip flash (
         .addr(flash_addr), .ce_n(flash_ce_n), .oe_n(flash_oe_n), .we_n(flash_we_n),
