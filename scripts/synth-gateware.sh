@@ -44,6 +44,7 @@ echo "controller LUTs:  $luts"
 echo "controller FFs:   $ffs"
 echo "controller BRAMs: $brams (4 Kbit each)"
 echo "placed design:    $(grep -A12 'Device utilisation' "$out/pnr.log" | grep -E 'ICESTORM_LC|ICESTORM_RAM' | sed -E 's/^Info: +//' | tr '\n' ';')"
-echo "SPRAMs:           $(grep -E 'ICESTORM_SPRAM' "$out/pnr.log" | tail -1 | sed -E 's/^Info: +//')"
+sprams=$(grep -E 'ICESTORM_SPRAM' "$out/pnr.log" | tail -1 | sed -E 's/^Info: +//')
+[ -z "$sprams" ] || echo "SPRAMs:           $sprams"
 echo "max clock:        $fmax MHz (target $freq)"
 awk -v f="$fmax" -v t="$freq" 'BEGIN { exit (f >= t) ? 0 : 1 }' || { echo "synth-gateware: timing not met" >&2; exit 1; }
