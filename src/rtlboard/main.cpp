@@ -169,16 +169,19 @@ int main(int argc, char** argv) {
     settings.announcedFlashSize = board::FlashLayoutSize(flashLayout);
     // Simulated time: microseconds become clock cycles.
     const double cyclesPerUs = clockHz / 1e6 * timeScale;
+    const auto cycles = [cyclesPerUs](double us) {
+        return static_cast<uint64_t>(us * cyclesPerUs + 0.5);
+    };
     rtl::FlashTiming timing;
-    timing.programCycles = static_cast<uint64_t>(programUs * cyclesPerUs + 0.5);
-    timing.eraseCycles128K = static_cast<uint64_t>(eraseMs * 1000 * cyclesPerUs + 0.5);
+    timing.programCycles = cycles(programUs);
+    timing.eraseCycles128K = cycles(eraseMs * 1000);
     settings.flashOffset = flashOffset;
     settings.topBoot = blocks.back() != board::kEraseTimeBlock; // 512k, 1m: 96K, 8K, 8K, 16K
     rtl::SpiNorTiming spiTiming;
-    spiTiming.pageProgramCycles = static_cast<uint64_t>(kSpiPageUs * cyclesPerUs + 0.5);
-    spiTiming.erase4KCycles = static_cast<uint64_t>(kSpiErase4KMs * 1000 * cyclesPerUs + 0.5);
-    spiTiming.erase32KCycles = static_cast<uint64_t>(kSpiErase32KMs * 1000 * cyclesPerUs + 0.5);
-    spiTiming.erase64KCycles = static_cast<uint64_t>(kSpiErase64KMs * 1000 * cyclesPerUs + 0.5);
+    spiTiming.pageProgramCycles = cycles(kSpiPageUs);
+    spiTiming.erase4KCycles = cycles(kSpiErase4KMs * 1000);
+    spiTiming.erase32KCycles = cycles(kSpiErase32KMs * 1000);
+    spiTiming.erase64KCycles = cycles(kSpiErase64KMs * 1000);
     rtl::SpiNor chip(flashImage.bytes(), flashOffset, spiTiming);
     chip.KeepLog(!spiLog.empty());
     std::unique_ptr<rtl::RtlModel> built =

@@ -1,11 +1,8 @@
 #include "CliFixture.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <random>
 #include <sstream>
 
 namespace tessary::test {
@@ -48,18 +45,13 @@ CliResult CliTest::Cli(const std::vector<std::string>& arguments, const CliWatch
 }
 
 std::vector<uint8_t> CliTest::MakeFile(const std::string& name, std::size_t size, uint32_t seed) {
-    std::mt19937 random(seed);
-    std::vector<uint8_t> bytes(size);
-    for (uint8_t& byte : bytes) {
-        byte = static_cast<uint8_t>(random());
-    }
+    std::vector<uint8_t> bytes = SeededBytes(size, seed);
     Write(name, bytes);
     return bytes;
 }
 
 std::vector<uint8_t> CliTest::Read(const std::string& name) const {
-    std::ifstream in(Path(name), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return ReadBytes(Path(name));
 }
 
 void CliTest::Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
@@ -79,15 +71,6 @@ std::vector<std::string> Lines(const std::string& text) {
         lines.push_back(line);
     }
     return lines;
-}
-
-std::vector<std::string> CliTest::Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 } // namespace tessary::test

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CliProcess.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +46,7 @@ class CliTest : public ::testing::Test {
     // No board memory image was created: no board was ever opened.
     bool NoBoardOpened() const;
     // The names in this test's folder, sorted: what a run left behind.
-    std::vector<std::string> Entries() const;
+    std::vector<std::string> Entries() const { return SortedEntries(dir_); }
 
   private:
     std::string dir_;

@@ -36,13 +36,7 @@ module controller_tb;
         ram_rdata <= ram[ram_addr[11:0]];
     end
 
-    integer failures = 0;
-    task fail(input [8*96-1:0] what);
-        begin
-            $display("FAIL: %0s", what);
-            failures = failures + 1;
-        end
-    endtask
+    `include "bench_verdict.vh"
 
     // ---- The host's side of the line ----
     real send_bit_ns = BIT_NS;

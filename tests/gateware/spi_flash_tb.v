@@ -36,13 +36,7 @@ module spi_flash_tb;
     );
     spi_nor_chip chip (.sck(sck), .cs_n(cs_n), .mosi(mosi), .miso(miso));
 
-    integer failures = 0;
-    task fail(input [8*96-1:0] what);
-        begin
-            $display("FAIL: %0s", what);
-            failures = failures + 1;
-        end
-    endtask
+    `include "bench_verdict.vh"
 
     // ---- The bus, as tsy_registers drives it: one cycle, stretched while `hold` is high ----
     task bus_write(input [23:0] a, input [7:0] d);

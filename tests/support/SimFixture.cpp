@@ -1,15 +1,13 @@
 #include "SimFixture.h"
 
 #include "SimBoard.h"
+#include "TestFiles.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <random>
 #include <sys/stat.h>
 
 namespace tessary::testing {
@@ -78,9 +76,7 @@ std::vector<uint8_t> SimBoardTest::Flash(uint32_t address, std::size_t count) {
 
 std::vector<uint8_t> SimBoardTest::MakeFile(const std::string& path, std::size_t size,
                                             uint32_t seed) {
-    std::mt19937 random(seed);
-    std::vector<uint8_t> bytes(size);
-    std::generate(bytes.begin(), bytes.end(), [&random] { return static_cast<uint8_t>(random()); });
+    std::vector<uint8_t> bytes = test::SeededBytes(size, seed);
     WriteFile(path, bytes);
     return bytes;
 }
@@ -93,22 +89,12 @@ void SimBoardTest::WriteFile(const std::string& path, const std::vector<uint8_t>
 }
 
 std::vector<uint8_t> SimBoardTest::ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return test::ReadBytes(path);
 }
 
 bool SimBoardTest::Exists(const std::string& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0;
-}
-
-std::vector<std::string> SimBoardTest::DirectoryEntries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 std::vector<Transfer> SimBoardTest::Transfers(LnkTraceCall call, uint8_t reg) const {

@@ -4,6 +4,7 @@
 
 #include "Session.h"
 #include "Sinks.h"
+#include "TestFiles.h"
 #include "lnkutil_sim.h"
 
 #include <gtest/gtest.h>
@@ -91,7 +92,7 @@ class SimBoardTest : public ::testing::Test {
     static std::vector<uint8_t> ReadFile(const std::string& path);
     static bool Exists(const std::string& path);
     // Names in the temporary directory, sorted.
-    std::vector<std::string> DirectoryEntries() const;
+    std::vector<std::string> DirectoryEntries() const { return test::SortedEntries(dir_); }
 
     // The repeated accesses of one kind (PutRegRepeat or GetRegRepeat) to data register reg, in
     // order.
