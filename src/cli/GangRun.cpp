@@ -7,6 +7,7 @@
 #include "GangResult.h"
 #include "Outcome.h"
 #include "PrintingSinks.h"
+#include "Refusal.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -31,21 +32,6 @@ struct Member {
     int waitStatus = 0;
     bool reaped = false;
 };
-
-int Refuse(const Request& request, const std::string& refusal, std::ostream& out,
-           std::ostream& err) {
-    err << "error: " << refusal << '\n';
-    if (request.json) {
-        Outcome outcome;
-        outcome.command = CommandName(request.command);
-        outcome.exitCode = kExitUsage;
-        outcome.messages.push_back({refusal, "", MessageIcon::None, ""});
-        out << OutcomeJson(outcome) << '\n';
-    }
-    out.flush();
-    err.flush();
-    return kExitUsage;
-}
 
 // A device the library's table does not have, found before any board's process starts (the
 // library is shut down again before they open their boards). False when the library cannot start.
@@ -116,7 +102,7 @@ int RunGang(const Request& request, const GangBoards& boards,
         return kExitFailed;
     }
     if (!refusal.empty()) {
-        return Refuse(request, refusal, out, err);
+        return ReportRefusal(request, CommandName(request.command), {refusal}, "", out, err);
     }
     CancelToken cancel;
     const CancelOnSignals signals(cancel);

@@ -7,6 +7,7 @@
 #include "NetworkLine.h"
 #include "Outcome.h"
 #include "Progress.h"
+#include "Refusal.h"
 #include "Request.h"
 #include "Run.h"
 #include "StderrTerminal.h"
@@ -213,34 +214,16 @@ std::string Hint(CLI::App& app, int argc, char** argv) {
     return SuggestFor(std::vector<std::string>(argv + 1, argv + argc), commands, options);
 }
 
+// The error and the hint are two lines on stderr and two messages of the outcome.
 void PrintUsageError(CLI::App& app, const CLI::ParseError& error, const Request& request,
                      const std::string& hint) {
-    Outcome outcome;
     const std::vector<CLI::App*> chosen = app.get_subcommands();
-    outcome.command = chosen.empty() ? "" : chosen.front()->get_name();
-    outcome.exitCode = kExitUsage;
-    // The error and the hint are two lines on stderr and two messages here.
-    outcome.messages.push_back({error.what(), "", tessary::MessageIcon::None, ""});
+    std::vector<std::string> lines = {error.what()};
     if (!hint.empty()) {
-        outcome.messages.push_back({hint, "", tessary::MessageIcon::None, ""});
+        lines.push_back(hint);
     }
-    if (request.progress == "json") {
-        JsonProgress progress(std::cerr);
-        progress.Begin(outcome.command, ""); // the command line did not say which board
-        for (const ShownMessage& message : outcome.messages) {
-            progress.ShowMessage(message);
-        }
-        progress.Finish(outcome);
-    } else {
-        std::cerr << "error: " << error.what() << '\n';
-        if (!hint.empty()) {
-            std::cerr << hint << '\n';
-        }
-        std::cerr << "Run 'tessary-cli --help' for the usage.\n";
-    }
-    if (request.json) {
-        std::cout << OutcomeJson(outcome) << '\n';
-    }
+    ReportRefusal(request, chosen.empty() ? "" : chosen.front()->get_name(), lines,
+                  "Run 'tessary-cli --help' for the usage.", std::cout, std::cerr);
 }
 
 std::unique_ptr<ProgressDisplay> MakeProgress(const Request& request) {

@@ -157,6 +157,20 @@ TEST_F(Gang, RefusedBeforeAnyBoardIsContacted) {
     EXPECT_NE(Cli(refused[0]).err.find("put {device} in the file name"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(Path("out.bin")));
     EXPECT_NE(Cli(refused[3]).err.find("No device named 'NoSuchBoard'"), std::string::npos);
+    // With --progress json the refusal is JSON events too, its reason a message.
+    std::vector<std::string> arguments = refused[0];
+    arguments.insert(arguments.begin(), {"--progress", "json"});
+    const CliResult json = Cli(arguments);
+    EXPECT_EQ(json.exitCode, 2) << json.err;
+    std::vector<nlohmann::json> events;
+    for (const std::string& line : Lines(json.err)) {
+        events.push_back(nlohmann::json::parse(line)); // throws on a line not JSON
+    }
+    ASSERT_EQ(events.size(), 3u) << json.err;
+    EXPECT_EQ(events[1]["event"], "message");
+    EXPECT_NE(events[1]["text"].get<std::string>().find("put {device}"), std::string::npos);
+    EXPECT_EQ(events[2]["event"], "end");
+    EXPECT_EQ(events[2]["exitCode"], 2);
 }
 
 // --device repeated: the library's simulated boards, one file each.
